@@ -1,0 +1,61 @@
+#include "app/progress_channel.h"
+
+ProgressChannel::ProgressChannel() {
+  RecoveryTblEvent.Reset();
+  UpdateProgTblEvent.Reset();
+  ReadPageEvent.Reset();
+  UpdateProgStatusEvent.Reset();
+}
+
+void ProgressChannel::WaitUnlessStopped(platform::ManualResetEvent& event) {
+  if (StopRequested()) return;
+  event.Wait();
+}
+
+void ProgressChannel::ReportStatus() {
+  UpdateProgStatusEvent.Set();
+  WaitUnlessStopped(ReadPageEvent);
+  ReadPageEvent.Reset();
+}
+
+bool ProgressChannel::ReportTable(TableDef* table, const std::string& tableName) {
+  currentTable.store(table, std::memory_order_release);
+  tablesDone.fetch_add(1, std::memory_order_acq_rel);
+  statusText.Set("Schema read of table : " + tableName);
+  ReportStatus();
+  if (StopRequested()) return false;
+  RecoveryTblEvent.Set();
+  WaitUnlessStopped(UpdateProgTblEvent);
+  UpdateProgTblEvent.Reset();
+  return true;
+}
+
+void ProgressChannel::SignalEnd(bool asStop) {
+  if (asStop)
+    stopRequested.store(1, std::memory_order_release);
+  else
+    finished.store(1, std::memory_order_release);
+  RecoveryTblEvent.Set();
+}
+
+void ProgressChannel::Reset() {
+  stopRequested = 0;
+  finished = 0;
+  unnamedTableCount = 0;
+  tableTotal = 0;
+  tablesDone = 0;
+  pageTotal = 0;
+  pagesDone = 0;
+  statusText.Clear();
+  currentTable = nullptr;
+  rowBuffer.clear();
+  RecoveryTblEvent.Reset();
+  UpdateProgTblEvent.Reset();
+  ReadPageEvent.Reset();
+  UpdateProgStatusEvent.Reset();
+}
+
+void ProgressChannel::FullReset() {
+  Reset();
+  storageFormat.Clear();
+}

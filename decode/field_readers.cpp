@@ -1,0 +1,74 @@
+#include "decode/field_readers.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+bool Inside(ByteSpan buffer, int64_t offset, int64_t width) {
+  return offset >= 0 && width >= 0 && offset <= static_cast<int64_t>(buffer.size()) - width;
+}
+
+uint32_t LoadLittleEndian(ByteSpan buffer, int64_t offset, int width) {
+  if (!Inside(buffer, offset, width)) return 0;
+  uint32_t value = 0;
+  for (int i = width - 1; i >= 0; --i) value = (value << 8) | buffer[static_cast<size_t>(offset + i)];
+  return value;
+}
+
+// The part of [start, start + n) that lies inside the buffer.
+ByteSpan Clip(ByteSpan buffer, int64_t start, int64_t n) {
+  if (n <= 0) return {};
+  int64_t size = static_cast<int64_t>(buffer.size());
+  int64_t from = std::clamp<int64_t>(start, 0, size);
+  int64_t to = std::clamp<int64_t>(start + n, 0, size);
+  if (start + n < start || to <= from) return {};
+  return buffer.subspan(static_cast<size_t>(from), static_cast<size_t>(to - from));
+}
+
+}  // namespace
+
+int32_t ReadSignedByte(ByteSpan buffer, int64_t offset) {
+  return static_cast<int8_t>(LoadLittleEndian(buffer, offset, 1));
+}
+
+uint16_t ReadWord(ByteSpan buffer, int64_t offset) {
+  return static_cast<uint16_t>(LoadLittleEndian(buffer, offset, 2));
+}
+
+int32_t ReadUInt16(ByteSpan buffer, int64_t offset) {
+  return static_cast<int32_t>(LoadLittleEndian(buffer, offset, 2));
+}
+
+int32_t ReadUInt24(ByteSpan buffer, int64_t offset) {
+  return static_cast<int32_t>(LoadLittleEndian(buffer, offset, 3));
+}
+
+int32_t ReadInt32(ByteSpan buffer, int64_t offset) {
+  return static_cast<int32_t>(LoadLittleEndian(buffer, offset, 4));
+}
+
+std::string TextDropZeros(ByteSpan buffer, int64_t start, int64_t n) {
+  ByteSpan bytes = Clip(buffer, start, n);
+  std::string text;
+  text.reserve(bytes.size());
+  for (uint8_t b : bytes)
+    if (b != 0) text.push_back(static_cast<char>(b));
+  return text;
+}
+
+std::string TextDropZerosBuffered(ByteSpan buffer, int64_t start, int64_t n) {
+  return TextDropZeros(buffer, start, n);
+}
+
+std::string BytesAsText(ByteSpan buffer, int64_t start, int64_t n) {
+  ByteSpan bytes = Clip(buffer, start, n);
+  return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+std::string BytesAsTextBuffered(ByteSpan buffer, int64_t start, int64_t n) {
+  ByteSpan bytes = Clip(buffer, start, n);
+  if (bytes.empty()) return {};
+  const auto* first = reinterpret_cast<const char*>(bytes.data());
+  return std::string(first, ::strnlen(first, bytes.size()));
+}

@@ -1,0 +1,72 @@
+#include "platform/folders.h"
+
+#include <unistd.h>
+#include <sys/stat.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace platform {
+
+namespace fs = std::filesystem;
+
+std::string ProgramFolder() {
+  char buf[PATH_MAX + 1];
+  ssize_t n = ::readlink("/proc/self/exe", buf, PATH_MAX);
+  if (n <= 0) return "./";
+  std::string path(buf, static_cast<size_t>(n));
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(0, slash + 1);
+}
+
+bool CreateFolder(const std::string& path) {
+  return !path.empty() && ::mkdir(path.c_str(), 0777) == 0;
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+bool DeleteFolderTree(const std::string& path) {
+  std::error_code ec;
+  fs::remove_all(path, ec);
+  return !ec && !FileExists(path);
+}
+
+void DeleteFilesIn(const std::string& path) {
+  std::error_code ec;
+  for (fs::directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code ignored;
+    if (!it->is_directory(ignored)) fs::remove(it->path(), ignored);
+  }
+}
+
+std::string CurrentFolder() {
+  std::error_code ec;
+  auto p = fs::current_path(ec);
+  return ec ? std::string() : p.string();
+}
+
+uint64_t AvailablePhysicalMemory() {
+  std::ifstream in("/proc/meminfo");
+  std::string key;
+  uint64_t value = 0;
+  std::string unit;
+  while (in >> key >> value) {
+    std::getline(in, unit);
+    if (key == "MemAvailable:") return value * 1024;
+  }
+  return 0;
+}
+
+}  // namespace platform

@@ -1,0 +1,32 @@
+// Folders and paths, in place of the Windows calls the program was designed
+// around. Paths use '/' as separator.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// The folder of the running executable, ending in '/'.
+std::string ProgramFolder();
+
+// Like CreateDirectory: true only when the folder was made now; false when it
+// exists already or cannot be made. The parent must exist.
+bool CreateFolder(const std::string& path);
+
+bool IsFolder(const std::string& path);
+bool FileExists(const std::string& path);
+
+// Deletes the folder with everything in it; false when that fails.
+bool DeleteFolderTree(const std::string& path);
+
+// Deletes every file directly inside the folder; sub-folders stay.
+void DeleteFilesIn(const std::string& path);
+
+// The current working folder, or an empty text.
+std::string CurrentFolder();
+
+// Available physical memory in bytes (MemAvailable), 0 when unknown.
+uint64_t AvailablePhysicalMemory();
+
+}  // namespace platform

@@ -1,0 +1,51 @@
+#include "platform/read_only_file.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+bool ReadOnlyFile::Open(const std::string& path) {
+  Close();
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return false;
+  }
+  fd_ = fd;
+  return true;
+}
+
+void ReadOnlyFile::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+int64_t ReadOnlyFile::Size() const {
+  if (fd_ < 0) return -1;
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) return -1;
+  return st.st_size;
+}
+
+int64_t ReadOnlyFile::ReadAt(void* buffer, size_t n, int64_t offset) const {
+  if (fd_ < 0 || offset < 0) return -1;
+  size_t done = 0;
+  auto* out = static_cast<char*>(buffer);
+  while (done < n) {
+    ssize_t got = ::pread(fd_, out + done, n - done, offset + static_cast<int64_t>(done));
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return done > 0 ? static_cast<int64_t>(done) : -1;
+    }
+    if (got == 0) break;
+    done += static_cast<size_t>(got);
+  }
+  return static_cast<int64_t>(done);
+}
+
+}  // namespace platform

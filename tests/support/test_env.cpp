@@ -1,0 +1,93 @@
+#include "tests/support/test_env.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace testenv {
+
+std::string CorpusDir() {
+#ifdef BREVANTIS_CORPUS_DIR
+  if (fs::is_directory(BREVANTIS_CORPUS_DIR)) return BREVANTIS_CORPUS_DIR;
+#endif
+  return {};
+}
+
+std::vector<std::string> CorpusJet4Files() {
+  std::vector<std::string> files;
+  std::string dir = CorpusDir();
+  if (dir.empty()) return files;
+  for (const auto& entry : fs::directory_iterator(dir)) {
+    if (entry.path().extension() != ".mdb") continue;
+    std::ifstream in(entry.path(), std::ios::binary);
+    char header[0x15] = {};
+    if (in.read(header, sizeof header) && header[0x14] == 1) files.push_back(entry.path().string());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+ScratchDir::ScratchDir() {
+  std::string pattern = (fs::temp_directory_path() / "brevantis-test-XXXXXX").string();
+  std::vector<char> buf(pattern.begin(), pattern.end());
+  buf.push_back('\0');
+  const char* made = ::mkdtemp(buf.data());
+  path_ = made ? made : pattern;
+}
+
+ScratchDir::~ScratchDir() {
+  std::error_code ec;
+  // Undo read-only test folders so that they can be removed.
+  for (fs::recursive_directory_iterator it(path_, ec), end; !ec && it != end; it.increment(ec))
+    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+  fs::remove_all(path_, ec);
+}
+
+CommandResult RunCommand(const std::vector<std::string>& argv) {
+  CommandResult result;
+  ScratchDir dir;
+  std::string outPath = dir.File("out"), errPath = dir.File("err");
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int in = ::open("/dev/null", O_RDONLY);
+    ::dup2(out, 1);
+    ::dup2(err, 2);
+    ::dup2(in, 0);
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    ::execv(args[0], args.data());
+    ::_exit(127);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  result.out = ReadFile(outPath);
+  result.err = ReadFile(errPath);
+  return result;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+}  // namespace testenv

@@ -1,0 +1,41 @@
+// What tests need from their surroundings: the corpus of real files (absent
+// in a user's clone, so tests skip), a scratch folder of their own, and the
+// command-line program.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace testenv {
+
+// The corpus folder, or an empty text when it is not there.
+std::string CorpusDir();
+// Every Jet 4 .mdb file of the corpus (version byte 1), sorted by name.
+std::vector<std::string> CorpusJet4Files();
+
+// A fresh folder under the system's temporary folder, removed with the object.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+struct CommandResult {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+// Runs a program with arguments (no shell), capturing both outputs.
+CommandResult RunCommand(const std::vector<std::string>& argv);
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& bytes);
+
+}  // namespace testenv
