@@ -1,0 +1,2 @@
+// make-test-db OUT.mdb --preset NAME [--rows N] [--tables N] [--seed S]
+int main() { return 1; }
