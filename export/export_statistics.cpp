@@ -1,0 +1,36 @@
+#include "export/export_statistics.h"
+
+#include <cstdio>
+
+namespace {
+
+const char kLineEnd[] = "\r\n";
+
+std::string RightAligned(const std::string& text, size_t width) {
+  return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
+}
+
+}  // namespace
+
+std::string StatisticsHeading() {
+  return "            Table name             :          No of Records";
+}
+
+std::string StatisticsLine(const StatisticsRow& row) {
+  return RightAligned(row.name, 35) + ":" + RightAligned(std::to_string(row.rows), 20);
+}
+
+std::string StatisticsText(const std::string& databasePath, const std::vector<StatisticsRow>& rows) {
+  std::string text = "Database Path : " + databasePath + kLineEnd + kLineEnd + StatisticsHeading() + kLineEnd;
+  for (const StatisticsRow& row : rows) text += StatisticsLine(row) + kLineEnd;
+  return text;
+}
+
+bool WriteStatisticsFile(const std::string& path, const std::string& databasePath,
+                         const std::vector<StatisticsRow>& rows) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return false;
+  std::string text = StatisticsText(databasePath, rows);
+  bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  return std::fclose(file) == 0 && written;
+}

@@ -1,0 +1,28 @@
+// The record counts of an export, table by table: shown by the front end at
+// the end of the job and written to "Export Statistics.log" beside the
+// program, replaced by every export. Lines end in CR LF.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct StatisticsRow {
+  std::string name;
+  int32_t rows = 0;
+};
+
+// "            Table name             :          No of Records", the colon
+// in column 36 like the colons of the rows below it.
+std::string StatisticsHeading();
+
+// The name right-aligned in 35 characters (longer names whole, whatever
+// bytes they hold), a colon, the count right-aligned in 20.
+std::string StatisticsLine(const StatisticsRow& row);
+
+// The whole file: "Database Path : ", an empty line, the heading, the rows.
+std::string StatisticsText(const std::string& databasePath, const std::vector<StatisticsRow>& rows);
+
+// Replaces the file at path; false when it cannot be written.
+bool WriteStatisticsFile(const std::string& path, const std::string& databasePath,
+                         const std::vector<StatisticsRow>& rows);

@@ -1,0 +1,28 @@
+// What the export job shows while it runs: the export progress window of the
+// desktop program, or the console of the command line. Every call comes from
+// the job's thread; a window carries it out on its own thread.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class ExportView {
+ public:
+  virtual ~ExportView() = default;
+
+  // Before the first table: Stop, the bar, the percentage and the messages.
+  virtual void ShowRunning() = 0;
+  // A message of the job; a list shows the newest on top.
+  virtual void AddMessage(const std::string& text) = 0;
+  // Percentage of the chosen tables done, 0 to 100.
+  virtual void SetPercentage(int percent) = 0;
+  // The closing message is shown: Stop goes, the statistics list comes (a
+  // window pauses first so that the closing message can be read).
+  virtual void ShowFinished() = 0;
+  // Empties the statistics list; false when it cannot, and the job then ends
+  // without statistics.
+  virtual bool ClearStatistics() = 0;
+  // One row of the statistics at `position`, the table's place among the
+  // chosen tables.
+  virtual void AddStatisticsRow(int position, const std::string& name, int32_t rows) = 0;
+};
