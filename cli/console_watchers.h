@@ -1,0 +1,34 @@
+// The command line's counterpart of the analysis progress window: a status
+// watcher and a table watcher thread that answer every handshake of the
+// progress channel as the window's watchers do, print the status messages to
+// stderr as the window's list would show them, and draw a progress bar there
+// when stderr is a terminal. The rows and export commands run the same
+// analysis before they read rows.
+#pragma once
+
+#include <functional>
+#include <string>
+
+class MdbFile;
+class ProgressChannel;
+struct TableDef;
+
+enum class AnalysisResult {
+  Read,       // the tables were read
+  NotOpened,  // the file could not be opened ("Opening file failed..." printed)
+  Refused,    // the format was refused (its message printed)
+  Stopped,    // stopped before the pages were scanned
+};
+
+// Called on the table watcher's thread for every table the analysis
+// publishes, while the analysis waits: the table still has its columns in
+// the order of their records.
+using TableShown = std::function<void(const TableDef&)>;
+
+// Runs the whole analysis of `path` as the desktop program's Recover does,
+// watched by console watchers; every thread has ended when it returns.
+AnalysisResult RunAnalysis(MdbFile& file, ProgressChannel& progress, const std::string& path,
+                           const TableShown& onTable = {});
+
+// 0 when the tables were read, 2 for a refused format, 1 otherwise.
+int AnalysisExitCode(AnalysisResult result);

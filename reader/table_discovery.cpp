@@ -1,0 +1,119 @@
+// Table discovery: every table-definition page is a candidate table; heads
+// that are not user-table headers are dropped, continuation pages are
+// attached to the definition they continue, the catalog names what it can,
+// and then each table's definition is read and handed to the watchers.
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "app/progress_channel.h"
+#include "decode/field_readers.h"
+#include "reader/mdb_file.h"
+#include "reader/recovery_naming.h"
+#include "reader/table_definition.h"
+
+namespace {
+
+constexpr int16_t kDefinitionPage = 2;
+constexpr int32_t kUserTableType = 78;  // 'N'
+
+// Follows the link words from the head's page through the other candidates
+// and returns the pages found, in chain order, marking each. A link that
+// comes back to a page already in the chain ends it.
+std::vector<int32_t> WalkDefinitionChain(const PageInventory& pages, const TableList& candidates, size_t head,
+                                         std::vector<uint8_t>& marks) {
+  std::vector<int32_t> chain;
+  int32_t headPage = candidates[head]->definitionPage;
+  int32_t next = pages[static_cast<size_t>(headPage)].linkPage;
+  while (next != 0 && next != headPage && std::find(chain.begin(), chain.end(), next) == chain.end()) {
+    auto found = std::find_if(candidates.begin(), candidates.end(),
+                              [next](const auto& c) { return c->definitionPage == next; });
+    if (found == candidates.end()) break;  // a chain that ends early keeps what it has
+    chain.push_back(next);
+    marks[static_cast<size_t>(found - candidates.begin())] = 1;
+    next = pages[static_cast<size_t>(next)].linkPage;
+  }
+  return chain;
+}
+
+}  // namespace
+
+int MdbFile::ReadTables() {
+  tables.clear();
+  for (const PageEntry& entry : pages)
+    if (entry.pageType == kDefinitionPage) {
+      auto table = std::make_unique<TableDef>();
+      table->definitionPage = entry.pageNumber;
+      table->name = ProvisionalTableName(tables.size() + 1, entry.pageNumber);
+      tables.push_back(std::move(table));
+    }
+
+  std::vector<uint8_t> marks(tables.size(), 0);
+  std::vector<uint8_t> page(static_cast<size_t>(pageSize));
+  for (size_t k = 0; k < tables.size(); ++k) {
+    TableDef& table = *tables[k];
+    ReadPage(page.data(), table.definitionPage);
+    table.rowCount = ReadInt32(page, tdefRowCountOffset);
+    table.objectType = ReadSignedByte(page, tdefTableTypeOffset);
+    table.maxColumns = ReadUInt16(page, tdefMaxColumnsOffset);
+    table.varColumnCount = ReadUInt16(page, tdefVarColumnsOffset);
+    table.columnCount = ReadUInt16(page, tdefColumnCountOffset);
+    if (table.maxColumns <= 0 || table.columnCount <= 0 || table.rowCount < 0 ||
+        table.columnCount > table.maxColumns || table.objectType != kUserTableType) {
+      marks[k] = 1;
+      continue;
+    }
+    if (marks[k]) continue;  // continues an earlier definition
+    table.continuationPages = WalkDefinitionChain(pages, tables, k, marks);
+  }
+  for (size_t k = tables.size(); k-- > 0;)
+    if (marks[k]) tables.erase(tables.begin() + static_cast<std::ptrdiff_t>(k));
+
+  NameTablesFromCatalog();
+
+  progress.statusText.Set("Analyzing Completed");
+  progress.ReportStatus();
+  progress.tableTotal.store(static_cast<int32_t>(tables.size()));
+  progress.statusText.Set("User tables found = " + std::to_string(tables.size()));
+  progress.ReportStatus();
+  if (progress.StopRequested()) return -1;
+
+  progress.tablesDone.store(0);
+  std::vector<uint8_t> definition;
+  for (size_t k = 0; k < tables.size();) {
+    if (progress.StopRequested()) {
+      progress.RecoveryTblEvent.Set();
+      tables.resize(k + 1);
+      break;
+    }
+    TableDef& table = *tables[k];
+    table.ordinal = static_cast<int32_t>(k);
+
+    // The first page, then each further page without its 8-byte header; the
+    // last 8 bytes per further page stay zero.
+    const size_t pageBytes = static_cast<size_t>(pageSize);
+    const size_t continuationBytes = pageBytes - 8;
+    definition.assign((table.continuationPages.size() + 1) * pageBytes, 0);
+    ReadPage(definition.data(), table.definitionPage);
+    for (size_t j = 0; j < table.continuationPages.size(); ++j) {
+      ReadPage(page.data(), table.continuationPages[j]);
+      std::copy(page.begin() + 8, page.end(),
+                definition.begin() + static_cast<std::ptrdiff_t>(pageBytes + j * continuationBytes));
+    }
+
+    if (ParseTableDefinition(definition, pages, table) == 0) {
+      // The next table moves up into this position; the watchers still get
+      // this position's report, without a table to show.
+      std::string name = table.name;
+      tables.erase(tables.begin() + static_cast<std::ptrdiff_t>(k));
+      if (!progress.ReportTable(nullptr, name)) break;
+      continue;
+    }
+    if (!progress.ReportTable(&table, table.name)) break;
+    ++k;
+  }
+
+  progress.finished.store(1, std::memory_order_release);
+  progress.RecoveryTblEvent.Set();
+  return static_cast<int>(tables.size());
+}
