@@ -1,0 +1,34 @@
+// MEMO and OLE values. The row holds a 12-byte long-value field: the data
+// follows it inline, or it points to one row of a long-value ("LVAL") page,
+// or to the first row of a chain of such rows. A memo becomes its text; an
+// OLE object is written to a file under "TempOLeFiles" in the program's
+// folder, stripped of its storage header where the object is a bitmap, a PDF
+// or a packaged file, and the cell shows the file's path.
+//
+// Long-value pages are read into a buffer of the decoder's own, so the
+// table's page stays in place for the rest of the row.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "decode/field_readers.h"
+#include "decode/row_cells.h"
+
+class MdbFile;
+
+// 1 with out set to the memo's text ("NULL" when there is none, or the
+// "Unhandled memo field flags" message); -1 with out untouched when the
+// field is too short or its long-value row is out of bounds.
+int DecodeMemo(MdbFile& db, ByteSpan page, int64_t position, CellText& out, int64_t length);
+
+// 1 with out set to the path of the file written; -1 with out untouched when
+// the object cannot be gathered, or set to the "Unhandled OLE field flag"
+// message.
+int DecodeOle(MdbFile& db, ByteSpan page, int64_t position, CellText& out, int64_t length);
+
+// Recognises the storage header of a bitmap, an Acrobat document or a
+// packaged file at the start of payload and cuts payload down to the object's
+// own bytes: 1 then, -1 with payload whole otherwise. extension gets "bmp",
+// "pdf" or the packaged file's extension as soon as the class is known.
+int IdentifyOleObject(std::string& payload, std::string& extension);

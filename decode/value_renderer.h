@@ -1,0 +1,19 @@
+// Renders one stored value as the text the record list and the sheets show:
+// the decoder is chosen by the column's type code. A value that cannot be
+// shown becomes "NULL", an empty text, a marker or the type's name, never a
+// fault: the row walk goes on with the next column.
+#pragma once
+
+#include <cstdint>
+
+#include "decode/field_readers.h"
+#include "decode/row_cells.h"
+#include "reader/table_def.h"
+
+class MdbFile;
+
+// The value of column at position of page (a fixed column's length, or the
+// length of a variable value) into out. 1 when a decoder ran, -1 for a type
+// code without one (out then holds "UNKNOWN-DATATYPE = 0x..").
+int DecodeValue(MdbFile& db, ByteSpan page, const ColumnDef& column, int64_t position, CellText& out,
+                int64_t length);

@@ -1,0 +1,185 @@
+#include "decode/value_renderer.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "tests/decode/test_pages.h"
+
+namespace {
+
+using decodetest::Bytes;
+
+struct Rendering {
+  const char* name;
+  int typeCode;
+  Bytes stored;
+  std::string expected;
+  int precision = 0;
+  int scale = 0;
+};
+
+Bytes Float(float value) {
+  uint32_t bits;
+  std::memcpy(&bits, &value, 4);
+  return decodetest::Le32(bits);
+}
+
+Bytes Double(double value) {
+  uint64_t bits;
+  std::memcpy(&bits, &value, 8);
+  return decodetest::Le64(bits);
+}
+
+Bytes Numeric(uint8_t sign, uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) {
+  Bytes bytes{sign};
+  for (uint32_t word : {w0, w1, w2, w3}) {
+    Bytes le = decodetest::Le32(word);
+    bytes.insert(bytes.end(), le.begin(), le.end());
+  }
+  return bytes;
+}
+
+std::string Render(int typeCode, const Bytes& stored, int64_t position, int precision = 0, int scale = 0,
+                   int* result = nullptr) {
+  decodetest::TestSession session;
+  Bytes page(4096, 0xEE);
+  for (size_t i = 0; i < stored.size(); ++i) {
+    int64_t at = position + static_cast<int64_t>(i);
+    if (at >= 0 && at < 4096) page[static_cast<size_t>(at)] = stored[i];
+  }
+  ColumnDef column = decodetest::Column(typeCode, 3, true, 0, static_cast<int>(stored.size()));
+  column.precision = precision;
+  column.scale = scale;
+  CellText out = "stale";
+  int r = DecodeValue(session.db, page, column, position, out, static_cast<int64_t>(stored.size()));
+  if (result) *result = r;
+  return out;
+}
+
+class ValueRenderingTest : public ::testing::TestWithParam<Rendering> {};
+
+TEST_P(ValueRenderingTest, RendersStoredValue) {
+  const Rendering& r = GetParam();
+  EXPECT_EQ(Render(r.typeCode, r.stored, 100, r.precision, r.scale), r.expected);
+}
+
+const Rendering kRenderings[] = {
+    {"ByteIsUnsigned", 2, {0xFF}, "255"},
+    {"ByteSmall", 2, {0x7F}, "127"},
+    {"IntIsSigned", 3, {0xFF, 0xFF}, "-1"},
+    {"IntMinimum", 3, {0x00, 0x80}, "-32768"},
+    {"IntMaximum", 3, {0xFF, 0x7F}, "32767"},
+    {"LongMinusOne", 4, {0xFF, 0xFF, 0xFF, 0xFF}, "-1"},
+    {"LongMinimum", 4, {0x00, 0x00, 0x00, 0x80}, "-2147483648"},
+    {"CurrencyScaled", 5, decodetest::Le64(12345), "1.2345"},
+    {"CurrencyZero", 5, decodetest::Le64(0), "0.0000"},
+    {"CurrencyOneTenThousandth", 5, decodetest::Le64(1), "0.0001"},
+    {"CurrencyWhole", 5, decodetest::Le64(50000), "5.0000"},
+    {"CurrencyNegative", 5, decodetest::Le64(static_cast<uint64_t>(-15000)), "-1.5000"},
+    {"CurrencyTopByteOneIsPositive", 5, decodetest::Le64(uint64_t{1} << 56), "7205759403792.7936"},
+    {"CurrencyMaximum", 5, decodetest::Le64(0x7FFFFFFFFFFFFFFF), "922337203685477.5807"},
+    {"CurrencyMinimum", 5, decodetest::Le64(0x8000000000000000), "-922337203685477.5808"},
+    {"SingleOneAndHalf", 6, Float(1.5f), "1.50000"},
+    {"SingleOne", 6, Float(1.0f), "1.000000"},
+    {"SingleTen", 6, Float(10.0f), "10.00000"},
+    {"SingleQuarters", 6, Float(123.25f), "123.250"},
+    {"SingleNoPoint", 6, Float(999999.0f), "999999"},
+    {"SingleLarge", 6, Float(1234567.0f), "1234567.0000"},
+    {"SingleThousandth", 6, Float(0.001f), "0.00100000"},
+    {"SingleZero", 6, Float(0.0f), "0.0000"},
+    {"SingleNegativeByMagnitude", 6, Float(-1.5f), "-1.50000"},
+    {"SingleInfinity", 6, Float(std::numeric_limits<float>::infinity()), "inf"},
+    {"DoubleHalf", 7, Double(0.5), "0.500000000000000"},
+    {"DoublePi", 7, Double(3.14159), "3.14159000000000"},
+    {"DoubleOne", 7, Double(1.0), "1.000000000000000"},
+    {"DoubleHuge", 7, Double(1e16), "10000000000000000.0000"},
+    {"DoubleNegativeSmallKeepsDigits", 7, Double(-0.00035456), "-0.000354560000000000"},
+    {"DateDayZero", 8, Double(0), "12/30/01 00:00:00"},
+    {"DateNoon", 8, Double(0.5), "12/30/01 12:00:00"},
+    {"DateNegativeTimeIsPositive", 8, Double(-1.25), "12/29/01 06:00:00"},
+    {"DateDayTwo", 8, Double(2), "01/01/00 00:00:00"},
+    {"DateY2k", 8, Double(36526), "01/01/00 00:00:00"},
+    {"DateLeapDay2000", 8, Double(36585), "02/29/00 00:00:00"},
+    {"DateWithTime", 8, Double(39087.378507), "01/05/07 09:05:03"},
+    {"Date1900NotLeap", 8, Double(60), "02/28/00 00:00:00"},
+    {"Date1900March", 8, Double(61), "03/01/00 00:00:00"},
+    {"DateLastSecondRoundsToHour24", 8, Double(2958465.999999), "12/31/99 24:00:00"},
+    {"DateNaN", 8, Double(std::nan("")), "#DATETIME"},
+    {"DateBeyondCalendar", 8, Double(1e300), "#DATETIME"},
+    {"BinaryKeepsZeroBytes", 9, {0x01, 0x00, 0x02}, std::string("\x01\x00\x02", 3)},
+    {"BinaryLeadingZeroIsNull", 9, {0x00, 0x01}, "NULL"},
+    {"BinaryEmptyIsNull", 9, {}, "NULL"},
+    {"TextTwoByte", 10, {0x48, 0x00, 0x69, 0x00}, "Hi"},
+    {"TextCompressed", 10, {0xFF, 0xFE, 0x48, 0x69}, "Hi"},
+    {"TextCompressedSwitchesToPairs", 10, {0xFF, 0xFE, 0x41, 0x00, 0x42, 0x01, 0x00, 0x43}, "AB\x01" "C"},
+    {"TextHighCharacterKeepsBothBytes", 10, {0x41, 0x01}, "A\x01"},
+    {"TextEmptyIsNull", 10, {}, "NULL"},
+    {"TextMarkerIsNull", 10, decodetest::Ucs2("#TEXT"), "NULL"},
+    {"GuidRegistryForm", 15,
+     {0x3A, 0x30, 0x96, 0xBC, 0xB8, 0x53, 0x4D, 0x47, 0xAC, 0xC1, 0xD2, 0xEB, 0x8D, 0x0B, 0x09, 0xD5},
+     "{BC96303A-53B8-474D-ACC1-D2EB8D0B09D5}"},
+    {"NumericScaled", 16, Numeric(0, 0, 0, 0, 12345), "0000000000000123.45", 18, 2},
+    {"NumericNoScale", 16, Numeric(0, 0, 0, 0, 7), "0000000007", 10, 0},
+    {"NumericAllScale", 16, Numeric(0, 0, 0, 0, 42), ".00042", 5, 5},
+    {"NumericSmallPrecision", 16, Numeric(0, 0, 0, 0, 5), "00.05", 4, 2},
+    {"NumericNegativeWide", 16, Numeric(0x80, 0, 4, 0xA14CA69E, 0xE3B5CC80), "-8540982423.4530000000", 20, 10},
+    {"NumericScaleBeyondPrecision", 16, Numeric(0, 0, 0, 0, 5), ".005", 2, 3},
+    {"BooleanInDecoderShowsName", 1, {}, "BIT"},
+    {"UnknownType", 13, {}, "UNKNOWN-DATATYPE = 0xd"},
+    {"NegativeUnknownType", -112, {}, "UNKNOWN-DATATYPE = 0xffffff90"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Renderings, ValueRenderingTest, ::testing::ValuesIn(kRenderings),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct PageEdge {
+  const char* name;
+  int typeCode;
+  int width;
+  int64_t position;
+  std::string expected;
+};
+
+class PageEdgeTest : public ::testing::TestWithParam<PageEdge> {};
+
+// Values at or past the page's end never read outside it.
+TEST_P(PageEdgeTest, RendersWithoutLeavingThePage) {
+  const PageEdge& e = GetParam();
+  EXPECT_EQ(Render(e.typeCode, Bytes(static_cast<size_t>(e.width), 0x01), e.position), e.expected);
+}
+
+const PageEdge kPageEdges[] = {
+    {"ByteOnLastByte", 2, 1, 4095, "1"},
+    {"BytePastEnd", 2, 1, 4096, ""},
+    {"ByteNegative", 2, 1, -1, ""},
+    {"IntOnLastTwoBytes", 3, 2, 4094, ""},
+    {"IntBeforeThem", 3, 2, 4093, "257"},
+    {"LongOnLastBytes", 4, 4, 4092, ""},
+    {"CurrencyOnLastBytes", 5, 8, 4088, ""},
+    {"SingleOnLastBytes", 6, 4, 4092, ""},
+    {"DoubleOnLastBytes", 7, 8, 4088, ""},
+    {"DatePastEnd", 8, 8, 4090, "#DATETIME"},
+    {"BinaryPastEnd", 9, 10, 4090, "BINARY"},
+    {"TextPartlyOutside", 10, 8, 4092, "\x01\x01\x01\x01"},
+    {"TextFarOutside", 10, 8, 1 << 20, "NULL"},
+    {"GuidPastEnd", 15, 16, 4090, ""},
+    {"NumericPastEnd", 16, 17, 4090, ""},
+    {"MemoTooShort", 12, 11, 100, "MEMO"},
+    {"OlePastEnd", 11, 12, 4090, "OLEOBJECT"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Edges, PageEdgeTest, ::testing::ValuesIn(kPageEdges),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DecodeValueTest, ReportsTypesWithoutDecoder) {
+  int result = 0;
+  Render(13, {}, 100, 0, 0, &result);
+  EXPECT_EQ(result, -1);
+  Render(4, {1, 0, 0, 0}, 100, 0, 0, &result);
+  EXPECT_EQ(result, 1);
+}
+
+}  // namespace
