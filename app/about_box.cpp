@@ -1,0 +1,8 @@
+#include "app/about_box.h"
+
+#include "app/dialog_template.h"
+
+AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
+  ui.setupUi(this);
+  ApplyTemplate(*this, 235, 55);
+}

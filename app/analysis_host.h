@@ -1,0 +1,17 @@
+// What the analysis threads do to the main window. Every call is made on the
+// window's thread: the threads get there through RunOnGuiThread.
+#pragma once
+
+struct TableDef;
+
+class AnalysisHost {
+ public:
+  virtual ~AnalysisHost() = default;
+  // A table the schema read has published; it goes into the tree.
+  virtual void AddTableNode(TableDef& table) = 0;
+  // The analysis is over for this thread: analysisRunning cleared; Browse,
+  // Recover and Export usable again, with their menu items.
+  virtual void EndAnalysisState() = 0;
+  // The current progress window shows the end: "Close", 100 percent.
+  virtual void ShowAnalysisFinished() = 0;
+};

@@ -1,0 +1,18 @@
+#include "app/analysis_job.h"
+
+#include "app/analysis_host.h"
+#include "app/progress_channel.h"
+#include "reader/mdb_file.h"
+
+void AnalysisJob::Start(const std::string& filePath) {
+  thread_.Start([this, filePath] { Run(filePath); });
+}
+
+void AnalysisJob::Run(const std::string& filePath) {
+  if (session_.Analyze(filePath)) {
+    progress_.finished.store(1);
+    progress_.RecoveryTblEvent.Set();
+    RunOnGuiThread(&window_, [this] { host_.ShowAnalysisFinished(); });
+  }
+  RunOnGuiThread(&window_, [this] { host_.EndAnalysisState(); });
+}

@@ -1,0 +1,29 @@
+#include "app/dialog_template.h"
+
+#include <QFontMetrics>
+#include <QPalette>
+#include <QWidget>
+
+QSize DialogUnitsToPixels(const QWidget& window, int width, int height) {
+  const QFontMetrics metrics(window.font());
+  // The average over the Latin letters, as Windows measures a dialog font.
+  static const QString kLetters =
+      QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+  const int baseX = (metrics.horizontalAdvance(kLetters) / 26 + 1) / 2;
+  const int baseY = metrics.height();
+  return QSize((width * baseX + 2) / 4, (height * baseY + 4) / 8);
+}
+
+void ApplyTemplate(QWidget& window, int width, int height) {
+  window.setFixedSize(DialogUnitsToPixels(window, width, height));
+  QPalette palette = window.palette();
+  for (QPalette::ColorRole role : {QPalette::Window, QPalette::Base, QPalette::Button})
+    palette.setColor(role, Qt::white);
+  // Disabled controls keep the style's gray, so the user sees what is off.
+  for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+    palette.setColor(QPalette::Active, role, Qt::black);
+    palette.setColor(QPalette::Inactive, role, Qt::black);
+  }
+  window.setPalette(palette);
+  window.setAutoFillBackground(true);
+}

@@ -1,0 +1,15 @@
+// What every window of the program shares as a dialog template: sizes in
+// dialog units (a quarter of the font's average character width across, an
+// eighth of its height down, so windows grow with the font instead of
+// clipping their texts) and black text on white.
+#pragma once
+
+#include <QSize>
+
+class QWidget;
+
+QSize DialogUnitsToPixels(const QWidget& window, int width, int height);
+
+// Gives the window its template size and keeps it there (fixed border), and
+// paints it black on white.
+void ApplyTemplate(QWidget& window, int width, int height);

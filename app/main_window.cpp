@@ -1,0 +1,240 @@
+#include "app/main_window.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLayout>
+
+#include "app/about_box.h"
+#include "app/analysis_progress_dialog.h"
+#include "app/dialog_template.h"
+#include "app/progress_channel.h"
+#include "export/export_options_dialog.h"
+#include "export/export_progress_dialog.h"
+#include "platform/dialogs.h"
+
+namespace {
+
+constexpr const char* kAccessFilter = "Microsoft Access Database Files (*.mdb)|*.mdb||";
+
+QString Latin1(const std::string& text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The file's name without its folder and without its last extension.
+std::string TitleOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  const size_t dot = name.find_last_of('.');
+  if (dot != std::string::npos) name.erase(dot);
+  return name;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(ProgressChannel& progress, platform::Dialogs& dialogs, QWidget* parent)
+    : QDialog(parent),
+      progress_(progress),
+      dialogs_(dialogs),
+      session_(progress, dialogs),
+      // The controls must exist before the tree and the browser take them.
+      tree_((ui.setupUi(this), *ui.tree_1001)),
+      browser_(session_, progress, tree_,
+               RecordBrowserControls{ui.records_1002, ui.recordArea, ui.web_1082, ui.tableName_1068,
+                                     ui.recordCount_1064, ui.pageNumber_1074, ui.next_1071,
+                                     ui.prev_1070}),
+      exportJob_(session_, log_),
+      exportOptionsDialog_(std::make_unique<ExportOptionsDialog>(tree_, dialogs, exportOptions_, this)),
+      analysisJob_(session_, progress, *this, *this),
+      exportClosingPause_(ExportProgressDialog::kClosingPauseMilliseconds) {
+  layout()->setMenuBar(ui.menu_129);
+  ApplyTemplate(*this, 543, 348);
+  setWindowIcon(QIcon(QStringLiteral(":/images/program.png")));
+  ui.menu_129->setAutoFillBackground(true);
+
+  connect(ui.browse_1006, &QPushButton::clicked, this, &MainWindow::Browse);
+  connect(ui.browse_32771, &QAction::triggered, this, &MainWindow::Browse);
+  connect(ui.recover_1007, &QPushButton::clicked, this, &MainWindow::Recover);
+  connect(ui.export_1008, &QPushButton::clicked, this, &MainWindow::Export);
+  connect(ui.export_32772, &QAction::triggered, this, &MainWindow::Export);
+  connect(ui.exit_32773, &QAction::triggered, this, &QWidget::close);
+  connect(ui.helpContents_32774, &QAction::triggered, this, &MainWindow::Help);
+  connect(ui.aboutUs_32775, &QAction::triggered, this, &MainWindow::About);
+  connect(ui.next_1071, &QPushButton::clicked, this, [this] { browser_.Next(); });
+  connect(ui.prev_1070, &QPushButton::clicked, this, [this] { browser_.Prev(); });
+  connect(ui.tree_1001, &QTreeWidget::currentItemChanged, this,
+          [this](QTreeWidgetItem* current) { SelectionChanged(current); });
+
+  ResetTableView();
+  ui.export_1008->setEnabled(false);
+  ui.recover_1007->setEnabled(false);
+  ui.export_32772->setEnabled(false);
+  setWindowTitle(QStringLiteral("Corvanel Brevantis v2.0"));
+  log_.LogSessionHeader();
+}
+
+MainWindow::~MainWindow() {
+  browser_.WaitForFetch();
+  EndEarlierRun();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  // Neither key may end the program's window.
+  switch (event->key()) {
+    case Qt::Key_Return: case Qt::Key_Enter: case Qt::Key_Escape:
+      event->accept();
+      return;
+    default:
+      QDialog::keyPressEvent(event);
+  }
+}
+
+bool MainWindow::RefusedWhileBusy(bool recoverTexts) {
+  std::string text;
+  if (analysisRunning())
+    text = "Recover operation is in progress..Pls wait, or cancel that operation";
+  else if (exportRunning())
+    text = "Export operation is in progress..Pls wait, or cancel that operation";
+  else
+    return false;
+  if (recoverTexts) text += '.';
+  dialogs_.ShowMessage(text, kProgramName, platform::MessageButtons::Ok,
+                       platform::MessageIcon::Warning);
+  return true;
+}
+
+void MainWindow::EnableCommands(bool enabled) {
+  for (QWidget* button : {static_cast<QWidget*>(ui.export_1008), static_cast<QWidget*>(ui.browse_1006),
+                          static_cast<QWidget*>(ui.recover_1007)})
+    button->setEnabled(enabled);
+  ui.export_32772->setEnabled(enabled);
+  ui.browse_32771->setEnabled(enabled);
+}
+
+void MainWindow::ResetTableView() {
+  browser_.ShowNoTable();
+  tree_.Reset();
+}
+
+void MainWindow::AddTableNode(TableDef& table) { tree_.AddTableNode(table); }
+
+void MainWindow::EndAnalysisState() {
+  analysisRunning_.store(0);
+  EnableCommands(true);
+}
+
+void MainWindow::ShowAnalysisFinished() {
+  if (progressDialog_ != nullptr) progressDialog_->ShowFinished();
+}
+
+void MainWindow::Browse() {
+  if (RefusedWhileBusy(false)) return;
+  const std::string path = dialogs_.ChooseFile(kAccessFilter);
+  if (path.empty()) return;
+  UseFile(path);
+}
+
+void MainWindow::UseFile(const std::string& path) {
+  ui.export_1008->setEnabled(false);
+  ui.export_32772->setEnabled(false);
+  ResetTableView();
+  filePath_ = path;
+  ui.filePath_1005->setText(Latin1(path));
+  fileTitle_ = TitleOf(path);
+  progress_.databaseName.Set(fileTitle_);
+  ui.browse_1006->setEnabled(true);
+  ui.recover_1007->setEnabled(true);
+}
+
+void MainWindow::EndEarlierRun() {
+  const bool alive =
+      analysisJob_.Running() || (progressDialog_ != nullptr && progressDialog_->WatchersRunning());
+  if (alive) {
+    progress_.RequestStop();
+    progress_.RecoveryTblEvent.Set();
+    progress_.ReadPageEvent.Set();
+    progress_.UpdateProgTblEvent.Set();
+    progress_.UpdateProgStatusEvent.Set();
+  }
+  analysisJob_.Join();
+  if (progressDialog_ != nullptr) progressDialog_->EndWatchers();
+}
+
+void MainWindow::Recover() {
+  if (RefusedWhileBusy(true)) return;
+  // No thread of an earlier run may outlive it: their end states would
+  // otherwise reach into this one.
+  EndEarlierRun();
+  progressDialog_.reset();
+  analysisRunning_.store(1);
+
+  ResetTableView();
+  tree_.SetRootText(Latin1(fileTitle_));
+  EnableCommands(false);
+  ui.next_1071->setEnabled(false);
+  ui.prev_1070->setEnabled(false);
+  exportOptions_.chosenTables.clear();
+  progress_.Reset();
+
+  analysisJob_.Start(filePath_);
+  progressDialog_ = std::make_unique<AnalysisProgressDialog>(progress_, *this, this);
+  progressDialog_->exec();
+}
+
+void MainWindow::SelectionChanged(QTreeWidgetItem* item) {
+  if (analysisRunning() || exportRunning()) return;
+  // The analysis thread may still be on its way out after a stop; the
+  // session is not the browser's before it has gone.
+  analysisJob_.Join();
+  browser_.SelectionChanged(item);
+}
+
+void MainWindow::Export() {
+  if (RefusedWhileBusy(false)) return;
+  browser_.WaitForFetch();
+  EndEarlierRun();
+  exportOptions_.chosenTables.clear();
+  ui.export_1008->setEnabled(false);
+  const bool accepted = exportOptionsDialog_->exec() == QDialog::Accepted;
+  if (!accepted || exportOptions_.exportFolder.empty()) {
+    ui.export_1008->setEnabled(true);
+    return;
+  }
+  exportRunning_.store(1);
+  progress_.stopRequested.store(0);
+  progress_.finished.store(0);
+  {
+    ExportProgressDialog window(exportJob_, exportOptions_, progress_, dialogs_, this);
+    window.SetClosingPause(exportClosingPause_);
+    window.exec();
+  }
+  exportRunning_.store(0);
+  ui.export_1008->setEnabled(true);
+  progress_.stopRequested.store(0);
+  progress_.finished.store(0);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (RefusedWhileBusy(false)) {
+    event->ignore();
+    return;
+  }
+  if (dialogs_.ShowMessage("Are you sure you want to close the application ?", kProgramName,
+                           platform::MessageButtons::YesNo,
+                           platform::MessageIcon::Question) == platform::MessageAnswer::No) {
+    event->ignore();
+    return;
+  }
+  browser_.WaitForFetch();
+  EndEarlierRun();
+  event->accept();
+}
+
+void MainWindow::Help() {
+  // A missing help file is no error of ours: the shell's answer is ignored.
+  dialogs_.OpenWithShell(log_.programFolder() + "Help.chm");
+}
+
+void MainWindow::About() {
+  AboutBox box(this);
+  box.exec();
+}

@@ -1,0 +1,104 @@
+// The program's one main window: pick an .mdb file (Browse), analyse it
+// (Recover, with the analysis progress window), browse its tables in the
+// tree and their records 100 a page, and export them (the export options,
+// then the export progress window). It owns the session's long-lived
+// objects: the reader session, the export options and their dialog, the
+// record browser, and the busy flags that keep analysis, export and record
+// fetch from ever using the session at the same time.
+#pragma once
+
+#include <QDialog>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/analysis_host.h"
+#include "app/analysis_job.h"
+#include "app/log_writer.h"
+#include "app/record_browser.h"
+#include "app/table_tree.h"
+#include "export/export_job.h"
+#include "export/export_options.h"
+#include "reader/mdb_file.h"
+#include "ui_main_window.h"
+
+class AnalysisProgressDialog;
+class ExportOptionsDialog;
+class ProgressChannel;
+namespace platform {
+class Dialogs;
+}
+
+class MainWindow : public QDialog, public AnalysisHost {
+  Q_OBJECT
+
+ public:
+  static constexpr const char* kProgramName = "Corvanel Brevantis";
+
+  MainWindow(ProgressChannel& progress, platform::Dialogs& dialogs, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  // Commands.
+  void Browse();
+  // Browse's work once a file is chosen; also the start with a file named.
+  void UseFile(const std::string& path);
+  void Recover();
+  void Export();
+  void Help();
+  void About();
+  void ResetTableView();
+
+  // AnalysisHost.
+  void AddTableNode(TableDef& table) override;
+  void EndAnalysisState() override;
+  void ShowAnalysisFinished() override;
+
+  bool analysisRunning() const { return analysisRunning_.load() != 0; }
+  bool exportRunning() const { return exportRunning_.load() != 0; }
+  const std::string& filePath() const { return filePath_; }
+  const std::string& fileTitle() const { return fileTitle_; }
+  // The progress window of the latest Recover, kept until the next one.
+  AnalysisProgressDialog* progressDialog() const { return progressDialog_.get(); }
+  ExportOptionsDialog& exportOptionsDialog() const { return *exportOptionsDialog_; }
+  const ExportOptions& exportOptions() const { return exportOptions_; }
+  TableTree& tree() { return tree_; }
+  RecordBrowser& browser() { return browser_; }
+  MdbFile& session() { return session_; }
+  // The pause before the export statistics show (tests shorten it).
+  void SetExportClosingPause(int milliseconds) { exportClosingPause_ = milliseconds; }
+
+  Ui::MainWindow ui{};
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  // The busy messages; true when the command must stop. Recover's texts end
+  // in a full stop, the others' do not.
+  bool RefusedWhileBusy(bool recoverTexts);
+  void SelectionChanged(QTreeWidgetItem* item);
+  // Ends, cooperatively, every thread of an earlier analysis: the analysis
+  // thread and the watchers of its progress window.
+  void EndEarlierRun();
+  void EnableCommands(bool enabled);
+
+  ProgressChannel& progress_;
+  platform::Dialogs& dialogs_;
+  LogWriter log_;
+  MdbFile session_;
+  TableTree tree_;
+  RecordBrowser browser_;
+  ExportJob exportJob_;
+  ExportOptions exportOptions_;
+  std::unique_ptr<ExportOptionsDialog> exportOptionsDialog_;
+  AnalysisJob analysisJob_;
+  std::unique_ptr<AnalysisProgressDialog> progressDialog_;
+  std::string filePath_;
+  std::string fileTitle_;
+  std::atomic<int32_t> analysisRunning_{0};
+  std::atomic<int32_t> exportRunning_{0};
+  int exportClosingPause_;
+};

@@ -1,0 +1,89 @@
+#include "app/table_tree.h"
+
+#include <QTreeWidget>
+
+#include "reader/column_types.h"
+#include "reader/table_def.h"
+
+namespace {
+
+constexpr int kTableRole = Qt::UserRole;
+
+void SetTable(QTreeWidgetItem* item, TableDef* table) {
+  item->setData(0, kTableRole, QVariant::fromValue(reinterpret_cast<quintptr>(table)));
+}
+
+QString Latin1(const std::string& text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+TableTree::TableTree(QTreeWidget& tree)
+    : tree_(tree),
+      images_{QIcon(":/images/tree_root.png"), QIcon(":/images/tree_tables.png"),
+              QIcon(":/images/tree_table.png"), QIcon(":/images/tree_spare.png"),
+              QIcon(":/images/tree_column.png")} {
+  tree_.setIconSize(QSize(16, 16));
+  Reset();
+}
+
+void TableTree::Reset() {
+  tree_.clear();
+  root_ = new QTreeWidgetItem(&tree_, QStringList(kRootText));
+  root_->setIcon(0, images_[kRootImage]);
+  tables_ = new QTreeWidgetItem(root_, QStringList(kTablesText));
+  tables_->setIcon(0, images_[kTablesImage]);
+  root_->setExpanded(true);
+}
+
+void TableTree::SetRootText(const QString& text) { root_->setText(0, text); }
+
+QString TableTree::RootText() const { return root_->text(0); }
+
+void TableTree::AddTableNode(TableDef& table) {
+  if (table.name.empty()) return;
+  auto* node = new QTreeWidgetItem(tables_, QStringList(Latin1(table.name)));
+  node->setIcon(0, images_[kTableImage]);
+  SetTable(node, &table);
+  if (table.rowCount > 0) {
+    QFont bold = node->font(0);
+    bold.setBold(true);
+    node->setFont(0, bold);
+  }
+  for (const ColumnDef& column : table.columns) {
+    auto* columnNode = new QTreeWidgetItem(node, QStringList(Latin1(ColumnTreeText(column))));
+    columnNode->setIcon(0, images_[kColumnImage]);
+    SetTable(columnNode, &table);
+  }
+  tables_->setExpanded(true);
+  tree_.viewport()->update();
+}
+
+std::vector<QTreeWidgetItem*> TableTree::TableItems() const {
+  std::vector<QTreeWidgetItem*> items;
+  for (int i = 0; i < tables_->childCount(); ++i) items.push_back(tables_->child(i));
+  return items;
+}
+
+TableDef* TableTree::TableOf(const QTreeWidgetItem* item) {
+  if (item == nullptr) return nullptr;
+  return reinterpret_cast<TableDef*>(item->data(0, kTableRole).value<quintptr>());
+}
+
+QTreeWidgetItem* TableTree::TableNodeFor(QTreeWidgetItem* item) const {
+  if (item == nullptr || item->parent() == nullptr) return nullptr;
+  const QString rootText = RootText();
+  // A table titled like the root or "TABLES" cannot be told from those
+  // nodes by its text, so it is never loaded, through its columns neither.
+  auto reserved = [&](const QTreeWidgetItem* node) {
+    return node->text(0) == rootText || node->text(0) == kTablesText;
+  };
+  if (reserved(item) || item->parent()->text(0) == rootText) return nullptr;
+  QTreeWidgetItem* node = nullptr;
+  if (item->parent() == tables_)
+    node = item;
+  else if (item->parent()->parent() == tables_)
+    node = item->parent();
+  return node != nullptr && !reserved(node) ? node : nullptr;
+}

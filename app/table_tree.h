@@ -1,0 +1,54 @@
+// The tree of the tables the analysis found, each with its columns and their
+// types: the way into the record browser and the list the export options
+// copy. Tables arrive one by one while the analysis runs. The items refer
+// into the session's table list and own nothing; the tree is emptied before
+// the list is.
+#pragma once
+
+#include <QIcon>
+#include <QString>
+
+#include <vector>
+
+class QTreeWidget;
+class QTreeWidgetItem;
+struct TableDef;
+
+class TableTree {
+ public:
+  // Positions in the image list.
+  enum Image { kRootImage = 0, kTablesImage = 1, kTableImage = 2, kSpareImage = 3, kColumnImage = 4 };
+  static constexpr const char* kRootText = "DATABASE_NAME";
+  static constexpr const char* kTablesText = "TABLES";
+
+  explicit TableTree(QTreeWidget& tree);
+
+  // Empties the tree down to the root ("DATABASE_NAME") and "TABLES".
+  void Reset();
+  void SetRootText(const QString& text);
+  QString RootText() const;
+
+  // One node per table, "%s [%s]" per column ("%s [TEXT(%d)]" for text), in
+  // the order the table holds its columns now. A table without a name gets
+  // none; a table with rows is shown in bold.
+  void AddTableNode(TableDef& table);
+
+  // The table nodes, top to bottom.
+  std::vector<QTreeWidgetItem*> TableItems() const;
+  // The table of a table or column node, else none.
+  static TableDef* TableOf(const QTreeWidgetItem* item);
+
+  // The table node a selection stands for: the node itself when it is a
+  // table node, its parent for a column node, none for anything else (the
+  // root, "TABLES", or an item titled like the root).
+  QTreeWidgetItem* TableNodeFor(QTreeWidgetItem* item) const;
+
+  const QIcon& image(Image index) const { return images_[index]; }
+  QTreeWidget& widget() const { return tree_; }
+
+ private:
+  QTreeWidget& tree_;
+  std::vector<QIcon> images_;
+  QTreeWidgetItem* root_ = nullptr;
+  QTreeWidgetItem* tables_ = nullptr;
+};

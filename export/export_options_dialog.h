@@ -1,0 +1,47 @@
+// The dialog of the Export command: the destination folder, the tables to
+// export (a tree with check boxes, copied from the main window's tree) and
+// one workbook for the database or one per table. Export/Save makes the dated
+// folder inside the destination and fills the export options; the main
+// window then runs the export.
+#pragma once
+
+#include <QDialog>
+
+#include "ui_export_options_dialog.h"
+
+struct ExportOptions;
+class TableTree;
+class QTreeWidgetItem;
+namespace platform {
+class Dialogs;
+}
+
+class ExportOptionsDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  ExportOptionsDialog(const TableTree& tables, platform::Dialogs& dialogs, ExportOptions& options,
+                      QWidget* parent);
+
+  // Every showing starts afresh: no destination, every table ticked.
+  int exec() override;
+
+  void Browse();
+  void ExportSave();
+
+  Ui::ExportOptionsDialog ui;
+
+ private:
+  void Prepare();
+  // The check rules: the root and "TABLES" follow the tables and the tables
+  // follow them. Only the tables' own boxes choose what is exported.
+  void CheckChanged(QTreeWidgetItem* item);
+  void UpdateExportSave();
+  void SetDestinationChosen(bool chosen);
+
+  const TableTree& tables_;
+  platform::Dialogs& dialogs_;
+  ExportOptions& options_;
+  QTreeWidgetItem* root_ = nullptr;
+  QTreeWidgetItem* tablesItem_ = nullptr;
+};

@@ -1,0 +1,158 @@
+#include "export/export_progress_dialog.h"
+
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QThread>
+
+#include "app/dialog_template.h"
+#include "app/progress_channel.h"
+#include "app/worker_thread.h"
+#include "export/export_job.h"
+#include "platform/dialogs.h"
+
+namespace {
+
+QString Latin1(const std::string& text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+ExportProgressDialog::ExportProgressDialog(ExportJob& job, const ExportOptions& options,
+                                           ProgressChannel& progress, platform::Dialogs& dialogs,
+                                           QWidget* parent)
+    : QDialog(parent), job_(job), options_(options), progress_(progress), dialogs_(dialogs) {
+  ui.setupUi(this);
+  ApplyTemplate(*this, 298, 162);
+  ui.statistics_1097->hide();
+  ui.ok_1098->hide();
+  connect(ui.stop_1093, &QPushButton::clicked, this, &ExportProgressDialog::Stop);
+  connect(ui.ok_1098, &QPushButton::clicked, this, &ExportProgressDialog::Ok);
+}
+
+ExportProgressDialog::~ExportProgressDialog() { WaitForJob(); }
+
+int ExportProgressDialog::exec() {
+  job_.Start(options_, *this);
+  const int result = QDialog::exec();
+  WaitForJob();
+  return result;
+}
+
+void ExportProgressDialog::WaitForJob() {
+  // The job may be blocked handing this window a message: serve it until
+  // it has returned, then join.
+  while (job_.IsRunning()) {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (job_.IsRunning()) QThread::msleep(1);
+  }
+  job_.Join();
+}
+
+bool ExportProgressDialog::ConfirmStop() {
+  return dialogs_.ShowMessage("Are you sure you want stop the export process ?", "Corvanel Brevantis",
+                              platform::MessageButtons::YesNo,
+                              platform::MessageIcon::Question) == platform::MessageAnswer::Yes;
+}
+
+void ExportProgressDialog::Stop() {
+  if (ConfirmStop()) job_.RequestStop();
+}
+
+void ExportProgressDialog::Ok() {
+  progress_.stopRequested.store(0);
+  progress_.finished.store(0);
+  accept();
+}
+
+void ExportProgressDialog::keyPressEvent(QKeyEvent* event) {
+  // Escape would close the window and leave the job running behind it.
+  if (event->key() == Qt::Key_Escape && job_.IsRunning()) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void ExportProgressDialog::closeEvent(QCloseEvent* event) {
+  if (job_.IsRunning()) {
+    if (!ConfirmStop()) {
+      event->ignore();
+      return;
+    }
+    job_.RequestAbandon();
+    WaitForJob();
+  }
+  QDialog::closeEvent(event);
+}
+
+void ExportProgressDialog::ShowRunning() {
+  RunOnGuiThread(this, [this] {
+    ui.ok_1098->hide();
+    ui.statistics_1097->hide();
+    ui.stop_1093->setEnabled(true);
+    ui.stop_1093->show();
+    ui.messages_1095->show();
+    ui.progress_1056->show();
+    ui.percent_1053->show();
+  });
+}
+
+void ExportProgressDialog::AddMessage(const std::string& text) {
+  RunOnGuiThread(this, [&] { ui.messages_1095->insertItem(0, Latin1(text)); });
+}
+
+void ExportProgressDialog::SetPercentage(int percent) {
+  RunOnGuiThread(this, [&] {
+    ui.progress_1056->setValue(percent);
+    ui.percent_1053->setText(QString::asprintf("%d%%", percent));
+  });
+}
+
+void ExportProgressDialog::ShowFinished() {
+  RunOnGuiThread(this, [this] { ui.stop_1093->setEnabled(false); });
+  // The pause is the job's, so the window stays responsive while the
+  // closing message is read.
+  QThread::msleep(static_cast<unsigned long>(closingPause_));
+  RunOnGuiThread(this, [this] {
+    ui.ok_1098->show();
+    ui.statistics_1097->show();
+    ui.messages_1095->hide();
+    ui.progress_1056->hide();
+    ui.stop_1093->hide();
+    ui.percent_1053->hide();
+    ui.ok_1098->setFocus();
+  });
+}
+
+bool ExportProgressDialog::ClearStatistics() {
+  RunOnGuiThread(this, [this] {
+    QTableWidget* list = ui.statistics_1097;
+    list->clearContents();
+    list->setRowCount(0);
+    list->setColumnCount(2);
+    auto* name = new QTableWidgetItem(QStringLiteral("Table Names"));
+    name->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    auto* count = new QTableWidgetItem(QStringLiteral("No. Of Records"));
+    count->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    list->setHorizontalHeaderItem(0, name);
+    list->setHorizontalHeaderItem(1, count);
+    list->setColumnWidth(0, kNameColumnWidth);
+    list->setColumnWidth(1, kCountColumnWidth);
+  });
+  return true;
+}
+
+void ExportProgressDialog::AddStatisticsRow(int position, const std::string& name, int32_t rows) {
+  RunOnGuiThread(this, [&] {
+    QTableWidget* list = ui.statistics_1097;
+    // Tables without a name leave no row, so positions may run ahead.
+    const int row = std::min(position, list->rowCount());
+    list->insertRow(row);
+    list->setItem(row, 0, new QTableWidgetItem(Latin1(name)));
+    auto* count = new QTableWidgetItem(QString::number(rows));
+    count->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    list->setItem(row, 1, count);
+  });
+}
