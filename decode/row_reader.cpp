@@ -113,7 +113,7 @@ int DecodeRow(MdbFile& db, TableDef& table, int64_t start, int64_t end, std::str
 
   // Offset table, read backwards from the mask: the count v, the start of
   // each variable value (relative to the row), then the end of the data.
-  int64_t offsets = mask - 3;
+  int64_t offsets = mask - 4;
   int32_t v = variableColumns != 0 ? ReadUInt16(page, mask - 2) : 0;
   if (v > n) return -1;
   int64_t dataEnd = v != 0 ? ReadUInt16(page, offsets - 2 * int64_t{v}) : mask - start;
