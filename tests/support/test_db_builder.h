@@ -48,7 +48,7 @@ enum class ColumnType : uint8_t {
 };
 
 struct Column {
-  std::string name;
+  std::string name{};
   ColumnType type = ColumnType::Long;
   // TEXT: characters (default 255); BINARY and unknown types: bytes
   // (default 255). Ignored for the other types, whose size is fixed.
@@ -91,14 +91,14 @@ struct Guid {
   static Guid FromText(std::string_view text);
 };
 struct Text {
-  std::string utf8;
+  std::string utf8{};
   TextEncoding encoding = TextEncoding::Auto;
   LongStorage storage = LongStorage::Auto;  // MEMO only
 };
 // BINARY, OLE, unknown types; a MEMO given as Bytes stores them unchanged
 // (e.g. an uncompressed UCS-2 memo, or broken text).
 struct Bytes {
-  std::vector<uint8_t> data;
+  std::vector<uint8_t> data{};
   LongStorage storage = LongStorage::Auto;  // MEMO/OLE only
 };
 
@@ -140,31 +140,31 @@ enum class RowState {
 };
 
 struct Row {
-  std::vector<Value> values;  // in the order of Table::columns; missing ones are NULL
+  std::vector<Value> values{};  // in the order of Table::columns; missing ones are NULL
   RowState state = RowState::Normal;
   // Stored instead of the encoded row (damage tests: column count 0, offsets
   // past the row, ...). Counted as a live row.
-  std::optional<std::vector<uint8_t>> rawBytes;
+  std::optional<std::vector<uint8_t>> rawBytes{};
 };
 
 struct Table {
-  std::string name;
-  std::vector<Column> columns;
-  std::vector<Row> rows;
+  std::string name{};
+  std::vector<Column> columns{};
+  std::vector<Row> rows{};
 
   // Streaming: after `rows`, generatedRows more rows made one at a time by
   // the callback (row.values is cleared before each call), never held all
   // at once.
   uint64_t generatedRows = 0;
-  std::function<void(uint64_t index, Row& row)> generator;
+  std::function<void(uint64_t index, Row& row)> generator{};
 
   // Catalog Flags of the table's row (0x8 hidden, 0x2 Access system table).
   uint32_t catalogFlags = 0;
   // Table type byte: 0x4E user, 0x53 system.
   uint8_t tableType = 0x4E;
   // Stored in the definition instead of the true values when set.
-  std::optional<uint32_t> rowCountOverride;
-  std::optional<uint16_t> maxColumnsOverride;
+  std::optional<uint32_t> rowCountOverride{};
+  std::optional<uint16_t> maxColumnsOverride{};
   // At most this many rows on a data page (0: as many as fit, at most 255).
   int rowsPerPage = 0;
 };
@@ -172,18 +172,18 @@ struct Table {
 // A saved query (catalog Type 5) with its MSysQueries rows: SELECT
 // `output` FROM `sourceTable` [WHERE `where`].
 struct Query {
-  std::string name;
-  std::string sourceTable;
+  std::string name{};
+  std::string sourceTable{};
   std::string output = "*";
-  std::string where;
+  std::string where{};
   uint32_t flags = 0;  // 0 select, 0x10 crosstab, ... ; +0x8 hidden
 };
 
 // A linked table (catalog Type 6) pointing into another database file.
 struct LinkedTable {
-  std::string name;
-  std::string databasePath;
-  std::string foreignName;
+  std::string name{};
+  std::string databasePath{};
+  std::string foreignName{};
 };
 
 // Where things ended up in a written file, for damage aimed at them.
@@ -192,21 +192,21 @@ struct RowLocation {
   uint8_t row = 0;
 };
 struct TableLayout {
-  std::string name;
-  std::vector<uint32_t> definitionPages;  // the chain; [0] is the table's Id
-  std::vector<uint32_t> dataPages;        // in page order
-  std::vector<uint32_t> longValuePages;   // LVAL pages, in page order
-  RowLocation catalogRow;                 // the table's row in MSysObjects
-  RowLocation usedMap;                    // its used-pages map row
+  std::string name{};
+  std::vector<uint32_t> definitionPages{};  // the chain; [0] is the table's Id
+  std::vector<uint32_t> dataPages{};        // in page order
+  std::vector<uint32_t> longValuePages{};   // LVAL pages, in page order
+  RowLocation catalogRow{};                 // the table's row in MSysObjects
+  RowLocation usedMap{};                    // its used-pages map row
   uint64_t liveRows = 0;
 };
 struct Layout {
   bool ok = false;
-  std::string error;  // why the file could not be written
+  std::string error{};  // why the file could not be written
   uint32_t pageCount = 0;
-  std::vector<uint32_t> catalogDataPages;  // MSysObjects data pages
-  std::vector<uint32_t> usageMapPages;     // pages holding map rows (owner 0)
-  std::vector<TableLayout> tables;          // user tables, in the order added
+  std::vector<uint32_t> catalogDataPages{};  // MSysObjects data pages
+  std::vector<uint32_t> usageMapPages{};  // pages holding map rows (owner 0)
+  std::vector<TableLayout> tables{};  // user tables, in the order added
   // The table of that name, or nullptr.
   const TableLayout* Find(std::string_view name) const;
 };
@@ -219,6 +219,9 @@ class DatabaseBuilder {
   void AddLinkedTable(LinkedTable link);
   // Creation date in the header and catalog dates (a date double).
   void SetCreationDate(double days) { creationDate_ = days; }
+
+  const std::vector<std::unique_ptr<Table>>& tables() const { return tables_; }
+  const std::vector<Query>& queries() const { return queries_; }
 
   // Writes the whole file, replacing any file at path. Deterministic: the
   // same description gives the same bytes.

@@ -1,0 +1,20 @@
+// The two pages every Jet 4 file starts with: the header page (version byte,
+// and the RC4-encoded area holding the database key, which must decode to 0,
+// the masked password and the creation date) and page 1, the global map of
+// free pages.
+#pragma once
+
+#include <cstdint>
+
+#include "tests/support/page_file.h"
+
+namespace testdb {
+
+// Page 0 for a file with an empty password created at `creationDate`.
+Page MakeHeaderPage(double creationDate);
+// Page 1: row 0 marks every page from pageCount on as free, row 1 is the
+// same size and empty. Past what two inline rows can cover, a reference row
+// without bitmap pages.
+Page MakeGlobalMapPage(uint32_t pageCount);
+
+}  // namespace testdb

@@ -1,0 +1,80 @@
+#include "tests/support/jet_text.h"
+
+namespace testdb {
+
+std::u16string Utf16FromUtf8(std::string_view utf8) {
+  std::u16string out;
+  out.reserve(utf8.size());
+  size_t i = 0;
+  while (i < utf8.size()) {
+    uint8_t lead = static_cast<uint8_t>(utf8[i]);
+    int extra = lead < 0x80 ? 0 : (lead >> 5) == 0x6 ? 1 : (lead >> 4) == 0xE ? 2 : (lead >> 3) == 0x1E ? 3 : -1;
+    char32_t cp = extra <= 0 ? lead : lead & (0x3F >> extra);
+    bool good = extra >= 0 && i + extra < utf8.size();
+    for (int k = 1; good && k <= extra; ++k) {
+      uint8_t next = static_cast<uint8_t>(utf8[i + k]);
+      good = (next & 0xC0) == 0x80;
+      cp = (cp << 6) | (next & 0x3F);
+    }
+    if (!good) {
+      out.push_back(u'\uFFFD');
+      ++i;
+      continue;
+    }
+    i += extra + 1;
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(cp));
+    }
+  }
+  return out;
+}
+
+std::optional<std::vector<uint8_t>> CompressText(std::u16string_view text) {
+  std::vector<uint8_t> out = {0xFF, 0xFE};
+  bool twoByte = false;
+  for (char16_t c : text) {
+    if ((c & 0xFF) == 0) return std::nullopt;
+    bool wide = c > 0xFF;
+    if (wide != twoByte) {
+      out.push_back(0);
+      twoByte = wide;
+    }
+    out.push_back(static_cast<uint8_t>(c & 0xFF));
+    if (wide) out.push_back(static_cast<uint8_t>(c >> 8));
+  }
+  return out;
+}
+
+void AppendUcs2(std::u16string_view text, std::vector<uint8_t>& out) {
+  for (char16_t c : text) {
+    out.push_back(static_cast<uint8_t>(c & 0xFF));
+    out.push_back(static_cast<uint8_t>(c >> 8));
+  }
+}
+
+std::optional<std::vector<uint8_t>> EncodeText(std::string_view utf8, TextEncoding encoding, bool memo) {
+  std::u16string text = Utf16FromUtf8(utf8);
+  std::vector<uint8_t> ucs2;
+  if (encoding != TextEncoding::Compressed) {
+    AppendUcs2(text, ucs2);
+    if (encoding == TextEncoding::Ucs2 || text.empty()) return ucs2;
+  }
+  std::optional<std::vector<uint8_t>> compressed = CompressText(text);
+  if (encoding == TextEncoding::Compressed) return compressed;
+  bool startsWithMarker = text.front() == u'\uFEFF';
+  bool worthIt = compressed && compressed->size() < ucs2.size() && (!memo || text.size() <= 1024);
+  if (compressed && (worthIt || startsWithMarker)) return compressed;
+  return ucs2;
+}
+
+std::vector<uint8_t> Ucs2(std::string_view utf8) {
+  std::vector<uint8_t> out;
+  AppendUcs2(Utf16FromUtf8(utf8), out);
+  return out;
+}
+
+}  // namespace testdb

@@ -1,0 +1,77 @@
+// A table definition as stored on table-definition pages: the 63-byte
+// header, column records, column names, index definitions and the list of
+// long-value maps, as one byte stream that continuation pages carry on when
+// it is longer than a page.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tests/support/page_file.h"
+#include "tests/support/test_db_builder.h"
+
+namespace testdb {
+
+struct ColumnRecord {
+  std::string name{};
+  uint8_t type = 0;
+  uint16_t number = 0;
+  uint16_t varIndex = 0;  // variable columns only
+  uint16_t fixedOffset = 0;
+  uint16_t length = 0;
+  // 0x01 fixed length, 0x02 set by Access on user columns; system tables
+  // use 0x13 and 0x12.
+  uint8_t flags = 0;
+  uint8_t precision = 0;
+  uint8_t scale = 0;
+  bool compressed = false;
+  bool fixed() const { return flags & 0x01; }
+  bool isBool() const { return type == static_cast<uint8_t>(ColumnType::Bool); }
+  bool isLongValue() const {
+    return type == static_cast<uint8_t>(ColumnType::Memo) || type == static_cast<uint8_t>(ColumnType::Ole);
+  }
+};
+
+// A real index and the logical index of the same number.
+struct IndexRecord {
+  std::string name{};
+  uint32_t number = 0;
+  std::vector<uint16_t> columns{};
+  uint8_t flags = 0x80;  // 0x01 unique, 0x02 ignore nulls, 0x08 required
+  bool primary = false;
+  RowPointer usageMap{};
+  uint32_t rootPage = 0;
+};
+
+struct LongValueMapEntry {
+  uint16_t column = 0;
+  RowPointer usedMap{};
+  RowPointer freeMap{};
+};
+
+struct TableDefinition {
+  uint8_t tableType = 0x4E;
+  std::vector<ColumnRecord> columns{};  // in record order
+  std::vector<IndexRecord> indexes;   // in logical (name) order
+  uint16_t maxColumns = 0;
+  uint32_t rowCount = 0;
+  RowPointer usedMap{};
+  RowPointer freeMap{};
+  std::vector<LongValueMapEntry> longValueMaps{};  // in record order of their columns
+
+  uint16_t VariableColumnCount() const;
+  // Byte length of the stream; does not depend on counts and pointers.
+  size_t Length() const;
+  std::vector<uint8_t> Encode() const;
+  static uint32_t PageCount(size_t length);
+  // Writes the stream over `pages` (PageCount of them), chained in that order.
+  void WritePages(PageFile& file, const std::vector<uint32_t>& pages) const;
+};
+
+// Gives user columns the layout Access gives them: numbers (explicit or
+// following on), fixed offsets and variable indexes in column-number order,
+// stored lengths and flags. Throws BuildError on duplicate numbers.
+std::vector<ColumnRecord> LayOutUserColumns(const std::vector<Column>& columns);
+
+}  // namespace testdb

@@ -1,0 +1,138 @@
+#include "tests/support/table_writer.h"
+
+#include <algorithm>
+
+namespace testdb {
+namespace {
+
+constexpr uint16_t kMovedAwaySlot = 0x4000;
+constexpr uint16_t kMovedHereSlot = 0x8000;
+constexpr uint16_t kDeletedSlot = 0xC000;
+
+TableDefinition UserDefinition(const Table& table) {
+  TableDefinition d;
+  d.tableType = table.tableType;
+  d.columns = LayOutUserColumns(table.columns);
+  for (const ColumnRecord& c : d.columns) d.maxColumns = std::max<uint16_t>(d.maxColumns, static_cast<uint16_t>(c.number + 1));
+  if (table.maxColumnsOverride) d.maxColumns = *table.maxColumnsOverride;
+  return d;
+}
+
+std::vector<uint32_t> ReservePages(PageFile& file, const TableDefinition& definition) {
+  uint32_t count = TableDefinition::PageCount(definition.Length());
+  uint32_t first = file.Allocate(count);
+  std::vector<uint32_t> pages;
+  for (uint32_t i = 0; i < count; ++i) pages.push_back(first + i);
+  return pages;
+}
+
+}  // namespace
+
+TableWriter::TableWriter(PageFile& file, const Table& table)
+    : file_(file),
+      table_(table),
+      definition_(UserDefinition(table)),
+      definitionPages_(ReservePages(file, definition_)),
+      encoder_(definition_),
+      data_(file, definitionPages_[0], table.rowsPerPage),
+      moved_(file, definitionPages_[0], table.rowsPerPage) {}
+
+void TableWriter::WriteRows() {
+  for (const Row& row : table_.rows) WriteRow(row);
+  if (table_.generator) {
+    Row row;
+    for (uint64_t i = 0; i < table_.generatedRows; ++i) {
+      row.values.clear();
+      row.state = RowState::Normal;
+      row.rawBytes.reset();
+      table_.generator(i, row);
+      WriteRow(row);
+    }
+  }
+  data_.Flush();
+  moved_.Flush();
+  for (auto& [record, rows] : longValueRows_) rows->Flush();
+  uint64_t count = table_.rowCountOverride ? *table_.rowCountOverride : liveRows_;
+  if (count > UINT32_MAX) throw BuildError("table " + table_.name + " has too many rows");
+  definition_.rowCount = static_cast<uint32_t>(count);
+}
+
+void TableWriter::WriteRow(const Row& row) {
+  const std::vector<uint8_t>* bytes = row.rawBytes ? &*row.rawBytes : &buffer_;
+  if (!row.rawBytes) encoder_.Encode(row.values, this, buffer_);
+  switch (row.state) {
+    case RowState::Normal:
+      data_.Add(*bytes);
+      ++liveRows_;
+      break;
+    case RowState::Deleted:
+      data_.Add(*bytes, kDeletedSlot);
+      break;
+    case RowState::Moved: {
+      RowPointer there = moved_.Add(*bytes, kMovedHereSlot);
+      uint8_t pointer[4];
+      PutU32(pointer, there.Encoded());
+      data_.Add(pointer, kMovedAwaySlot);
+      ++liveRows_;
+      break;
+    }
+  }
+}
+
+RowPages& TableWriter::LongValueRows(size_t record) {
+  auto& rows = longValueRows_[record];
+  if (!rows) rows = std::make_unique<RowPages>(file_, kLongValueOwner);
+  return *rows;
+}
+
+RowPointer TableWriter::StoreSingle(size_t column, std::span<const uint8_t> data) {
+  return LongValueRows(column).Add(data);
+}
+
+RowPointer TableWriter::StoreChain(size_t column, std::span<const uint8_t> data) {
+  // One piece per page, filled as Access fills them.
+  uint32_t pieces = std::max<uint32_t>(1, static_cast<uint32_t>((data.size() + kChainPieceData - 1) / kChainPieceData));
+  uint32_t first = file_.Allocate(pieces);
+  std::vector<uint8_t> row;
+  for (uint32_t i = 0; i < pieces; ++i) {
+    size_t from = i * kChainPieceData;
+    size_t n = std::min(kChainPieceData, data.size() - std::min(from, data.size()));
+    row.assign(4, 0);
+    if (i + 1 < pieces) PutU32(row.data(), RowPointer{first + i + 1, 0}.Encoded());
+    row.insert(row.end(), data.begin() + static_cast<std::ptrdiff_t>(from),
+               data.begin() + static_cast<std::ptrdiff_t>(from + n));
+    DataPage page(kLongValueOwner);
+    page.Add(row);
+    file_.Write(first + i, page.Finish().data());
+    chainPages_[column].push_back(first + i);
+  }
+  return {first, 0};
+}
+
+std::vector<uint32_t> TableWriter::DataPages() const {
+  std::vector<uint32_t> pages = data_.pages();
+  pages.insert(pages.end(), moved_.pages().begin(), moved_.pages().end());
+  std::sort(pages.begin(), pages.end());
+  return pages;
+}
+
+std::vector<uint32_t> TableWriter::LongValuePages(size_t record) const {
+  std::vector<uint32_t> pages;
+  if (auto it = longValueRows_.find(record); it != longValueRows_.end()) pages = it->second->pages();
+  if (auto it = chainPages_.find(record); it != chainPages_.end())
+    pages.insert(pages.end(), it->second.begin(), it->second.end());
+  std::sort(pages.begin(), pages.end());
+  return pages;
+}
+
+std::vector<uint32_t> TableWriter::LongValuePages() const {
+  std::vector<uint32_t> pages;
+  for (size_t i = 0; i < definition_.columns.size(); ++i) {
+    std::vector<uint32_t> own = LongValuePages(i);
+    pages.insert(pages.end(), own.begin(), own.end());
+  }
+  std::sort(pages.begin(), pages.end());
+  return pages;
+}
+
+}  // namespace testdb
