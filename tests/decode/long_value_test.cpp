@@ -1,0 +1,221 @@
+#include "decode/long_value.h"
+
+#include <gtest/gtest.h>
+
+#include "decode/value_renderer.h"
+#include "tests/decode/test_pages.h"
+#include "tests/support/test_env.h"
+
+namespace {
+
+using decodetest::Bytes;
+using decodetest::Concat;
+using decodetest::kLvalOwner;
+using decodetest::Le16;
+using decodetest::Le32;
+using decodetest::Ucs2;
+
+Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
+Bytes Compressed(const std::string& text) { return Concat({{0xFF, 0xFE}, Text(text)}); }
+
+// The 12-byte field: length word, flag word, row pointer, 4 unused bytes.
+Bytes Field(uint16_t flags, uint8_t row = 0, uint32_t page = 0, uint16_t lengthLow = 0) {
+  return Concat({Le16(lengthLow), Le16(flags), {row}, {static_cast<uint8_t>(page), static_cast<uint8_t>(page >> 8),
+                                                    static_cast<uint8_t>(page >> 16)},
+                 Le32(0)});
+}
+// A chain row: link to the next row, then the piece.
+Bytes Link(uint8_t row, uint32_t page, const Bytes& piece) {
+  return Concat({{row, static_cast<uint8_t>(page), static_cast<uint8_t>(page >> 8), static_cast<uint8_t>(page >> 16)},
+                 piece});
+}
+
+// The storage header of an OLE object around its native data.
+Bytes OleObject(const std::string& className, const Bytes& native, int32_t nativeLength = -1) {
+  Bytes header = Concat({Le16(0x1C15), Le16(0), Bytes(16, 0), Text(className), {0}});
+  decodetest::PutU16(header, 2, static_cast<uint16_t>(header.size()));
+  Bytes nameBlock = Text("Object");
+  return Concat({header, Bytes(8, 0), Le32(static_cast<uint32_t>(nameBlock.size())), nameBlock, Bytes(8, 0),
+                 Le32(static_cast<uint32_t>(nativeLength < 0 ? static_cast<int32_t>(native.size()) : nativeLength)),
+                 native});
+}
+
+Bytes PackageNative(const std::string& fileName, const Bytes& file) {
+  Bytes path = Text("C:\\x\\" + fileName);
+  return Concat({Le16(2), Text(fileName), {0}, path, {0}, Le32(0), Le32(static_cast<uint32_t>(path.size() + 1)),
+                 path, {0}, Le32(static_cast<uint32_t>(file.size() + 4)), file, Bytes(10, 0xAA)});
+}
+
+Bytes Sequence(size_t n) {
+  Bytes bytes(n);
+  for (size_t i = 0; i < n; ++i) bytes[i] = static_cast<uint8_t>(i * 7 + 1);
+  return bytes;
+}
+
+// Pages 0 to 2 are fillers; tests put long-value and other pages from 3 on.
+class LongValueTest : public ::testing::Test {
+ protected:
+  LongValueTest() { db.programFolder = dir.path() + "/"; }
+
+  void UsePages(const std::vector<Bytes>& pages) {
+    std::vector<Bytes> all(3, Bytes(4096, 0));
+    all.insert(all.end(), pages.begin(), pages.end());
+    decodetest::LoadPages(session, dir.File("lv.mdb"), all);
+  }
+
+  // The cell a MEMO (12) or OLE (11) column shows for the field bytes.
+  std::string Cell(int typeCode, const Bytes& field) {
+    Bytes page(4096, 0);
+    std::copy(field.begin(), field.end(), page.begin() + 200);
+    CellText out = "NULL";
+    DecodeValue(db, page, decodetest::Column(typeCode, 1, false, 0, 0, 0), 200, out,
+                static_cast<int64_t>(field.size()));
+    return out;
+  }
+
+  testenv::ScratchDir dir;
+  decodetest::TestSession session;
+  MdbFile& db = session.db;
+};
+
+TEST_F(LongValueTest, InlineMemoIsStoredText) {
+  EXPECT_EQ(Cell(12, Concat({Field(0x8000), Ucs2("hello")})), "hello");
+  EXPECT_EQ(Cell(12, Concat({Field(0x8000), Compressed("hello")})), "hello");
+  EXPECT_EQ(Cell(12, Field(0x8000)), "NULL");
+}
+
+TEST_F(LongValueTest, MemoInOneRowKeepsEveryByteOfIt) {
+  // Row 0 runs to the page end, its odd last byte included.
+  std::vector<Bytes> rows(130, Compressed("row"));
+  rows[0] = Compressed("abc");
+  rows[129] = Ucs2("high row number");
+  UsePages({decodetest::DataPage(kLvalOwner, rows)});
+  EXPECT_EQ(Cell(12, Field(0x4000, 0, 3)), "abc");
+  EXPECT_EQ(Cell(12, Field(0x4000, 129, 3)), "high row number");
+}
+
+TEST_F(LongValueTest, UnusableMemoPointersShowNull) {
+  UsePages({decodetest::DataPage(kLvalOwner, {Compressed("abc")}), decodetest::DataPage(2, {Compressed("abc")})});
+  EXPECT_EQ(Cell(12, Field(0x4000, 1, 3)), "NULL");   // no such row
+  EXPECT_EQ(Cell(12, Field(0x4000, 0, 4)), "NULL");   // not a long-value page
+  EXPECT_EQ(Cell(12, Field(0x4000, 0, 99)), "NULL");  // outside the file
+}
+
+TEST_F(LongValueTest, MemoRowOutOfBoundsShowsTheTypeName) {
+  Bytes page = decodetest::DataPage(kLvalOwner, {Compressed("abc"), Compressed("def")});
+  decodetest::PutU16(page, 16, 0x0FFF);  // row 1 would start after row 0
+  UsePages({page});
+  EXPECT_EQ(Cell(12, Field(0x4000, 1, 3)), "MEMO");
+}
+
+TEST_F(LongValueTest, MemoChainJoinsItsPieces) {
+  UsePages({decodetest::DataPage(kLvalOwner, {Link(0, 4, Compressed("one "))}),
+            decodetest::DataPage(kLvalOwner, {Link(0, 5, Ucs2("two "))}),
+            decodetest::DataPage(kLvalOwner, {Link(0, 0, Compressed("three"))})});
+  EXPECT_EQ(Cell(12, Field(0)), "NULL");
+  EXPECT_EQ(Cell(12, Field(0, 0, 3)), "one two three");
+  // The length's own bits in the flag word (a value of 64 KiB and more).
+  EXPECT_EQ(Cell(12, Field(0x0001, 0, 3)), "one two three");
+}
+
+TEST_F(LongValueTest, LoopingChainEndsWithWhatItGathered) {
+  UsePages({decodetest::DataPage(kLvalOwner, {Link(0, 4, Compressed("A"))}),
+            decodetest::DataPage(kLvalOwner, {Link(0, 3, Compressed("B"))}),
+            decodetest::DataPage(kLvalOwner, {Link(0, 5, Compressed("C"))})});
+  EXPECT_EQ(Cell(12, Field(0, 0, 3)), "AB");
+  EXPECT_EQ(Cell(12, Field(0, 0, 5)), "C");
+  EXPECT_EQ(Cell(11, Field(0, 0, 3)).substr(0, dir.path().size()), dir.path());
+  EXPECT_EQ(testenv::ReadFile(dir.path() + "/TempOLeFiles/Ole1.ole"), "\xFF\xFE" "A\xFF\xFE" "B");
+}
+
+TEST_F(LongValueTest, BothFlagBitsAreNotUnderstood) {
+  UsePages({});
+  EXPECT_EQ(Cell(12, Field(0xC000)), "Unhandled memo field flags = c000\n");
+  EXPECT_EQ(Cell(11, Field(0xC001)), "Unhandled OLE field flag = c001\n");
+  EXPECT_EQ(db.oleFileCounter, 0);
+}
+
+TEST_F(LongValueTest, OleObjectsAreWrittenAsNumberedFiles) {
+  Bytes big = Sequence(9000);
+  UsePages({decodetest::DataPage(kLvalOwner, {OleObject("Bitmap", Sequence(3000))}),
+            decodetest::DataPage(kLvalOwner, {Link(0, 5, Bytes(big.begin(), big.begin() + 4000))}),
+            decodetest::DataPage(kLvalOwner, {Link(0, 0, Bytes(big.begin() + 4000, big.end() - 1000))}),
+            decodetest::DataPage(2, {Bytes(20, 1)})});
+  std::string folder = dir.path() + "/TempOLeFiles/";
+
+  EXPECT_EQ(Cell(11, Concat({Field(0x8000), Text("inline")})), folder + "Ole1.ole");
+  EXPECT_EQ(testenv::ReadFile(folder + "Ole1.ole"), "inline");
+
+  EXPECT_EQ(Cell(11, Field(0x4000, 0, 3)), folder + "Ole2.bmp");
+  Bytes expected = Sequence(3000);
+  EXPECT_EQ(testenv::ReadFile(folder + "Ole2.bmp"), std::string(expected.begin(), expected.end()));
+
+  EXPECT_EQ(Cell(11, Field(0x0057, 0, 4)), folder + "Ole3.ole");
+  EXPECT_EQ(testenv::ReadFile(folder + "Ole3.ole"), std::string(big.begin(), big.end() - 1000));
+
+  // A pointer to a page that is not a long-value page still writes a file.
+  EXPECT_EQ(Cell(11, Field(0x4000, 0, 6)), folder + "Ole4.ole");
+  EXPECT_EQ(testenv::ReadFile(folder + "Ole4.ole"), "#OLEOBJECT");
+  EXPECT_EQ(Cell(11, Field(0x4000, 0, 60)), "OLEOBJECT");
+  EXPECT_EQ(db.oleFileCounter, 4);
+}
+
+struct Identification {
+  const char* name;
+  Bytes payload;
+  int result;
+  std::string extension;
+  Bytes kept;  // the payload afterwards
+};
+
+class IdentifyOleObjectTest : public ::testing::TestWithParam<Identification> {};
+
+TEST_P(IdentifyOleObjectTest, TrimsRecognisedObjects) {
+  const Identification& c = GetParam();
+  std::string payload(c.payload.begin(), c.payload.end());
+  std::string extension;
+  EXPECT_EQ(IdentifyOleObject(payload, extension), c.result);
+  EXPECT_EQ(extension, c.extension);
+  EXPECT_EQ(payload, std::string(c.kept.begin(), c.kept.end()));
+}
+
+Bytes WithTail(const Bytes& object) { return Concat({object, Text("tail")}); }
+
+const Bytes kNative = Sequence(300);
+const Identification kIdentifications[] = {
+    {"BitmapKeepsItsNativeData", WithTail(OleObject("Bitmap", kNative)), 1, "bmp", kNative},
+    {"AcrobatKeepsEverythingAfterTheHeader", WithTail(OleObject("Acrobat Document", kNative)), 1, "pdf",
+     WithTail(kNative)},
+    {"UnknownClassKeepsItsNativeData", WithTail(OleObject("Paint", kNative)), 1, "", kNative},
+    {"PackageGivesTheFile", OleObject("Package", PackageNative("report.txt", Text("hello"))), 1, "txt",
+     Text("hello")},
+    {"PackageWithoutExtensionStaysWhole", OleObject("Package", PackageNative("README", Text("hi"))), -1, "",
+     OleObject("Package", PackageNative("README", Text("hi")))},
+    {"PackageExtensionCannotLeaveTheFolder", OleObject("Package", PackageNative("a./../x", Text("hi"))), 1,
+     "_x", Text("hi")},
+    {"NegativeLengthCutsNothing", OleObject("Bitmap", kNative, -5), 1, "bmp", kNative},
+    {"LengthPastThePayloadCutsNothing", OleObject("Bitmap", kNative, 100000), 1, "bmp", kNative},
+    {"NoSignature", Text("plain bytes here"), -1, "", Text("plain bytes here")},
+    {"TooShort", {0x15, 0x1C}, -1, "", {0x15, 0x1C}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Objects, IdentifyOleObjectTest, ::testing::ValuesIn(kIdentifications),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(IdentifyOleObjectDamageTest, RefusesLengthsPastThePayload) {
+  Bytes object = OleObject("Bitmap", kNative);
+  Bytes longHeader = object;
+  decodetest::PutU16(longHeader, 2, 277);
+  Bytes longNameBlock = object;
+  decodetest::PutU32(longNameBlock, ReadUInt16(object, 2) + 8, 257);
+  Bytes package = OleObject("Package", PackageNative("report.txt", Text("hello")));
+  Bytes cutPackage(package.begin(), package.end() - 16);  // its file length now runs past the end
+  for (const Bytes& bytes : {longHeader, longNameBlock, cutPackage}) {
+    std::string payload(bytes.begin(), bytes.end());
+    std::string extension;
+    EXPECT_EQ(IdentifyOleObject(payload, extension), -1);
+    EXPECT_EQ(payload.size(), bytes.size());
+  }
+}
+
+}  // namespace

@@ -1,0 +1,299 @@
+#include "decode/row_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "decode/row_text.h"
+#include "tests/decode/test_pages.h"
+#include "tests/support/test_env.h"
+
+namespace {
+
+using decodetest::Bytes;
+using decodetest::EncodeRow;
+using decodetest::Le32;
+using decodetest::RowSpec;
+using decodetest::Ucs2;
+
+constexpr int32_t kTablePage = 2;
+const std::string kSep(kFieldSeparator);
+
+// Id LONG, Name TEXT, Active BIT, Note TEXT: two fixed and two variable
+// columns, numbered 0 to 3.
+class RowReaderTest : public ::testing::Test {
+ protected:
+  RowReaderTest() {
+    table.definitionPage = kTablePage;
+    table.maxColumns = 4;
+    table.columns = {decodetest::Column(4, 0, true, 0, 4), decodetest::Column(10, 1, false, 0, 100, 0),
+                     decodetest::Column(1, 2, true, 0, 1), decodetest::Column(10, 3, false, 0, 100, 1)};
+    ResetRowCells(db, table);
+  }
+
+  static Bytes PersonRow(int id, const std::string& name, bool active, const std::string& note = "x") {
+    return EncodeRow({4, Le32(static_cast<uint32_t>(id)), {Ucs2(name), Ucs2(note)}, {true, true, active, true}});
+  }
+  static std::string PersonText(int id, const std::string& name, bool active, const std::string& note = "x") {
+    return std::to_string(id) + kSep + name + kSep + (active ? "1" : "0") + kSep + note + kSep;
+  }
+
+  // The page as the table's current page.
+  void UsePage(const Bytes& page) { std::copy(page.begin(), page.end(), table.pageScratch.begin()); }
+
+  std::string Read(int slot, int* result = nullptr) {
+    std::string out = "stale";
+    int r = ReadRow(db, table, slot, out);
+    if (result) *result = r;
+    return out;
+  }
+
+  // Data pages in a file: pages 0 to 2 are fillers, the rest are given.
+  void UseDataPages(const std::vector<Bytes>& dataPages) {
+    std::vector<Bytes> pages(3, Bytes(4096, 0));
+    table.dataPages.clear();
+    for (const Bytes& page : dataPages) {
+      table.dataPages.push_back(static_cast<int32_t>(pages.size()));
+      pages.push_back(page);
+    }
+    decodetest::LoadPages(session, dir.File("t.mdb"), pages);
+  }
+
+  std::vector<std::string> Fetch() {
+    std::vector<std::string> texts(100);
+    EXPECT_EQ(FetchRowPage(db, table, texts), 1);
+    std::vector<std::string> rows;
+    for (const std::string& text : texts)
+      if (!IsSkippedRowText(text)) rows.push_back(text);
+    return rows;
+  }
+
+  testenv::ScratchDir dir;
+  decodetest::TestSession session;
+  MdbFile& db = session.db;
+  TableDef table;
+};
+
+TEST_F(RowReaderTest, GivesEveryColumnFollowedByTheSeparator) {
+  UsePage(decodetest::DataPage(kTablePage, {PersonRow(42, "Ann", true, "note"), PersonRow(7, "Bob", false)}));
+  int result = 0;
+  EXPECT_EQ(Read(0, &result), PersonText(42, "Ann", true, "note"));
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(Read(1), PersonText(7, "Bob", false));
+  EXPECT_EQ(db.rowCells[3].text, "x");
+  EXPECT_EQ(db.rowCells[0].size, 4);
+  EXPECT_EQ(db.rowCells[1].size, -1);
+}
+
+TEST_F(RowReaderTest, NullsAndBooleansComeFromThePresenceBits) {
+  // Id and Note absent, Active clear: a boolean is never NULL.
+  UsePage(decodetest::DataPage(kTablePage, {EncodeRow({4, Le32(5), {Ucs2("Ann"), {}}, {false, true, false, false}})}));
+  EXPECT_EQ(Read(0), "NULL" + kSep + "Ann" + kSep + "0" + kSep + "NULL" + kSep);
+  EXPECT_EQ(db.rowCells[0].present, 0);
+}
+
+TEST_F(RowReaderTest, FindsVariableValuesByTheirOwnIndex) {
+  // Column 1 holds the second variable value, column 3 the first.
+  table.columns[1].varIndex = 1;
+  table.columns[3].varIndex = 0;
+  UsePage(decodetest::DataPage(kTablePage, {PersonRow(1, "first", true, "second")}));
+  EXPECT_EQ(Read(0), "1" + kSep + "second" + kSep + "1" + kSep + "first" + kSep);
+}
+
+TEST_F(RowReaderTest, MissingVariableValuesAreNull) {
+  UsePage(decodetest::DataPage(kTablePage, {EncodeRow({4, Le32(3), {Ucs2("Ann")}, {true, true, true, true}})}));
+  EXPECT_EQ(Read(0), "3" + kSep + "Ann" + kSep + "1" + kSep + "NULL" + kSep);
+}
+
+TEST_F(RowReaderTest, BrokenOffsetsMakeTheValuesTheyBoundNull) {
+  Bytes row = PersonRow(9, "Ann", true, "note");
+  // Offsets read backwards from the 1-byte mask: count, start 0, start 1, end.
+  // Start 1 ends value 0 and begins value 1.
+  size_t start1 = row.size() - 1 - 2 - 4;
+  const std::string bothNull = "9" + kSep + "NULL" + kSep + "1" + kSep + "NULL" + kSep;
+  decodetest::PutU16(row, start1, 0x0200);  // after the end of the data
+  UsePage(decodetest::DataPage(kTablePage, {row}));
+  EXPECT_EQ(Read(0), bothNull);
+  decodetest::PutU16(row, start1, 1);  // before start 0: out of order
+  UsePage(decodetest::DataPage(kTablePage, {row}));
+  EXPECT_EQ(Read(0), bothNull);
+}
+
+TEST_F(RowReaderTest, DecodesAFixedValueEndingWhereVariableDataBegins) {
+  // LONG at 0 and BYTE at 4: the byte is the last of the fixed part.
+  table.columns = {decodetest::Column(4, 0, true, 0, 4), decodetest::Column(2, 1, true, 4, 1),
+                   decodetest::Column(10, 2, false, 0, 50, 0)};
+  table.maxColumns = 3;
+  ResetRowCells(db, table);
+  Bytes fixed = Le32(1);
+  fixed.push_back(200);
+  UsePage(decodetest::DataPage(kTablePage, {EncodeRow({3, fixed, {Ucs2("v")}, {true, true, true}})}));
+  EXPECT_EQ(Read(0), "1" + kSep + "200" + kSep + "v" + kSep);
+}
+
+TEST_F(RowReaderTest, ColumnsAddedAfterTheRowWasWrittenAreAbsent) {
+  // Nine columns in the table; the row stores two and a one-byte mask. The
+  // bytes after that row (the next row's start) have every bit set.
+  table.maxColumns = 9;
+  table.columns = {decodetest::Column(4, 0, true, 0, 4), decodetest::Column(10, 1, false, 0, 50, 0),
+                   decodetest::Column(1, 8, true, 0, 1), decodetest::Column(4, 7, true, 4, 4)};
+  ResetRowCells(db, table);
+  Bytes old = EncodeRow({2, Le32(5), {Ucs2("a")}, {true, true}});
+  Bytes filler(40, 0xFF);
+  UsePage(decodetest::DataPage(kTablePage, {filler, old}));
+  EXPECT_EQ(Read(1), "5" + kSep + "a" + kSep + "0" + kSep + "NULL" + kSep);
+}
+
+TEST_F(RowReaderTest, FlagsMarkLookupAndDeletedRows) {
+  Bytes good = PersonRow(1, "Ann", true);
+  Bytes broken = good;
+  decodetest::PutU16(broken, 0, 300);  // more columns than the table has
+  UsePage(decodetest::DataPage(kTablePage, {good, broken, good, good}, {0x8000, 0x8000, 0x4000, 0xC000}));
+  int result = 0;
+  EXPECT_EQ(Read(0, &result), PersonText(1, "Ann", true));
+  EXPECT_EQ(db.lookupRowFlag, 1);
+  EXPECT_EQ(Read(1, &result), kLookupRowText);
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(Read(2, &result), kDeletedRowText);
+  EXPECT_EQ(result, -1);
+  EXPECT_EQ(db.deletedRowFlag, 1);
+  EXPECT_EQ(Read(3, &result), std::string(kLookupRowText) + std::string(kDeletedRowText));
+  EXPECT_EQ(result, -1);
+}
+
+TEST_F(RowReaderTest, RowWithoutColumnsIsAnError) {
+  UsePage(decodetest::DataPage(kTablePage, {EncodeRow({0, {}, {}, {}})}));
+  int result = 1;
+  Read(0, &result);
+  EXPECT_EQ(result, 0);
+}
+
+TEST_F(RowReaderTest, DamagedHeadersGiveUpTheWholeRow) {
+  Bytes row = PersonRow(1, "Ann", true);
+  Bytes tooManyVariables = row;
+  decodetest::PutU16(tooManyVariables, row.size() - 3, 7);
+  Bytes endPastRow = row;
+  decodetest::PutU16(endPastRow, row.size() - 9, 0x0FFF);
+  UsePage(decodetest::DataPage(kTablePage, {tooManyVariables, endPastRow}));
+  EXPECT_EQ(Read(0), "");
+  EXPECT_EQ(Read(1), "");
+  // A slot whose start lies past the page, and one ending before it starts.
+  Bytes page = decodetest::DataPage(kTablePage, {row, row});
+  decodetest::PutU16(page, 14, 0x1FFF);
+  UsePage(page);
+  EXPECT_EQ(Read(0), "");
+  decodetest::PutU16(page, 14, 0x0F00);
+  decodetest::PutU16(page, 16, 0x0F80);
+  UsePage(page);
+  EXPECT_EQ(Read(1), "");
+}
+
+TEST_F(RowReaderTest, SurvivesRandomPages) {
+  std::mt19937 random(20240611);
+  for (int round = 0; round < 3000; ++round) {
+    Bytes page(4096);
+    for (uint8_t& b : page) b = static_cast<uint8_t>(random());
+    // Plausible slot tables now and then, so that rows get decoded.
+    if (round % 2) decodetest::PutU16(page, 12, static_cast<uint16_t>(random() % 40));
+    UsePage(page);
+    for (int slot = 0; slot < 40; ++slot) Read(slot);
+  }
+}
+
+TEST_F(RowReaderTest, FetchesPagesOfHundredRows) {
+  std::vector<Bytes> pages;
+  int id = 0;
+  for (int rowsOnPage : {90, 90, 70}) {
+    std::vector<Bytes> rows;
+    for (int i = 0; i < rowsOnPage; ++i, ++id) rows.push_back(PersonRow(id, "p", true));
+    pages.push_back(decodetest::DataPage(kTablePage, rows));
+  }
+  UseDataPages(pages);
+  table.rowCount = 250;
+  std::vector<std::string> first = Fetch(), second = Fetch(), third = Fetch();
+  ASSERT_EQ(first.size(), 100u);
+  ASSERT_EQ(second.size(), 100u);
+  ASSERT_EQ(third.size(), 50u);
+  EXPECT_EQ(first[0], PersonText(0, "p", true));
+  EXPECT_EQ(second[0], PersonText(100, "p", true));
+  EXPECT_EQ(third[49], PersonText(249, "p", true));
+  EXPECT_TRUE(Fetch().empty());
+}
+
+TEST_F(RowReaderTest, FetchReplacesDroppedRowsWithLaterOnes) {
+  std::vector<Bytes> rows;
+  for (int i = 0; i < 150; ++i) rows.push_back(i == 9 ? EncodeRow({0, {}, {}, {}}) : PersonRow(i, "p", true));
+  UseDataPages({decodetest::DataPage(kTablePage, std::vector<Bytes>(rows.begin(), rows.begin() + 75)),
+                decodetest::DataPage(kTablePage, std::vector<Bytes>(rows.begin() + 75, rows.end()))});
+  table.rowCount = 150;
+  std::vector<std::string> first = Fetch();
+  ASSERT_EQ(first.size(), 100u);
+  EXPECT_EQ(first[9], PersonText(10, "p", true));
+  EXPECT_EQ(first[99], PersonText(100, "p", true));
+  EXPECT_EQ(Fetch().size(), 49u);
+}
+
+TEST_F(RowReaderTest, FetchEndsWithThePagesWhateverTheRowCount) {
+  UseDataPages({decodetest::DataPage(kTablePage, {PersonRow(1, "a", true), PersonRow(2, "b", true)})});
+  table.rowCount = 2000000000;
+  EXPECT_EQ(Fetch().size(), 2u);
+  EXPECT_TRUE(Fetch().empty());
+}
+
+TEST_F(RowReaderTest, FetchTopsUpFirstPageWhenRowCountIsTooSmall) {
+  std::vector<Bytes> first, second;
+  for (int i = 0; i < 5; ++i) first.push_back(PersonRow(i, "a", true));
+  for (int i = 5; i < 10; ++i) second.push_back(PersonRow(i, "b", true));
+  UseDataPages({decodetest::DataPage(kTablePage, first), decodetest::DataPage(kTablePage, second)});
+  table.rowCount = 3;
+  // Three rows as counted, then the rest of the page and the next page's
+  // first row.
+  std::vector<std::string> rows = Fetch();
+  ASSERT_EQ(rows.size(), 6u);
+  EXPECT_EQ(rows[5], PersonText(5, "b", true));
+  EXPECT_EQ(table.rowCount, 6);
+}
+
+TEST_F(RowReaderTest, TableWithoutDataPagesFetchesNothing) {
+  std::vector<std::string> texts(100);
+  EXPECT_EQ(FetchRowPage(db, table, texts), -1);
+  TableRowWalk walk(db, table);
+  std::string out;
+  EXPECT_EQ(walk.Next(out), 0);
+}
+
+// A moved row: its old slot holds a 0x4000 pointer, the row itself sits in a
+// 0x8000 slot on another page. Deleted rows carry both bits.
+TEST_F(RowReaderTest, EveryLiveRowComesOnceThroughMovesAndDeletes) {
+  Bytes pointer = {0, 4, 0, 0};  // row 0 of page 4, the second data page
+  UseDataPages({decodetest::DataPage(kTablePage, {PersonRow(1, "a", true), pointer, PersonRow(3, "c", true)},
+                                     {0, 0x4000, 0xC000}),
+                decodetest::DataPage(kTablePage, {PersonRow(2, "moved", true)}, {0x8000}),
+                decodetest::DataPage(kTablePage, {}),
+                decodetest::DataPage(kTablePage, {PersonRow(4, "d", false)})});
+  table.rowCount = 3;
+
+  TableRowWalk walk(db, table);
+  std::vector<std::string> walked;
+  std::string out;
+  while (walk.Next(out) == 1) walked.push_back(out);
+  EXPECT_EQ(walked, (std::vector<std::string>{PersonText(1, "a", true), PersonText(2, "moved", true),
+                                              PersonText(4, "d", false)}));
+  EXPECT_EQ(table.exportedRows, 3);
+
+  table.nextRow = table.pageSlot = table.dataPageIndex = 0;
+  EXPECT_EQ(Fetch(), walked);
+}
+
+TEST_F(RowReaderTest, StopRequestEndsTheWalk) {
+  UseDataPages({decodetest::DataPage(kTablePage, {PersonRow(1, "a", true)})});
+  table.rowCount = 1;
+  session.progress.RequestStop();
+  std::vector<std::string> texts(100);
+  EXPECT_EQ(FetchRowPage(db, table, texts), -1);
+  TableRowWalk walk(db, table);
+  std::string out;
+  EXPECT_EQ(walk.Next(out), -1);
+}
+
+}  // namespace
