@@ -1,0 +1,33 @@
+// What the fuzz targets share: a session over bytes held in memory, with
+// OLE files going to a scratch folder of the process's own.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+class MdbFile;
+
+namespace fuzz {
+
+// A path that reads as a regular file holding exactly the given bytes.
+class MemoryFile {
+ public:
+  MemoryFile(const uint8_t* data, size_t size);
+  ~MemoryFile();
+  MemoryFile(const MemoryFile&) = delete;
+  MemoryFile& operator=(const MemoryFile&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  int fd_ = -1;
+  std::string path_;
+};
+
+// A folder for OLE files, made once per process and emptied on every call.
+std::string OleFolder();
+
+// Every row of every table of an analysed session, as the export reads them.
+void ReadEveryRow(MdbFile& file);
+
+}  // namespace fuzz

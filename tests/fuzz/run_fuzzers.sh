@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets with clang (libFuzzer, ASan, UBSan) and runs each
+# for a given time. Seeds: the builder's presets and, when present, the
+# corpus of real files. Prints executions, coverage and findings per target;
+# findings (crash-*, leak-*, timeout-*, oom-*) are left in OUT/<target>/.
+#
+#   tests/fuzz/run_fuzzers.sh [SECONDS_PER_TARGET] [OUT]
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+seconds=${1:-600}
+out=$(realpath -m "${2:-build-fuzz/runs}")
+
+for p in clang libclang-rt-14-dev cmake; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="${missing:-} $p"
+done
+if [ -n "${missing:-}" ]; then
+  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing
+fi
+
+cmake -S . -B build-fuzz -DBREVANTIS_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build-fuzz -j"$(nproc)" --target analysis_fuzzer table_definition_fuzzer data_page_fuzzer >/dev/null
+# The builder itself is built normally.
+cmake -S . -B build -DBREVANTIS_GUI=OFF >/dev/null
+cmake --build build -j"$(nproc)" --target make-test-db >/dev/null
+
+mkdir -p "$out/seeds/analysis" "$out/seeds/pages" "$out/seeds/definitions"
+for preset in sample all-types many-tables no-catalog; do
+  build/tests/support/make-test-db "$out/seeds/analysis/$preset.mdb" --preset "$preset" --rows 300 --tables 5 >/dev/null
+done
+corpus=../shared/corpus
+if [ -d "$corpus" ]; then
+  # Small real files only: every input is analysed whole on each run.
+  find "$corpus" -name '*.mdb' -size -400k -exec cp {} "$out/seeds/analysis/" \;
+fi
+# Pages and definitions cut out of the seed files: data pages (type 1) and
+# table-definition pages (type 2).
+python3 - "$out/seeds" <<'PY'
+import os, sys
+seeds = sys.argv[1]
+n = 0
+for name in sorted(os.listdir(os.path.join(seeds, "analysis"))):
+    data = open(os.path.join(seeds, "analysis", name), "rb").read()
+    for i in range(len(data) // 4096):
+        page = data[i * 4096:(i + 1) * 4096]
+        kind = {1: "pages", 2: "definitions"}.get(page[0])
+        if kind and n < 4000:
+            open(os.path.join(seeds, kind, f"{name}-{i}"), "wb").write(page)
+            n += 1
+PY
+
+bin=$(pwd)/build-fuzz/tests/fuzz
+printf '\n%-26s %12s %10s %10s %s\n' target executions coverage features findings
+for target in analysis_fuzzer table_definition_fuzzer data_page_fuzzer; do
+  case $target in
+    analysis_fuzzer) seed=analysis; maxlen=400000 ;;
+    table_definition_fuzzer) seed=definitions; maxlen=65536 ;;
+    data_page_fuzzer) seed=pages; maxlen=16384 ;;
+  esac
+  work="$out/$target"
+  mkdir -p "$work/corpus"
+  log="$work/fuzz.log"
+  (cd "$work" && "$bin/$target" -max_total_time="$seconds" -max_len=$maxlen \
+      -timeout=30 -rss_limit_mb=4096 -close_fd_mask=2 -print_final_stats=1 \
+      corpus "$out/seeds/$seed" >"$log" 2>&1) || true
+  execs=$(grep -oE 'stat::number_of_executed_units: *[0-9]+' "$log" | grep -oE '[0-9]+$' || echo "?")
+  cov=$(grep -oE 'cov: [0-9]+' "$log" | tail -1 | grep -oE '[0-9]+' || echo "?")
+  ft=$(grep -oE 'ft: [0-9]+' "$log" | tail -1 | grep -oE '[0-9]+' || echo "?")
+  findings=$(ls "$work" | grep -E '^(crash|leak|timeout|oom|slow-unit)-' | wc -l)
+  printf '%-26s %12s %10s %10s %s\n' "$target" "$execs" "$cov" "$ft" "$findings"
+done

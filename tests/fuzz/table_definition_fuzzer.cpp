@@ -1,0 +1,15 @@
+// One table definition, as the schema read hands it to the parser.
+#include <cstddef>
+#include <cstdint>
+
+#include "reader/column_types.h"
+#include "reader/table_definition.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  PageInventory pages(3);
+  pages[1] = PageEntry{1, 4096, 1, 0, 0, 4};
+  TableDef table;
+  ParseTableDefinition(ByteSpan(data, size), pages, table);
+  for (const ColumnDef& column : table.columns) ColumnTypeName(column);
+  return 0;
+}
