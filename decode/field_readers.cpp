@@ -16,14 +16,18 @@ uint32_t LoadLittleEndian(ByteSpan buffer, int64_t offset, int width) {
   return value;
 }
 
-// The part of [start, start + n) that lies inside the buffer.
+// The part of [start, start + n) that lies inside the buffer. Offsets come
+// from damaged files: nothing here may overflow.
 ByteSpan Clip(ByteSpan buffer, int64_t start, int64_t n) {
-  if (n <= 0) return {};
-  int64_t size = static_cast<int64_t>(buffer.size());
-  int64_t from = std::clamp<int64_t>(start, 0, size);
-  int64_t to = std::clamp<int64_t>(start + n, 0, size);
-  if (start + n < start || to <= from) return {};
-  return buffer.subspan(static_cast<size_t>(from), static_cast<size_t>(to - from));
+  const int64_t size = static_cast<int64_t>(buffer.size());
+  if (n <= 0 || start >= size) return {};
+  if (start < 0) {
+    if (start + n <= 0) return {};
+    n += start;
+    start = 0;
+  }
+  n = std::min(n, size - start);
+  return buffer.subspan(static_cast<size_t>(start), static_cast<size_t>(n));
 }
 
 }  // namespace

@@ -5,9 +5,13 @@
 namespace platform {
 
 namespace {
-// Long enough to cover a watcher's reply on the other core, short enough not
-// to matter when the other side is a person pressing a button.
-constexpr int kSpinRounds = 20000;
+// Long enough to cover a watcher's reply on the other core (a round trip
+// takes a few hundred nanoseconds), short enough that a waiter whose partner
+// is not running soon hands over its processor.
+constexpr int kSpinRounds = 1000;
+// Then give the processor to a partner that is waiting for it on this one,
+// before sleeping in the kernel.
+constexpr int kYieldRounds = 10;
 
 inline void CpuRelax() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -27,6 +31,10 @@ void ManualResetEvent::Wait() {
   for (int i = 0; i < kSpinRounds; ++i) {
     if (state_.load(std::memory_order_acquire) != 0) return;
     CpuRelax();
+  }
+  for (int i = 0; i < kYieldRounds; ++i) {
+    if (state_.load(std::memory_order_acquire) != 0) return;
+    std::this_thread::yield();
   }
   sleepers_.fetch_add(1, std::memory_order_seq_cst);
   while (state_.load(std::memory_order_seq_cst) == 0) state_.wait(0, std::memory_order_seq_cst);

@@ -57,10 +57,14 @@ int MdbFile::ReadPage(uint8_t* buffer, int64_t page) {
 
 int64_t MdbFile::ReadPages(uint8_t* buffer, int64_t firstPage, int64_t count) {
   if (pageSize <= 0 || count <= 0) return 0;
-  std::memset(buffer, 0, static_cast<size_t>(count * pageSize));
-  if (firstPage < 0 || firstPage >= kAddressableBytes / pageSize) return 0;
-  int64_t offset = firstPage * pageSize;
-  int64_t wanted = std::min(count * pageSize, kAddressableBytes - offset);
-  int64_t got = fileHandle.ReadAt(buffer, static_cast<size_t>(wanted), offset);
-  return got < 0 ? 0 : got;
+  const int64_t bytes = count * pageSize;
+  int64_t got = 0;
+  if (firstPage >= 0 && firstPage < kAddressableBytes / pageSize) {
+    int64_t offset = firstPage * pageSize;
+    got = std::max<int64_t>(
+        fileHandle.ReadAt(buffer, static_cast<size_t>(std::min(bytes, kAddressableBytes - offset)), offset), 0);
+  }
+  // A short read leaves the rest zero, as if the file went on with zeros.
+  std::memset(buffer + got, 0, static_cast<size_t>(bytes - got));
+  return got;
 }
