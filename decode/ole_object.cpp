@@ -65,7 +65,8 @@ int IdentifyOleObject(std::string& payload, std::string& extension) {
     if (after + 8 >= n) return -1;
     int64_t pathLength = ReadInt32(bytes, after + 4);
     if (pathLength < 0 || after + 12 + pathLength >= n) return -1;
-    int64_t fileLength = static_cast<int64_t>(ReadInt32(bytes, after + 8 + pathLength)) - 4;
+    // The file's own size (a size less 4 would cut off the file's end).
+    int64_t fileLength = ReadInt32(bytes, after + 8 + pathLength);
     if (fileLength < 0 || fileLength >= n) return -1;
     start = after + 12 + pathLength;
     keep = fileLength;

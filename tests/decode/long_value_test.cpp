@@ -40,10 +40,10 @@ Bytes OleObject(const std::string& className, const Bytes& native, int32_t nativ
                  native});
 }
 
-Bytes PackageNative(const std::string& fileName, const Bytes& file) {
+Bytes PackageNative(const std::string& fileName, const Bytes& file, int64_t declaredLength = -1) {
   Bytes path = Text("C:\\x\\" + fileName);
   return Concat({Le16(2), Text(fileName), {0}, path, {0}, Le32(0), Le32(static_cast<uint32_t>(path.size() + 1)),
-                 path, {0}, Le32(static_cast<uint32_t>(file.size() + 4)), file, Bytes(10, 0xAA)});
+                 path, {0}, Le32(static_cast<uint32_t>(declaredLength < 0 ? static_cast<int64_t>(file.size()) : declaredLength)), file, Bytes(10, 0xAA)});
 }
 
 Bytes Sequence(size_t n) {
@@ -208,9 +208,8 @@ TEST(IdentifyOleObjectDamageTest, RefusesLengthsPastThePayload) {
   decodetest::PutU16(longHeader, 2, 277);
   Bytes longNameBlock = object;
   decodetest::PutU32(longNameBlock, ReadUInt16(object, 2) + 8, 257);
-  Bytes package = OleObject("Package", PackageNative("report.txt", Text("hello")));
-  Bytes cutPackage(package.begin(), package.end() - 16);  // its file length now runs past the end
-  for (const Bytes& bytes : {longHeader, longNameBlock, cutPackage}) {
+  Bytes longFile = OleObject("Package", PackageNative("report.txt", Text("hello"), 100000));
+  for (const Bytes& bytes : {longHeader, longNameBlock, longFile}) {
     std::string payload(bytes.begin(), bytes.end());
     std::string extension;
     EXPECT_EQ(IdentifyOleObject(payload, extension), -1);
