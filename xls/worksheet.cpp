@@ -1,0 +1,71 @@
+#include "xls/worksheet.h"
+
+#include "xls/automation_error.h"
+#include "xls/sheet_name.h"
+#include "xls/workbook.h"
+
+namespace xls {
+
+void Worksheet::CheckOpen() const { workbook_.CheckOpen(); }
+
+std::string Worksheet::Name() const {
+  CheckOpen();
+  return name_;
+}
+
+void Worksheet::SetName(std::string_view name) {
+  CheckOpen();
+  std::string problem = SheetNameProblem(name);
+  if (problem.empty() && workbook_.sheets_.IsNameTaken(name, this)) problem = "another sheet has that name";
+  if (!problem.empty()) {
+    throw AutomationError("Cannot rename a sheet to \"" + std::string(name) + "\": " + problem + ".");
+  }
+  name_ = name;
+}
+
+xls::Range Worksheet::Range(const Variant& cell1, const Variant& cell2) {
+  CheckOpen();
+  auto refuse = [](const std::string& why) -> AutomationError {
+    return AutomationError("Method 'Range' of object 'Worksheet' failed: " + why + ".");
+  };
+  const std::string* address = cell1.Text();
+  if (!address) throw refuse("a cell address is needed");
+  std::optional<CellPosition> cell = ParseCellAddress(*address);
+  if (!cell) throw refuse("\"" + *address + "\" is not a cell of a sheet (A1 to IV65536)");
+  if (!cell2.IsMissing()) {
+    const std::string* last = cell2.Text();
+    std::optional<CellPosition> lastCell = last ? ParseCellAddress(*last) : std::nullopt;
+    if (!lastCell || lastCell->row != cell->row || lastCell->column != cell->column) {
+      throw refuse("only single cells are written");
+    }
+  }
+  return xls::Range(*this, *cell);
+}
+
+void Worksheet::SetCellText(CellPosition at, std::string_view text, bool quotePrefix) {
+  CheckOpen();
+  GuardMemory([&] {
+    Cell& cell = cells_.At(at.row, at.column);
+    FormatTable& formats = workbook_.formats_;
+    uint8_t format = cell.format;
+    if (formats.Format(format).quotePrefix != quotePrefix) {
+      CellFormat changed = formats.Format(format);
+      changed.quotePrefix = quotePrefix;
+      format = formats.Slot(changed);
+    }
+    cell.text = text.empty() ? StringTable::kNone : workbook_.strings_.Intern(text);
+    cell.format = format;
+  });
+}
+
+void Worksheet::ChangeCellFormat(CellPosition at, void (*change)(CellFormat&, uint8_t), uint8_t value) {
+  CheckOpen();
+  GuardMemory([&] {
+    Cell& cell = cells_.At(at.row, at.column);
+    CellFormat format = workbook_.formats_.Format(cell.format);
+    change(format, value);
+    cell.format = workbook_.formats_.Slot(format);
+  });
+}
+
+}  // namespace xls

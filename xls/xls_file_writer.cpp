@@ -1,0 +1,331 @@
+#include "xls/xls_file_writer.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "xls/automation_error.h"
+#include "xls/biff_records.h"
+#include "xls/code_page_1252.h"
+#include "xls/compound_file_writer.h"
+#include "xls/workbook.h"
+#include "xls/worksheet.h"
+
+namespace xls {
+namespace {
+
+using namespace biff;
+
+constexpr uint32_t kRowRecordSize = 4 + 16;
+constexpr uint32_t kLabelSstRecordSize = 4 + 10;
+constexpr uint32_t kBlankRecordSize = 4 + 6;
+constexpr uint16_t kCodePageUtf16 = 1200;
+
+// A record payload under construction, little-endian.
+class Payload {
+ public:
+  Payload& U8(uint8_t v) {
+    bytes_.push_back(v);
+    return *this;
+  }
+  Payload& U16(uint16_t v) { return U8(static_cast<uint8_t>(v)).U8(static_cast<uint8_t>(v >> 8)); }
+  Payload& U32(uint32_t v) { return U16(static_cast<uint16_t>(v)).U16(static_cast<uint16_t>(v >> 16)); }
+  // Characters of a 1252 text, 8-bit (Latin-1, the same bytes) or 16-bit.
+  Payload& Chars(std::string_view text, bool wide) {
+    if (!wide) {
+      bytes_.insert(bytes_.end(), text.begin(), text.end());
+    } else {
+      for (char c : text) U16(UnicodeOf1252(static_cast<uint8_t>(c)));
+    }
+    return *this;
+  }
+  size_t Size() const { return bytes_.size(); }
+  void Clear() { bytes_.clear(); }
+  void PutAs(ByteSink& out, uint16_t type) const {
+    uint8_t header[4] = {static_cast<uint8_t>(type), static_cast<uint8_t>(type >> 8),
+                         static_cast<uint8_t>(bytes_.size()), static_cast<uint8_t>(bytes_.size() >> 8)};
+    out.Put(header, 4);
+    if (!bytes_.empty()) out.Put(bytes_.data(), bytes_.size());
+  }
+
+ private:
+  std::vector<uint8_t> bytes_;
+};
+
+struct SheetSource {
+  const std::string* name;
+  const CellStore* cells;
+};
+
+// A row as its ROW record and DBCELL entry need it.
+struct RowLayout {
+  uint16_t row;
+  uint16_t firstColumn;
+  uint16_t endColumn;  // last column + 1
+  uint32_t cellBytes;
+};
+
+struct SheetLayout {
+  std::vector<RowLayout> rows;
+  uint32_t textCells = 0;
+  uint64_t size = 0;
+
+  size_t BlockCount() const { return (rows.size() + kRowsPerBlock - 1) / kRowsPerBlock; }
+  size_t IndexSize() const { return 4 + 16 + 4 * BlockCount(); }
+};
+
+constexpr uint64_t kBofSize = 4 + 16, kDefColWidthSize = 4 + 2, kDimensionsSize = 4 + 14,
+                   kWindow2Size = 4 + 18, kEofSize = 4;
+
+SheetLayout LayOut(const CellStore& cells) {
+  SheetLayout layout;
+  cells.ForEach([&](const Cell& cell) {
+    if (layout.rows.empty() || layout.rows.back().row != cell.row) {
+      layout.rows.push_back({cell.row, cell.column, 0, 0});
+    }
+    RowLayout& row = layout.rows.back();
+    row.endColumn = static_cast<uint16_t>(cell.column + 1);
+    bool text = cell.text != StringTable::kNone;
+    row.cellBytes += text ? kLabelSstRecordSize : kBlankRecordSize;
+    layout.textCells += text;
+  });
+  uint64_t size = kBofSize + layout.IndexSize() + kDefColWidthSize + kDimensionsSize;
+  for (const RowLayout& row : layout.rows) size += kRowRecordSize + row.cellBytes;
+  size += layout.BlockCount() * 8 + layout.rows.size() * 2;  // DBCELL records
+  layout.size = size + kWindow2Size + kEofSize;
+  return layout;
+}
+
+void PutBof(ByteSink& out, uint16_t kind) {
+  Payload().U16(kBiff8).U16(kind).U16(0x0DBB).U16(0x07CC).U32(0).U32(6).PutAs(out, kBof);
+}
+
+void PutXf(ByteSink& out, uint16_t font, uint16_t protection, uint8_t alignment, uint8_t used,
+           uint32_t borders, uint32_t bordersAndFill, uint16_t colours) {
+  Payload()
+      .U16(font)
+      .U16(0)  // General
+      .U16(protection)
+      .U8(alignment)
+      .U8(0)
+      .U8(0)
+      .U8(used)
+      .U32(borders)
+      .U32(bordersAndFill)
+      .U16(colours)
+      .PutAs(out, kXf);
+}
+
+void PutCellXf(ByteSink& out, const CellFormat& format) {
+  constexpr uint32_t kAutomatic = 0x40;
+  uint32_t line = format.borderLine;
+  uint32_t borders = 0, bordersAndFill = 0;
+  if (line != 0) {
+    borders = line | line << 4 | line << 8 | line << 12 | kAutomatic << 16 | kAutomatic << 23;
+    bordersAndFill = kAutomatic | kAutomatic << 7;
+  }
+  uint16_t colours = 0x40 | 0x41 << 7;
+  if (format.colorIndex != 0) {
+    bordersAndFill |= 1u << 26;  // solid
+    colours = static_cast<uint16_t>((format.colorIndex + 7) | 0x41 << 7);  // ColorIndex n is palette n + 7
+  }
+  uint16_t protection = 0x0001 | (format.quotePrefix ? 0x0008 : 0);  // locked; parent XF 0
+  // A cell XF's own attributes apply only where their "used" bits are set.
+  PutXf(out, format.bold ? kBoldFont : 0, protection, static_cast<uint8_t>(format.horizontalAlignment | 0x20),
+        0xFC, borders, bordersAndFill, colours);
+}
+
+// SST and its CONTINUE records, filled up to the largest payload. A string's
+// header is never split; when its characters go on in the next record, that
+// record begins with a fresh flags byte, and a 16-bit character is never
+// split. The EXTSST that follows gives, for every dsst-th string, where it
+// begins in the stream and in its record.
+void PutSharedStrings(ByteSink& out, const StringTable& strings, uint32_t textCells) {
+  const uint32_t count = strings.Count();
+  const uint32_t perBucket = std::min<uint32_t>(std::max<uint32_t>(count / 128 + 1, 8), 65535);
+  const size_t maxBuckets = (kMaxPayload - 2) / 8;
+  Payload extSst;
+  extSst.U16(static_cast<uint16_t>(perBucket));
+
+  Payload record;
+  uint16_t type = kSst;
+  auto flush = [&] {
+    record.PutAs(out, type);
+    record.Clear();
+    type = kContinue;
+  };
+  record.U32(textCells).U32(count);
+  for (uint32_t i = 0; i < count; ++i) {
+    std::string_view text = strings.Text(i);
+    bool wide = strings.IsWide(i);
+    size_t charSize = wide ? 2 : 1;
+    if (kMaxPayload - record.Size() < 3 + (text.empty() ? 0 : charSize)) flush();
+    if (i % perBucket == 0 && i / perBucket < maxBuckets) {
+      extSst.U32(static_cast<uint32_t>(out.Position() + 4 + record.Size()))
+          .U16(static_cast<uint16_t>(4 + record.Size()))
+          .U16(0);
+    }
+    record.U16(static_cast<uint16_t>(text.size())).U8(wide ? 1 : 0);
+    for (;;) {
+      size_t n = std::min(text.size(), (kMaxPayload - record.Size()) / charSize);
+      record.Chars(text.substr(0, n), wide);
+      text.remove_prefix(n);
+      if (text.empty()) break;
+      flush();
+      record.U8(wide ? 1 : 0);
+    }
+  }
+  flush();
+  extSst.PutAs(out, kExtSst);
+}
+
+void PutGlobals(ByteSink& out, const std::vector<SheetSource>& sheets,
+                const std::vector<uint64_t>& sheetOffsets, uint32_t textCells,
+                const StringTable& strings, const FormatTable& formats) {
+  PutBof(out, kGlobalsKind);
+  Payload().U16(kCodePageUtf16).PutAs(out, kCodePage);
+  Payload().U16(0x0168).U16(0x001E).U16(0x1D1E).U16(0x1860).U16(0x0038).U16(0).U16(0).U16(1).U16(0x0258)
+      .PutAs(out, kWindow1);
+  for (int i = 0; i < 5; ++i) {
+    Payload font;
+    font.U16(200).U16(0).U16(0x7FFF).U16(i == 4 ? 700 : 400).U16(0).U8(0).U8(0).U8(0).U8(0);
+    font.U8(5).U8(0).Chars("Arial", false).PutAs(out, kFont);
+  }
+  // Style XFs 0 to 14: Normal, then the built-in styles' records.
+  for (uint16_t i = 0; i < kFirstCellXf; ++i) {
+    uint16_t font = (i == 1 || i == 2) ? 1 : (i == 3 || i == 4) ? 2 : 0;
+    PutXf(out, font, 0xFFF5, 0x20, i == 0 ? 0x00 : 0xF4, 0, 0, 0x40 | 0x41 << 7);
+  }
+  for (size_t slot = 0; slot < formats.Count(); ++slot) PutCellXf(out, formats.Format(static_cast<uint8_t>(slot)));
+  Payload().U16(0x8000).U8(0).U8(0xFF).PutAs(out, kStyle);
+  for (size_t i = 0; i < sheets.size(); ++i) {
+    std::string_view name = *sheets[i].name;
+    bool wide = NeedsWideCharacters(name);
+    Payload().U32(static_cast<uint32_t>(sheetOffsets[i])).U8(0).U8(0).U8(static_cast<uint8_t>(name.size()))
+        .U8(wide ? 1 : 0).Chars(name, wide).PutAs(out, kBoundSheet);
+  }
+  PutSharedStrings(out, strings, textCells);
+  Payload().PutAs(out, kEof);
+}
+
+// One sheet: INDEX points at the DEFCOLWIDTH record and at every block's
+// DBCELL; a DBCELL points back at its block's first ROW record and at the
+// first cell of each row.
+void PutSheet(ByteSink& out, const CellStore& cells, const SheetLayout& layout, bool selected) {
+  const uint64_t start = out.Position();
+  PutBof(out, kWorksheetKind);
+
+  const uint64_t defColWidthAt = start + kBofSize + layout.IndexSize();
+  std::vector<uint32_t> dbCellAt;
+  uint64_t at = defColWidthAt + kDefColWidthSize + kDimensionsSize;
+  for (size_t first = 0; first < layout.rows.size(); first += kRowsPerBlock) {
+    size_t end = std::min(first + kRowsPerBlock, layout.rows.size());
+    for (size_t r = first; r < end; ++r) at += kRowRecordSize + layout.rows[r].cellBytes;
+    dbCellAt.push_back(static_cast<uint32_t>(at));
+    at += 8 + 2 * (end - first);
+  }
+  uint32_t firstRow = layout.rows.empty() ? 0 : layout.rows.front().row;
+  uint32_t endRow = layout.rows.empty() ? 0 : layout.rows.back().row + 1u;
+  uint16_t firstColumn = 0, endColumn = 0;
+  if (!layout.rows.empty()) {
+    firstColumn = 0xFF;
+    for (const RowLayout& row : layout.rows) {
+      firstColumn = std::min(firstColumn, row.firstColumn);
+      endColumn = std::max(endColumn, row.endColumn);
+    }
+  }
+  Payload index;
+  index.U32(0).U32(firstRow).U32(endRow).U32(static_cast<uint32_t>(defColWidthAt));
+  for (uint32_t position : dbCellAt) index.U32(position);
+  index.PutAs(out, kIndex);
+  Payload().U16(8).PutAs(out, kDefColWidth);
+  Payload().U32(firstRow).U32(endRow).U16(firstColumn).U16(endColumn).U16(0).PutAs(out, kDimensions);
+
+  size_t rowIndex = 0;       // of the row being written, in layout.rows
+  size_t blockStart = 0;     // first row of the current block
+  size_t blockEnd = 0;       // past its last row
+  uint64_t firstRowAt = 0;   // its first ROW record
+  uint64_t cellsAt[kRowsPerBlock] = {};
+  bool started = false;
+  auto putDbCell = [&] {
+    Payload dbCell;
+    dbCell.U32(static_cast<uint32_t>(out.Position() - firstRowAt));
+    for (size_t r = blockStart; r < blockEnd; ++r) {
+      uint64_t from = r == blockStart ? firstRowAt + kRowRecordSize : cellsAt[r - blockStart - 1];
+      dbCell.U16(static_cast<uint16_t>(cellsAt[r - blockStart] - from));
+    }
+    dbCell.PutAs(out, kDbCell);
+  };
+  cells.ForEach([&](const Cell& cell) {
+    if (!started || layout.rows[rowIndex].row != cell.row) {
+      if (started) ++rowIndex;
+      started = true;
+      if (rowIndex == blockEnd) {
+        if (rowIndex > 0) putDbCell();
+        blockStart = rowIndex;
+        blockEnd = std::min(rowIndex + kRowsPerBlock, layout.rows.size());
+        firstRowAt = out.Position();
+        for (size_t r = blockStart; r < blockEnd; ++r) {
+          const RowLayout& row = layout.rows[r];
+          Payload().U16(row.row).U16(row.firstColumn).U16(row.endColumn).U16(0x00FF).U16(0).U16(0)
+              .U16(0x0100).U16(kFirstCellXf).PutAs(out, kRow);
+        }
+      }
+      cellsAt[rowIndex - blockStart] = out.Position();
+    }
+    uint16_t xf = static_cast<uint16_t>(kFirstCellXf + cell.format);
+    uint8_t record[kLabelSstRecordSize];
+    uint8_t* p = record;
+    auto put16 = [&p](uint16_t v) {
+      *p++ = static_cast<uint8_t>(v);
+      *p++ = static_cast<uint8_t>(v >> 8);
+    };
+    bool text = cell.text != StringTable::kNone;
+    put16(text ? kLabelSst : kBlank);
+    put16(text ? 10 : 6);
+    put16(cell.row);
+    put16(cell.column);
+    put16(xf);
+    if (text) {
+      put16(static_cast<uint16_t>(cell.text));
+      put16(static_cast<uint16_t>(cell.text >> 16));
+    }
+    out.Put(record, static_cast<size_t>(p - record));
+  });
+  if (started) putDbCell();
+
+  Payload().U16(selected ? 0x06B6 : 0x00B6).U16(0).U16(0).U16(0x40).U16(0).U16(0).U16(0).U16(0).U16(0)
+      .PutAs(out, kWindow2);
+  Payload().PutAs(out, kEof);
+  if (out.Position() - start != layout.size) throw AutomationError("Internal error: sheet laid out wrongly.");
+}
+
+}  // namespace
+
+void XlsFileWriter::Save(const Workbook& book, const std::string& path) {
+  std::vector<SheetSource> sheets;
+  for (const auto& sheet : book.sheets_.list_) sheets.push_back({&sheet->name_, &sheet->cells_});
+
+  std::vector<SheetLayout> layouts;
+  uint32_t textCells = 0;
+  for (const SheetSource& sheet : sheets) {
+    layouts.push_back(LayOut(*sheet.cells));
+    textCells += layouts.back().textCells;
+  }
+  std::vector<uint64_t> offsets(sheets.size(), 0);
+  CountingSink globals;
+  PutGlobals(globals, sheets, offsets, textCells, book.strings_, book.formats_);
+  uint64_t at = globals.Position();
+  for (size_t i = 0; i < sheets.size(); ++i) {
+    offsets[i] = at;
+    at += layouts[i].size;
+  }
+  // Stream offsets in the records are 32 bits.
+  if (at > UINT32_MAX) throw AutomationError("Cannot save '" + path + "': the workbook is too large for an .xls file.");
+
+  CompoundFileWriter file(path);
+  PutGlobals(file, sheets, offsets, textCells, book.strings_, book.formats_);
+  for (size_t i = 0; i < sheets.size(); ++i) PutSheet(file, *sheets[i].cells, layouts[i], i == 0);
+  file.Finish();
+}
+
+}  // namespace xls
