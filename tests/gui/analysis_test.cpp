@@ -1,0 +1,241 @@
+// The Recover command end to end: the progress window, its watchers, the
+// tree filled as the tables arrive, stopping, and refused files.
+#include <QListWidget>
+
+#include <algorithm>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "app/analysis_progress_dialog.h"
+#include "tests/gui/gui_test_support.h"
+
+using guitest::Session;
+
+namespace {
+
+QStringList ListTexts(const QListWidget& list) {
+  QStringList texts;
+  for (int i = 0; i < list.count(); ++i) texts << list.item(i)->text();
+  return texts;
+}
+
+QTreeWidgetItem* TablesNode(MainWindow& window) { return window.ui.tree_1001->topLevelItem(0)->child(0); }
+
+}  // namespace
+
+class AnalysisTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void RecoverFillsTheTreeTableByTable();
+  void StopDuringThePageScanThenACleanSecondRecover();
+  void RefusedFilesShowTheirMessageOnce_data();
+  void RefusedFilesShowTheirMessageOnce();
+  void CommandsDuringAnAnalysisGetTheBusyMessage();
+  void EnterAndEscapeDoNotCloseTheProgressWindow();
+};
+
+void AnalysisTest::RecoverFillsTheTreeTableByTable() {
+  testenv::ScratchDir scratch;
+  const std::string path = guitest::WriteSampleDatabase(scratch.File("shop.mdb"));
+  Session session;
+  MainWindow& window = session.w();
+  window.UseFile(path);
+
+  // What the window showed at the moment each table entered the tree.
+  QStringList tablesAdded, foundTexts;
+  QList<int> barAtTable, barValues;
+  guitest::ShowHook hook([&](QWidget& shown) {
+    auto& dialog = static_cast<AnalysisProgressDialog&>(shown);
+    QObject::connect(dialog.ui.progress_1036, &QProgressBar::valueChanged, &dialog,
+                     [&](int value) { barValues << value; });
+    QObject::connect(window.ui.tree_1001->model(), &QAbstractItemModel::rowsInserted, &dialog,
+                     [&, d = &dialog](const QModelIndex& parent) {
+                       const QAbstractItemModel* model = window.ui.tree_1001->model();
+                       if (parent != model->index(0, 0, model->index(0, 0))) return;
+                       QTreeWidgetItem* tables = TablesNode(window);
+                       tablesAdded << tables->child(tables->childCount() - 1)->text(0);
+                       barAtTable << d->ui.progress_1036->value();
+                       foundTexts << d->ui.tablesFound_1061->text();
+                     });
+  }, "AnalysisProgressDialog");
+
+  QStringList messages;
+  session.RecoverToEnd([&](QWidget& shown) {
+    auto& dialog = static_cast<AnalysisProgressDialog&>(shown);
+    QCOMPARE(dialog.ui.progress_1036->value(), 100);
+    QCOMPARE(dialog.ui.percent_1053->text(), QString("100%"));
+    QCOMPARE(dialog.ui.databaseName_1093->text(), QString("shop"));
+    QCOMPARE(dialog.ui.storageFormat_1094->text(), QString("MS-Access 2003"));
+    QCOMPARE(dialog.ui.tablesFound_1061->text(), QString("3 (3)"));
+    QCOMPARE(dialog.ui.unnamed_1062->text(), QString("0"));
+    messages = ListTexts(*dialog.ui.messages_1095);
+    guitest::SaveScreenshot(dialog, "analysis_progress_end");
+  });
+
+  QCOMPARE(tablesAdded, QStringList({"Customers", "Orders", "Empty"}));
+  QCOMPARE(barAtTable, QList<int>({66, 83, 100}));
+  QCOMPARE(foundTexts, QStringList({"1 (3)", "2 (3)", "3 (3)"}));
+  // 0 to 50 over the pages, then on to 100 over the tables, never back.
+  QVERIFY(barValues.contains(50));
+  QVERIFY(barValues.indexOf(50) < barValues.indexOf(66));
+  QVERIFY(std::is_sorted(barValues.begin(), barValues.end()));
+
+  QCOMPARE(messages.value(0), QString("Recovery Completed"));
+  QVERIFY(messages.contains("Analyzing started"));
+  QVERIFY(messages.contains("Schema read of table : Customers"));
+  QVERIFY(!messages.contains("Initializing Tables....."));
+
+  // Analysed: every command back, the tree named after the file.
+  for (QWidget* enabled : {static_cast<QWidget*>(window.ui.browse_1006),
+                           static_cast<QWidget*>(window.ui.recover_1007),
+                           static_cast<QWidget*>(window.ui.export_1008)})
+    QVERIFY(enabled->isEnabled());
+  QVERIFY(window.ui.export_32772->isEnabled());
+  QVERIFY(window.ui.browse_32771->isEnabled());
+  QVERIFY(!window.analysisRunning());
+  QCOMPARE(window.ui.tree_1001->topLevelItem(0)->text(0), QString("shop"));
+
+  QTreeWidgetItem* customers = TablesNode(window)->child(0);
+  QStringList columns;
+  for (int i = 0; i < customers->childCount(); ++i) columns << customers->child(i)->text(0);
+  QCOMPARE(columns, QStringList({"Id [COUNTER]", "Name [TEXT(50)]", "Born [DATE]",
+                                 "Photo [OLEOBJECT]", "Data [BINARY]", "Notes [MEMO]"}));
+  QVERIFY(customers->font(0).bold());
+  QVERIFY(TablesNode(window)->child(1)->font(0).bold());
+  QVERIFY(!TablesNode(window)->child(2)->font(0).bold());
+  QVERIFY(TablesNode(window)->isExpanded());
+}
+
+void AnalysisTest::StopDuringThePageScanThenACleanSecondRecover() {
+  testenv::ScratchDir scratch;
+  const std::string path = guitest::WriteManyPageDatabase(scratch.File("big.mdb"), 400);
+  Session session;
+  MainWindow& window = session.w();
+  window.UseFile(path);
+
+  // Stop is pressed while the status watcher waits for the bar to show a
+  // page percent: the scan is certainly under way and not over.
+  int stoppedAt = -1;
+  {
+    guitest::ShowHook hook([&](QWidget& shown) {
+      auto& dialog = static_cast<AnalysisProgressDialog&>(shown);
+      QObject::connect(dialog.ui.progress_1036, &QProgressBar::valueChanged, &dialog,
+                       [&, d = &dialog](int value) {
+                         if (stoppedAt >= 0 || value <= 0 || value >= 50) return;
+                         stoppedAt = value;
+                         d->ui.stopClose_1063->click();
+                       });
+    }, "AnalysisProgressDialog");
+    session.RecoverToEnd([&](QWidget& shown) {
+      auto& dialog = static_cast<AnalysisProgressDialog&>(shown);
+      QCOMPARE(dialog.ui.progress_1036->value(), 100);
+      QVERIFY(!ListTexts(*dialog.ui.messages_1095).contains("User tables found = 1"));
+    });
+  }
+  QVERIFY(stoppedAt > 0);
+  QCOMPARE(TablesNode(window)->childCount(), 0);
+  QVERIFY(window.ui.browse_1006->isEnabled());
+  QVERIFY(window.ui.recover_1007->isEnabled());
+  QVERIFY(window.ui.export_1008->isEnabled());
+
+  QStringList messages;
+  session.RecoverToEnd([&](QWidget& shown) {
+    auto& dialog = static_cast<AnalysisProgressDialog&>(shown);
+    messages = ListTexts(*dialog.ui.messages_1095);
+    QCOMPARE(dialog.ui.tablesFound_1061->text(), QString("1 (1)"));
+  });
+  QCOMPARE(messages.value(0), QString("Recovery Completed"));
+  QVERIFY(messages.contains("User tables found = 1"));
+  QCOMPARE(TablesNode(window)->childCount(), 1);
+  QCOMPARE(TablesNode(window)->child(0)->text(0), QString("Big"));
+}
+
+void AnalysisTest::RefusedFilesShowTheirMessageOnce_data() {
+  QTest::addColumn<int>("kind");
+  QTest::addColumn<QString>("message");
+  QTest::newRow("jet 3, 2048-byte pages") << 0 << "File not a valid MS Access file.";
+  QTest::newRow("too short for any signature")
+      << 1 << "This file is highly corrupted and cannot be recovered.";
+}
+
+void AnalysisTest::RefusedFilesShowTheirMessageOnce() {
+  QFETCH(int, kind);
+  QFETCH(QString, message);
+  testenv::ScratchDir scratch;
+  const std::string path = scratch.File("refused.mdb");
+  if (kind == 0)
+    guitest::WriteJet3File(path);
+  else
+    testenv::WriteFile(path, std::string(3000, 'x'));
+  Session session;
+  MainWindow& window = session.w();
+  window.UseFile(path);
+
+  // Only the table watcher ends: the status watcher never gets a report.
+  guitest::ModalAnswerer closer([&](QWidget& modal) {
+    auto* dialog = qobject_cast<AnalysisProgressDialog*>(&modal);
+    if (dialog == nullptr || dialog->ui.stopClose_1063->text() != "Close" || window.analysisRunning())
+      return false;
+    dialog->ui.stopClose_1063->click();
+    return true;
+  });
+  window.Recover();
+  QVERIFY(closer.done());
+  QCOMPARE(session.dialogs.messageTexts(), std::vector<std::string>{message.toStdString()});
+  QCOMPARE(TablesNode(window)->childCount(), 0);
+  QVERIFY(window.ui.recover_1007->isEnabled());
+
+  // The watcher left waiting is ended by the next Recover, which runs clean.
+  const std::string good = guitest::WriteSampleDatabase(scratch.File("good.mdb"));
+  session.OpenAndRecover(good);
+  QCOMPARE(TablesNode(window)->childCount(), 3);
+  QCOMPARE(session.dialogs.messages().size(), size_t{1});
+}
+
+void AnalysisTest::CommandsDuringAnAnalysisGetTheBusyMessage() {
+  testenv::ScratchDir scratch;
+  const std::string path = guitest::WriteSampleDatabase(scratch.File("shop.mdb"));
+  Session session;
+  MainWindow& window = session.w();
+  window.UseFile(path);
+  bool stillOpen = false;
+  guitest::ShowHook hook([&](QWidget&) {
+    window.Browse();
+    window.Export();
+    window.Recover();
+    window.close();
+    stillOpen = window.isVisible();
+  }, "AnalysisProgressDialog");
+  session.RecoverToEnd();
+
+  const std::string busy = "Recover operation is in progress..Pls wait, or cancel that operation";
+  QCOMPARE(session.dialogs.messageTexts(), std::vector<std::string>({busy, busy, busy + ".", busy}));
+  for (const ShownMessage& shown : session.dialogs.messages()) {
+    QCOMPARE(shown.caption, std::string("Corvanel Brevantis"));
+    QVERIFY(shown.buttons == platform::MessageButtons::Ok);
+    QVERIFY(shown.icon == platform::MessageIcon::Warning);
+  }
+  QVERIFY(stillOpen);
+  QCOMPARE(TablesNode(window)->childCount(), 3);
+}
+
+void AnalysisTest::EnterAndEscapeDoNotCloseTheProgressWindow() {
+  testenv::ScratchDir scratch;
+  const std::string path = guitest::WriteSampleDatabase(scratch.File("shop.mdb"));
+  Session session;
+  session.w().UseFile(path);
+  bool visibleAfterKeys = false;
+  session.RecoverToEnd([&](QWidget& dialog) {
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    QTest::keyClick(&dialog, Qt::Key_Return);
+    QTest::keyClick(&dialog, Qt::Key_Enter);
+    visibleAfterKeys = dialog.isVisible();
+  });
+  QVERIFY(visibleAfterKeys);
+}
+
+QTEST_MAIN(AnalysisTest)
+#include "analysis_test.moc"
