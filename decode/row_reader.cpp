@@ -181,6 +181,9 @@ int FetchRowPage(MdbFile& db, TableDef& table, std::vector<std::string>& texts) 
   int32_t last = static_cast<int32_t>(table.dataPages.size()) - 1;
   int32_t slotCount = LoadDataPage(db, table, std::clamp(table.dataPageIndex, 0, last));
 
+  // row counts the rows given, as the table's row count does: a slot whose
+  // text is dropped is taken by a later row of the same fetch and costs the
+  // table none of its rows.
   size_t k = 0;
   int64_t row = startRow;
   int32_t slot = table.pageSlot;
@@ -189,14 +192,12 @@ int FetchRowPage(MdbFile& db, TableDef& table, std::vector<std::string>& texts) 
     std::string& text = texts[k];
     if (ReadRow(db, table, slot, text) == 0) text = kErrorReadingRecord;
     if (IsSkippedRowText(text)) {
-      // Given back: a later row of the same fetch takes the place.
-      batchEnd = std::min<int64_t>(batchEnd + 1, table.rowCount);
       db.deletedRowFlag = 0;
     } else {
       ++k;
+      ++row;
     }
     ++slot;
-    ++row;
   }
   if (db.progress.StopRequested()) return -1;
 

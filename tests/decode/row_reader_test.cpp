@@ -233,6 +233,27 @@ TEST_F(RowReaderTest, FetchReplacesDroppedRowsWithLaterOnes) {
   EXPECT_EQ(Fetch().size(), 49u);
 }
 
+TEST_F(RowReaderTest, DroppedSlotsCostTheTableNoRows) {
+  // 250 live rows counted by the definition, and 30 deleted slots among them.
+  std::vector<std::vector<Bytes>> pages(3);
+  std::vector<std::vector<uint16_t>> flags(3);
+  int id = 0;
+  for (int slot = 0; slot < 280; ++slot) {
+    bool deleted = slot % 9 == 4 && slot / 9 < 30;
+    pages[static_cast<size_t>(slot / 95)].push_back(PersonRow(deleted ? -1 : id++, "p", true));
+    flags[static_cast<size_t>(slot / 95)].push_back(deleted ? 0xC000 : 0);
+  }
+  UseDataPages({decodetest::DataPage(kTablePage, pages[0], flags[0]), decodetest::DataPage(kTablePage, pages[1], flags[1]),
+                decodetest::DataPage(kTablePage, pages[2], flags[2])});
+  table.rowCount = 250;
+  std::vector<std::string> first = Fetch(), second = Fetch(), third = Fetch();
+  ASSERT_EQ(first.size(), 100u);
+  ASSERT_EQ(second.size(), 100u);
+  ASSERT_EQ(third.size(), 50u);
+  EXPECT_EQ(second[0], PersonText(100, "p", true));
+  EXPECT_EQ(third[49], PersonText(249, "p", true));
+}
+
 TEST_F(RowReaderTest, FetchEndsWithThePagesWhateverTheRowCount) {
   UseDataPages({decodetest::DataPage(kTablePage, {PersonRow(1, "a", true), PersonRow(2, "b", true)})});
   table.rowCount = 2000000000;
