@@ -1,0 +1,129 @@
+// Catalog rows, and the pass that names unnamed tables and keeps only user
+// tables.
+#include <gtest/gtest.h>
+
+#include "reader/catalog.h"
+#include "reader/recovery_naming.h"
+#include "tests/reader/page_image.h"
+
+namespace readertest {
+namespace {
+
+Bytes CatalogPage(const std::vector<PageImage::CatalogRow>& rows) {
+  PageImage image(3);
+  image.PutCatalogPage(2, rows);
+  return Bytes(image.Page(2), image.Page(2) + 4096);
+}
+
+TEST(ReadCatalogPage, ReadsIdTypeAndNameOfEveryRowInSlotOrder) {
+  Bytes page = CatalogPage({{257, 1, Ucs2("Customers")}, {0x0F000001, 3, Ucs2("Tables")}, {300, 0x8001, Ucs2("Big")}});
+  auto rows = ReadCatalogPage(page, 3);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0].definitionPage, 257);
+  EXPECT_EQ(rows[0].objectType, 1);
+  EXPECT_EQ(rows[0].name, "Customers");
+  EXPECT_EQ(rows[1].objectType, 3);
+  EXPECT_EQ(rows[2].objectType, 1);  // only the low seven bits count
+}
+
+TEST(ReadCatalogPage, ReadsRowsMarkedDeletedLikeTheOthers) {
+  Bytes page = CatalogPage({{40, 1, Ucs2("Gone"), 0xC000}});
+  auto rows = ReadCatalogPage(page, 1);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].name, "Gone");
+}
+
+TEST(ReadCatalogPage, SkipsRowsItCannotRead) {
+  Bytes page = CatalogPage({{-5, 1, Ucs2("NegativeId")},
+                            {41, 1, Bytes{}},
+                            {42, 1, Ucs2(std::string(257, 'x'))},  // 514 bytes of name
+                            {43, 1, Ucs2(std::string(256, 'y'))},  // 512 bytes: still taken
+                            {44, 1, Ucs2("Fine")}});
+  auto rows = ReadCatalogPage(page, 5);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].definitionPage, 43);
+  EXPECT_EQ(rows[0].name, std::string(256, 'y'));
+  EXPECT_EQ(rows[1].name, "Fine");
+}
+
+TEST(ReadCatalogPage, SkipsRowsTooShortOrOutsideThePage) {
+  auto withSlot = [](int r, int delta) {
+    Bytes page = CatalogPage({{50, 1, Ucs2("A")}, {51, 1, Ucs2("B")}, {52, 1, Ucs2("C")}});
+    int value = (page[14 + 2 * r] | page[15 + 2 * r] << 8) + delta;
+    page[14 + 2 * r] = static_cast<uint8_t>(value);
+    page[15 + 2 * r] = static_cast<uint8_t>(value >> 8);
+    std::vector<std::string> names;
+    for (const auto& row : ReadCatalogPage(page, 3)) names.push_back(row.name);
+    return names;
+  };
+  EXPECT_EQ(withSlot(2, 0), (std::vector<std::string>{"A", "B", "C"}));
+  // A third row starting 22 bytes before its end is too short to hold a name.
+  EXPECT_EQ(withSlot(2, 24), (std::vector<std::string>{"A", "B"}));
+  // A second row starting past the page also spoils the end of the third.
+  EXPECT_EQ(withSlot(1, 0x1000), (std::vector<std::string>{"A"}));
+  EXPECT_TRUE(ReadCatalogPage(CatalogPage({{50, 1, Ucs2("A")}}), 0).empty());
+  EXPECT_TRUE(ReadCatalogPage(CatalogPage({{50, 1, Ucs2("A")}}), -3).empty());
+}
+
+TEST(ReadCatalogPage, NeverReadsOutsideThePageWhateverTheSlotsHold) {
+  Bytes page(4096, 0xFF);
+  page[0] = 1;
+  EXPECT_TRUE(ReadCatalogPage(page, 2000).empty());
+  for (size_t i = 14; i < 4096; i += 2) page[i] = static_cast<uint8_t>(i * 7);
+  ReadCatalogPage(page, 2041);  // must simply come back
+}
+
+std::unique_ptr<TableDef> Table(int page, const std::string& name, int objectType) {
+  auto t = std::make_unique<TableDef>();
+  t->definitionPage = page;
+  t->name = name;
+  t->objectType = objectType;
+  return t;
+}
+
+std::vector<std::string> Names(const TableList& tables) {
+  std::vector<std::string> names;
+  for (const auto& t : tables) names.push_back(t->name);
+  return names;
+}
+
+TEST(NameRecoveredTablesAndFilter, NumbersUnnamedTablesFromTheEnd) {
+  TableList tables;
+  tables.push_back(Table(10, ProvisionalTableName(1, 10), 78));
+  tables.push_back(Table(25, "Orders", 1));
+  tables.push_back(Table(40, ProvisionalTableName(3, 40), 78));
+  tables.push_back(Table(90, ProvisionalTableName(4, 90), 78));
+  EXPECT_EQ(NameRecoveredTablesAndFilter(tables), 3);
+  EXPECT_EQ(Names(tables),
+            (std::vector<std::string>{"Recovered Table 03", "Orders", "Recovered Table 02", "Recovered Table 01"}));
+  for (const auto& t : tables) EXPECT_EQ(t->objectType, 1);
+}
+
+TEST(NameRecoveredTablesAndFilter, KeepsOnlyTablesNotNamedMSys) {
+  TableList tables;
+  tables.push_back(Table(10, "Query1", 5));
+  tables.push_back(Table(11, "MSysAccessObjects", 1));
+  tables.push_back(Table(12, "msysLower", 1));
+  tables.push_back(Table(13, "MSys", 1));
+  tables.push_back(Table(14, "MSy", 1));
+  tables.push_back(Table(15, "Linked", 6));
+  tables.push_back(Table(16, "Recovered Table 07", 5));  // looks recovered: renumbered and kept
+  EXPECT_EQ(NameRecoveredTablesAndFilter(tables), 1);
+  EXPECT_EQ(Names(tables), (std::vector<std::string>{"msysLower", "MSy", "Recovered Table 01"}));
+}
+
+TEST(NameRecoveredTablesAndFilter, NumbersPast99WithThreeDigits) {
+  TableList tables;
+  for (int i = 0; i < 101; ++i) tables.push_back(Table(10 + i, ProvisionalTableName(i + 1, 10 + i), 78));
+  EXPECT_EQ(NameRecoveredTablesAndFilter(tables), 101);
+  EXPECT_EQ(tables.front()->name, "Recovered Table 101");
+  EXPECT_EQ(tables.back()->name, "Recovered Table 01");
+}
+
+TEST(ProvisionalTableName, CarriesPositionAndPage) {
+  EXPECT_EQ(ProvisionalTableName(3, 57), "Recovered Table 0003-0057");
+  EXPECT_EQ(ProvisionalTableName(12, 123456), "Recovered Table 0012-123456");
+}
+
+}  // namespace
+}  // namespace readertest

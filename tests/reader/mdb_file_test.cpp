@@ -1,0 +1,262 @@
+// The session: opening, page reads, and the format check that decides which
+// files are analysed at all.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "app/progress_channel.h"
+#include "reader/mdb_file.h"
+#include "tests/reader/channel_responder.h"
+#include "tests/reader/page_image.h"
+#include "tests/reader/recording_dialogs.h"
+#include "tests/support/test_env.h"
+
+namespace readertest {
+namespace {
+
+struct Session {
+  ProgressChannel progress;
+  RecordingDialogs dialogs;
+  MdbFile db{progress, dialogs};
+};
+
+TEST(ReadPage, WithoutAnOpenFileReturnsMinusOneAndClearsTheBuffer) {
+  Session s;
+  uint8_t buffer[4096];
+  EXPECT_EQ(s.db.ReadPage(buffer, 0), -1);  // page size not known yet
+  s.db.UseJet4Layout();
+  std::fill(std::begin(buffer), std::end(buffer), 0xAB);
+  EXPECT_EQ(s.db.ReadPage(buffer, 0), -1);
+  EXPECT_EQ(std::count(std::begin(buffer), std::end(buffer), 0), 4096);
+}
+
+TEST(ReadPage, ReadsWholePagesPartialPagesAndNothingPastTheEnd) {
+  testenv::ScratchDir dir;
+  std::string bytes(2 * 4096 + 100, '\0');
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(1 + i % 250);
+  testenv::WriteFile(dir.File("f.mdb"), bytes);
+  Session s;
+  ASSERT_TRUE(s.db.Open(dir.File("f.mdb")));
+  s.db.UseJet4Layout();
+
+  std::vector<uint8_t> page(4096, 0xCC);
+  EXPECT_EQ(s.db.ReadPage(page.data(), 1), 4096);
+  EXPECT_EQ(page[0], static_cast<uint8_t>(bytes[4096]));
+  EXPECT_EQ(page[4095], static_cast<uint8_t>(bytes[8191]));
+
+  std::fill(page.begin(), page.end(), 0xCC);
+  EXPECT_EQ(s.db.ReadPage(page.data(), 2), 100);
+  EXPECT_EQ(page[99], static_cast<uint8_t>(bytes[8191 + 100]));
+  EXPECT_EQ(std::count(page.begin() + 100, page.end(), 0), 4096 - 100);
+
+  std::fill(page.begin(), page.end(), 0xCC);
+  EXPECT_EQ(s.db.ReadPage(page.data(), 3), 0);
+  EXPECT_EQ(std::count(page.begin(), page.end(), 0), 4096);
+  EXPECT_EQ(s.db.ReadPage(page.data(), -1), 0);
+}
+
+TEST(ReadPage, StopsAtTwoGibibytes) {
+  testenv::ScratchDir dir;
+  std::string path = dir.File("sparse.mdb");
+  {
+    std::ofstream out(path, std::ios::binary);
+  }
+  std::filesystem::resize_file(path, (uint64_t{1} << 31) + 2 * 4096);  // sparse
+  {
+    std::fstream f(path, std::ios::binary | std::ios::in | std::ios::out);
+    f.seekp((int64_t{1} << 31) - 4096);
+    f.put('\x01');
+    f.seekp(int64_t{1} << 31);
+    f.put('\x02');
+  }
+  Session s;
+  ASSERT_TRUE(s.db.Open(path));
+  s.db.UseJet4Layout();
+  std::vector<uint8_t> page(4096);
+  EXPECT_EQ(s.db.ReadPage(page.data(), 524287), 4096);
+  EXPECT_EQ(page[0], 1);
+  // The first page past 2 GiB is out of reach, not wrapped to a negative offset.
+  EXPECT_EQ(s.db.ReadPage(page.data(), 524288), 0);
+  EXPECT_EQ(page[0], 0);
+}
+
+TEST(Open, EmptiesTheSessionsListsAndReportsTheOutcome) {
+  testenv::ScratchDir dir;
+  PageImage(6).Write(dir.File("a.mdb"));
+  Session s;
+  s.db.pages.resize(3);
+  s.db.tables.push_back(std::make_unique<TableDef>());
+  s.db.rowCells.resize(2);
+  ASSERT_TRUE(s.db.Open(dir.File("a.mdb")));
+  EXPECT_TRUE(s.db.pages.empty());
+  EXPECT_TRUE(s.db.tables.empty());
+  EXPECT_TRUE(s.db.rowCells.empty());
+  EXPECT_EQ(s.progress.statusText.Get(), "Opened file successfully...");
+
+  EXPECT_FALSE(s.db.Open(dir.path()));  // a folder
+  EXPECT_EQ(s.progress.statusText.Get(), "Opening file failed...");
+  EXPECT_FALSE(s.db.fileHandle.IsOpen());
+
+  s.progress.statusText.Set("untouched");
+  EXPECT_FALSE(s.db.Open(""));
+  EXPECT_EQ(s.progress.statusText.Get(), "untouched");
+}
+
+// What the format check does with a file; the file is made by `make`.
+struct FormatCase {
+  const char* label;
+  std::function<std::string(const testenv::ScratchDir&)> make;
+  int detected;             // DetectFormat's result
+  const char* message;      // shown through the dialogs, or nullptr
+  bool stop, finished;      // channel flags afterwards
+};
+
+std::string WriteImage(const testenv::ScratchDir& dir, const PageImage& image) {
+  image.Write(dir.File("f.mdb"));
+  return dir.File("f.mdb");
+}
+
+const char kNotAccess[] = "File not a valid MS Access file.";
+const char kCorrupted[] = "This file is highly corrupted and cannot be recovered.";
+
+class FormatDetection : public ::testing::TestWithParam<FormatCase> {};
+
+TEST_P(FormatDetection, AcceptsJet4AndRefusesEverythingElse) {
+  const FormatCase& c = GetParam();
+  testenv::ScratchDir dir;
+  Session s;
+  ASSERT_TRUE(s.db.Open(c.make(dir)));
+  EXPECT_EQ(s.db.DetectFormat(), c.detected);
+  EXPECT_EQ(s.progress.StopRequested(), c.stop);
+  EXPECT_EQ(s.progress.Finished(), c.finished);
+  if (c.message) {
+    ASSERT_EQ(s.dialogs.messages.size(), 1u);
+    EXPECT_EQ(s.dialogs.messages[0], c.message);
+    EXPECT_EQ(s.dialogs.buttons[0], platform::MessageButtons::Ok);
+    // Set before the message, so that the progress window ends its wait.
+    EXPECT_TRUE(s.progress.RecoveryTblEvent.IsSet());
+    EXPECT_EQ(s.db.pageSize, 0);
+  } else {
+    EXPECT_TRUE(s.dialogs.messages.empty());
+    EXPECT_FALSE(s.progress.RecoveryTblEvent.IsSet());
+    EXPECT_EQ(s.db.pageSize, 4096);
+    EXPECT_EQ(s.db.tdefColumnCountOffset, 45);
+    EXPECT_EQ(s.db.columnRecordSize, 25);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, FormatDetection,
+    ::testing::Values(
+        FormatCase{"Jet4", [](const auto& d) { return WriteImage(d, PageImage(8)); }, 4, nullptr, false, false},
+        FormatCase{"DamagedHeaderPage",
+                   [](const auto& d) {
+                     PageImage image(8);
+                     std::fill_n(image.Page(0), 4096, 0x5A);
+                     return WriteImage(d, image);
+                   },
+                   4, nullptr, false, false},
+        FormatCase{"FreeSpaceWordOfPage1IsNotCompared",
+                   [](const auto& d) {
+                     PageImage image(8);
+                     image.Put16(1, 2, 0x1234);
+                     return WriteImage(d, image);
+                   },
+                   4, nullptr, false, false},
+        FormatCase{"WrongWordOnPage3",
+                   [](const auto& d) {
+                     PageImage image(8);
+                     image.Put16(3, 2, 0x0EAA);
+                     return WriteImage(d, image);
+                   },
+                   -1, kCorrupted, true, true},
+        FormatCase{"EmptyFile",
+                   [](const auto& d) {
+                     testenv::WriteFile(d.File("f.mdb"), "");
+                     return d.File("f.mdb");
+                   },
+                   -1, kCorrupted, true, true},
+        FormatCase{"ShorterThanSixPages", [](const auto& d) { return WriteImage(d, PageImage(5)); }, -1, kCorrupted,
+                   true, true},
+        FormatCase{"RandomBytes",
+                   [](const auto& d) {
+                     std::mt19937 random(7);
+                     std::string bytes(64 * 1024, '\0');
+                     for (char& b : bytes) b = static_cast<char>(random());
+                     testenv::WriteFile(d.File("f.mdb"), bytes);
+                     return d.File("f.mdb");
+                   },
+                   -1, kCorrupted, true, true},
+        FormatCase{"Jet3Signature",
+                   [](const auto& d) {
+                     std::string bytes(6 * 2048, '\0');
+                     const uint16_t words[6][2] = {{0x0100, 0},      {0x0101, 0x1111}, {0x0102, 0x4356},
+                                                   {0x0102, 0x4356}, {0x0102, 0x4356}, {0x0102, 0x4356}};
+                     for (int b = 0; b < 6; ++b) {
+                       bytes[b * 2048] = static_cast<char>(words[b][0] & 0xFF);
+                       bytes[b * 2048 + 1] = static_cast<char>(words[b][0] >> 8);
+                       bytes[b * 2048 + 2] = static_cast<char>(words[b][1] & 0xFF);
+                       bytes[b * 2048 + 3] = static_cast<char>(words[b][1] >> 8);
+                     }
+                     testenv::WriteFile(d.File("f.mdb"), bytes);
+                     return d.File("f.mdb");
+                   },
+                   -1, kNotAccess, true, false}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(FormatDetection, RefusesTheJet3FilesOfTheCorpus) {
+  if (testenv::CorpusDir().empty()) GTEST_SKIP() << "no corpus";
+  for (const char* name : {"testV1997.mdb", "size97.mdb"}) {
+    Session s;
+    ASSERT_TRUE(s.db.Open(testenv::CorpusDir() + "/" + name));
+    EXPECT_EQ(s.db.DetectFormat(), -1) << name;
+    ASSERT_EQ(s.dialogs.messages.size(), 1u) << name;
+    EXPECT_EQ(s.dialogs.messages[0], kNotAccess) << name;
+    EXPECT_TRUE(s.progress.StopRequested());
+    EXPECT_FALSE(s.progress.Finished());
+  }
+}
+
+TEST(FormatDetection, AFailedDetectionKeepsTheEarlierLayout) {
+  testenv::ScratchDir dir;
+  PageImage(8).Write(dir.File("good.mdb"));
+  testenv::WriteFile(dir.File("bad.mdb"), std::string(8 * 4096, '\x07'));
+  Session s;
+  ASSERT_TRUE(s.db.Open(dir.File("good.mdb")));
+  ASSERT_EQ(s.db.DetectFormat(), 4);
+  ASSERT_TRUE(s.db.Open(dir.File("bad.mdb")));
+  EXPECT_EQ(s.db.DetectFormat(), -1);
+  EXPECT_EQ(s.db.pageSize, 4096);
+  EXPECT_EQ(s.db.dataRowCountOffset, 12);
+}
+
+TEST(Analyze, ReturnsFalseWithoutAnyReportWhenTheFileIsRefusedOrMissing) {
+  testenv::ScratchDir dir;
+  testenv::WriteFile(dir.File("bad.mdb"), std::string(8 * 4096, '\x07'));
+  for (const std::string& path : {dir.File("bad.mdb"), dir.File("missing.mdb"), std::string()}) {
+    Session s;
+    EXPECT_FALSE(s.db.Analyze(path)) << path;
+    EXPECT_FALSE(s.progress.UpdateProgStatusEvent.IsSet()) << path;
+    EXPECT_EQ(s.db.formatVersion, 0) << path;
+    EXPECT_TRUE(s.progress.storageFormat.Get().empty()) << path;
+  }
+}
+
+TEST(Analyze, StoppedAtTheFirstReportLeavesBeforeThePageScan) {
+  testenv::ScratchDir dir;
+  PageImage(8).Write(dir.File("a.mdb"));
+  Session s;
+  ChannelResponder watchers(s.progress, [](ProgressChannel& p, int) { p.RequestStop(); });
+  bool result = true;
+  RunOrDie([&] { result = s.db.Analyze(dir.File("a.mdb")); });
+  EXPECT_FALSE(result);
+  EXPECT_TRUE(s.db.pages.empty());
+  EXPECT_TRUE(s.db.fileHandle.IsOpen());  // kept open, as after every analysis
+  EXPECT_EQ(s.db.formatVersion, 4);
+  EXPECT_EQ(s.progress.storageFormat.Get(), "MS-Access 2003");
+}
+
+}  // namespace
+}  // namespace readertest

@@ -1,0 +1,131 @@
+// The page inventory: one entry per page with the header words later steps
+// use, one report per page, and a stop after any page.
+#include <gtest/gtest.h>
+
+#include "app/progress_channel.h"
+#include "reader/mdb_file.h"
+#include "tests/reader/channel_responder.h"
+#include "tests/reader/page_image.h"
+#include "tests/reader/recording_dialogs.h"
+#include "tests/support/test_env.h"
+
+namespace readertest {
+namespace {
+
+struct Scan {
+  explicit Scan(const std::string& path) {
+    db.UseJet4Layout();
+    EXPECT_TRUE(db.Open(path));
+  }
+  int Run(ChannelResponder::StatusHook hook = {}) {
+    progress.Reset();
+    ChannelResponder watchers(progress, std::move(hook));
+    int result = 0;
+    RunOrDie([&] { result = db.ScanPages(); });
+    watchers.Finish();
+    reportsSeen = watchers.pagesDoneSeen;
+    return result;
+  }
+  ProgressChannel progress;
+  RecordingDialogs dialogs;
+  MdbFile db{progress, dialogs};
+  std::vector<int32_t> reportsSeen;
+};
+
+TEST(ScanPages, RecordsTheHeaderWordsOfDataAndDefinitionPagesOnly) {
+  testenv::ScratchDir dir;
+  PageImage image(10);
+  image.PutDataPage(6, 9, 7);
+  image.Put16(6, 2, 0x0123);
+  image.PutDefinition(7, DefinitionSpec{{Col(4, 0, "Id")}});
+  image.Put32(7, 4, 8);
+  image.Put16(7, 16, 0xFFFE);  // low half of a large row count
+  image.Put8(8, 0, 0x81);
+  image.Put16(8, 2, 0x1111);
+  image.Put32(8, 4, 5);
+  image.PutDataPage(9, 3);  // owner is a definition page of a system table, not checked here
+  image.Write(dir.File("a.mdb"));
+
+  Scan scan(dir.File("a.mdb"));
+  ASSERT_EQ(scan.Run(), 10);
+  const PageInventory& pages = scan.db.pages;
+  ASSERT_EQ(pages.size(), 10u);
+  for (int i = 0; i < 10; ++i) {
+    EXPECT_EQ(pages[i].pageNumber, i);
+    EXPECT_EQ(pages[i].fileOffset, int64_t{i} * 4096);
+  }
+  EXPECT_EQ(pages[6].pageType, 1);
+  EXPECT_EQ(pages[6].freeSpace, 0x0123);
+  EXPECT_EQ(pages[6].linkPage, 9);
+  EXPECT_EQ(pages[6].rowCount, 7);
+  EXPECT_EQ(pages[7].pageType, 2);
+  EXPECT_EQ(pages[7].linkPage, 8);
+  EXPECT_EQ(pages[7].rowCount, -2);
+  EXPECT_EQ(pages[8].pageType, -127);
+  EXPECT_EQ(pages[8].freeSpace, 0);
+  EXPECT_EQ(pages[8].linkPage, -1);
+  EXPECT_EQ(pages[8].rowCount, 0);
+  EXPECT_EQ(pages[9].linkPage, 3);
+  EXPECT_EQ(pages[0].pageType, 0);
+  EXPECT_EQ(pages[0].linkPage, -1);
+}
+
+TEST(ScanPages, ReportsEveryPageAndKeepsATrailingPartialPage) {
+  testenv::ScratchDir dir;
+  std::string bytes(10 * 4096 + 100, '\0');
+  bytes[10 * 4096] = 1;  // the partial page is a data page
+  bytes[10 * 4096 + 4] = 42;
+  testenv::WriteFile(dir.File("a.mdb"), bytes);
+
+  Scan scan(dir.File("a.mdb"));
+  EXPECT_EQ(scan.Run(), 11);
+  EXPECT_EQ(scan.progress.pageTotal.load(), 10);
+  EXPECT_EQ(scan.progress.pagesDone.load(), 10);
+  EXPECT_EQ(scan.db.pages[10].linkPage, 42);
+  std::vector<int32_t> expected{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+  EXPECT_EQ(scan.reportsSeen, expected);
+}
+
+TEST(ScanPages, OfAnEmptyFileFindsNothing) {
+  testenv::ScratchDir dir;
+  testenv::WriteFile(dir.File("a.mdb"), "");
+  Scan scan(dir.File("a.mdb"));
+  EXPECT_EQ(scan.Run(), 0);
+  EXPECT_EQ(scan.progress.pageTotal.load(), 0);
+  EXPECT_TRUE(scan.reportsSeen.empty());
+}
+
+TEST(ScanPages, StoppedDuringTheThirdReportEndsAfterThatPage) {
+  testenv::ScratchDir dir;
+  PageImage(40).Write(dir.File("a.mdb"));
+  Scan scan(dir.File("a.mdb"));
+  int result = scan.Run([](ProgressChannel& p, int report) {
+    if (report == 3) p.RequestStop();
+  });
+  EXPECT_EQ(result, 3);
+  EXPECT_EQ(scan.db.pages.size(), 3u);
+  EXPECT_EQ(scan.progress.pagesDone.load(), 3);  // not raised to the total
+  EXPECT_EQ(scan.progress.pageTotal.load(), 40);
+}
+
+TEST(ScanPages, WithoutAnOpenFileReturnsMinusOneAndLeavesTheChannel) {
+  ProgressChannel progress;
+  RecordingDialogs dialogs;
+  MdbFile db(progress, dialogs);
+  db.UseJet4Layout();
+  progress.pageTotal = 77;
+  EXPECT_EQ(db.ScanPages(), -1);
+  EXPECT_EQ(progress.pageTotal.load(), 77);
+}
+
+TEST(ScanPages, ARescanReplacesTheInventory) {
+  testenv::ScratchDir dir;
+  PageImage(12).Write(dir.File("a.mdb"));
+  Scan scan(dir.File("a.mdb"));
+  ASSERT_EQ(scan.Run(), 12);
+  EXPECT_EQ(scan.Run(), 12);
+  EXPECT_EQ(scan.db.pages.size(), 12u);
+}
+
+}  // namespace
+}  // namespace readertest

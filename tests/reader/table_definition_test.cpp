@@ -1,0 +1,205 @@
+// The table-definition parser: header counts, column records, names.
+#include <gtest/gtest.h>
+
+#include "reader/column_types.h"
+#include "reader/table_definition.h"
+#include "tests/reader/page_image.h"
+
+namespace readertest {
+namespace {
+
+TableDef Parse(const Bytes& definition, const PageInventory& pages = {}, int* result = nullptr) {
+  TableDef table;
+  table.definitionPage = 20;
+  int r = ParseTableDefinition(definition, pages, table);
+  if (result) *result = r;
+  return table;
+}
+
+Bytes Stream(const DefinitionSpec& spec) {
+  Bytes stream = DefinitionStream(spec);
+  stream.resize(std::max<size_t>(stream.size(), 4096), 0);
+  return stream;
+}
+
+TEST(ParseTableDefinition, ReadsTheHeaderAndEveryColumnRecord) {
+  DefinitionSpec spec;
+  spec.rowCount = 70000;
+  spec.varColumnCount = 1;
+  spec.maxColumns = 5;
+  ColumnSpec amount = Col(16, 3, "Amount", 17);
+  amount.precision = 12;
+  amount.scale = 3;
+  ColumnSpec price = Col(5, 2, "Price", 8);
+  price.fixedOffset = 4;
+  price.precision = 9;  // only numeric columns carry precision and scale
+  spec.columns = {Col(4, 0, "Id"), Col(10, 1, "Title", 100), price, amount};
+  int result = 0;
+  TableDef t = Parse(Stream(spec), {}, &result);
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(t.rowCount, 70000);
+  EXPECT_EQ(t.objectType, 78);
+  EXPECT_EQ(t.maxColumns, 5);
+  EXPECT_EQ(t.varColumnCount, 1);
+  EXPECT_EQ(t.columnCount, 4);
+  ASSERT_EQ(t.columns.size(), 4u);
+  EXPECT_EQ(t.columns[1].name, "Title");
+  EXPECT_EQ(t.columns[1].typeCode, 10);
+  EXPECT_EQ(t.columns[1].length, 100);
+  EXPECT_EQ(t.columns[1].isFixed, 0);
+  EXPECT_EQ(t.columns[2].isFixed, 1);
+  EXPECT_EQ(t.columns[2].fixedOffset, 4);
+  EXPECT_EQ(t.columns[2].columnNumber, 2);
+  EXPECT_EQ(t.columns[2].columnIndex, 2);
+  EXPECT_EQ(t.columns[2].precision, 0);
+  EXPECT_EQ(t.columns[3].precision, 12);
+  EXPECT_EQ(t.columns[3].scale, 3);
+}
+
+TEST(ParseTableDefinition, FindsTheFirstColumnRecordAfterTheRealIndexEntries) {
+  DefinitionSpec spec;
+  spec.realIndexCount = 2;
+  spec.columns = {Col(8, 0, "Born", 8), Col(3, 1, "Age", 2)};
+  Bytes stream = Stream(spec);
+  ASSERT_EQ(stream[87], 8);  // first record's type byte at 63 + 12 * 2
+  TableDef t = Parse(stream);
+  ASSERT_EQ(t.columns.size(), 2u);
+  EXPECT_EQ(t.columns[0].name, "Born");
+  EXPECT_EQ(t.columns[0].typeCode, 8);
+  EXPECT_EQ(t.columns[1].name, "Age");
+}
+
+TEST(ParseTableDefinition, CapsTextLengthsAt255Only) {
+  DefinitionSpec spec;
+  spec.columns = {Col(10, 0, "Long", 510), Col(9, 1, "Blob", 510), Col(10, 2, "Short", 254)};
+  TableDef t = Parse(Stream(spec));
+  EXPECT_EQ(t.columns[0].length, 255);
+  EXPECT_EQ(t.columns[1].length, 510);
+  EXPECT_EQ(t.columns[2].length, 254);
+}
+
+TEST(ParseTableDefinition, ReadsTheTypeByteSigned) {
+  DefinitionSpec spec;
+  spec.columns = {Col(0x90, 0, "Odd")};
+  TableDef t = Parse(Stream(spec));
+  EXPECT_EQ(t.columns[0].typeCode, -112);
+  EXPECT_EQ(ColumnTypeName(t.columns[0]), "UNKNOWN-DATATYPE = 0xffffff90");
+}
+
+TEST(ParseTableDefinition, WithoutColumnsReturnsZero) {
+  DefinitionSpec spec;
+  spec.columnCount = 0;
+  int result = -1;
+  TableDef t = Parse(Stream(spec), {}, &result);
+  EXPECT_EQ(result, 0);
+  EXPECT_TRUE(t.columns.empty());
+}
+
+Bytes Chars16(std::initializer_list<uint16_t> chars) {
+  Bytes out;
+  for (uint16_t c : chars) {
+    out.push_back(static_cast<uint8_t>(c));
+    out.push_back(static_cast<uint8_t>(c >> 8));
+  }
+  return out;
+}
+
+struct NameCase {
+  const char* label;
+  Bytes stored;
+  std::string shown;
+};
+
+class ColumnNames : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(ColumnNames, AreMadePrintable) {
+  DefinitionSpec spec;
+  ColumnSpec column = Col(4, 0, "");
+  column.name = GetParam().stored;
+  spec.columns = {Col(4, 1, "Before"), column, Col(4, 2, "After")};
+  TableDef t = Parse(Stream(spec));
+  ASSERT_EQ(t.columns.size(), 3u);
+  EXPECT_EQ(t.columns[0].name, "Before");
+  EXPECT_EQ(t.columns[1].name, GetParam().shown);
+  EXPECT_EQ(t.columns[2].name, "After");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ColumnNames,
+    ::testing::Values(NameCase{"Ascii", Ucs2("Order Date"), "Order Date"},
+                      NameCase{"NoBreakSpaceKept", Chars16({'a', 0xA0, 'b'}), "a\xA0" "b"},
+                      NameCase{"HighLatinBecomesUnderscore", Chars16({'r', 0xE9, 0x80, 0xFF}), "r___"},
+                      NameCase{"ControlCharacter", Chars16({'x', 0x09, 'y'}), "x_y"},
+                      NameCase{"AboveFFKeepsBothBytes", Chars16({0x0141}), "A_"},
+                      NameCase{"ZeroLowByteDropped", Chars16({0x4100}), "A"},
+                      NameCase{"SingleBytesAsStored", Bytes{'A', 'B', 'C'}, "ABC"}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(ParseTableDefinition, NamesNamelessColumnsInRecordOrderPerTable) {
+  DefinitionSpec spec;
+  spec.columns = {Col(4, 7, ""), Col(4, 1, "Kept"), Col(4, 3, ""), Col(4, 0, "")};
+  TableDef first = Parse(Stream(spec));
+  ASSERT_EQ(first.columns.size(), 4u);
+  EXPECT_EQ(first.columns[0].name, "Recovered Column 1");
+  EXPECT_EQ(first.columns[1].name, "Kept");
+  EXPECT_EQ(first.columns[2].name, "Recovered Column 2");
+  EXPECT_EQ(first.columns[3].name, "Recovered Column 3");
+  TableDef second = Parse(Stream(spec));
+  EXPECT_EQ(second.columns[0].name, "Recovered Column 1");
+}
+
+TEST(ParseTableDefinition, CutsOverlongNamesTo259Characters) {
+  DefinitionSpec spec;
+  spec.columns = {Col(4, 0, std::string(300, 'n')), Col(4, 1, "Next")};
+  TableDef t = Parse(Stream(spec));
+  EXPECT_EQ(t.columns[0].name, std::string(259, 'n'));
+  EXPECT_EQ(t.columns[1].name, "Next");  // the next name is still found
+}
+
+TEST(ParseTableDefinition, CollectsTheDataPagesOwnedByTheDefinitionPage) {
+  PageInventory pages(30);
+  for (int i = 0; i < 30; ++i) pages[i].pageNumber = i;
+  auto data = [&](int page, int owner) {
+    pages[page].pageType = 1;
+    pages[page].linkPage = owner;
+  };
+  data(25, 20);
+  data(21, 20);
+  data(22, 19);
+  data(27, 20);
+  pages[23].pageType = 2;  // a definition page linking to 20 is no data page
+  pages[23].linkPage = 20;
+  DefinitionSpec spec;
+  spec.columns = {Col(4, 0, "Id")};
+  TableDef t = Parse(Stream(spec), pages);
+  EXPECT_EQ(t.dataPages, (std::vector<int32_t>{21, 25, 27}));
+}
+
+TEST(ParseTableDefinition, SurvivesCountsThatPointFarPastTheBuffer) {
+  DefinitionSpec spec;
+  spec.columns = {Col(4, 0, "Id")};
+  spec.columnCount = 65535;
+  spec.realIndexCount = 0;
+  Bytes stream = Stream(spec);
+  stream[51] = stream[52] = stream[53] = 0xFF;
+  stream[54] = 0x7F;  // about two billion real indexes
+  TableDef t = Parse(stream);
+  ASSERT_EQ(t.columns.size(), 65535u);
+  EXPECT_EQ(t.columns[0].typeCode, 0);
+  EXPECT_EQ(t.columns[65534].name, "Recovered Column 65535");
+}
+
+TEST(ParseColumnRecord, AppendsOneColumnPerCall) {
+  Bytes stream = Stream(DefinitionSpec{{Col(7, 5, "A", 8), Col(1, 6, "B", 1)}});
+  TableDef t;
+  EXPECT_EQ(ParseColumnRecord(stream, t, 63), 1);
+  EXPECT_EQ(ParseColumnRecord(stream, t, 63 + 25), 1);
+  ASSERT_EQ(t.columns.size(), 2u);
+  EXPECT_EQ(t.columns[0].typeCode, 7);
+  EXPECT_EQ(t.columns[0].columnNumber, 5);
+  EXPECT_EQ(t.columns[1].typeCode, 1);
+  EXPECT_EQ(t.columns[1].length, 1);
+}
+
+}  // namespace
+}  // namespace readertest
