@@ -23,16 +23,18 @@ class ExportOptionsDialog : public QDialog {
   ExportOptionsDialog(const TableTree& tables, platform::Dialogs& dialogs, ExportOptions& options,
                       QWidget* parent);
 
-  // Every showing starts afresh: no destination, every table ticked.
+  // Every showing starts afresh (Prepare).
   int exec() override;
 
+  // No destination, every table of the main tree listed and ticked, the
+  // tree and Export/Save disabled until a destination is chosen.
+  void Prepare();
   void Browse();
   void ExportSave();
 
   Ui::ExportOptionsDialog ui;
 
  private:
-  void Prepare();
   // The check rules: the root and "TABLES" follow the tables and the tables
   // follow them. Only the tables' own boxes choose what is exported.
   void CheckChanged(QTreeWidgetItem* item);

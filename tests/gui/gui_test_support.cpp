@@ -88,7 +88,7 @@ void Session::SelectNode(const QString& text) {
   window->browser().WaitForFetch();
 }
 
-std::string WriteSampleDatabase(const std::string& path) {
+std::string WriteSampleDatabase(const std::string& path, int customerRows) {
   using testdb::ColumnType;
   testdb::DatabaseBuilder db;
   testdb::Table& customers = db.AddTable("Customers", {{"Id", ColumnType::Long},
@@ -97,7 +97,7 @@ std::string WriteSampleDatabase(const std::string& path) {
                                                        {"Photo", ColumnType::Ole},
                                                        {"Data", ColumnType::Binary, 8},
                                                        {"Notes", ColumnType::Memo}});
-  for (int i = 1; i <= 250; ++i) {
+  for (int i = 1; i <= customerRows; ++i) {
     testdb::Value name = i % 7 == 0 ? testdb::Value(testdb::Null{})
                                     : testdb::Value("Name " + std::to_string(i));
     customers.rows.push_back({{i, name, testdb::Date{40000.0 + i},

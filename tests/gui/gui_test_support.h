@@ -69,11 +69,11 @@ struct Session {
   void SelectNode(const QString& text);
 };
 
-// "Customers": 250 rows of Id (LONG), Name (TEXT, 50 bytes), Born (DATETIME), Photo
-// (OLE), Data (BINARY), Notes (MEMO); row i (from 1) has Id i and Name
-// "Name i", every seventh Name is NULL. "Orders": 3 rows of Id, Item.
-// "Empty": no rows.
-std::string WriteSampleDatabase(const std::string& path);
+// "Customers": 250 rows (or customerRows) of Id (LONG), Name (TEXT, 50
+// bytes), Born (DATETIME), Photo (OLE), Data (BINARY), Notes (MEMO); row i
+// (from 1) has Id i and Name "Name i", every seventh Name is NULL. "Orders":
+// 3 rows of Id, Item. "Empty": no rows.
+std::string WriteSampleDatabase(const std::string& path, int customerRows = 250);
 // A table "Big" whose rows each take a data page of their own.
 std::string WriteManyPageDatabase(const std::string& path, int pages);
 // The first pages of a Jet 3 file (2048-byte pages).
