@@ -1,0 +1,91 @@
+// The dialog seams answered with Qt windows.
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QTest>
+
+#include <thread>
+
+#include "app/qt_dialogs.h"
+#include "tests/gui/gui_test_support.h"
+#include "tests/gui/window_tests.h"
+
+void QtDialogsTest::FiltersInQtNotation_data() {
+  QTest::addColumn<QString>("windows");
+  QTest::addColumn<QString>("qt");
+  QTest::newRow("the program's filter")
+      << "Microsoft Access Database Files (*.mdb)|*.mdb||" << "Microsoft Access Database Files (*.mdb)";
+  QTest::newRow("two filters") << "Databases (*.mdb)|*.mdb|All Files (*.*)|*.*||"
+                               << "Databases (*.mdb);;All Files (*.*)";
+  QTest::newRow("empty") << "" << "";
+}
+
+void QtDialogsTest::FiltersInQtNotation() {
+  QFETCH(QString, windows);
+  QFETCH(QString, qt);
+  QCOMPARE(QtFileFilter(windows.toStdString()), qt);
+}
+
+void QtDialogsTest::AMessageAskedFromAWorkerIsShownByTheWindowThread_data() {
+  QTest::addColumn<bool>("fromWorker");
+  QTest::newRow("worker thread") << true;
+  QTest::newRow("window thread") << false;
+}
+
+void QtDialogsTest::AMessageAskedFromAWorkerIsShownByTheWindowThread() {
+  QFETCH(bool, fromWorker);
+  QtDialogs dialogs(qApp);
+  QString text, title;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  bool onWindowThread = false;
+  guitest::ModalAnswerer answerer([&](QWidget& modal) {
+    auto* box = qobject_cast<QMessageBox*>(&modal);
+    if (box == nullptr) return false;
+    text = box->text();
+    title = box->windowTitle();
+    icon = box->icon();
+    onWindowThread = box->thread() == qApp->thread();
+    box->button(QMessageBox::No)->click();
+    return true;
+  });
+  platform::MessageAnswer answer = platform::MessageAnswer::Ok;
+  auto ask = [&] {
+    answer = dialogs.ShowMessage("Are you sure?", "Corvanel Brevantis", platform::MessageButtons::YesNo,
+                                 platform::MessageIcon::Question);
+  };
+  if (fromWorker) {
+    std::thread worker(ask);
+    // The worker waits for the window thread, which must keep handling events.
+    QTRY_VERIFY(answerer.done());
+    worker.join();
+  } else {
+    ask();
+  }
+  QVERIFY(answer == platform::MessageAnswer::No);
+  QCOMPARE(text, QString("Are you sure?"));
+  QCOMPARE(title, QString("Corvanel Brevantis"));
+  QCOMPARE(icon, QMessageBox::Question);
+  QVERIFY(onWindowThread);
+}
+
+void QtDialogsTest::ACancelledFolderChoiceLeavesThePath() {
+  QtDialogs dialogs(qApp);
+  QString title;
+  guitest::ModalAnswerer answerer([&](QWidget& modal) {
+    auto* chooser = qobject_cast<QFileDialog*>(&modal);
+    if (chooser == nullptr) return false;
+    title = chooser->windowTitle();
+    chooser->reject();
+    return true;
+  });
+  std::string path = "/tmp";
+  QVERIFY(!dialogs.ChooseFolder(" Please select the Destination folder ", path));
+  QCOMPARE(path, std::string("/tmp"));
+  QCOMPARE(title, QString(" Please select the Destination folder "));
+}
+
+void QtDialogsTest::AMissingDocumentIsNotOpened() {
+  QtDialogs dialogs(qApp);
+  testenv::ScratchDir scratch;
+  QVERIFY(!dialogs.OpenWithShell(scratch.File("Help.chm")));
+  QVERIFY(QApplication::activeModalWidget() == nullptr);
+}
