@@ -6,6 +6,7 @@
 #include "app/progress_channel.h"
 #include "decode/field_readers.h"
 #include "decode/row_text.h"
+#include "decode/value_decoders.h"
 #include "decode/value_renderer.h"
 #include "reader/mdb_file.h"
 
@@ -97,12 +98,16 @@ int DecodeRow(MdbFile& db, TableDef& table, int64_t start, int64_t end, std::str
 
   RowCells& cells = db.rowCells;
   if (cells.size() < static_cast<size_t>(std::max<int32_t>(0, table.maxColumns))) ResetRowCells(db, table);
+  // The mask lies inside the row, which lies inside the page. Columns
+  // beyond the row's own mask are not stored in it (the row was written
+  // before they were added).
+  if (mask < start) return -1;
+  const uint8_t* maskBits = page.data() + mask;
+  int32_t storedBits = static_cast<int32_t>(8 * maskBytes);
   for (int32_t j = 0; j < table.maxColumns; ++j) {
     CellSlot& cell = cells[static_cast<size_t>(j)];
-    // Columns beyond the row's own mask are not stored in it (the row was
-    // written before they were added).
-    cell.present = j < 8 * maskBytes ? (ReadSignedByte(page, mask + j / 8) & 0xFF) >> (j % 8) & 1 : 0;
-    cell.text.assign("NULL");
+    cell.present = j < storedBits ? maskBits[j / 8] >> (j % 8) & 1 : 0;
+    cell.text.assign(kNullText, 4);
   }
   int variableColumns = 0;
   for (const ColumnDef& column : table.columns) {
@@ -135,7 +140,7 @@ int DecodeRow(MdbFile& db, TableDef& table, int64_t start, int64_t end, std::str
       return -1;
     }
     if (column.columnNumber < 0 || column.columnNumber >= table.maxColumns) {
-      out += "NULL";
+      out.append(kNullText, 4);
       out += kFieldSeparator;
       continue;
     }

@@ -1,0 +1,28 @@
+#!/bin/bash
+# Rows per second of `brevantis-cli rows --all` over the builder's "large"
+# database (10 mixed columns), output to /dev/null, on one thread.
+#   bench/rows.sh [ROWS]     (default 1000000; BUILD=dir to choose the build)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD:-$root/build-bench}
+rows=${1:-1000000}
+
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBREVANTIS_GUI=OFF >/dev/null
+cmake --build "$build" -j2 --target make-test-db rows-bench >/dev/null
+db="$build/bench-large-$rows.mdb"
+[ -f "$db" ] || "$build/tests/support/make-test-db" "$db" --preset large --rows "$rows" >/dev/null
+
+echo "file: $db ($(($(stat -c %s "$db") / 1048576)) MiB, $rows rows)"
+# The row phase alone, as the command runs it after the analysis.
+"$build/bench/rows-bench" "$db" LargeTable >/dev/null
+
+# The whole command, analysis included, when the program links.
+if cmake --build "$build" -j2 --target brevantis-cli >/dev/null 2>&1; then
+  start=$(date +%s.%N)
+  "$build/cli/brevantis-cli" rows "$db" LargeTable --all >/dev/null 2>&1
+  end=$(date +%s.%N)
+  awk -v s="$start" -v e="$end" -v n="$rows" \
+    'BEGIN { printf "whole command      %8.3f s  %d rows  %.0f rows/s\n", e - s, n, n / (e - s) }'
+else
+  echo "whole command      (brevantis-cli does not build)"
+fi
