@@ -11,6 +11,12 @@
 
 namespace testdb {
 
+Value::Value(const Value&) = default;
+Value::Value(Value&&) noexcept = default;
+Value& Value::operator=(const Value&) = default;
+Value& Value::operator=(Value&&) noexcept = default;
+Value::~Value() = default;
+
 Numeric Numeric::FromDecimal(std::string_view text, int scale) {
   Numeric n;
   size_t i = 0;

@@ -123,6 +123,13 @@ class Value {
   Value(const char* utf8) : kind_(Text{utf8}) {}
   Value(std::string utf8) : kind_(Text{std::move(utf8)}) {}
   Value(Bytes b) : kind_(std::move(b)) {}
+  // Out of line: inlined copies of the variant draw false "maybe
+  // uninitialized" warnings from g++ 12 in every caller.
+  Value(const Value&);
+  Value(Value&&) noexcept;
+  Value& operator=(const Value&);
+  Value& operator=(Value&&) noexcept;
+  ~Value();
 
   const Kind& kind() const { return kind_; }
   bool IsNull() const { return std::holds_alternative<Null>(kind_); }

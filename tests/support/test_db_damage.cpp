@@ -15,8 +15,9 @@ class FileEditor {
  public:
   explicit FileEditor(const std::string& path) : file_(path, std::ios::in | std::ios::out | std::ios::binary) {
     std::error_code ec;
-    size_ = std::filesystem::file_size(path, ec);
+    uint64_t size = std::filesystem::file_size(path, ec);
     if (ec) file_.close();
+    else size_ = size;
   }
   bool ok() const { return file_.is_open() && file_.good(); }
   uint32_t pageCount() const { return static_cast<uint32_t>(size_ / kPageSize); }

@@ -23,9 +23,11 @@ std::string Format(const char* format, uint64_t n) {
   return buf;
 }
 
+// `piece` repeated to `size` bytes, cut back to a whole UTF-8 character.
 std::string Repeat(const std::string& piece, size_t size) {
   std::string s;
   while (s.size() < size) s += piece;
+  while (size > 0 && size < s.size() && (static_cast<uint8_t>(s[size]) & 0xC0) == 0x80) --size;
   s.resize(size);
   return s;
 }

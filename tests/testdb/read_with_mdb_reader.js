@@ -1,9 +1,9 @@
 // Reads a database with the npm package mdb-reader and prints what it sees as
 // JSON, for comparison with what the builder wrote.
 //   node read_with_mdb_reader.js MDB_READER_PREFIX FILE [TABLE...]
-// MDB_READER_PREFIX is the folder given to `npm install --prefix`. Without
-// tables every user table is printed. Byte values print as "hex:...", dates
-// as ISO texts.
+// MDB_READER_PREFIX is the folder given to `npm install --prefix`. The user
+// tables are listed; only the named ones are read. Byte values print as
+// "hex:...", dates as ISO texts.
 'use strict';
 const fs = require('fs');
 const path = require('path');
@@ -23,7 +23,7 @@ async function main() {
   const reader = new MDBReader(fs.readFileSync(file));
   const names = reader.getTableNames();
   const out = { tables: names, data: {} };
-  for (const name of wanted.length ? wanted : names) {
+  for (const name of wanted) {
     const table = reader.getTable(name);
     out.data[name] = {
       rowCount: table.rowCount,
