@@ -280,6 +280,7 @@ void ExportDialogsTest::AnExportRunsToTheEnd() {
     }
     QVERIFY(!dialog.ui.stop_1093->isVisible());
     QVERIFY(!dialog.ui.messages_1095->isVisible());
+    QVERIFY(std::filesystem::is_regular_file(session_->w().exportOptions().exportFolder + "/shop.xls"));
     guitest::SaveScreenshot(dialog, "export_progress_statistics");
     dialog.ui.ok_1098->click();
   });
