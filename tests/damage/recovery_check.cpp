@@ -1,0 +1,153 @@
+#include "tests/damage/recovery_check.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+#include "app/progress_channel.h"
+#include "decode/row_reader.h"
+#include "decode/row_text.h"
+#include "platform/dialogs.h"
+#include "reader/mdb_file.h"
+#include "tests/reader/channel_responder.h"
+#include "tests/support/test_env.h"
+
+namespace damage {
+
+namespace {
+
+class RememberingDialogs : public platform::Dialogs {
+ public:
+  platform::MessageAnswer ShowMessage(const std::string& text, const std::string&, platform::MessageButtons,
+                                      platform::MessageIcon) override {
+    last = text;
+    return platform::MessageAnswer::Ok;
+  }
+  std::string last;
+};
+
+// An OLE value is the path of a file numbered by the session's counter,
+// which differs from run to run: compare the files' contents instead.
+std::string StableRowText(const std::string& row, const TableDef& table) {
+  std::vector<std::string> values = SplitRowText(row);
+  std::string text;
+  for (size_t i = 0; i < values.size(); ++i) {
+    std::string value = values[i];
+    if (i < table.columns.size() && table.columns[i].typeCode == 11 && std::filesystem::is_regular_file(value))
+      value = "ole:" + testenv::ReadFile(value);
+    text += value;
+    text += kFieldSeparator;
+  }
+  return text;
+}
+
+bool AnyHit(const std::vector<int32_t>& pages, const std::set<int32_t>& hit) {
+  return std::any_of(pages.begin(), pages.end(), [&](int32_t p) { return hit.count(p) != 0; });
+}
+
+bool LongValuesHit(const Recovery& original, const std::set<int32_t>& hit) {
+  return std::any_of(original.longValuePages.begin(), original.longValuePages.end(),
+                     [&](int32_t p) { return hit.count(p) != 0; });
+}
+
+// Rows of `want` found in `got`, each counted once.
+int64_t RowsFound(std::vector<std::string> want, std::vector<std::string> got) {
+  std::sort(want.begin(), want.end());
+  std::sort(got.begin(), got.end());
+  std::vector<std::string> common;
+  std::set_intersection(want.begin(), want.end(), got.begin(), got.end(), std::back_inserter(common));
+  return static_cast<int64_t>(common.size());
+}
+
+struct TableCount {
+  bool counted = false;
+  Tally tally;
+};
+
+TableCount CountTable(const Recovery& original, const RecoveredTable& table, const Recovery& damaged,
+                      const std::set<int32_t>& hit) {
+  TableCount c;
+  if (AnyHit(table.pages, hit)) return c;
+  c.counted = true;
+  c.tally.tables = 1;
+  c.tally.rows = static_cast<int64_t>(table.rows.size());
+  auto found = damaged.tables.find(table.pages.front());
+  if (found == damaged.tables.end()) return c;
+  c.tally.tablesBack = 1;
+  const std::vector<std::string>& rows = found->second.rows;
+  if (table.hasLongValues && LongValuesHit(original, hit))
+    c.tally.rowsBack = std::min<int64_t>(c.tally.rows, static_cast<int64_t>(rows.size()));
+  else
+    c.tally.rowsBack = RowsFound(table.rows, rows);
+  return c;
+}
+
+}  // namespace
+
+Recovery Recover(const std::string& path, const std::string& oleFolder) {
+  Recovery r;
+  ProgressChannel progress;
+  RememberingDialogs dialogs;
+  MdbFile db(progress, dialogs);
+  db.programFolder = oleFolder;
+  {
+    readertest::ChannelResponder watchers(progress);
+    r.analysed = db.Analyze(path);
+    watchers.Finish();
+  }
+  r.refusal = dialogs.last;
+  if (!r.analysed) return r;
+  progress.Reset();
+  r.pageCount = static_cast<int32_t>(db.pages.size());
+  for (const PageEntry& e : db.pages) {
+    if (e.pageType != 1) continue;
+    if (e.linkPage == kLongValuePageLink) r.longValuePages.insert(e.pageNumber);
+    if (e.linkPage == 2) r.catalogPages.push_back(static_cast<uint32_t>(e.pageNumber));
+  }
+  for (auto& t : db.tables) {
+    RecoveredTable table;
+    table.name = t->name;
+    table.pages.push_back(t->definitionPage);
+    table.pages.insert(table.pages.end(), t->continuationPages.begin(), t->continuationPages.end());
+    table.pages.insert(table.pages.end(), t->dataPages.begin(), t->dataPages.end());
+    for (const ColumnDef& c : t->columns) table.hasLongValues |= c.typeCode == 11 || c.typeCode == 12;
+    TableRowWalk walk(db, *t);
+    std::string row;
+    while (walk.Next(row) == 1) table.rows.push_back(StableRowText(row, *t));
+    r.tables.emplace(t->definitionPage, std::move(table));
+  }
+  return r;
+}
+
+void Tally::Add(const Tally& other) {
+  tables += other.tables;
+  tablesBack += other.tablesBack;
+  rows += other.rows;
+  rowsBack += other.rowsBack;
+}
+
+Tally Compare(const Recovery& original, const Recovery& damaged, const std::set<int32_t>& hitPages) {
+  Tally total;
+  for (const auto& [page, table] : original.tables) total.Add(CountTable(original, table, damaged, hitPages).tally);
+  return total;
+}
+
+std::string FirstLoss(const Recovery& original, const Recovery& damaged, const std::set<int32_t>& hitPages) {
+  for (const auto& [page, table] : original.tables) {
+    TableCount c = CountTable(original, table, damaged, hitPages);
+    if (!c.counted) continue;
+    if (c.tally.tablesBack == 0) return "table " + table.name + " (page " + std::to_string(page) + ") lost";
+    if (c.tally.rowsBack != c.tally.rows)
+      return "table " + table.name + ": " + std::to_string(c.tally.rowsBack) + " of " +
+             std::to_string(c.tally.rows) + " rows back";
+  }
+  return {};
+}
+
+std::set<int32_t> PagesFrom(uint64_t bytes, int32_t pageCount) {
+  std::set<int32_t> pages;
+  for (int32_t p = static_cast<int32_t>(bytes / 4096); p < pageCount; ++p) pages.insert(p);
+  return pages;
+}
+
+}  // namespace damage
