@@ -186,7 +186,9 @@ TEST_F(Damage, FlippedBitsInOneTableSpareTheOthers) {
     if (original.tables.empty()) continue;
     for (const auto& [page, victim] : original.tables) {
       std::vector<testdb::BitFlip> flips;
-      for (int32_t p : victim.pages) {
+      std::vector<int32_t> pages = victim.definitionPages;
+      pages.insert(pages.end(), victim.dataPages.begin(), victim.dataPages.end());
+      for (int32_t p : pages) {
         for (int i = 0; i < 12; ++i) {
           // Past the page header: the owner and type stay, so the page stays
           // the victim's own.
@@ -196,7 +198,8 @@ TEST_F(Damage, FlippedBitsInOneTableSpareTheOthers) {
       }
       std::string path = Copy(source);
       ASSERT_TRUE(testdb::FlipBits(path, flips));
-      std::set<int32_t> hit(victim.pages.begin(), victim.pages.end());
+      std::set<int32_t> hit(victim.definitionPages.begin(), victim.definitionPages.end());
+      hit.insert(victim.dataPages.begin(), victim.dataPages.end());
       Recovery damaged = Recover(path, OleFolder());
       ASSERT_TRUE(damaged.analysed) << source.name;
       ExpectSurvivorsWhole(source, original, damaged, hit, "bits flipped in " + victim.name);

@@ -28,26 +28,23 @@ class RememberingDialogs : public platform::Dialogs {
 
 // An OLE value is the path of a file numbered by the session's counter,
 // which differs from run to run: compare the files' contents instead.
-std::string StableRowText(const std::string& row, const TableDef& table) {
+RecoveredRow StableRow(const std::string& row, const TableDef& table) {
+  RecoveredRow r;
   std::vector<std::string> values = SplitRowText(row);
-  std::string text;
   for (size_t i = 0; i < values.size(); ++i) {
     std::string value = values[i];
-    if (i < table.columns.size() && table.columns[i].typeCode == 11 && std::filesystem::is_regular_file(value))
-      value = "ole:" + testenv::ReadFile(value);
-    text += value;
-    text += kFieldSeparator;
+    int32_t type = i < table.columns.size() ? table.columns[i].typeCode : 0;
+    if (type == 11 && std::filesystem::is_regular_file(value)) value = "ole:" + testenv::ReadFile(value);
+    r.text += value;
+    r.text += kFieldSeparator;
+    if (type != 11 && type != 12) r.key += value;
+    r.key += kFieldSeparator;
   }
-  return text;
+  return r;
 }
 
 bool AnyHit(const std::vector<int32_t>& pages, const std::set<int32_t>& hit) {
   return std::any_of(pages.begin(), pages.end(), [&](int32_t p) { return hit.count(p) != 0; });
-}
-
-bool LongValuesHit(const Recovery& original, const std::set<int32_t>& hit) {
-  return std::any_of(original.longValuePages.begin(), original.longValuePages.end(),
-                     [&](int32_t p) { return hit.count(p) != 0; });
 }
 
 // Rows of `want` found in `got`, each counted once.
@@ -67,18 +64,21 @@ struct TableCount {
 TableCount CountTable(const Recovery& original, const RecoveredTable& table, const Recovery& damaged,
                       const std::set<int32_t>& hit) {
   TableCount c;
-  if (AnyHit(table.pages, hit)) return c;
+  if (AnyHit(table.definitionPages, hit)) return c;
   c.counted = true;
   c.tally.tables = 1;
-  c.tally.rows = static_cast<int64_t>(table.rows.size());
-  auto found = damaged.tables.find(table.pages.front());
+  bool longValuesHit = std::any_of(original.longValuePages.begin(), original.longValuePages.end(),
+                                   [&](int32_t p) { return hit.count(p) != 0; });
+  std::vector<std::string> want;
+  for (const RecoveredRow& row : table.rows)
+    if (hit.count(row.page) == 0) want.push_back(longValuesHit ? row.key : row.text);
+  c.tally.rows = static_cast<int64_t>(want.size());
+  auto found = damaged.tables.find(table.definitionPages.front());
   if (found == damaged.tables.end()) return c;
   c.tally.tablesBack = 1;
-  const std::vector<std::string>& rows = found->second.rows;
-  if (table.hasLongValues && LongValuesHit(original, hit))
-    c.tally.rowsBack = std::min<int64_t>(c.tally.rows, static_cast<int64_t>(rows.size()));
-  else
-    c.tally.rowsBack = RowsFound(table.rows, rows);
+  std::vector<std::string> got;
+  for (const RecoveredRow& row : found->second.rows) got.push_back(longValuesHit ? row.key : row.text);
+  c.tally.rowsBack = RowsFound(std::move(want), std::move(got));
   return c;
 }
 
@@ -107,13 +107,16 @@ Recovery Recover(const std::string& path, const std::string& oleFolder) {
   for (auto& t : db.tables) {
     RecoveredTable table;
     table.name = t->name;
-    table.pages.push_back(t->definitionPage);
-    table.pages.insert(table.pages.end(), t->continuationPages.begin(), t->continuationPages.end());
-    table.pages.insert(table.pages.end(), t->dataPages.begin(), t->dataPages.end());
-    for (const ColumnDef& c : t->columns) table.hasLongValues |= c.typeCode == 11 || c.typeCode == 12;
+    table.definitionPages.push_back(t->definitionPage);
+    table.definitionPages.insert(table.definitionPages.end(), t->continuationPages.begin(),
+                                 t->continuationPages.end());
+    table.dataPages = t->dataPages;
     TableRowWalk walk(db, *t);
     std::string row;
-    while (walk.Next(row) == 1) table.rows.push_back(StableRowText(row, *t));
+    while (walk.Next(row) == 1) {
+      table.rows.push_back(StableRow(row, *t));
+      table.rows.back().page = t->dataPages[static_cast<size_t>(t->dataPageIndex)];
+    }
     r.tables.emplace(t->definitionPage, std::move(table));
   }
   return r;

@@ -11,11 +11,17 @@
 
 namespace damage {
 
+struct RecoveredRow {
+  std::string text;  // the row text; OLE paths replaced by the files' contents
+  std::string key;   // the same without its MEMO and OLE values
+  int32_t page = 0;  // the data page it came from
+};
+
 struct RecoveredTable {
   std::string name;
-  std::vector<int32_t> pages;     // definition pages, then data pages
-  bool hasLongValues = false;     // a MEMO or OLE column
-  std::vector<std::string> rows;  // row texts; OLE paths replaced by the files' contents
+  std::vector<int32_t> definitionPages;
+  std::vector<int32_t> dataPages;
+  std::vector<RecoveredRow> rows;
 };
 
 struct Recovery {
@@ -37,13 +43,13 @@ struct Tally {
   void Add(const Tally& other);
 };
 
-// What of `original` came back in `damaged`, counting only the tables none
-// of whose own pages was hit: they must come back, with every row. Where a
-// long-value page was hit, rows holding long values count when their number
-// matches, since the values themselves may be lost.
+// What of `original` came back in `damaged`: the tables whose definition
+// pages were not hit, and their rows on data pages that were not hit. Where
+// a long-value page was hit, rows are matched without their MEMO and OLE
+// values, which may be lost with it.
 Tally Compare(const Recovery& original, const Recovery& damaged, const std::set<int32_t>& hitPages);
 
-// The first surviving table of `original` that lost something in `damaged`,
+// The first table of `original` that lost something that survived,
 // described for a failure message; empty when none did.
 std::string FirstLoss(const Recovery& original, const Recovery& damaged, const std::set<int32_t>& hitPages);
 

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Recovery report: tables and rows that come back from damaged copies of the
+# corpus of real files, per kind of damage.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+corpus=${1:-../shared/corpus}
+[ -d "$corpus" ] || { echo "no corpus at $corpus"; exit 1; }
+cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DBREVANTIS_GUI=OFF >/dev/null
+cmake --build build-bench -j"$(nproc)" --target recovery-report >/dev/null
+build-bench/bench/recovery-report "$corpus"
