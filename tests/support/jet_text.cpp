@@ -1,5 +1,7 @@
 #include "tests/support/jet_text.h"
 
+#include <algorithm>
+
 namespace testdb {
 
 std::u16string Utf16FromUtf8(std::string_view utf8) {
@@ -56,19 +58,41 @@ void AppendUcs2(std::u16string_view text, std::vector<uint8_t>& out) {
   }
 }
 
-std::optional<std::vector<uint8_t>> EncodeText(std::string_view utf8, TextEncoding encoding, bool memo) {
-  std::u16string text = Utf16FromUtf8(utf8);
-  std::vector<uint8_t> ucs2;
-  if (encoding != TextEncoding::Compressed) {
-    AppendUcs2(text, ucs2);
-    if (encoding == TextEncoding::Ucs2 || text.empty()) return ucs2;
+bool EncodeText(std::string_view utf8, TextEncoding encoding, bool memo, std::vector<uint8_t>& out) {
+  constexpr size_t kMemoCompressionLimit = 1024;
+  // Plain ASCII, the bulk of big test files, needs no UTF-16 detour: it
+  // always can be compressed, to the marker and one byte a character.
+  bool ascii = std::all_of(utf8.begin(), utf8.end(), [](char c) {
+    uint8_t b = static_cast<uint8_t>(c);
+    return b >= 0x01 && b <= 0x7F;
+  });
+  if (ascii && !utf8.empty()) {
+    bool compress = encoding == TextEncoding::Compressed ||
+                    (encoding == TextEncoding::Auto && utf8.size() > 2 &&
+                     (!memo || utf8.size() <= kMemoCompressionLimit));
+    if (compress) {
+      out.push_back(0xFF);
+      out.push_back(0xFE);
+      out.insert(out.end(), utf8.begin(), utf8.end());
+    } else {
+      for (char c : utf8) {
+        out.push_back(static_cast<uint8_t>(c));
+        out.push_back(0);
+      }
+    }
+    return true;
   }
-  std::optional<std::vector<uint8_t>> compressed = CompressText(text);
-  if (encoding == TextEncoding::Compressed) return compressed;
-  bool startsWithMarker = text.front() == u'\uFEFF';
-  bool worthIt = compressed && compressed->size() < ucs2.size() && (!memo || text.size() <= 1024);
-  if (compressed && (worthIt || startsWithMarker)) return compressed;
-  return ucs2;
+  std::u16string text = Utf16FromUtf8(utf8);
+  std::optional<std::vector<uint8_t>> compressed;
+  if (encoding != TextEncoding::Ucs2) compressed = CompressText(text);
+  if (encoding == TextEncoding::Compressed && !compressed) return false;
+  bool startsWithMarker = !text.empty() && text.front() == u'\uFEFF';
+  bool worthIt = compressed && compressed->size() < 2 * text.size() && (!memo || text.size() <= kMemoCompressionLimit);
+  if (compressed && (encoding == TextEncoding::Compressed || worthIt || startsWithMarker))
+    out.insert(out.end(), compressed->begin(), compressed->end());
+  else
+    AppendUcs2(text, out);
+  return true;
 }
 
 std::vector<uint8_t> Ucs2(std::string_view utf8) {

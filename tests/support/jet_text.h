@@ -19,10 +19,11 @@ std::u16string Utf16FromUtf8(std::string_view utf8);
 // (U+0000, or any character whose low byte is 0x00: it would read as a switch).
 std::optional<std::vector<uint8_t>> CompressText(std::u16string_view text);
 void AppendUcs2(std::u16string_view text, std::vector<uint8_t>& out);
-// The stored bytes of a text. Auto compresses as Access does: when the
-// result is shorter (memos only up to 1024 characters), and always when the
-// text starts with U+FEFF, which UCS-2 storage would turn into the marker.
-// Nothing when Compressed is asked for and impossible.
-std::optional<std::vector<uint8_t>> EncodeText(std::string_view utf8, TextEncoding encoding, bool memo);
+// Appends the stored bytes of a text to `out`. Auto compresses as Access
+// does: when the result is shorter (memos only up to 1024 characters), and
+// always when the text starts with U+FEFF, which UCS-2 storage would turn
+// into the marker. False, with `out` unchanged, when Compressed is asked for
+// and impossible.
+bool EncodeText(std::string_view utf8, TextEncoding encoding, bool memo, std::vector<uint8_t>& out);
 
 }  // namespace testdb

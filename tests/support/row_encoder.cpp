@@ -46,14 +46,16 @@ std::vector<uint8_t> AsBytes(const ColumnRecord& column, const Value& value) {
   Mismatch(column, "needs bytes");
 }
 
-std::vector<uint8_t> AsText(const ColumnRecord& column, const Value& value) {
+// Appends the stored form of a text (or the bytes given instead) to `out`.
+void AppendText(const ColumnRecord& column, const Value& value, std::vector<uint8_t>& out) {
   if (auto* t = std::get_if<Text>(&value.kind())) {
-    std::optional<std::vector<uint8_t>> bytes = EncodeText(t->utf8, t->encoding, column.isLongValue());
-    if (!bytes) Mismatch(column, "text cannot be stored compressed");
-    return std::move(*bytes);
+    if (!EncodeText(t->utf8, t->encoding, column.isLongValue(), out))
+      Mismatch(column, "text cannot be stored compressed");
+  } else if (auto* b = std::get_if<Bytes>(&value.kind())) {
+    out.insert(out.end(), b->data.begin(), b->data.end());
+  } else {
+    Mismatch(column, "needs a text");
   }
-  if (auto* b = std::get_if<Bytes>(&value.kind())) return b->data;
-  Mismatch(column, "needs a text");
 }
 
 LongStorage StorageOf(const Value& value) {
@@ -152,18 +154,19 @@ void RowEncoder::PutFixed(const ColumnRecord& column, const Value& value, uint8_
 }
 
 void RowEncoder::AppendVariable(size_t record, const Value& value, LongValueSink* sink,
-                                std::vector<uint8_t>& out) const {
+                                std::vector<uint8_t>& out) {
   const ColumnRecord& column = definition_.columns[record];
   switch (static_cast<ColumnType>(column.type)) {
-    case ColumnType::Text: {
-      std::vector<uint8_t> bytes = AsText(column, value);
-      out.insert(out.end(), bytes.begin(), bytes.end());
+    case ColumnType::Text:
+      AppendText(column, value, out);
       return;
-    }
     case ColumnType::Memo:
     case ColumnType::Ole: {
-      std::vector<uint8_t> data =
-          column.type == static_cast<uint8_t>(ColumnType::Memo) ? AsText(column, value) : AsBytes(column, value);
+      // The data is gathered apart first: its size decides where it goes.
+      std::vector<uint8_t>& data = longValue_;
+      data.clear();
+      if (column.type == static_cast<uint8_t>(ColumnType::Memo)) AppendText(column, value, data);
+      else data = AsBytes(column, value);
       LongStorage storage = StorageOf(value);
       if (storage == LongStorage::Auto)
         storage = data.size() <= kInlineLimit       ? LongStorage::Inline
@@ -196,15 +199,15 @@ void RowEncoder::AppendVariable(size_t record, const Value& value, LongValueSink
   }
 }
 
-void RowEncoder::Encode(const std::vector<Value>& values, LongValueSink* sink, std::vector<uint8_t>& out) const {
+void RowEncoder::Encode(const std::vector<Value>& values, LongValueSink* sink, std::vector<uint8_t>& out) {
   static const Value kNull;
   auto valueAt = [&](size_t record) -> const Value& { return record < values.size() ? values[record] : kNull; };
   if (values.size() > definition_.columns.size()) throw BuildError("more values than columns");
 
   out.assign(2 + fixedSize_, 0);
   PutU16(&out[0], columnCount_);
-  std::vector<uint8_t> mask((columnCount_ + 7) / 8, 0);
-  auto present = [&](uint16_t number) { mask[number / 8] |= static_cast<uint8_t>(1u << (number % 8)); };
+  mask_.assign((columnCount_ + 7) / 8, 0);
+  auto present = [&](uint16_t number) { mask_[number / 8] |= static_cast<uint8_t>(1u << (number % 8)); };
 
   for (size_t i = 0; i < definition_.columns.size(); ++i) {
     const ColumnRecord& c = definition_.columns[i];
@@ -218,9 +221,9 @@ void RowEncoder::Encode(const std::vector<Value>& values, LongValueSink* sink, s
     present(c.number);
   }
 
-  std::vector<uint16_t> starts;
+  starts_.clear();
   for (size_t record : variableRecords_) {
-    starts.push_back(static_cast<uint16_t>(out.size()));
+    starts_.push_back(static_cast<uint16_t>(out.size()));
     const Value& v = valueAt(record);
     if (v.IsNull()) continue;
     AppendVariable(record, v, sink, out);
@@ -229,10 +232,10 @@ void RowEncoder::Encode(const std::vector<Value>& values, LongValueSink* sink, s
   if (!variableRecords_.empty()) {
     if (out.size() > 0xFFFF) throw BuildError("row too long");
     AppendU16(out, static_cast<uint32_t>(out.size()));  // end of the variable data
-    for (auto it = starts.rbegin(); it != starts.rend(); ++it) AppendU16(out, *it);
+    for (auto it = starts_.rbegin(); it != starts_.rend(); ++it) AppendU16(out, *it);
     AppendU16(out, static_cast<uint32_t>(variableRecords_.size()));
   }
-  out.insert(out.end(), mask.begin(), mask.end());
+  out.insert(out.end(), mask_.begin(), mask_.end());
 }
 
 }  // namespace testdb

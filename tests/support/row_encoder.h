@@ -33,16 +33,20 @@ class RowEncoder {
   // `values` in record order (missing ones are NULL); `sink` may be null when
   // no value needs long-value pages. Throws BuildError when a value does not
   // suit its column.
-  void Encode(const std::vector<Value>& values, LongValueSink* sink, std::vector<uint8_t>& out) const;
+  void Encode(const std::vector<Value>& values, LongValueSink* sink, std::vector<uint8_t>& out);
 
  private:
   void PutFixed(const ColumnRecord& column, const Value& value, uint8_t* at) const;
-  void AppendVariable(size_t record, const Value& value, LongValueSink* sink, std::vector<uint8_t>& out) const;
+  void AppendVariable(size_t record, const Value& value, LongValueSink* sink, std::vector<uint8_t>& out);
 
   const TableDefinition& definition_;
   uint16_t columnCount_;
   size_t fixedSize_ = 0;
   std::vector<size_t> variableRecords_;  // record positions by variable index
+  // Scratch space reused from row to row.
+  std::vector<uint8_t> mask_;
+  std::vector<uint16_t> starts_;
+  std::vector<uint8_t> longValue_;
 };
 
 }  // namespace testdb
