@@ -14,6 +14,7 @@ struct PresetCase {
   const char* preset;
   uint64_t rows;
 };
+void PrintTo(const PresetCase& c, std::ostream* os) { *os << c.preset << " (rows " << c.rows << ")"; }
 
 // Describes where two row sets first differ, keeping long cells short.
 std::string FirstDifference(const std::vector<std::vector<std::string>>& expected,

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@ namespace oracle {
 
 enum class Reader { Mdbtools, MdbReader };
 const char* ReaderName(Reader reader);
+inline void PrintTo(Reader reader, std::ostream* os) { *os << ReaderName(reader); }
 
 // Empty when the reader can be run here, else why not (for GTEST_SKIP).
 std::string Unavailable(Reader reader);
