@@ -24,16 +24,22 @@ class SharedText {
   void Set(std::string text) {
     std::lock_guard<std::mutex> lock(mutex_);
     text_ = std::move(text);
+    version_.fetch_add(1, std::memory_order_release);
   }
   std::string Get() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return text_;
   }
   void Clear() { Set(std::string()); }
+  // Changes with every Set: a watcher that remembers it skips reading a text
+  // that was not written again (the page scan reports the same status for
+  // every page).
+  uint64_t Version() const { return version_.load(std::memory_order_acquire); }
 
  private:
   mutable std::mutex mutex_;
   std::string text_;
+  std::atomic<uint64_t> version_{0};
 };
 
 class ProgressChannel {

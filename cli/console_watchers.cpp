@@ -85,16 +85,20 @@ class ConsoleWatchers {
 
   void WatchStatus() {
     std::string lastMessage;
+    uint64_t lastVersion = 0;
     bool pagePhaseOver = false;
     for (;;) {
       progress_.UpdateProgStatusEvent.Wait();
       progress_.UpdateProgStatusEvent.Reset();
       if (dismissed_.load()) return;
       if (Ended()) break;
-      std::string message = progress_.statusText.Get();
-      if (message != lastMessage) {
-        output_.Line(message);
-        lastMessage = std::move(message);
+      if (uint64_t version = progress_.statusText.Version(); version != lastVersion) {
+        lastVersion = version;
+        std::string message = progress_.statusText.Get();
+        if (message != lastMessage) {
+          output_.Line(message);
+          lastMessage = std::move(message);
+        }
       }
       if (!pagePhaseOver) {
         int32_t done = progress_.pagesDone.load();

@@ -1,17 +1,17 @@
 #include "platform/manual_reset_event.h"
 
+#include <algorithm>
 #include <thread>
 
 namespace platform {
 
 namespace {
-// Long enough to cover a watcher's reply on the other core (a round trip
-// takes a few hundred nanoseconds), short enough that a waiter whose partner
-// is not running soon hands over its processor.
-constexpr int kSpinRounds = 1000;
-// Then give the processor to a partner that is waiting for it on this one,
-// before sleeping in the kernel.
-constexpr int kYieldRounds = 10;
+// Bounds of the spin before sleeping, in pause rounds of a few tens of
+// nanoseconds. The floor covers the page scan's block read on the other
+// side; the ceiling keeps a waiter whose partner does not come soon (a
+// person, or a busy machine) from burning its processor.
+constexpr int kMinSpinRounds = 256;
+constexpr int kMaxSpinRounds = 4096;
 
 inline void CpuRelax() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -28,14 +28,20 @@ void ManualResetEvent::Set() {
 void ManualResetEvent::Reset() { state_.store(0, std::memory_order_seq_cst); }
 
 void ManualResetEvent::Wait() {
-  for (int i = 0; i < kSpinRounds; ++i) {
-    if (state_.load(std::memory_order_acquire) != 0) return;
+  // The spin adapts to what the last waits needed: twice the rounds of a wait
+  // that succeeded, half the budget after one that had to sleep.
+  const int budget = spinRounds_.load(std::memory_order_relaxed);
+  for (int i = 0; i < budget; ++i) {
+    if (state_.load(std::memory_order_acquire) != 0) {
+      spinRounds_.store(std::clamp(2 * i, kMinSpinRounds, kMaxSpinRounds), std::memory_order_relaxed);
+      return;
+    }
     CpuRelax();
   }
-  for (int i = 0; i < kYieldRounds; ++i) {
-    if (state_.load(std::memory_order_acquire) != 0) return;
-    std::this_thread::yield();
-  }
+  spinRounds_.store(std::max(budget / 2, kMinSpinRounds), std::memory_order_relaxed);
+  // A partner waiting for this processor gets it before we sleep.
+  std::this_thread::yield();
+  if (state_.load(std::memory_order_acquire) != 0) return;
   sleepers_.fetch_add(1, std::memory_order_seq_cst);
   while (state_.load(std::memory_order_seq_cst) == 0) state_.wait(0, std::memory_order_seq_cst);
   sleepers_.fetch_sub(1, std::memory_order_seq_cst);

@@ -3,7 +3,9 @@
 //
 // Waiting spins briefly before it sleeps, and Set only makes a system call when
 // somebody is asleep: the analysis makes one round trip per page, so the cost
-// of a round trip is the speed of the page scan.
+// of a round trip is the speed of the page scan. The length of the spin
+// follows what recent waits needed, so that a waiter on a busy machine sleeps
+// soon instead of spinning while its partner waits for the processor.
 #pragma once
 
 #include <atomic>
@@ -27,6 +29,7 @@ class ManualResetEvent {
   std::string name_;
   std::atomic<int> state_{0};
   std::atomic<int> sleepers_{0};
+  std::atomic<int> spinRounds_{1024};
 };
 
 }  // namespace platform

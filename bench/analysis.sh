@@ -1,0 +1,45 @@
+#!/bin/bash
+# Speed of the analysis: `brevantis-cli analyze` over a database of at least
+# 1 GiB (the builder's "large" preset), next to `cat FILE > /dev/null` on the
+# same warm file. Each is run several times; the best and the median are
+# printed, and their ratio (target: analysis at most 2x cat).
+#   bench/analysis.sh [RUNS]   (default 7; BUILD=dir to choose the build)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD:-$root/build-bench}
+runs=${1:-7}
+rows=9800000  # about 1.05 GB
+
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBREVANTIS_GUI=OFF >/dev/null
+cmake --build "$build" -j2 --target make-test-db brevantis-cli >/dev/null
+db="$build/bench-large-$rows.mdb"
+[ -f "$db" ] || "$build/tests/support/make-test-db" "$db" --preset large --rows "$rows" >/dev/null
+size=$(stat -c %s "$db")
+if [ "$size" -lt $((1 << 30)) ]; then
+  echo "bench file is smaller than 1 GiB: $db" >&2
+  exit 1
+fi
+
+# Seconds taken by one run of the command given.
+timed() {
+  local start end
+  start=$(date +%s.%N)
+  "$@" >/dev/null 2>&1
+  end=$(date +%s.%N)
+  awk -v s="$start" -v e="$end" 'BEGIN { printf "%.4f\n", e - s }'
+}
+
+# Best and median of the run times read from stdin.
+best_median() { sort -n | awk '{ t[NR] = $1 } END { printf "%.3f %.3f\n", t[1], t[int((NR + 1) / 2)] }'; }
+
+cat "$db" >/dev/null  # warm the page cache
+cat "$db" >/dev/null
+read -r cat_best cat_median < <(for _ in $(seq "$runs"); do timed cat "$db"; done | best_median)
+read -r cli_best cli_median < <(for _ in $(seq "$runs"); do timed "$build/cli/brevantis-cli" analyze "$db"; done | best_median)
+
+echo "file: $db ($((size / 1048576)) MiB, $((size / 4096)) pages)"
+echo "load average before the runs: $(cut -d' ' -f1-3 /proc/loadavg)"
+printf "%-26s best %7.3f s   median %7.3f s\n" "cat FILE > /dev/null" "$cat_best" "$cat_median"
+printf "%-26s best %7.3f s   median %7.3f s\n" "brevantis-cli analyze" "$cli_best" "$cli_median"
+awk -v a="$cli_best" -v c="$cat_best" -v am="$cli_median" -v cm="$cat_median" \
+  'BEGIN { printf "ratio analyze / cat        best %7.2f     median %7.2f     (target <= 2)\n", a / c, am / cm }'
