@@ -1,6 +1,5 @@
 #include "cli/table_csv.h"
 
-#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -87,7 +86,6 @@ void WritePage(MdbFile& file, TableDef& table, long page, CsvWriter& csv) {
   for (const std::string& text : texts) {
     if (IsSkippedRowText(text)) continue;
     SplitRowText(text, values);
-    values.resize(std::min(values.size(), table.columns.size()));
     bool anyValue = false;
     for (std::string_view value : values) anyValue = anyValue || !value.empty();
     if (anyValue) WriteRow(csv, table, values);
