@@ -95,8 +95,24 @@ void AnalysisProgressDialog::ShowPercent(int percent, QString& lastText) {
 
 void AnalysisProgressDialog::StatusWatcher() {
   // What this watcher last showed; a control changes only when its text does,
-  // so a page report costs a few comparisons and no window work at all.
-  std::string lastStatus, lastName, lastFormat;
+  // and a text is read only when it was written again, so a page report costs
+  // a few comparisons and no window work at all.
+  struct Shown {
+    explicit Shown(const SharedText& watched) : source(watched) {}
+    const SharedText& source;
+    uint64_t version = ~uint64_t{0};
+    std::string text;
+    bool Refresh() {
+      const uint64_t now = source.Version();
+      if (now == version) return false;
+      version = now;
+      std::string latest = source.Get();
+      if (latest == text) return false;
+      text = std::move(latest);
+      return true;
+    }
+  };
+  Shown status(progress_.statusText), name(progress_.databaseName), format(progress_.storageFormat);
   QString lastPercentText;
   int lastPercent = -1;
   bool pagePhaseOver = false;
@@ -105,12 +121,9 @@ void AnalysisProgressDialog::StatusWatcher() {
     progress_.UpdateProgStatusEvent.Reset();
     if (progress_.StopRequested() || progress_.Finished()) break;
 
-    std::string status = progress_.statusText.Get();
-    std::string name = progress_.databaseName.Get();
-    std::string format = progress_.storageFormat.Get();
-    const bool newStatus = status != lastStatus;
-    const bool newName = name != lastName;
-    const bool newFormat = format != lastFormat;
+    const bool newStatus = status.Refresh();
+    const bool newName = name.Refresh();
+    const bool newFormat = format.Refresh();
     int percent = lastPercent;
     if (!pagePhaseOver) {
       const int32_t total = progress_.pageTotal.load();
@@ -124,14 +137,11 @@ void AnalysisProgressDialog::StatusWatcher() {
     }
     if (newStatus || newName || newFormat || percent != lastPercent) {
       RunOnGuiThread(this, [&] {
-        if (newStatus) ui.messages_1095->insertItem(0, Latin1(status));
-        if (newName) ui.databaseName_1093->setText(Latin1(name));
-        if (newFormat) ui.storageFormat_1094->setText(Latin1(format));
+        if (newStatus) ui.messages_1095->insertItem(0, Latin1(status.text));
+        if (newName) ui.databaseName_1093->setText(Latin1(name.text));
+        if (newFormat) ui.storageFormat_1094->setText(Latin1(format.text));
         if (percent != lastPercent) ShowPercent(percent, lastPercentText);
       });
-      lastStatus = std::move(status);
-      lastName = std::move(name);
-      lastFormat = std::move(format);
       lastPercent = percent;
     }
     progress_.ReadPageEvent.Set();

@@ -51,7 +51,7 @@ void ExportOptionsDialog::Prepare() {
   ui.destination_1086->clear();
   ui.perDatabase_1076->setChecked(true);
   // The frame is a caption only: grayed, while the row inside it works.
-  ui.destination_1027->setEnabled(false);
+  ui.destinationFrame_1027->setEnabled(false);
 
   QTreeWidget* tree = ui.tables_1079;
   const QSignalBlocker quiet(tree);

@@ -124,7 +124,7 @@ void ExportDialogsTest::TheDialogStartsWithEveryTableTicked() {
   QVERIFY(!ItemAt(*d.ui.tables_1079, 4)->font(0).bold());
   QVERIFY(!d.ui.tables_1079->isEnabled());
   QVERIFY(!d.ui.exportSave_1021->isEnabled());
-  QVERIFY(!d.ui.destination_1027->isEnabled());
+  QVERIFY(!d.ui.destinationFrame_1027->isEnabled());
   QVERIFY(d.ui.browse_1006->isEnabled());
   QVERIFY(d.ui.perDatabase_1076->isChecked());
   QVERIFY(d.ui.destination_1086->text().isEmpty());
