@@ -228,7 +228,6 @@ class DatabaseBuilder {
   void SetCreationDate(double days) { creationDate_ = days; }
 
   const std::vector<std::unique_ptr<Table>>& tables() const { return tables_; }
-  const std::vector<Query>& queries() const { return queries_; }
 
   // Writes the whole file, replacing any file at path. Deterministic: the
   // same description gives the same bytes.
@@ -242,18 +241,20 @@ class DatabaseBuilder {
 };
 
 // OLE payloads as Access stores them: a storage header (signature 0x1C15,
-// class name, object name) followed by the native data.
+// header length, object name "Bitmap Image" / "Acrobat Document" / "Package"
+// at offset 20, class name) and an OLE 1.0 stream (class-name block, native
+// data length, native data). The native data is the file itself.
 std::vector<uint8_t> OleBitmap(const std::vector<uint8_t>& bmpFile);
 std::vector<uint8_t> OleAcrobat(const std::vector<uint8_t>& pdfFile);
-// A packaged file: native data with the file name, its source path, and the
-// file's bytes.
+// A packaged file: native data with the file name, its source path, a temp
+// path, the file's exact size and its bytes.
 std::vector<uint8_t> OlePackage(const std::string& fileName, const std::vector<uint8_t>& fileBytes);
 // Small, valid files to wrap: a w x h 24-bit BMP, a one-page PDF padded to
 // at least minSize bytes (deterministic).
 std::vector<uint8_t> MakeBmp(int width, int height);
 std::vector<uint8_t> MakePdf(size_t minSize);
 
-// UTF-8 to UCS-2 little-endian and back (for comparing raw values).
+// UTF-8 as UCS-2 little-endian, as names are stored (for finding them in pages).
 std::vector<uint8_t> Ucs2(std::string_view utf8);
 
 }  // namespace testdb
