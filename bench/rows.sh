@@ -14,7 +14,7 @@ db="$build/bench-large-$rows.mdb"
 
 echo "file: $db ($(($(stat -c %s "$db") / 1048576)) MiB, $rows rows)"
 # The row phase alone, as the command runs it after the analysis.
-"$build/bench/rows-bench" "$db" LargeTable >/dev/null
+"$build/bench/rows-bench" "$db" LargeTable 2>&1 >/dev/null | grep -E '^(analysis|rows) '
 
 # The whole command, analysis included, when the program links.
 if cmake --build "$build" -j2 --target brevantis-cli >/dev/null 2>&1; then
