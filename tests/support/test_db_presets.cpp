@@ -116,7 +116,7 @@ void AddSampleTables(DatabaseBuilder& db, uint64_t seed) {
       {{2, "Osei", "Kofi", "Sales Representative", Date{31412.0}, Date{40544.0}, Currency{480000000}, "4412",
         Bytes{OleBitmap(MakeBmp(16, 16))}, null}},
       {{3, "Lindqvist", "Ebba", "Buyer", Date{29221.0}, Date{39814.0}, Currency{510000000}, null, null,
-        Repeat("Negotiates the yearly contracts with dairy and seafood suppliers. ", 80)}},
+        Repeat("Negotiates the yearly contracts with dairy and seafood suppliers. ", 6000)}},
       {{4, "Marchetti", "Dario", "Warehouse Lead", Date{33604.0}, Date{42736.0}, Currency{455000000}, "4420",
         Bytes{OlePackage("report.txt", std::vector<uint8_t>{'S', 't', 'o', 'c', 'k', ' ', 'c', 'o', 'u', 'n',
                                                              't', ' ', 'O', 'K', '\r', '\n'})},
