@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "app/analysis_progress_dialog.h"
@@ -35,6 +36,7 @@ class AnalysisTest : public QObject {
   void RefusedFilesShowTheirMessageOnce();
   void CommandsDuringAnAnalysisGetTheBusyMessage();
   void EnterAndEscapeDoNotCloseTheProgressWindow();
+  void TheCloseBoxLeavesTheAnalysisToFinish();
 };
 
 void AnalysisTest::RecoverFillsTheTreeTableByTable() {
@@ -235,6 +237,27 @@ void AnalysisTest::EnterAndEscapeDoNotCloseTheProgressWindow() {
     visibleAfterKeys = dialog.isVisible();
   });
   QVERIFY(visibleAfterKeys);
+}
+
+void AnalysisTest::TheCloseBoxLeavesTheAnalysisToFinish() {
+  testenv::ScratchDir scratch;
+  const std::string path = guitest::WriteManyPageDatabase(scratch.File("big.mdb"), 400);
+  Session session;
+  MainWindow& window = session.w();
+  window.UseFile(path);
+  {
+    guitest::ShowHook hook([](QWidget& dialog) { QTimer::singleShot(0, &dialog, &QWidget::close); },
+                           "AnalysisProgressDialog");
+    window.Recover();
+  }
+  // The window is gone; its watchers go on answering the analysis.
+  QTRY_VERIFY(!window.analysisRunning());
+  QTRY_COMPARE(TablesNode(window)->childCount(), 1);
+  QTRY_VERIFY(window.ui.export_1008->isEnabled());
+  QVERIFY(!window.progressDialog()->isVisible());
+
+  session.RecoverToEnd();
+  QCOMPARE(TablesNode(window)->childCount(), 1);
 }
 
 QTEST_MAIN(AnalysisTest)

@@ -59,7 +59,16 @@ class MainWindowTest : public QObject {
 };
 
 void MainWindowTest::StartsWithNoFile() {
+  const std::string execLog = LogWriter().ExecLogPath();
+  const std::string errorLog = LogWriter().ErrorLogPath();
+  const size_t execBefore = testenv::ReadFile(execLog).size();
+  const size_t errorBefore = testenv::ReadFile(errorLog).size();
   Session session;
+  // The session header, appended to both logs.
+  const std::string execAdded = testenv::ReadFile(execLog).substr(execBefore);
+  QVERIFY(execAdded.find("Last Log On") != std::string::npos);
+  QVERIFY(testenv::ReadFile(errorLog).substr(errorBefore).find("Last Log On") != std::string::npos);
+
   MainWindow& w = session.w();
   QCOMPARE(w.windowTitle(), QString("Corvanel Brevantis v2.0"));
   CompareEnabled(w, {true, false, false, false, true, false, false});
