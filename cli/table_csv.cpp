@@ -79,8 +79,15 @@ void WritePage(MdbFile& file, TableDef& table, long page, CsvWriter& csv) {
   table.dataPageIndex = 0;
   std::vector<std::string> texts;
   for (long fetch = 1; fetch <= page; ++fetch) {
+    int32_t row = table.nextRow, slot = table.pageSlot;
     texts.assign(100, std::string());
     if (FetchRowPage(file, table, texts) == -1) texts.clear();
+    // A fetch that did not move the cursor read nothing, and so would every
+    // fetch after it.
+    if (table.nextRow == row && table.pageSlot == slot) {
+      if (fetch < page) texts.clear();
+      break;
+    }
   }
   std::vector<std::string_view> values;
   for (const std::string& text : texts) {

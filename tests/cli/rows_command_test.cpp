@@ -281,6 +281,7 @@ TEST_F(PagedTableTest, PageGivesTheBrowsersPages) {
   EXPECT_EQ(Ids(DataRows(path, "People", {"--page", "2"})), Range(103, 202));
   EXPECT_EQ(Ids(DataRows(path, "People", {"--page", "3"})), Range(203, 252));
   EXPECT_TRUE(DataRows(path, "People", {"--page", "4"}).empty());
+  EXPECT_TRUE(DataRows(path, "People", {"--page", "2000000000"}).empty());
 }
 
 struct Misuse {
