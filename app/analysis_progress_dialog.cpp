@@ -7,15 +7,12 @@
 #include "app/analysis_host.h"
 #include "app/dialog_template.h"
 #include "app/progress_channel.h"
+#include "app/window_text.h"
 
 namespace {
 
 const QString kStop = QStringLiteral("Stop");
 const QString kClose = QStringLiteral("Close");
-
-QString Latin1(const std::string& text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QString PercentText(int percent) { return QString::asprintf("%d%%", percent); }
 
@@ -137,9 +134,9 @@ void AnalysisProgressDialog::StatusWatcher() {
     }
     if (newStatus || newName || newFormat || percent != lastPercent) {
       RunOnGuiThread(this, [&] {
-        if (newStatus) ui.messages_1095->insertItem(0, Latin1(status.text));
-        if (newName) ui.databaseName_1093->setText(Latin1(name.text));
-        if (newFormat) ui.storageFormat_1094->setText(Latin1(format.text));
+        if (newStatus) ui.messages_1095->insertItem(0, FileText(status.text));
+        if (newName) ui.databaseName_1093->setText(PathText(name.text));
+        if (newFormat) ui.storageFormat_1094->setText(FileText(format.text));
         if (percent != lastPercent) ShowPercent(percent, lastPercentText);
       });
       lastPercent = percent;

@@ -8,6 +8,7 @@
 #include "app/analysis_progress_dialog.h"
 #include "app/dialog_template.h"
 #include "app/progress_channel.h"
+#include "app/window_text.h"
 #include "export/export_options_dialog.h"
 #include "export/export_progress_dialog.h"
 #include "platform/dialogs.h"
@@ -15,10 +16,6 @@
 namespace {
 
 constexpr const char* kAccessFilter = "Microsoft Access Database Files (*.mdb)|*.mdb||";
-
-QString Latin1(const std::string& text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The file's name without its folder and without its last extension.
 std::string TitleOf(const std::string& path) {
@@ -103,8 +100,7 @@ bool MainWindow::RefusedWhileBusy(bool recoverTexts) {
 }
 
 void MainWindow::EnableCommands(bool enabled) {
-  for (QWidget* button : {static_cast<QWidget*>(ui.export_1008), static_cast<QWidget*>(ui.browse_1006),
-                          static_cast<QWidget*>(ui.recover_1007)})
+  for (QPushButton* button : {ui.export_1008, ui.browse_1006, ui.recover_1007})
     button->setEnabled(enabled);
   ui.export_32772->setEnabled(enabled);
   ui.browse_32771->setEnabled(enabled);
@@ -138,7 +134,7 @@ void MainWindow::UseFile(const std::string& path) {
   ui.export_32772->setEnabled(false);
   ResetTableView();
   filePath_ = path;
-  ui.filePath_1005->setText(Latin1(path));
+  ui.filePath_1005->setText(PathText(path));
   fileTitle_ = TitleOf(path);
   progress_.databaseName.Set(fileTitle_);
   ui.browse_1006->setEnabled(true);
@@ -168,7 +164,7 @@ void MainWindow::Recover() {
   analysisRunning_.store(1);
 
   ResetTableView();
-  tree_.SetRootText(Latin1(fileTitle_));
+  tree_.SetRootText(PathText(fileTitle_));
   EnableCommands(false);
   ui.next_1071->setEnabled(false);
   ui.prev_1070->setEnabled(false);

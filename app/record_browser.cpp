@@ -11,6 +11,7 @@
 
 #include "app/progress_channel.h"
 #include "app/table_tree.h"
+#include "app/window_text.h"
 #include "decode/row_reader.h"
 #include "decode/row_text.h"
 #include "reader/mdb_file.h"
@@ -20,10 +21,6 @@ namespace {
 
 constexpr int32_t kBinaryType = 9;
 constexpr int32_t kOleType = 11;
-
-QString Latin1(std::string_view text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // Dates, texts, OLE objects, memos and GUIDs read from the left; numbers and
 // everything else line up on the right.
@@ -36,11 +33,11 @@ Qt::Alignment AlignmentFor(int32_t typeCode) {
   }
 }
 
-QString CellFor(const std::string& value, int32_t typeCode) {
+QString CellFor(std::string_view value, int32_t typeCode) {
   if (value == "NULL") return QStringLiteral(" ");
   if (typeCode == kBinaryType) return QStringLiteral("#BINARY-OBJECT");
   if (typeCode == kOleType) return QStringLiteral("#OLE-OBJECT");
-  return Latin1(value);
+  return FileText(value);
 }
 
 }  // namespace
@@ -161,7 +158,7 @@ void RecordBrowser::RecordFetchThread(TableDef& table) {
     if (allEmpty) continue;
     QStringList cells;
     for (size_t c = 0; c < columnCount; ++c)
-      cells << (c < values.size() ? CellFor(std::string(values[c]), table.columns[c].typeCode)
+      cells << (c < values.size() ? CellFor(values[c], table.columns[c].typeCode)
                                   : QString());
     rows.push_back(std::move(cells));
   }
@@ -174,7 +171,7 @@ void RecordBrowser::RecordFetchThread(TableDef& table) {
     list->setColumnCount(static_cast<int>(columnCount));
     for (size_t c = 0; c < columnCount; ++c) {
       const ColumnDef& column = table.columns[c];
-      auto* header = new QTableWidgetItem(Latin1(column.name));
+      auto* header = new QTableWidgetItem(FileText(column.name));
       header->setTextAlignment(AlignmentFor(column.typeCode));
       list->setHorizontalHeaderItem(static_cast<int>(c), header);
       list->setColumnWidth(static_cast<int>(c), kColumnWidth);

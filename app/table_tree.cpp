@@ -2,6 +2,7 @@
 
 #include <QTreeWidget>
 
+#include "app/window_text.h"
 #include "reader/column_types.h"
 #include "reader/table_def.h"
 
@@ -11,10 +12,6 @@ constexpr int kTableRole = Qt::UserRole;
 
 void SetTable(QTreeWidgetItem* item, TableDef* table) {
   item->setData(0, kTableRole, QVariant::fromValue(reinterpret_cast<quintptr>(table)));
-}
-
-QString Latin1(const std::string& text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 }  // namespace
@@ -43,7 +40,7 @@ QString TableTree::RootText() const { return root_->text(0); }
 
 void TableTree::AddTableNode(TableDef& table) {
   if (table.name.empty()) return;
-  auto* node = new QTreeWidgetItem(tables_, QStringList(Latin1(table.name)));
+  auto* node = new QTreeWidgetItem(tables_, QStringList(FileText(table.name)));
   node->setIcon(0, images_[kTableImage]);
   SetTable(node, &table);
   if (table.rowCount > 0) {
@@ -52,7 +49,7 @@ void TableTree::AddTableNode(TableDef& table) {
     node->setFont(0, bold);
   }
   for (const ColumnDef& column : table.columns) {
-    auto* columnNode = new QTreeWidgetItem(node, QStringList(Latin1(ColumnTreeText(column))));
+    auto* columnNode = new QTreeWidgetItem(node, QStringList(FileText(ColumnTreeText(column))));
     columnNode->setIcon(0, images_[kColumnImage]);
     SetTable(columnNode, &table);
   }

@@ -7,17 +7,10 @@
 
 #include "app/dialog_template.h"
 #include "app/progress_channel.h"
+#include "app/window_text.h"
 #include "app/worker_thread.h"
 #include "export/export_job.h"
 #include "platform/dialogs.h"
-
-namespace {
-
-QString Latin1(const std::string& text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
 
 ExportProgressDialog::ExportProgressDialog(ExportJob& job, const ExportOptions& options,
                                            ProgressChannel& progress, platform::Dialogs& dialogs,
@@ -100,7 +93,7 @@ void ExportProgressDialog::ShowRunning() {
 }
 
 void ExportProgressDialog::AddMessage(const std::string& text) {
-  RunOnGuiThread(this, [&] { ui.messages_1095->insertItem(0, Latin1(text)); });
+  RunOnGuiThread(this, [&] { ui.messages_1095->insertItem(0, FileText(text)); });
 }
 
 void ExportProgressDialog::SetPercentage(int percent) {
@@ -150,7 +143,7 @@ void ExportProgressDialog::AddStatisticsRow(int position, const std::string& nam
     // Tables without a name leave no row, so positions may run ahead.
     const int row = std::min(position, list->rowCount());
     list->insertRow(row);
-    list->setItem(row, 0, new QTableWidgetItem(Latin1(name)));
+    list->setItem(row, 0, new QTableWidgetItem(FileText(name)));
     auto* count = new QTableWidgetItem(QString::number(rows));
     count->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     list->setItem(row, 1, count);
