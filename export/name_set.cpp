@@ -1,52 +1,36 @@
 #include "export/name_set.h"
 
-#include <cstdint>
 #include <string_view>
+
+#include "xls/sheet_name.h"
 
 namespace {
 
-// Excel's limit for sheet names; file names leave room for ".xls" in the
-// 255 bytes a Linux file name may have.
-constexpr size_t kSheetNameLength = 31;
+// File names leave room for ".xls" in the 255 bytes a Linux file name may have.
 constexpr size_t kFileStemLength = 251;
 constexpr std::string_view kSheetForbidden(":\\/?*[]");
-// Excel keeps this name for a sheet of its own.
-const char kReservedSheetKey[] = "history";
-
-// Lower case in the Western code page the texts are in, so that names that
-// Excel takes as equal (accented letters included) are found equal here.
-char FoldCase(char c) {
-  auto b = static_cast<uint8_t>(c);
-  if ((b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDE && b != 0xD7)) return char(b + 0x20);
-  if (b == 0x8A || b == 0x8C || b == 0x8E) return char(b + 0x10);
-  if (b == 0x9F) return char(0xFF);
-  return c;
-}
 
 }  // namespace
 
 NameSet::NameSet(Kind kind)
-    : kind_(kind), maxLength_(kind == Kind::Sheet ? kSheetNameLength : kFileStemLength) {
-  Clear();
+    : kind_(kind), maxLength_(kind == Kind::Sheet ? xls::kMaxSheetNameLength : kFileStemLength) {
+  // Excel keeps this name for a sheet of its own.
+  if (kind_ == Kind::Sheet) used_.push_back("History");
 }
 
-void NameSet::Clear() {
-  used_.clear();
-  if (kind_ == Kind::Sheet) used_.insert(kReservedSheetKey);
-}
-
-std::string NameSet::Key(const std::string& name) const {
-  if (kind_ == Kind::File) return name;
-  std::string key = name;
-  for (char& c : key) c = FoldCase(c);
-  return key;
+bool NameSet::IsUsed(const std::string& name) const {
+  for (const std::string& used : used_) {
+    if (kind_ == Kind::Sheet ? xls::SameSheetName(used, name) : used == name) return true;
+  }
+  return false;
 }
 
 std::string NameSet::Valid(const std::string& base, const std::string& tail) const {
   std::string name = base.empty() ? std::string(kind_ == Kind::Sheet ? "Sheet" : "Workbook") : base;
   for (char& c : name) {
-    bool forbidden = kind_ == Kind::Sheet ? kSheetForbidden.find(c) != std::string_view::npos
-                                          : (c == '/' || c == '\0');
+    // A zero byte would end the name where the workbook engine takes it.
+    bool forbidden = c == '\0' || (kind_ == Kind::Sheet ? kSheetForbidden.find(c) != std::string_view::npos
+                                                        : c == '/');
     if (forbidden) c = '_';
   }
   if (kind_ == Kind::File) {
@@ -67,11 +51,11 @@ std::string NameSet::Valid(const std::string& base, const std::string& tail) con
   return name;
 }
 
+void NameSet::Reserve(const std::string& name) { used_.push_back(name); }
+
 std::string NameSet::Add(const std::string& base, const std::string& suffix) {
   std::string name = Valid(base, suffix);
-  for (int n = 1; used_.count(Key(name)) != 0; ++n) {
-    name = Valid(base, suffix + "_" + std::to_string(n));
-  }
-  used_.insert(Key(name));
+  for (int n = 1; IsUsed(name); ++n) name = Valid(base, suffix + "_" + std::to_string(n));
+  used_.push_back(name);
   return name;
 }

@@ -6,8 +6,8 @@
 #pragma once
 
 #include <cstddef>
-#include <set>
 #include <string>
+#include <vector>
 
 class NameSet {
  public:
@@ -20,13 +20,14 @@ class NameSet {
   // out before, with a further "_n" when needed. File names come without
   // their ".xls", which is allowed for in their length.
   std::string Add(const std::string& base, const std::string& suffix = std::string());
-  void Clear();
+  // A name in use already (a sheet of the workbook), taken as it is.
+  void Reserve(const std::string& name);
 
  private:
   std::string Valid(const std::string& base, const std::string& tail) const;
-  std::string Key(const std::string& name) const;
+  bool IsUsed(const std::string& name) const;
 
   Kind kind_;
   size_t maxLength_;
-  std::set<std::string> used_;
+  std::vector<std::string> used_;
 };

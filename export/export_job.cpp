@@ -1,0 +1,119 @@
+#include "export/export_job.h"
+
+#include "app/log_writer.h"
+#include "app/progress_channel.h"
+#include "export/export_statistics.h"
+#include "export/export_view.h"
+#include "export/workbook_writer.h"
+#include "platform/folders.h"
+#include "reader/mdb_file.h"
+#include "reader/table_def.h"
+
+int32_t SheetLimitFor(uint64_t availableBytes) {
+  constexpr uint64_t kGiB = uint64_t{1} << 30;
+  if (availableBytes > kGiB) return 20;
+  return availableBytes > 0 ? 10 : 5;
+}
+
+std::string FileTitle(const std::string& filePath) {
+  size_t slash = filePath.rfind('/');
+  std::string name = slash == std::string::npos ? filePath : filePath.substr(slash + 1);
+  size_t dot = name.rfind('.');
+  return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+ExportJob::ExportJob(MdbFile& db, LogWriter& log) : db_(db), log_(log) {}
+
+ExportJob::~ExportJob() {
+  RequestAbandon();
+  Join();
+  log_.LogEntry(0, 0, "Database was not opened", 1);
+}
+
+void ExportJob::RequestStop() { db_.progress.RequestStop(); }
+
+void ExportJob::RequestAbandon() { abandonRequested_.store(1, std::memory_order_release); }
+
+void ExportJob::Join() {
+  if (thread_.joinable()) thread_.join();
+}
+
+bool ExportJob::Start(const ExportOptions& options, ExportView& view) {
+  if (IsRunning()) return false;
+  Join();
+  abandonRequested_.store(0, std::memory_order_release);
+  running_.store(true, std::memory_order_release);
+  thread_ = std::thread([this, options, &view] { Run(options, view); });
+  return true;
+}
+
+int ExportJob::RunExport(const ExportOptions& options, ExportView& view) {
+  if (IsRunning()) return -1;
+  abandonRequested_.store(0, std::memory_order_release);
+  running_.store(true, std::memory_order_release);
+  return Run(options, view);
+}
+
+int ExportJob::Run(const ExportOptions& options, ExportView& view) {
+  struct EndOfRun {
+    std::atomic<bool>& running;
+    ~EndOfRun() { running.store(false, std::memory_order_release); }
+  } endOfRun{running_};
+  failed_.store(false, std::memory_order_release);
+
+  auto announce = [&](const std::string& text) {
+    view.AddMessage(text);
+    log_.LogEntry(0, 0, text, 0);
+  };
+  auto reportFailure = [&](const std::string& text) {
+    failed_.store(true, std::memory_order_release);
+    if (!Abandoned()) view.AddMessage(text);
+  };
+  WorkbookWriter writer(db_, options.exportFolder, FileTitle(db_.fileName), abandonRequested_,
+                        reportFailure, startApplication_);
+
+  view.ShowRunning();
+  sheetLimit_ = sheetLimitSetting_ > 0 ? sheetLimitSetting_
+                                       : SheetLimitFor(platform::AvailablePhysicalMemory());
+  announce("Export Database started...");
+
+  const size_t tableCount = options.chosenTables.size();
+  size_t reached = 0;
+  for (; reached < tableCount && !db_.progress.StopRequested() && !Abandoned(); ++reached) {
+    TableDef& table = *options.chosenTables[reached];
+    if (table.name.empty()) continue;
+    announce("Export started  : " + table.name);
+    if (options.workbookMode == kExcelPerTable) {
+      writer.WriteTablePerTable(table, sheetLimit_);
+    } else {
+      writer.WriteTablePerDatabase(table, static_cast<int32_t>(tableCount), sheetLimit_);
+    }
+    if (Abandoned()) return -1;
+    announce("Export completed : " + table.name);
+    view.SetPercentage(static_cast<int>(static_cast<double>(reached + 1) / tableCount * 100));
+  }
+  if (Abandoned()) return -1;
+  writer.SaveOpenWorkbook();
+
+  view.SetPercentage(100);
+  db_.progress.finished.store(1, std::memory_order_release);
+  if (db_.progress.StopRequested() && tableCount > 0) {
+    view.AddMessage("Export Aborted by user...");
+  } else if (!Succeeded()) {
+    view.AddMessage("Export completed with errors...");
+  } else {
+    view.AddMessage("Export completed Successfully...");
+  }
+  view.ShowFinished();
+
+  if (!view.ClearStatistics()) return 0;
+  std::vector<StatisticsRow> rows;
+  for (size_t j = 0; j < reached; ++j) {
+    const TableDef& table = *options.chosenTables[j];
+    if (table.name.empty() || table.exportedRows < 0) continue;
+    view.AddStatisticsRow(static_cast<int>(j), table.name, table.exportedRows);
+    rows.push_back({table.name, table.exportedRows});
+  }
+  WriteStatisticsFile(log_.programFolder() + "Export Statistics.log", db_.fileName, rows);
+  return 1;
+}

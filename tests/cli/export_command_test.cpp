@@ -1,0 +1,259 @@
+// brevantis-cli export end to end: the dated folder, the workbooks checked
+// with python3-xlrd (and LibreOffice once) against `rows --all` of every
+// table, the statistics on stdout and beside the program, the logs, the exit
+// codes; over builder databases and the corpus of real files.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <regex>
+
+#include "export/name_set.h"
+#include "tests/support/test_db_builder.h"
+#include "tests/support/test_env.h"
+#include "xls/code_page_1252.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
+
+const char kHeading[] = "            Table name             :          No of Records";
+
+// A copy of the program in a folder of its own: its logs, statistics file
+// and OLE files go beside it, apart from every other test's.
+class CliCopy {
+ public:
+  CliCopy() : program_(dir_.File("brevantis-cli")) {
+    fs::copy_file(BREVANTIS_CLI, program_);
+    fs::permissions(program_, fs::perms::owner_all);
+  }
+  testenv::CommandResult Run(std::vector<std::string> args) const {
+    args.insert(args.begin(), program_);
+    return testenv::RunCommand(args);
+  }
+  std::string File(const std::string& name) const { return dir_.File(name); }
+
+ private:
+  testenv::ScratchDir dir_;
+  std::string program_;
+};
+
+std::string Utf8Of1252(const std::string& text) {
+  std::string out;
+  for (char byte : text) {
+    uint16_t c = xls::UnicodeOf1252(static_cast<uint8_t>(byte));
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::string Json(const std::string& utf8) {
+  std::string out = "\"";
+  for (unsigned char c : utf8) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+      out += escaped;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out + "\"";
+}
+
+// The tables `analyze` lists, in its order; its exit code too.
+Names TableNames(const CliCopy& cli, const std::string& database, int* exitCode = nullptr) {
+  testenv::CommandResult analysis = cli.Run({"analyze", database});
+  if (exitCode) *exitCode = analysis.exitCode;
+  Names names;
+  size_t start = 0;
+  for (size_t end; (end = analysis.out.find('\n', start)) != std::string::npos; start = end + 1) {
+    std::string line = analysis.out.substr(start, end - start);
+    if (!line.empty() && line[0] != ' ') names.push_back(line);
+  }
+  return names;
+}
+
+// The one dated folder an export made in destination.
+std::string DatedFolder(const std::string& destination) {
+  Names found;
+  for (const auto& entry : fs::directory_iterator(destination)) found.push_back(entry.path().string());
+  EXPECT_EQ(found.size(), 1u);
+  static const std::regex kDated(R"(.*/Corvanel_Brevantis_\(DATE=\d+-\d+-\d{4}\)_\(TIME=\d+hr\.\d+m\.\d+s\))");
+  EXPECT_TRUE(!found.empty() && std::regex_match(found[0], kDated)) << (found.empty() ? "" : found[0]);
+  return found.empty() ? std::string() : found[0];
+}
+
+// Checks the export in `folder` of `tables` of the database against
+// `rows --all`, with export_check.py; empty when it matches.
+std::string CheckExport(const CliCopy& cli, const std::string& database, const Names& tables,
+                        const std::string& folder, bool perTable, bool libreOffice) {
+  std::string fileTitle = fs::path(database).stem().string();
+  std::string json = "{\"libreoffice\": " + std::string(libreOffice ? "true" : "false") + ", \"tables\": [";
+  Names workbooks;
+  NameSet fileNames(NameSet::Kind::File);
+  NameSet sheetNames(NameSet::Kind::Sheet);
+  for (size_t i = 0; i < tables.size(); ++i) {
+    std::string csv = cli.File("table" + std::to_string(i) + ".csv");
+    testenv::CommandResult rows = cli.Run({"rows", database, tables[i], "--all"});
+    if (rows.exitCode != 0) return "rows of " + tables[i] + " failed: " + rows.err;
+    testenv::WriteFile(csv, rows.out);
+    std::string sheet = perTable ? NameSet(NameSet::Kind::Sheet).Add(tables[i]) : sheetNames.Add(tables[i]);
+    json += std::string(i ? ", " : "") + "{\"sheet\": " + Json(Utf8Of1252(sheet)) + ", \"csv\": " + Json(csv) + "}";
+    if (perTable) workbooks.push_back(folder + "/" + fileNames.Add(tables[i]) + ".xls");
+  }
+  if (!perTable) {
+    workbooks.push_back(folder + "/" + fileTitle + ".xls");
+    for (int n = 1; fs::exists(folder + "/" + fileTitle + "_" + std::to_string(n) + ".xls"); ++n)
+      workbooks.push_back(folder + "/" + fileTitle + "_" + std::to_string(n) + ".xls");
+  }
+  json += "], \"workbooks\": [";
+  for (size_t i = 0; i < workbooks.size(); ++i) json += std::string(i ? ", " : "") + Json(workbooks[i]);
+  json += "]}";
+  std::string spec = cli.File("spec.json");
+  testenv::WriteFile(spec, json);
+  testenv::CommandResult check = testenv::RunCommand({"/usr/bin/python3", BREVANTIS_EXPORT_CHECK, spec});
+  return check.exitCode == 0 ? std::string() : check.out + check.err;
+}
+
+std::string MakePreset(const CliCopy& cli, const std::string& preset) {
+  std::string path = cli.File(preset + ".mdb");
+  testenv::CommandResult made = testenv::RunCommand({BREVANTIS_MAKE_TEST_DB, path, "--preset", preset});
+  EXPECT_EQ(made.exitCode, 0) << made.err;
+  return path;
+}
+
+TEST(ExportCommandTest, ExportsEveryTableInBothModesWithStatisticsAndLogs) {
+  for (bool perTable : {false, true}) {
+    SCOPED_TRACE(perTable ? "per table" : "per database");
+    CliCopy cli;
+    std::string database = MakePreset(cli, "sample");
+    Names tables = TableNames(cli, database);
+    ASSERT_FALSE(tables.empty());
+    std::string destination = cli.File("out");
+    fs::create_directory(destination);
+
+    Names args = {"export", database, "--to", destination};
+    if (perTable) args.push_back("--per-table");
+    testenv::CommandResult result = cli.Run(args);
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+
+    // stdout: the heading and a line per table, the statistics file's rows.
+    std::string statistics = testenv::ReadFile(cli.File("Export Statistics.log"));
+    std::string expectedOut = std::string(kHeading) + "\n";
+    std::string fileRows;
+    std::regex line("([^\r\n]*)\r\n");
+    std::string afterHeading = statistics.substr(statistics.find(kHeading) + sizeof kHeading + 1);
+    for (std::sregex_iterator it(afterHeading.begin(), afterHeading.end(), line), end; it != end; ++it)
+      expectedOut += (*it)[1].str() + "\n";
+    EXPECT_EQ(result.out, expectedOut);
+    EXPECT_EQ(statistics.rfind("Database Path : " + database + "\r\n\r\n", 0), 0u) << statistics;
+    EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), static_cast<long>(tables.size() + 1));
+
+    EXPECT_NE(result.err.find("Export Database started...\n"), std::string::npos);
+    EXPECT_NE(result.err.find("Export started  : " + tables[0] + "\n"), std::string::npos);
+    EXPECT_NE(result.err.find("Export completed Successfully...\n"), std::string::npos);
+    std::string execLog = testenv::ReadFile(cli.File("Log Files/ExecLog.log"));
+    EXPECT_NE(execLog.find("Code:0  Error:0  MSG:Export completed : " + tables.back() + "\r\n"),
+              std::string::npos);
+    std::string errorLog = testenv::ReadFile(cli.File("Log Files/ErrorLog.log"));
+    EXPECT_TRUE(errorLog.ends_with("=\r\nCode:0  Error:0  MSG:Database was not opened\r\n")) << errorLog;
+
+    std::string folder = DatedFolder(destination);
+    EXPECT_EQ(CheckExport(cli, database, tables, folder, perTable, !perTable), "");
+  }
+}
+
+TEST(ExportCommandTest, TablesAreChosenByName) {
+  CliCopy cli;
+  std::string database = MakePreset(cli, "sample");
+  Names tables = TableNames(cli, database);
+  ASSERT_GE(tables.size(), 3u);
+  std::string destination = cli.File("out");
+  fs::create_directory(destination);
+
+  // Listed in the analysis' order, whatever the order given.
+  testenv::CommandResult result =
+      cli.Run({"export", database, "--to", destination, "--per-table", "--tables", tables[2] + "," + tables[0]});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(CheckExport(cli, database, {tables[0], tables[2]}, DatedFolder(destination), true, false), "");
+
+  testenv::CommandResult unknown = cli.Run({"export", database, "--to", destination, "--tables", "NoSuchTable"});
+  EXPECT_EQ(unknown.exitCode, 1);
+  EXPECT_NE(unknown.err.find("NoSuchTable"), std::string::npos);
+}
+
+TEST(ExportCommandTest, WrongArgumentsAndRefusedFilesEndWithTheirExitCodes) {
+  CliCopy cli;
+  std::string database = MakePreset(cli, "sample");
+  std::string notAccess = cli.File("text.mdb");
+  testenv::WriteFile(notAccess, std::string(8192, 'x'));
+  struct Case {
+    Names args;
+    int exitCode;
+  };
+  for (const Case& c : {Case{{"export", database}, 1}, Case{{"export", "--to", cli.File("")}, 1},
+                        Case{{"export", database, "--to", cli.File(""), "--bogus"}, 1},
+                        Case{{"export", cli.File("missing.mdb"), "--to", cli.File("")}, 1},
+                        Case{{"export", notAccess, "--to", cli.File("")}, 2}}) {
+    testenv::CommandResult result = cli.Run(c.args);
+    EXPECT_EQ(result.exitCode, c.exitCode) << c.args.back() << "\n" << result.err;
+  }
+  EXPECT_FALSE(fs::exists(cli.File("Export Statistics.log")));
+}
+
+TEST(ExportCommandTest, AMissingDestinationNamesTheWorkbookNotSavedAndFails) {
+  CliCopy cli;
+  std::string database = MakePreset(cli, "sample");
+  std::string destination = cli.File("missing/deeper");
+  testenv::CommandResult result = cli.Run({"export", database, "--to", destination});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.err.find("Could not save " + destination + "/Corvanel_Brevantis_("), std::string::npos)
+      << result.err;
+  EXPECT_EQ(result.err.find("Export completed Successfully..."), std::string::npos);
+  EXPECT_NE(result.err.find("Export completed with errors..."), std::string::npos);
+  EXPECT_FALSE(fs::exists(cli.File("missing")));
+}
+
+// Every Jet 4 file of the corpus, both modes, checked with xlrd.
+TEST(ExportCommandTest, CorpusFilesExportInBothModes) {
+  Names files = testenv::CorpusJet4Files();
+  if (files.empty()) GTEST_SKIP() << "corpus not present";
+  CliCopy cli;
+  for (const std::string& database : files) {
+    int analysis = 0;
+    Names tables = TableNames(cli, database, &analysis);
+    for (bool perTable : {false, true}) {
+      SCOPED_TRACE(database + (perTable ? " per table" : " per database"));
+      std::string destination = cli.File("out");
+      fs::remove_all(destination);
+      fs::create_directory(destination);
+      Names args = {"export", database, "--to", destination};
+      if (perTable) args.push_back("--per-table");
+      testenv::CommandResult result = cli.Run(args);
+      // A file the analysis refuses is refused by the export alike.
+      EXPECT_EQ(result.exitCode, analysis) << result.err;
+      if (result.exitCode != 0) continue;
+      EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), static_cast<long>(tables.size() + 1));
+      if (tables.empty()) continue;
+      EXPECT_EQ(CheckExport(cli, database, tables, DatedFolder(destination), perTable, false), "");
+    }
+  }
+}
+
+}  // namespace

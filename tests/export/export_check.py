@@ -1,0 +1,199 @@
+#!/usr/bin/env python3
+"""Checks an export against the rows of its tables, reading the workbooks
+with python3-xlrd (and, when asked, LibreOffice).
+
+    export_check.py SPEC.json
+
+SPEC.json:
+  {"workbooks": [path, ...],            # in the order their sheets were written
+   "tables": [{"sheet": name,           # name of the table's first sheet
+               "csv": path}, ...],      # `brevantis-cli rows FILE TABLE --all`
+   "libreoffice": false}
+
+The sheets of all workbooks, in order, leaving out the engine's unused
+default sheets ("Sheet2", ... without cells), must be the tables' sheets in
+order: the first named as given, continuation sheets with "_1", "_2", ...;
+each with the column names in row 1 and at most 65,535 rows below, every
+value a text cell equal to the CSV's (cut at a zero byte and at 32,767
+characters, as a cell holds them). Header cells are bold on light yellow
+with thin borders, data cells carry the quote prefix, are centred and have
+thin borders. Exit status 0 when everything matches, 1 otherwise.
+"""
+
+import csv
+import io
+import json
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+ROWS_PER_SHEET = 65535
+MAX_CELL = 32767
+
+
+def cp1252(data):
+    out = []
+    for b in data:
+        try:
+            out.append(bytes([b]).decode("cp1252"))
+        except UnicodeDecodeError:  # the five undefined bytes: C1 controls
+            out.append(chr(b))
+    return "".join(out)
+
+
+def read_rows(path):
+    with open(path, "rb") as f:
+        text = cp1252(f.read())
+    return list(csv.reader(io.StringIO(text, newline="")))
+
+
+OLE_FILE = re.compile(r"(TempOLeFiles/Ole)\d+(\.)")
+
+
+def same_ole(value):
+    """OLE files are numbered in the order a process writes them: an export
+    of all tables and `rows` of one table number them differently."""
+    return OLE_FILE.sub(r"\1#\2", value)
+
+
+def as_cell(value):
+    return same_ole(value.split("\0", 1)[0][:MAX_CELL])
+
+
+def continuation_name(first, n):
+    suffix = "_%d" % n
+    return first[:31 - len(suffix)] + suffix
+
+
+def expected_sheets(tables):
+    """(name, header, rows) of every sheet the tables give, in order."""
+    sheets = []
+    for table in tables:
+        rows = read_rows(table["csv"])
+        header, data = rows[0], rows[1:]
+        header = [as_cell(v) for v in header]
+        data = [[as_cell(v) for v in row] for row in data]
+        chunks = [data[i:i + ROWS_PER_SHEET] for i in range(0, len(data), ROWS_PER_SHEET)] or [[]]
+        for n, chunk in enumerate(chunks):
+            name = table["sheet"] if n == 0 else continuation_name(table["sheet"], n)
+            sheets.append((name, header, chunk))
+    return sheets
+
+
+def unused_default(name, nrows):
+    return nrows == 0 and re.fullmatch(r"Sheet\d+", name) is not None
+
+
+def check_xlrd(spec, expected, problems):
+    import xlrd
+    found = []
+    for path in spec["workbooks"]:
+        with open(os.devnull, "w") as quiet:
+            book = xlrd.open_workbook(path, formatting_info=True, logfile=quiet)
+        for sheet in book.sheets():
+            if not unused_default(sheet.name, sheet.nrows):
+                found.append((path, book, sheet))
+    names = [s.name for _, _, s in found]
+    if names != [e[0] for e in expected]:
+        problems.append("xlrd: sheets %r, not %r" % (names[:40], [e[0] for e in expected][:40]))
+        return
+    for (path, book, sheet), (name, header, rows) in zip(found, expected):
+        where = "xlrd: %s sheet %r" % (os.path.basename(path), name)
+        want = [header] + rows
+        if sheet.nrows != len(want):
+            problems.append("%s has %d rows, not %d" % (where, sheet.nrows, len(want)))
+            continue
+        for r, row in enumerate(want):
+            cells = sheet.row(r)
+            have = [same_ole(c.value) if c.ctype == xlrd.XL_CELL_TEXT else "" for c in cells]
+            have += [""] * (len(row) - len(have))
+            if have[:len(row)] != row or any(c.ctype not in (xlrd.XL_CELL_TEXT, xlrd.XL_CELL_EMPTY)
+                                             for c in cells):
+                problems.append("%s row %d is %r, not %r" % (where, r + 1, have[:8], row[:8]))
+                break
+        for r in sorted({0, 1, len(want) - 1}):
+            if r >= len(want):
+                continue
+            for c in range(len(want[r])):
+                xf = book.xf_list[sheet.cell_xf_index(r, c)]
+                edges = (xf.border.left_line_style, xf.border.right_line_style,
+                         xf.border.top_line_style, xf.border.bottom_line_style)
+                weight = book.font_list[xf.font_index].weight
+                if r == 0:
+                    ok = (weight == 700 and xf.background.fill_pattern == 1
+                          and xf.background.pattern_colour_index == 26 and edges == (1, 1, 1, 1))
+                else:
+                    ok = (weight == 400 and xf.lotus_123_prefix and xf.alignment.hor_align == 2
+                          and edges == (1, 1, 1, 1))
+                if not ok:
+                    problems.append("%s cell (%d, %d) is not formatted as a %s cell"
+                                    % (where, r, c, "header" if r == 0 else "data"))
+
+
+def check_libreoffice(spec, expected, problems):
+    soffice = shutil.which("soffice") or shutil.which("libreoffice")
+    if not soffice:
+        print("SKIP LibreOffice: not installed")
+        return
+    work = tempfile.mkdtemp(prefix="export-check-lo-")
+    try:
+        found = []
+        for i, path in enumerate(spec["workbooks"]):
+            out = os.path.join(work, str(i))
+            run = subprocess.run(
+                [soffice, "-env:UserInstallation=file://" + os.path.join(work, "profile"), "--headless",
+                 "--norestore", "--infilter=MS Excel 97", "--convert-to",
+                 "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,-1",
+                 "--outdir", out, path],
+                stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, timeout=1800)
+            written = re.findall(r"^Writing sheet (.*) -> (.*)$", run.stdout, re.MULTILINE)
+            if not written:
+                problems.append("LibreOffice: could not load %s" % path)
+                return
+            for name, f in written:
+                with open(f, newline="", encoding="utf-8") as h:
+                    rows = list(csv.reader(h))
+                if not unused_default(name, len(rows)):
+                    found.append((name, rows))
+
+        def lines(text):  # LibreOffice turns CR into LF
+            return text.replace("\r\n", "\n").replace("\r", "\n")
+
+        if [n for n, _ in found] != [e[0] for e in expected]:
+            problems.append("LibreOffice: sheets %r" % [n for n, _ in found][:40])
+            return
+        for (name, rows), (_, header, data) in zip(found, expected):
+            want = [[lines(v) for v in row] for row in [header] + data]
+            width = len(want[0])
+            have = [[lines(same_ole(v)) for v in (row + [""] * width)[:width]] for row in rows]
+            if have != want:
+                problems.append("LibreOffice: sheet %r differs" % name)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def main():
+    if len(sys.argv) != 2:
+        print(__doc__)
+        return 2
+    with open(sys.argv[1], encoding="utf-8") as f:
+        spec = json.load(f)
+    expected = expected_sheets(spec["tables"])
+    problems = []
+    try:
+        check_xlrd(spec, expected, problems)
+        if spec.get("libreoffice"):
+            check_libreoffice(spec, expected, problems)
+    except Exception as error:  # a reader that chokes on a file
+        problems.append("%s: %s" % (type(error).__name__, error))
+    for p in problems[:20]:
+        print(p)
+    print("OK" if not problems else "FAIL")
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

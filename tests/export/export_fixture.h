@@ -1,0 +1,110 @@
+// What the export tests share: a database written by the test-database
+// builder and analysed as the command line does, an export job over it with
+// its logs in a scratch program folder, a view that records what the job
+// shows, and the workbooks read back by the independent .xls check.
+#pragma once
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/log_writer.h"
+#include "app/progress_channel.h"
+#include "export/export_job.h"
+#include "export/export_options.h"
+#include "export/export_view.h"
+#include "platform/dialogs.h"
+#include "reader/mdb_file.h"
+#include "tests/support/test_db_builder.h"
+#include "tests/support/test_env.h"
+#include "tests/xls/xls_file_check.h"
+
+namespace exporttest {
+
+class RecordingDialogs : public platform::Dialogs {
+ public:
+  platform::MessageAnswer ShowMessage(const std::string& text, const std::string&,
+                                      platform::MessageButtons, platform::MessageIcon) override {
+    messages.push_back(text);
+    return platform::MessageAnswer::Ok;
+  }
+  std::vector<std::string> messages;
+};
+
+struct StatisticsEntry {
+  int position;
+  std::string name;
+  int32_t rows;
+  bool operator==(const StatisticsEntry&) const = default;
+};
+void PrintTo(const StatisticsEntry& entry, std::ostream* out);
+
+// Everything the job shows, in the order shown (the window lists messages
+// newest on top; here they stay in order).
+class RecordingView : public ExportView {
+ public:
+  void ShowRunning() override { calls.push_back("running"); }
+  void AddMessage(const std::string& text) override {
+    messages.push_back(text);
+    if (onMessage) onMessage(text);
+  }
+  void SetPercentage(int percent) override { percentages.push_back(percent); }
+  void ShowFinished() override { calls.push_back("finished"); }
+  bool ClearStatistics() override {
+    calls.push_back("clear");
+    return clearSucceeds;
+  }
+  void AddStatisticsRow(int position, const std::string& name, int32_t rows) override {
+    statistics.push_back({position, name, rows});
+  }
+
+  std::function<void(const std::string&)> onMessage;
+  bool clearSucceeds = true;
+  std::vector<std::string> calls;
+  std::vector<std::string> messages;
+  std::vector<int> percentages;
+  std::vector<StatisticsEntry> statistics;
+};
+
+// A table of Long "Id" (1, 2, ...) and Text "Name" ("r1", "r2", ...)
+// holding `rows` rows, generated as they are written.
+testdb::Table& AddNumberedTable(testdb::DatabaseBuilder& builder, const std::string& name,
+                                uint64_t rows);
+
+class ExportFixture {
+ public:
+  ExportFixture();
+
+  // Writes the database as dir/<fileName> and analyses it.
+  void Open(const testdb::DatabaseBuilder& builder, const std::string& fileName = "x.mdb");
+  TableDef& Table(const std::string& name);
+  // The named tables in analysis order, or every table.
+  ExportOptions Options(int32_t mode, const std::vector<std::string>& names = {});
+  // RunExport with the recording view.
+  int Run(const ExportOptions& options);
+
+  std::string ExportFolder() const { return dir.File("export"); }
+  std::string Workbook(const std::string& fileName) const { return ExportFolder() + "/" + fileName; }
+  // Names of the files the export folder holds, sorted.
+  std::vector<std::string> ExportedFiles() const;
+
+  testenv::ScratchDir dir;
+  ProgressChannel progress;
+  RecordingDialogs dialogs;
+  MdbFile db{progress, dialogs};
+  LogWriter log{dir.File("program")};
+  ExportJob job{db, log};
+  RecordingView view;
+};
+
+// A workbook read back by the independent check; fails the test when the
+// file is not sound.
+xlscheck::WorkbookRead ReadWorkbook(const std::string& path);
+std::vector<std::string> SheetNames(const xlscheck::WorkbookRead& book);
+// The sheet's cells as texts, row by row, as far as its last used cell.
+std::vector<std::vector<std::string>> SheetGrid(const xlscheck::WorkbookRead& book, size_t sheet);
+// Rows (header included) of a sheet; 0 for a sheet without cells.
+size_t SheetRowCount(const xlscheck::WorkbookRead& book, size_t sheet);
+
+}  // namespace exporttest

@@ -1,0 +1,269 @@
+// The export job: what it shows and logs, its statistics, stop and abandon,
+// and its thread.
+#include "export/export_job.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "platform/folders.h"
+#include "tests/export/export_fixture.h"
+
+namespace exporttest {
+namespace {
+
+using Names = std::vector<std::string>;
+
+const char kSessionHeader[] =
+    "===============================================================================\r\n"
+    "Last Log On\r\nDate : 6/5/2024\r\nTime : 7:8:9\r\n"
+    "===============================================================================\r\n";
+
+void OpenThreeTables(ExportFixture& f) {
+  testdb::DatabaseBuilder builder;
+  AddNumberedTable(builder, "Orders", 3);
+  AddNumberedTable(builder, "Customers", 2);
+  AddNumberedTable(builder, "A table name of forty characters, long..", 1);
+  ASSERT_NO_FATAL_FAILURE(f.Open(builder, "Shop.mdb"));
+}
+
+TEST(ExportJobTest, ThreeTablesGiveMessagesPercentagesLogAndStatistics) {
+  ExportFixture f;
+  ASSERT_NO_FATAL_FAILURE(OpenThreeTables(f));
+  EXPECT_EQ(f.Run(f.Options(kExcelPerDatabase)), 1);
+
+  const std::string longName = "A table name of forty characters, long..";
+  EXPECT_EQ(f.view.messages,
+            (Names{"Export Database started...", "Export started  : Orders", "Export completed : Orders",
+                   "Export started  : Customers", "Export completed : Customers",
+                   "Export started  : " + longName, "Export completed : " + longName,
+                   "Export completed Successfully..."}));
+  EXPECT_EQ(f.view.percentages, (std::vector<int>{33, 66, 100, 100}));
+  EXPECT_EQ(f.view.calls, (Names{"running", "finished", "clear"}));
+  EXPECT_EQ(f.view.statistics,
+            (std::vector<StatisticsEntry>{{0, "Orders", 3}, {1, "Customers", 2}, {2, longName, 1}}));
+  EXPECT_TRUE(f.job.Succeeded());
+  EXPECT_TRUE(f.progress.Finished());
+
+  EXPECT_EQ(testenv::ReadFile(f.dir.File("program/Export Statistics.log")),
+            "Database Path : " + f.dir.File("Shop.mdb") + "\r\n\r\n"
+            "            Table name             :          No of Records\r\n"
+            "                             Orders:                   3\r\n"
+            "                          Customers:                   2\r\n" +
+                longName + ":                   1\r\n");
+  EXPECT_EQ(testenv::ReadFile(f.log.ExecLogPath()),
+            std::string(kSessionHeader) +
+                "Code:0  Error:0  MSG:Export Database started...\r\n"
+                "Code:0  Error:0  MSG:Export started  : Orders\r\n"
+                "Code:0  Error:0  MSG:Export completed : Orders\r\n"
+                "Code:0  Error:0  MSG:Export started  : Customers\r\n"
+                "Code:0  Error:0  MSG:Export completed : Customers\r\n"
+                "Code:0  Error:0  MSG:Export started  : " + longName + "\r\n"
+                "Code:0  Error:0  MSG:Export completed : " + longName + "\r\n");
+  EXPECT_EQ(SheetNames(ReadWorkbook(f.Workbook("Shop.xls"))),
+            (Names{"Orders", "Customers", "A table name of forty character"}));
+}
+
+TEST(ExportJobTest, NoChosenTablesEndsAtOnceWithEmptyStatistics) {
+  ExportFixture f;
+  ASSERT_NO_FATAL_FAILURE(OpenThreeTables(f));
+  ExportOptions options = f.Options(kExcelPerDatabase);
+  options.chosenTables.clear();
+  EXPECT_EQ(f.Run(options), 1);
+
+  EXPECT_EQ(f.view.messages, (Names{"Export Database started...", "Export completed Successfully..."}));
+  EXPECT_EQ(f.view.percentages, (std::vector<int>{100}));
+  EXPECT_TRUE(f.view.statistics.empty());
+  EXPECT_EQ(testenv::ReadFile(f.dir.File("program/Export Statistics.log")),
+            "Database Path : " + f.dir.File("Shop.mdb") +
+                "\r\n\r\n            Table name             :          No of Records\r\n");
+  EXPECT_TRUE(f.ExportedFiles().empty());
+}
+
+TEST(ExportJobTest, StopDuringTheSecondOfThreeTablesSavesWhatWasWritten) {
+  for (int32_t mode : {kExcelPerDatabase, kExcelPerTable}) {
+    SCOPED_TRACE(mode);
+    ExportFixture f;
+    ASSERT_NO_FATAL_FAILURE(OpenThreeTables(f));
+    f.view.onMessage = [&](const std::string& text) {
+      if (text == "Export started  : Customers") f.job.RequestStop();
+    };
+    EXPECT_EQ(f.Run(f.Options(mode)), 1);
+
+    EXPECT_EQ(f.view.messages,
+              (Names{"Export Database started...", "Export started  : Orders", "Export completed : Orders",
+                     "Export started  : Customers", "Export completed : Customers",
+                     "Export Aborted by user..."}));
+    EXPECT_EQ(f.view.statistics, (std::vector<StatisticsEntry>{{0, "Orders", 3}, {1, "Customers", 0}}));
+    EXPECT_EQ(f.view.percentages, (std::vector<int>{33, 66, 100}));
+    if (mode == kExcelPerDatabase) {
+      auto book = ReadWorkbook(f.Workbook("Shop.xls"));
+      EXPECT_EQ(SheetNames(book), (Names{"Orders", "Customers", "Sheet3"}));
+      EXPECT_EQ(SheetRowCount(book, 0), 4u);
+      EXPECT_EQ(SheetGrid(book, 1), (std::vector<Names>{{"Id", "Name"}}));
+    } else {
+      EXPECT_EQ(f.ExportedFiles(), (Names{"Customers.xls", "Orders.xls"}));
+    }
+  }
+}
+
+TEST(ExportJobTest, AStopWithinATableKeepsTheRowsWrittenUpToIt) {
+  ExportFixture f;
+  testdb::DatabaseBuilder builder;
+  AddNumberedTable(builder, "Big", 300000);
+  ASSERT_NO_FATAL_FAILURE(f.Open(builder));
+  std::thread stopper;
+  f.view.onMessage = [&](const std::string& text) {
+    if (text != "Export started  : Big") return;
+    stopper = std::thread([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      f.job.RequestStop();
+    });
+  };
+  f.Run(f.Options(kExcelPerDatabase));
+  stopper.join();
+
+  ASSERT_EQ(f.view.statistics.size(), 1u);
+  int32_t written = f.view.statistics[0].rows;
+  EXPECT_LT(written, 300000);
+  EXPECT_EQ(f.view.messages.back(), "Export Aborted by user...");
+  auto book = ReadWorkbook(f.Workbook("x.xls"));
+  size_t rows = 0;
+  for (size_t s = 0; s < book.sheets.size(); ++s) rows += std::max<size_t>(SheetRowCount(book, s), 1) - 1;
+  EXPECT_EQ(rows, static_cast<size_t>(written));
+  if (written > 0) {
+    size_t lastSheet = (static_cast<size_t>(written) - 1) / 65535;
+    EXPECT_EQ(book.Text(lastSheet, static_cast<uint16_t>((written - 1) % 65535 + 1), 0),
+              std::to_string(written));
+  }
+}
+
+TEST(ExportJobTest, AbandonEndsAtOnceWithoutSavingOrStatistics) {
+  for (int32_t mode : {kExcelPerDatabase, kExcelPerTable}) {
+    SCOPED_TRACE(mode);
+    ExportFixture f;
+    ASSERT_NO_FATAL_FAILURE(OpenThreeTables(f));
+    f.view.onMessage = [&](const std::string& text) {
+      if (text == "Export started  : Customers") f.job.RequestAbandon();
+    };
+    EXPECT_EQ(f.Run(f.Options(mode)), -1);
+
+    EXPECT_EQ(f.view.messages.back(), "Export started  : Customers");
+    EXPECT_TRUE(f.view.statistics.empty());
+    EXPECT_EQ(f.view.calls, (Names{"running"}));
+    EXPECT_FALSE(platform::FileExists(f.dir.File("program/Export Statistics.log")));
+    EXPECT_FALSE(f.job.IsRunning());
+    // Per database the first table was saved before the second began.
+    EXPECT_EQ(f.ExportedFiles(), (Names{mode == kExcelPerTable ? "Orders.xls" : "Shop.xls"}));
+    if (mode == kExcelPerDatabase) {
+      EXPECT_EQ(SheetNames(ReadWorkbook(f.Workbook("Shop.xls")))[1], "Sheet2");
+    }
+  }
+}
+
+TEST(ExportJobTest, ANewJobWaitsUntilTheThreadOfTheLastHasEnded) {
+  ExportFixture f;
+  ASSERT_NO_FATAL_FAILURE(OpenThreeTables(f));
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool started = false, release = false;
+  f.view.onMessage = [&](const std::string& text) {
+    if (text != "Export Database started...") return;
+    std::unique_lock<std::mutex> lock(mutex);
+    started = true;
+    changed.notify_all();
+    changed.wait(lock, [&] { return release; });
+  };
+  ExportOptions options = f.Options(kExcelPerTable);
+  ASSERT_TRUE(f.job.Start(options, f.view));
+  {
+    std::unique_lock<std::mutex> lock(mutex);
+    changed.wait(lock, [&] { return started; });
+  }
+  EXPECT_TRUE(f.job.IsRunning());
+  EXPECT_FALSE(f.job.Start(options, f.view));
+  EXPECT_EQ(f.job.RunExport(options, f.view), -1);
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    release = true;
+    changed.notify_all();
+  }
+  f.job.Join();
+  EXPECT_FALSE(f.job.IsRunning());
+  EXPECT_EQ(f.view.messages.back(), "Export completed Successfully...");
+
+  f.view.onMessage = nullptr;
+  f.view.messages.clear();
+  options.exportFolder = f.dir.File("second");
+  ASSERT_TRUE(platform::CreateFolder(options.exportFolder));
+  ASSERT_TRUE(f.job.Start(options, f.view));
+  f.job.Join();
+  EXPECT_EQ(f.view.messages.back(), "Export completed Successfully...");
+}
+
+TEST(ExportJobTest, TheEndOfTheSessionGoesToTheErrorLogOnce) {
+  testenv::ScratchDir dir;
+  LogWriter log(dir.path());
+  log.LogSessionHeader({2024, 5, 6, 7, 8, 9}, {2024, 5, 6, 7, 8, 9});
+  {
+    ProgressChannel progress;
+    RecordingDialogs dialogs;
+    MdbFile db(progress, dialogs);
+    ExportJob job(db, log);
+  }
+  EXPECT_EQ(testenv::ReadFile(log.ErrorLogPath()),
+            std::string(kSessionHeader) + "Code:0  Error:0  MSG:Database was not opened\r\n");
+}
+
+TEST(ExportJobTest, APassedOverLastTableStillLeavesTheWorkbookSaved) {
+  ExportFixture f;
+  ASSERT_NO_FATAL_FAILURE(OpenThreeTables(f));
+  ExportOptions options = f.Options(kExcelPerDatabase, {"Orders", "Customers"});
+  f.Table("Customers").name.clear();  // a table whose catalog name was empty
+  f.Run(options);
+
+  EXPECT_EQ(f.view.messages, (Names{"Export Database started...", "Export started  : Orders",
+                                    "Export completed : Orders", "Export completed Successfully..."}));
+  EXPECT_EQ(f.view.percentages, (std::vector<int>{50, 100}));
+  EXPECT_EQ(f.view.statistics, (std::vector<StatisticsEntry>{{0, "Orders", 3}}));
+  EXPECT_EQ(SheetRowCount(ReadWorkbook(f.Workbook("Shop.xls")), 0), 4u);
+}
+
+TEST(ExportJobTest, AViewThatCannotEmptyItsStatisticsEndsTheJobWithoutThem) {
+  ExportFixture f;
+  ASSERT_NO_FATAL_FAILURE(OpenThreeTables(f));
+  f.view.clearSucceeds = false;
+  EXPECT_EQ(f.Run(f.Options(kExcelPerTable)), 0);
+  EXPECT_TRUE(f.view.statistics.empty());
+  EXPECT_FALSE(platform::FileExists(f.dir.File("program/Export Statistics.log")));
+  EXPECT_FALSE(f.job.IsRunning());
+}
+
+TEST(ExportJobTest, SheetLimitFollowsTheFreeMemory) {
+  constexpr uint64_t kGiB = uint64_t{1} << 30;
+  struct Case {
+    uint64_t bytes;
+    int32_t limit;
+  };
+  for (Case c : {Case{0, 5}, Case{1, 10}, Case{kGiB, 10}, Case{kGiB + 1, 20}, Case{16 * kGiB, 20}}) {
+    EXPECT_EQ(SheetLimitFor(c.bytes), c.limit) << c.bytes;
+  }
+}
+
+TEST(ExportJobTest, FileTitleIsTheFileNameWithoutItsLastExtension) {
+  struct Case {
+    const char* path;
+    const char* title;
+  };
+  for (Case c : {Case{"/data/Northwind.mdb", "Northwind"}, Case{"rel/a.b.mdb", "a.b"},
+                 Case{"plain", "plain"}, Case{"/x/.mdb", ""}}) {
+    EXPECT_EQ(FileTitle(c.path), c.title) << c.path;
+  }
+}
+
+}  // namespace
+}  // namespace exporttest
