@@ -11,6 +11,7 @@
 
 #include "app/analysis_progress_dialog.h"
 #include "tests/gui/gui_test_support.h"
+#include "tests/support/test_db_builder.h"
 
 using guitest::Session;
 
@@ -37,6 +38,7 @@ class AnalysisTest : public QObject {
   void CommandsDuringAnAnalysisGetTheBusyMessage();
   void EnterAndEscapeDoNotCloseTheProgressWindow();
   void TheCloseBoxLeavesTheAnalysisToFinish();
+  void ADatabaseWithoutTablesEndsComplete();
 };
 
 void AnalysisTest::RecoverFillsTheTreeTableByTable() {
@@ -258,6 +260,26 @@ void AnalysisTest::TheCloseBoxLeavesTheAnalysisToFinish() {
 
   session.RecoverToEnd();
   QCOMPARE(TablesNode(window)->childCount(), 1);
+}
+
+void AnalysisTest::ADatabaseWithoutTablesEndsComplete() {
+  testenv::ScratchDir scratch;
+  const std::string path = scratch.File("none.mdb");
+  QVERIFY(testdb::DatabaseBuilder().Write(path).ok);
+  Session session;
+  session.w().UseFile(path);
+  QStringList messages;
+  int bar = 0;
+  session.RecoverToEnd([&](QWidget& shown) {
+    auto& dialog = static_cast<AnalysisProgressDialog&>(shown);
+    messages = ListTexts(*dialog.ui.messages_1095);
+    bar = dialog.ui.progress_1036->value();
+  });
+  QCOMPARE(bar, 100);
+  QCOMPARE(messages.value(0), QString("Recovery Completed"));
+  QVERIFY(messages.contains("User tables found = 0"));
+  QCOMPARE(TablesNode(session.w())->childCount(), 0);
+  QVERIFY(session.w().ui.export_1008->isEnabled());
 }
 
 QTEST_MAIN(AnalysisTest)
