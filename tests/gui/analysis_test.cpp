@@ -163,17 +163,22 @@ void AnalysisTest::RefusedFilesShowTheirMessageOnce_data() {
   QTest::newRow("jet 3, 2048-byte pages") << 0 << "File not a valid MS Access file.";
   QTest::newRow("too short for any signature")
       << 1 << "This file is highly corrupted and cannot be recovered.";
+  QTest::newRow("corpus testV1997.mdb") << 2 << "File not a valid MS Access file.";
 }
 
 void AnalysisTest::RefusedFilesShowTheirMessageOnce() {
   QFETCH(int, kind);
   QFETCH(QString, message);
   testenv::ScratchDir scratch;
-  const std::string path = scratch.File("refused.mdb");
-  if (kind == 0)
+  std::string path = scratch.File("refused.mdb");
+  if (kind == 0) {
     guitest::WriteJet3File(path);
-  else
+  } else if (kind == 1) {
     testenv::WriteFile(path, std::string(3000, 'x'));
+  } else {
+    if (testenv::CorpusDir().empty()) QSKIP("no corpus");
+    path = testenv::CorpusDir() + "/testV1997.mdb";
+  }
   Session session;
   MainWindow& window = session.w();
   window.UseFile(path);
