@@ -7,7 +7,6 @@
 #include <fstream>
 #include <map>
 #include <random>
-#include <regex>
 #include <set>
 #include <sstream>
 
@@ -248,8 +247,9 @@ std::map<std::string, ManifestRow> ReadManifest(const std::string& corpus) {
 // flags them as system tables, which the reader does not look at: it lists
 // every table the catalog types as a table and does not name "MSys...".
 bool IsAttachmentTable(const std::string& name) {
-  static const std::regex pattern("f_[0-9A-F]{32}_Data");
-  return std::regex_match(name, pattern);
+  if (name.size() != 39 || !name.starts_with("f_") || !name.ends_with("_Data")) return false;
+  return std::all_of(name.begin() + 2, name.begin() + 34,
+                     [](char c) { return std::isdigit(static_cast<unsigned char>(c)) || (c >= 'A' && c <= 'F'); });
 }
 
 // The manifest's type names for the reader's; NUMERIC shows as LONG.
@@ -259,10 +259,11 @@ std::string ManifestType(const std::string& column) {
       {"COUNTER", "Long"}, {"CURRENCY", "Currency"}, {"SINGLE", "Single"}, {"DOUBLE", "Double"},
       {"DATE", "Date"},    {"BINARY", "Binary"},  {"TEXT", "Text"},    {"OLEOBJECT", "OLE"},
       {"MEMO", "Memo"},    {"GUID", "GUID"}};
-  static const std::regex typed(R"(.* \[([A-Z]+)(\(\d+\))?\])");
-  std::smatch m;
-  if (!std::regex_match(column, m, typed)) return "?" + column;
-  auto it = names.find(m[1]);
+  size_t open = column.rfind(" [");
+  if (open == std::string::npos || !column.ends_with("]")) return "?" + column;
+  std::string type = column.substr(open + 2, column.size() - open - 3);
+  type = type.substr(0, type.find('('));
+  auto it = names.find(type);
   return it == names.end() ? "?" + column : it->second;
 }
 
