@@ -124,46 +124,6 @@ TEST(AnalyzeCommand, ListsTablesWithoutCatalogRowsAsRecoveredTables) {
   EXPECT_NE(after.err.find("Unnamed tables found = 2\n"), std::string::npos) << after.err;
 }
 
-TEST(AnalyzeCommand, SurvivesDamageAndTruncation) {
-  testenv::ScratchDir dir;
-  std::string path = dir.File("d.mdb");
-  testdb::Layout layout = testdb::WritePreset("damaged", {}, path);
-  ASSERT_TRUE(layout.ok) << layout.error;
-  testenv::CommandResult damaged = Analyze({path});
-  EXPECT_EQ(damaged.exitCode, 0) << damaged.err;
-  EXPECT_NE(damaged.out.find("Recovered Table 01\n"), std::string::npos) << damaged.out;
-
-  // Cut in the middle of the last table's definition chain or data.
-  ASSERT_TRUE(testdb::TruncateFile(path, uint64_t{layout.pageCount} * 4096 / 2 + 1234));
-  testenv::CommandResult truncated = Analyze({path});
-  EXPECT_EQ(truncated.exitCode, 0) << truncated.err;
-  EXPECT_NE(truncated.err.find("Recovery Completed\n"), std::string::npos);
-}
-
-TEST(AnalyzeCommand, KeepsAMultiPageDefinitionWhoseChainIsCut) {
-  testenv::ScratchDir dir;
-  std::vector<testdb::Column> columns;
-  for (int i = 0; i < 250; ++i) columns.push_back({"Column" + std::to_string(i), T::Long});
-  testdb::DatabaseBuilder db;
-  db.AddTable("Wide", columns);
-  testdb::Layout layout = db.Write(dir.File("w.mdb"));
-  ASSERT_TRUE(layout.ok);
-  ASSERT_GE(layout.tables[0].definitionPages.size(), 2u);
-  testenv::CommandResult whole = Analyze({dir.File("w.mdb")});
-  std::vector<Listed> listed = Listing(whole.out);
-  ASSERT_EQ(listed.size(), 1u);
-  EXPECT_EQ(listed[0].columns.size(), 250u);
-  EXPECT_EQ(listed[0].columns[249], "Column249 [LONG]");
-
-  ASSERT_TRUE(testdb::BreakDefinitionChain(dir.File("w.mdb"), layout, "Wide"));
-  testenv::CommandResult cut = Analyze({dir.File("w.mdb")});
-  EXPECT_EQ(cut.exitCode, 0);
-  listed = Listing(cut.out);
-  ASSERT_GE(listed.size(), 1u);
-  EXPECT_EQ(listed[0].name, "Wide");
-  EXPECT_EQ(listed[0].columns.size(), 250u);  // records past the first page read as empty ones
-}
-
 TEST(AnalyzeCommand, RefusesFilesThatAreNoJet4Database) {
   testenv::ScratchDir dir;
   std::mt19937 random(11);

@@ -38,13 +38,4 @@ TEST(Folders, DeleteFolderTreeRemovesEverything) {
   EXPECT_FALSE(platform::FileExists(dir.File("t")));
 }
 
-TEST(Folders, ProgramFolderEndsInASeparatorReadyForFileNames) {
-  std::string folder = platform::ProgramFolder();
-  ASSERT_FALSE(folder.empty());
-  EXPECT_EQ(folder.back(), '/');
-  EXPECT_TRUE(platform::IsFolder(folder));
-}
-
-TEST(Folders, AvailablePhysicalMemoryIsKnownHere) { EXPECT_GT(platform::AvailablePhysicalMemory(), 0u); }
-
 }  // namespace

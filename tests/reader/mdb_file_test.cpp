@@ -206,19 +206,6 @@ INSTANTIATE_TEST_SUITE_P(
                    -1, kNotAccess, true, false}),
     [](const auto& info) { return std::string(info.param.label); });
 
-TEST(FormatDetection, RefusesTheJet3FilesOfTheCorpus) {
-  if (testenv::CorpusDir().empty()) GTEST_SKIP() << "no corpus";
-  for (const char* name : {"testV1997.mdb", "size97.mdb"}) {
-    Session s;
-    ASSERT_TRUE(s.db.Open(testenv::CorpusDir() + "/" + name));
-    EXPECT_EQ(s.db.DetectFormat(), -1) << name;
-    ASSERT_EQ(s.dialogs.messages.size(), 1u) << name;
-    EXPECT_EQ(s.dialogs.messages[0], kNotAccess) << name;
-    EXPECT_TRUE(s.progress.StopRequested());
-    EXPECT_FALSE(s.progress.Finished());
-  }
-}
-
 TEST(FormatDetection, AFailedDetectionKeepsTheEarlierLayout) {
   testenv::ScratchDir dir;
   PageImage(8).Write(dir.File("good.mdb"));
