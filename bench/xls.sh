@@ -13,7 +13,7 @@ out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBREVANTIS_GUI=OFF >/dev/null
-cmake --build "$build" -j2 --target xls-bench >/dev/null
+cmake --build "$build" -j2 --target xls-bench >/dev/null 2>&1
 
 for mode in once reopen; do
   file="$out/$mode.xls"

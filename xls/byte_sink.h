@@ -12,6 +12,8 @@ class ByteSink {
  public:
   virtual ~ByteSink() = default;
   virtual void Put(const void* data, size_t size) = 0;
+  // True when only the count of bytes matters: the data may be left out.
+  virtual bool CountsOnly() const { return false; }
   // Bytes put so far: the stream offset of the next byte.
   uint64_t Position() const { return position_; }
 
@@ -22,6 +24,7 @@ class ByteSink {
 class CountingSink : public ByteSink {
  public:
   void Put(const void*, size_t size) override { position_ += size; }
+  bool CountsOnly() const override { return true; }
 };
 
 }  // namespace xls

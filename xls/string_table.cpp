@@ -16,9 +16,11 @@ uint32_t HashOf(std::string_view text) {
 
 }  // namespace
 
+StringTable::StringTable() : recent_(kRecentSlots, kEmptySlot) {}
+
 uint32_t StringTable::Store(std::string_view text) {
   if (text.size() > kMaxLength) text = text.substr(0, kMaxLength);
-  if (offsets_.size() >= kNone - 1) throw AutomationError("Too many different texts in one workbook.");
+  if (offsets_.size() >= kNone - 1) throw AutomationError("Too many texts in one workbook.");
   if (blocks_.empty() || kBlockSize - blockUsed_ < text.size()) {
     // Offsets are 32 bits: 4,096 blocks of 1 MiB.
     if (blocks_.size() >= (size_t{1} << (32 - kBlockBits))) {
@@ -35,38 +37,63 @@ uint32_t StringTable::Store(std::string_view text) {
   return static_cast<uint32_t>(offsets_.size() - 1);
 }
 
-uint32_t StringTable::Append(std::string_view text) { return Store(text); }
+uint32_t StringTable::Keep(std::string_view text) {
+  uint32_t id = Store(text);
+  if (id == kept_) ++kept_;
+  return id;
+}
 
 uint32_t StringTable::Intern(std::string_view text) {
   if (text.size() > kMaxLength) text = text.substr(0, kMaxLength);
-  if ((slotsUsed_ + 1) * 2 > slots_.size()) GrowSlots();
   uint32_t hash = HashOf(text);
-  size_t mask = slots_.size() - 1;
-  for (size_t at = hash & mask;; at = (at + 1) & mask) {
-    uint64_t slot = slots_[at];
-    if (slot == kEmptySlot) {
-      uint32_t index = Store(text);
-      slots_[at] = uint64_t{hash} << 32 | index;
-      ++slotsUsed_;
-      return index;
-    }
-    if (static_cast<uint32_t>(slot >> 32) == hash) {
-      uint32_t index = static_cast<uint32_t>(slot);
-      if (Text(index) == text) return index;
-    }
+  uint64_t& slot = recent_[hash & (kRecentSlots - 1)];
+  if (slot != kEmptySlot && static_cast<uint32_t>(slot >> 32) == hash && Text(static_cast<uint32_t>(slot)) == text) {
+    return static_cast<uint32_t>(slot);
   }
+  uint32_t id = Store(text);
+  slot = uint64_t{hash} << 32 | id;
+  return id;
 }
 
-void StringTable::GrowSlots() {
-  std::vector<uint64_t> old = std::move(slots_);
-  slots_.assign(old.empty() ? 1024 : old.size() * 2, kEmptySlot);
-  size_t mask = slots_.size() - 1;
-  for (uint64_t slot : old) {
-    if (slot == kEmptySlot) continue;
-    size_t at = static_cast<uint32_t>(slot >> 32) & mask;
-    while (slots_[at] != kEmptySlot) at = (at + 1) & mask;
-    slots_[at] = slot;
+std::vector<uint32_t> StringTable::FileIndexes(uint32_t& distinct) const {
+  const uint32_t count = Count();
+  std::vector<uint32_t> indexes(count);
+  for (uint32_t id = 0; id < kept_; ++id) indexes[id] = id;
+  distinct = kept_;
+  // Open addressing, linear probing, hash << 32 | id; at most 80% full.
+  size_t size = 1024;
+  while (size * 4 < size_t{count - kept_} * 5) size *= 2;
+  std::vector<uint64_t> slots(size, kEmptySlot);
+  const size_t mask = size - 1;
+
+  // The slot of the text kAhead ids on is fetched while this one is looked
+  // up, so that the cache misses overlap.
+  constexpr uint32_t kAhead = 16;
+  uint32_t ahead[kAhead];
+  auto prepare = [&](uint32_t id) {
+    ahead[id % kAhead] = HashOf(Text(id));
+    __builtin_prefetch(&slots[ahead[id % kAhead] & mask]);
+  };
+  for (uint32_t id = kept_; id < count && id < kept_ + kAhead; ++id) prepare(id);
+  for (uint32_t id = kept_; id < count; ++id) {
+    uint32_t hash = ahead[id % kAhead];
+    if (id + kAhead < count) prepare(id + kAhead);
+    std::string_view text = Text(id);
+    for (size_t at = hash & mask;; at = (at + 1) & mask) {
+      uint64_t slot = slots[at];
+      if (slot == kEmptySlot) {
+        slots[at] = uint64_t{hash} << 32 | id;
+        indexes[id] = distinct++;
+        break;
+      }
+      uint32_t other = static_cast<uint32_t>(slot);
+      if (static_cast<uint32_t>(slot >> 32) == hash && Text(other) == text) {
+        indexes[id] = indexes[other];
+        break;
+      }
+    }
   }
+  return indexes;
 }
 
 }  // namespace xls

@@ -1,7 +1,11 @@
-// The texts of a workbook's cells, each kept once: the shared strings of the
-// saved file. A cell refers to its text by index. Texts are kept as the
-// program gives them (code page 1252) in large blocks, with a hash table of
-// indexes so that finding a text already kept costs one probe or two.
+// The texts of a workbook's cells, kept in large blocks as the program gives
+// them (code page 1252); a cell refers to its text by id.
+//
+// Each distinct text goes into the saved file once (its shared strings), but
+// finding a text among millions costs a cache miss a cell, so the work is
+// split: a text met shortly before (a small table that stays in the cache)
+// gets the same id at once, and the rest of the duplicates are found when
+// the workbook is saved, in one pass that fetches ahead.
 #pragma once
 
 #include <cstdint>
@@ -17,38 +21,47 @@ class StringTable {
   // A cell holds at most this many characters; longer texts are cut.
   static constexpr size_t kMaxLength = 32767;
 
-  // The index of the text, kept now if it was not kept yet.
-  uint32_t Intern(std::string_view text);
-  // Keeps the text under a new index without looking for it: the strings of
-  // a reopened workbook, whose indexes its cells use as they are.
-  uint32_t Append(std::string_view text);
+  StringTable();
 
-  std::string_view Text(uint32_t index) const {
-    uint32_t at = offsets_[index];
-    return {blocks_[at >> kBlockBits].get() + (at & (kBlockSize - 1)), static_cast<size_t>(lengths_[index] & kLengthMask)};
+  // The id of the text: the same as a recent Intern of the same text, or new.
+  uint32_t Intern(std::string_view text);
+  // The shared strings of a reopened workbook, in their order, before any
+  // Intern: each keeps its index as its id and in the next save (texts
+  // interned later are not compared with them, which would cost every save
+  // a look at every string of the file).
+  uint32_t Keep(std::string_view text);
+
+  std::string_view Text(uint32_t id) const {
+    uint32_t at = offsets_[id];
+    return {blocks_[at >> kBlockBits].get() + (at & (kBlockSize - 1)), static_cast<size_t>(lengths_[id] & kLengthMask)};
   }
   // True when the text needs 16-bit characters in the workbook.
-  bool IsWide(uint32_t index) const { return (lengths_[index] & kWideFlag) != 0; }
+  bool IsWide(uint32_t id) const { return (lengths_[id] & kWideFlag) != 0; }
+  // Ids given so far.
   uint32_t Count() const { return static_cast<uint32_t>(offsets_.size()); }
+
+  // The file's string index of every id: equal interned texts share one,
+  // numbered in the order they first appear after the kept ones; `distinct`
+  // is how many indexes there are.
+  std::vector<uint32_t> FileIndexes(uint32_t& distinct) const;
 
  private:
   static constexpr int kBlockBits = 20;
   static constexpr uint32_t kBlockSize = 1u << kBlockBits;
   static constexpr uint16_t kWideFlag = 0x8000;
   static constexpr uint16_t kLengthMask = 0x7FFF;
+  static constexpr size_t kRecentSlots = 1 << 16;
   static constexpr uint64_t kEmptySlot = UINT64_MAX;
 
   uint32_t Store(std::string_view text);
-  void GrowSlots();
 
+  uint32_t kept_ = 0;
   std::vector<std::unique_ptr<char[]>> blocks_;
   uint32_t blockUsed_ = kBlockSize;
   std::vector<uint32_t> offsets_;  // block << kBlockBits | position in block
   std::vector<uint16_t> lengths_;  // length, and kWideFlag
-  // Open addressing, linear probing: hash << 32 | index. The position of a
-  // slot comes from the same hash bits, so growing needs no text.
-  std::vector<uint64_t> slots_;
-  uint32_t slotsUsed_ = 0;
+  // Direct-mapped by hash: hash << 32 | id of the last text of that hash.
+  std::vector<uint64_t> recent_;
 };
 
 }  // namespace xls

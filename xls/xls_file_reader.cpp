@@ -97,6 +97,7 @@ class SharedStringReader {
     uint32_t unique = Get32(counts + 4);
     std::string text;
     for (uint32_t i = 0; i < unique; ++i) {
+      if (KeepWholeLatin1(strings)) continue;
       uint8_t header[3];
       Bytes(header, sizeof header);
       uint16_t length = Get16(header);
@@ -115,7 +116,7 @@ class SharedStringReader {
       text.clear();
       Chars(length, (flags & 0x01) != 0, text);
       Skip(skip);
-      strings.Append(text);
+      strings.Keep(text);
     }
   }
 
@@ -128,6 +129,21 @@ class SharedStringReader {
     }
     piece_ = cursor_.payload;
     at_ = 0;
+    return true;
+  }
+  // The common string: 8-bit, no formatting, within the current record and
+  // without the bytes 0x80 to 0x9F, which stand for other characters in
+  // code page 1252: kept straight from the record.
+  bool KeepWholeLatin1(StringTable& strings) {
+    if (piece_.size() - at_ < 3 || piece_[at_ + 2] != 0) return false;
+    size_t length = Get16(&piece_[at_]);
+    if (piece_.size() - at_ - 3 < length) return false;
+    const uint8_t* chars = &piece_[at_ + 3];
+    for (size_t i = 0; i < length; ++i) {
+      if (chars[i] >= 0x80 && chars[i] < 0xA0) return false;
+    }
+    strings.Keep(std::string_view(reinterpret_cast<const char*>(chars), length));
+    at_ += 3 + length;
     return true;
   }
   void Bytes(uint8_t* out, size_t n) {
@@ -158,8 +174,17 @@ class SharedStringReader {
       size_t size = wide ? 2 : 1;
       size_t k = std::min(count, (piece_.size() - at_) / size);
       if (k == 0) refuse_("the file is damaged (a character split between records)");
-      for (size_t i = 0; i < k; ++i, at_ += size) {
-        out.push_back(static_cast<char>(wide ? ByteOf1252(Get16(&piece_[at_])) : ByteOf1252(piece_[at_])));
+      if (wide) {
+        for (size_t i = 0; i < k; ++i, at_ += 2) out.push_back(static_cast<char>(ByteOf1252(Get16(&piece_[at_]))));
+      } else {
+        // Latin-1: the same bytes in code page 1252, but for 0x80 to 0x9F.
+        size_t from = out.size();
+        out.append(reinterpret_cast<const char*>(&piece_[at_]), k);
+        for (size_t i = from; i < out.size(); ++i) {
+          uint8_t byte = static_cast<uint8_t>(out[i]);
+          if (byte >= 0x80 && byte < 0xA0) out[i] = static_cast<char>(ByteOf1252(byte));
+        }
+        at_ += k;
       }
       count -= k;
     }

@@ -20,34 +20,47 @@ constexpr uint32_t kLabelSstRecordSize = 4 + 10;
 constexpr uint32_t kBlankRecordSize = 4 + 6;
 constexpr uint16_t kCodePageUtf16 = 1200;
 
-// A record payload under construction, little-endian.
+// A record payload under construction, little-endian. One that only
+// counts keeps its size and no bytes: the shared strings are laid out twice,
+// once to measure them.
 class Payload {
  public:
+  explicit Payload(bool countsOnly = false) : countsOnly_(countsOnly) {}
+
   Payload& U8(uint8_t v) {
-    bytes_.push_back(v);
+    if (!countsOnly_) bytes_.push_back(v);
+    ++size_;
     return *this;
   }
   Payload& U16(uint16_t v) { return U8(static_cast<uint8_t>(v)).U8(static_cast<uint8_t>(v >> 8)); }
   Payload& U32(uint32_t v) { return U16(static_cast<uint16_t>(v)).U16(static_cast<uint16_t>(v >> 16)); }
   // Characters of a 1252 text, 8-bit (Latin-1, the same bytes) or 16-bit.
   Payload& Chars(std::string_view text, bool wide) {
-    if (!wide) {
+    if (countsOnly_) {
+      size_ += text.size() * (wide ? 2 : 1);
+    } else if (!wide) {
       bytes_.insert(bytes_.end(), text.begin(), text.end());
+      size_ += text.size();
     } else {
       for (char c : text) U16(UnicodeOf1252(static_cast<uint8_t>(c)));
     }
     return *this;
   }
-  size_t Size() const { return bytes_.size(); }
-  void Clear() { bytes_.clear(); }
+  size_t Size() const { return size_; }
+  void Clear() {
+    bytes_.clear();
+    size_ = 0;
+  }
   void PutAs(ByteSink& out, uint16_t type) const {
     uint8_t header[4] = {static_cast<uint8_t>(type), static_cast<uint8_t>(type >> 8),
-                         static_cast<uint8_t>(bytes_.size()), static_cast<uint8_t>(bytes_.size() >> 8)};
+                         static_cast<uint8_t>(size_), static_cast<uint8_t>(size_ >> 8)};
     out.Put(header, 4);
-    if (!bytes_.empty()) out.Put(bytes_.data(), bytes_.size());
+    if (size_ > 0) out.Put(bytes_.data(), size_);
   }
 
  private:
+  bool countsOnly_;
+  size_t size_ = 0;
   std::vector<uint8_t> bytes_;
 };
 
@@ -134,36 +147,46 @@ void PutCellXf(ByteSink& out, const CellFormat& format) {
         0xFC, borders, bordersAndFill, colours);
 }
 
+// The file's shared strings: each distinct text once, and the file's index
+// of every text id the cells use.
+struct SharedStrings {
+  const StringTable& table;
+  std::vector<uint32_t> indexOf;  // by text id
+  uint32_t distinct = 0;
+  uint32_t textCells = 0;
+};
+
 // SST and its CONTINUE records, filled up to the largest payload. A string's
 // header is never split; when its characters go on in the next record, that
 // record begins with a fresh flags byte, and a 16-bit character is never
 // split. The EXTSST that follows gives, for every dsst-th string, where it
 // begins in the stream and in its record.
-void PutSharedStrings(ByteSink& out, const StringTable& strings, uint32_t textCells) {
-  const uint32_t count = strings.Count();
-  const uint32_t perBucket = std::min<uint32_t>(std::max<uint32_t>(count / 128 + 1, 8), 65535);
+void PutSharedStrings(ByteSink& out, const SharedStrings& strings) {
+  const uint32_t perBucket = std::min<uint32_t>(std::max<uint32_t>(strings.distinct / 128 + 1, 8), 65535);
   const size_t maxBuckets = (kMaxPayload - 2) / 8;
   Payload extSst;
   extSst.U16(static_cast<uint16_t>(perBucket));
 
-  Payload record;
+  Payload record(out.CountsOnly());
   uint16_t type = kSst;
   auto flush = [&] {
     record.PutAs(out, type);
     record.Clear();
     type = kContinue;
   };
-  record.U32(textCells).U32(count);
-  for (uint32_t i = 0; i < count; ++i) {
-    std::string_view text = strings.Text(i);
-    bool wide = strings.IsWide(i);
+  record.U32(strings.textCells).U32(strings.distinct);
+  for (uint32_t id = 0, next = 0; id < strings.table.Count(); ++id) {
+    if (strings.indexOf[id] != next) continue;  // a text met before
+    std::string_view text = strings.table.Text(id);
+    bool wide = strings.table.IsWide(id);
     size_t charSize = wide ? 2 : 1;
     if (kMaxPayload - record.Size() < 3 + (text.empty() ? 0 : charSize)) flush();
-    if (i % perBucket == 0 && i / perBucket < maxBuckets) {
+    if (next % perBucket == 0 && next / perBucket < maxBuckets) {
       extSst.U32(static_cast<uint32_t>(out.Position() + 4 + record.Size()))
           .U16(static_cast<uint16_t>(4 + record.Size()))
           .U16(0);
     }
+    ++next;
     record.U16(static_cast<uint16_t>(text.size())).U8(wide ? 1 : 0);
     for (;;) {
       size_t n = std::min(text.size(), (kMaxPayload - record.Size()) / charSize);
@@ -179,8 +202,8 @@ void PutSharedStrings(ByteSink& out, const StringTable& strings, uint32_t textCe
 }
 
 void PutGlobals(ByteSink& out, const std::vector<SheetSource>& sheets,
-                const std::vector<uint64_t>& sheetOffsets, uint32_t textCells,
-                const StringTable& strings, const FormatTable& formats) {
+                const std::vector<uint64_t>& sheetOffsets, const SharedStrings& strings,
+                const FormatTable& formats) {
   PutBof(out, kGlobalsKind);
   Payload().U16(kCodePageUtf16).PutAs(out, kCodePage);
   Payload().U16(0x0168).U16(0x001E).U16(0x1D1E).U16(0x1860).U16(0x0038).U16(0).U16(0).U16(1).U16(0x0258)
@@ -203,14 +226,15 @@ void PutGlobals(ByteSink& out, const std::vector<SheetSource>& sheets,
     Payload().U32(static_cast<uint32_t>(sheetOffsets[i])).U8(0).U8(0).U8(static_cast<uint8_t>(name.size()))
         .U8(wide ? 1 : 0).Chars(name, wide).PutAs(out, kBoundSheet);
   }
-  PutSharedStrings(out, strings, textCells);
+  PutSharedStrings(out, strings);
   Payload().PutAs(out, kEof);
 }
 
 // One sheet: INDEX points at the DEFCOLWIDTH record and at every block's
 // DBCELL; a DBCELL points back at its block's first ROW record and at the
 // first cell of each row.
-void PutSheet(ByteSink& out, const CellStore& cells, const SheetLayout& layout, bool selected) {
+void PutSheet(ByteSink& out, const CellStore& cells, const SheetLayout& layout, const SharedStrings& strings,
+              bool selected) {
   const uint64_t start = out.Position();
   PutBof(out, kWorksheetKind);
 
@@ -286,8 +310,9 @@ void PutSheet(ByteSink& out, const CellStore& cells, const SheetLayout& layout, 
     put16(cell.column);
     put16(xf);
     if (text) {
-      put16(static_cast<uint16_t>(cell.text));
-      put16(static_cast<uint16_t>(cell.text >> 16));
+      uint32_t index = strings.indexOf[cell.text];
+      put16(static_cast<uint16_t>(index));
+      put16(static_cast<uint16_t>(index >> 16));
     }
     out.Put(record, static_cast<size_t>(p - record));
   });
@@ -305,15 +330,17 @@ void XlsFileWriter::Save(const Workbook& book, const std::string& path) {
   std::vector<SheetSource> sheets;
   for (const auto& sheet : book.sheets_.list_) sheets.push_back({&sheet->name_, &sheet->cells_});
 
+  SharedStrings strings{book.strings_, {}, 0, 0};
   std::vector<SheetLayout> layouts;
-  uint32_t textCells = 0;
   for (const SheetSource& sheet : sheets) {
     layouts.push_back(LayOut(*sheet.cells));
-    textCells += layouts.back().textCells;
+    strings.textCells += layouts.back().textCells;
   }
+  strings.indexOf = book.strings_.FileIndexes(strings.distinct);
+
   std::vector<uint64_t> offsets(sheets.size(), 0);
   CountingSink globals;
-  PutGlobals(globals, sheets, offsets, textCells, book.strings_, book.formats_);
+  PutGlobals(globals, sheets, offsets, strings, book.formats_);
   uint64_t at = globals.Position();
   for (size_t i = 0; i < sheets.size(); ++i) {
     offsets[i] = at;
@@ -323,8 +350,8 @@ void XlsFileWriter::Save(const Workbook& book, const std::string& path) {
   if (at > UINT32_MAX) throw AutomationError("Cannot save '" + path + "': the workbook is too large for an .xls file.");
 
   CompoundFileWriter file(path);
-  PutGlobals(file, sheets, offsets, textCells, book.strings_, book.formats_);
-  for (size_t i = 0; i < sheets.size(); ++i) PutSheet(file, *sheets[i].cells, layouts[i], i == 0);
+  PutGlobals(file, sheets, offsets, strings, book.formats_);
+  for (size_t i = 0; i < sheets.size(); ++i) PutSheet(file, *sheets[i].cells, layouts[i], strings, i == 0);
   file.Finish();
 }
 

@@ -3,17 +3,56 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
-TEST(StringTableTest, KeepsEachTextOnceThroughGrowth) {
+std::string Text(int i) { return "text " + std::to_string(i); }
+
+TEST(StringTableTest, ARecentTextGetsTheSameIdAtOnce) {
   xls::StringTable table;
-  // Enough texts to grow the hash table several times and fill more than one block.
-  const int kTexts = 200000;
-  for (int i = 0; i < kTexts; ++i) ASSERT_EQ(table.Intern("text " + std::to_string(i)), static_cast<uint32_t>(i));
-  for (int i = kTexts - 1; i >= 0; i -= 997) EXPECT_EQ(table.Intern("text " + std::to_string(i)), static_cast<uint32_t>(i));
-  EXPECT_EQ(table.Count(), static_cast<uint32_t>(kTexts));
-  EXPECT_EQ(table.Text(123456), "text 123456");
+  uint32_t first = table.Intern("Paris");
+  EXPECT_EQ(table.Intern("London"), first + 1);
+  EXPECT_EQ(table.Intern("Paris"), first);
+  EXPECT_EQ(table.Count(), 2u);
+}
+
+TEST(StringTableTest, EqualTextsShareOneFileIndexInTheOrderTheyFirstAppear) {
+  xls::StringTable table;
+  // Far more texts than the recent ones kept, each of them twice, far apart.
+  const int kTexts = 300000;
+  std::vector<uint32_t> ids;
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 0; i < kTexts; ++i) ids.push_back(table.Intern(Text(i)));
+  }
+  uint32_t distinct = 0;
+  std::vector<uint32_t> index = table.FileIndexes(distinct);
+  ASSERT_EQ(index.size(), table.Count());
+  EXPECT_EQ(distinct, static_cast<uint32_t>(kTexts));
+  for (int i = 0; i < kTexts; i += 997) {
+    EXPECT_EQ(index[ids[i]], static_cast<uint32_t>(i));
+    EXPECT_EQ(index[ids[kTexts + i]], static_cast<uint32_t>(i));
+  }
+  EXPECT_EQ(table.Text(ids[123456]), Text(123456));
+}
+
+TEST(StringTableTest, AReopenedWorkbooksStringsKeepTheirIndexes) {
+  xls::StringTable table;
+  EXPECT_EQ(table.Keep("b"), 0u);
+  EXPECT_EQ(table.Keep("b"), 1u);  // as the file had them
+  EXPECT_EQ(table.Keep("a"), 2u);
+  uint32_t c = table.Intern("c");
+  uint32_t a = table.Intern("a");
+  uint32_t c2 = table.Intern("c");
+  uint32_t distinct = 0;
+  std::vector<uint32_t> index = table.FileIndexes(distinct);
+  EXPECT_EQ(distinct, 5u);
+  EXPECT_EQ(index[0], 0u);
+  EXPECT_EQ(index[1], 1u);
+  EXPECT_EQ(index[2], 2u);
+  EXPECT_EQ(index[c], 3u);
+  EXPECT_EQ(index[a], 4u);  // not compared with the kept strings
+  EXPECT_EQ(index[c2], 3u);
 }
 
 TEST(StringTableTest, TellsEmptyAndLongTextsApart) {
@@ -30,16 +69,9 @@ TEST(StringTableTest, TellsEmptyAndLongTextsApart) {
 
 TEST(StringTableTest, MarksTextsThatNeed16BitCharacters) {
   xls::StringTable table;
-  EXPECT_FALSE(table.IsWide(table.Intern("caf\xE9")));        // é is Latin-1
+  EXPECT_FALSE(table.IsWide(table.Intern("caf\xE9")));               // é is Latin-1
   EXPECT_FALSE(table.IsWide(table.Intern("\x81\x8D\x8F\x90\x9D")));  // undefined bytes: C1 controls
-  EXPECT_TRUE(table.IsWide(table.Intern("5 \x80")));           // the euro sign
-}
-
-TEST(StringTableTest, AppendKeepsIndexesOfTextsThatRepeat) {
-  xls::StringTable table;
-  EXPECT_EQ(table.Append("same"), 0u);
-  EXPECT_EQ(table.Append("same"), 1u);
-  EXPECT_EQ(table.Intern("other"), 2u);
+  EXPECT_TRUE(table.IsWide(table.Intern("5 \x80")));                 // the euro sign
 }
 
 }  // namespace
