@@ -130,6 +130,9 @@ void MainWindow::Browse() {
 }
 
 void MainWindow::UseFile(const std::string& path) {
+  // Leftovers of an earlier run end now, before their end states could
+  // enable what this command disables.
+  EndEarlierRun();
   ui.export_1008->setEnabled(false);
   ui.export_32772->setEnabled(false);
   ResetTableView();
@@ -178,9 +181,10 @@ void MainWindow::Recover() {
 
 void MainWindow::SelectionChanged(QTreeWidgetItem* item) {
   if (analysisRunning() || exportRunning()) return;
-  // The analysis thread may still be on its way out after a stop; the
-  // session is not the browser's before it has gone.
-  analysisJob_.Join();
+  // The analysis thread may still be on its way out after a stop (and, once
+  // the progress window's Close has reset the channel, waiting for watchers
+  // that are gone); the session is not the browser's before it has ended.
+  if (analysisJob_.Running()) EndEarlierRun();
   browser_.SelectionChanged(item);
 }
 
