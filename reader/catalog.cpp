@@ -47,12 +47,10 @@ int MdbFile::NameTablesFromCatalog() {
     if (entry.pageType != kDataPage || entry.linkPage != kCatalogDefinitionPage) continue;
     ReadPage(page.data(), entry.pageNumber);
     for (CatalogEntry& row : ReadCatalogPage(page, entry.rowCount)) {
-      for (auto& table : tables) {
-        if (table->definitionPage != row.definitionPage) continue;
-        table->objectType = row.objectType;
-        table->name = std::move(row.name);
-        break;
-      }
+      auto table = FindTable(tables, row.definitionPage);
+      if (table == tables.end()) continue;
+      (*table)->objectType = row.objectType;
+      (*table)->name = std::move(row.name);
     }
   }
   int recovered = NameRecoveredTablesAndFilter(tables);

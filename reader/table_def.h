@@ -2,6 +2,7 @@
 // pages describe them, plus the row reader's cursor over the table's pages.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -49,3 +50,11 @@ struct TableDef {
 // Tables stay at one place in memory until the next open: the tree and the
 // export hold references into the list.
 using TableList = std::vector<std::unique_ptr<TableDef>>;
+
+// The table whose definition starts at `page`, or end(). The list is in
+// definition-page order from its creation on; the search relies on it.
+inline TableList::const_iterator FindTable(const TableList& tables, int32_t page) {
+  auto it = std::lower_bound(tables.begin(), tables.end(), page,
+                             [](const auto& table, int32_t p) { return table->definitionPage < p; });
+  return it != tables.end() && (*it)->definitionPage == page ? it : tables.end();
+}

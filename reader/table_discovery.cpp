@@ -26,8 +26,7 @@ std::vector<int32_t> WalkDefinitionChain(const PageInventory& pages, const Table
   int32_t headPage = candidates[head]->definitionPage;
   int32_t next = pages[static_cast<size_t>(headPage)].linkPage;
   while (next != 0 && next != headPage && std::find(chain.begin(), chain.end(), next) == chain.end()) {
-    auto found = std::find_if(candidates.begin(), candidates.end(),
-                              [next](const auto& c) { return c->definitionPage == next; });
+    auto found = FindTable(candidates, next);
     if (found == candidates.end()) break;  // a chain that ends early keeps what it has
     chain.push_back(next);
     marks[static_cast<size_t>(found - candidates.begin())] = 1;
