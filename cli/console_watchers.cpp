@@ -160,10 +160,7 @@ AnalysisResult RunAnalysis(MdbFile& file, ProgressChannel& progress, const std::
   progress.databaseName.Set(DatabaseName(path));
   ConsoleWatchers watchers(progress, onTable);
   bool read = file.Analyze(path);
-  if (read) {
-    progress.finished.store(1);
-    progress.RecoveryTblEvent.Set();
-  }
+  if (read) progress.SignalEnd(false);
   watchers.Finish(read);
 
   if (read) return AnalysisResult::Read;

@@ -92,9 +92,8 @@ int MdbFile::DetectFormat() {
 }
 
 void MdbFile::RefuseFormat(const char* message, bool corrupted) {
-  progress.RequestStop();
   if (corrupted) progress.finished.store(1, std::memory_order_release);
-  progress.RecoveryTblEvent.Set();
+  progress.SignalEnd(true);
   dialogs.ShowMessage(message, "Corvanel Brevantis", platform::MessageButtons::Ok,
                       platform::MessageIcon::None);
 }

@@ -112,7 +112,6 @@ int MdbFile::ReadTables() {
     ++k;
   }
 
-  progress.finished.store(1, std::memory_order_release);
-  progress.RecoveryTblEvent.Set();
+  progress.SignalEnd(false);
   return static_cast<int>(tables.size());
 }
