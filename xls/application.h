@@ -21,6 +21,8 @@ class Application : public std::enable_shared_from_this<Application> {
   std::shared_ptr<xls::Workbooks> Workbooks();
   // The workbook opened or added last and not closed yet; null when none is open.
   std::shared_ptr<Workbook> ActiveWorkbook();
+  // With alerts displayed, a workbook is not saved over an existing file:
+  // Excel would ask first, and nobody can answer here.
   bool DisplayAlerts() const { return displayAlerts_; }
   void SetDisplayAlerts(bool flag);
   // Kept for Excel's sake; it concerns cells dragged over others, which

@@ -43,17 +43,17 @@ def trimmed(row):
 
 
 class Expected:
-    def __init__(self, spec):
-        self.spec = spec
-        self.names = [s["name"] for s in spec["sheets"]]
+    def __init__(self, wanted):
+        self.wanted = wanted
+        self.names = [s["name"] for s in wanted["sheets"]]
 
     def row_count(self, s):
-        sheet = self.spec["sheets"][s]
+        sheet = self.wanted["sheets"][s]
         return sheet["generated"]["rows"] if "generated" in sheet else len(sheet["rows"])
 
     def row(self, s, r):
         """The texts of row r, without trailing empty cells."""
-        sheet = self.spec["sheets"][s]
+        sheet = self.wanted["sheets"][s]
         if "generated" in sheet:
             g = sheet["generated"]
             if r >= g["rows"]:
@@ -91,7 +91,7 @@ def check_xlrd(path, expected):
         return ["xlrd: sheets %r, not %r" % (book.sheet_names(), expected.names)]
     formats = {}
     for kind in ("header_cells", "data_cells"):
-        for s, r, c in expected.spec.get(kind, []):
+        for s, r, c in expected.wanted.get(kind, []):
             formats.setdefault(s, []).append((kind, r, c))
     text, empty = xlrd.XL_CELL_TEXT, (xlrd.XL_CELL_EMPTY, xlrd.XL_CELL_BLANK)
     for s in range(len(expected.names)):
