@@ -112,6 +112,25 @@ TEST(TableSheetWriterTest, DeletedRowsAreLeftOutWithoutGaps) {
   EXPECT_EQ(f.Table("T").exportedRows, 3);
 }
 
+TEST(TableSheetWriterTest, ATableWhoseEveryRowIsDamagedGivesItsHeaderOnly) {
+  ExportFixture f;
+  testdb::DatabaseBuilder builder;
+  testdb::Table& broken = builder.AddTable("Broken", {{"Id", ColumnType::Long}, {"Name", ColumnType::Text, 10}});
+  for (int i = 0; i < 5; ++i) {
+    testdb::Row row;
+    row.rawBytes = std::vector<uint8_t>{0xFF, 0xFF, 0xFF, static_cast<uint8_t>(i)};
+    broken.rows.push_back(row);
+  }
+  AddNumberedTable(builder, "After", 2);
+  ASSERT_NO_FATAL_FAILURE(f.Open(builder));
+  f.Run(f.Options(kExcelPerDatabase));
+
+  auto book = ReadWorkbook(f.Workbook("x.xls"));
+  EXPECT_EQ(SheetGrid(book, 0), (std::vector<std::vector<std::string>>{{"Id", "Name"}}));
+  EXPECT_EQ(SheetRowCount(book, 1), 3u);
+  EXPECT_EQ(f.view.statistics, (std::vector<StatisticsEntry>{{0, "Broken", 0}, {1, "After", 2}}));
+}
+
 TEST(TableSheetWriterTest, AValueLongerThanACellHoldsIsCut) {
   ExportFixture f;
   testdb::DatabaseBuilder builder;
