@@ -30,6 +30,17 @@ Worksheet& Sheets::Insert(size_t at, std::string name) {
   return made;
 }
 
+void Sheets::Remove(Worksheet& sheet) {
+  size_t i = IndexOf(&sheet);
+  if (i == kNotFound) throw AutomationError("Method 'Delete' of object 'Worksheet' failed: it was deleted before.");
+  if (list_.size() == 1) {
+    throw AutomationError("Method 'Delete' of object 'Worksheet' failed: a workbook must keep at least one sheet.");
+  }
+  deleted_.push_back(std::move(list_[i]));
+  list_.erase(list_.begin() + static_cast<std::ptrdiff_t>(i));
+  if (active_ > i || active_ == list_.size()) --active_;
+}
+
 size_t Sheets::IndexOf(const Worksheet* sheet) const {
   for (size_t i = 0; i < list_.size(); ++i) {
     if (list_[i].get() == sheet) return i;

@@ -36,12 +36,15 @@ class Sheets {
   friend class XlsFileReader;
 
   Worksheet& Insert(size_t at, std::string name);
+  void Remove(Worksheet& sheet);
   size_t IndexOf(const Worksheet* sheet) const;
   bool IsNameTaken(std::string_view name, const Worksheet* except) const;
   std::shared_ptr<Worksheet> Share(Worksheet& sheet);
 
   Workbook& workbook_;
   std::vector<std::unique_ptr<Worksheet>> list_;
+  // Deleted sheets stay allocated: a caller may still hold a reference.
+  std::vector<std::unique_ptr<Worksheet>> deleted_;
   size_t active_ = 0;
 };
 

@@ -23,6 +23,11 @@ void Worksheet::SetName(std::string_view name) {
   name_ = name;
 }
 
+void Worksheet::Delete() {
+  CheckOpen();
+  workbook_.sheets_.Remove(*this);
+}
+
 xls::Range Worksheet::Range(const Variant& cell1, const Variant& cell2) {
   CheckOpen();
   auto refuse = [](const std::string& why) -> AutomationError {

@@ -25,6 +25,8 @@ class Worksheet {
   // One cell: cell1 an A1-style address (A1 to IV65536), cell2 missing or
   // the same address. Ranges of several cells are refused.
   xls::Range Range(const Variant& cell1, const Variant& cell2 = OptionalArg);
+  // Takes the sheet out of its workbook; a workbook keeps at least one.
+  void Delete();
 
  private:
   friend class xls::Range;
