@@ -37,10 +37,18 @@ std::string WorkbookWriter::DatabasePath() const {
   return FilePath(workbookNumber_ < 2 ? databaseStem_ : databaseStem_ + Suffix(workbookNumber_ - 1));
 }
 
-void WorkbookWriter::Save(ExcelSession& session, const std::string& path) {
+void WorkbookWriter::Save(ExcelSession& session, const std::string& path, int32_t usedSheets) {
   if (!session.workbook) {
     reportFailure_("Could not save " + path + ": no workbook was made");
     return;
+  }
+  if (usedSheets > 0) {
+    try {
+      std::shared_ptr<xls::Sheets> sheets = session.workbook->Sheets();
+      for (int32_t k = kDefaultSheets; k > usedSheets; --k) sheets->Item(k)->Delete();
+    } catch (const xls::AutomationError&) {
+      // An empty sheet left in the workbook; the save goes on all the same.
+    }
   }
   try {
     session.SaveAndQuit(path);
@@ -49,10 +57,10 @@ void WorkbookWriter::Save(ExcelSession& session, const std::string& path) {
   }
 }
 
-void WorkbookWriter::SaveDatabaseWorkbook() {
+void WorkbookWriter::SaveDatabaseWorkbook(int32_t usedSheets) {
   // Replacing its own earlier save of the file must not be refused.
   session_.SetAlerts(false);
-  Save(session_, DatabasePath());
+  Save(session_, DatabasePath(), usedSheets);
   databaseWorkbookOpen_ = false;
 }
 
@@ -74,7 +82,7 @@ int WorkbookWriter::WriteTablePerDatabase(TableDef& table, int32_t tableCount, i
   try {
     if (session_.sheetsInWorkbook >= sheetLimit) {
       // Full: it is saved as it is and the table starts the next workbook.
-      SaveDatabaseWorkbook();
+      SaveDatabaseWorkbook(session_.sheetsInWorkbook);
       ++workbookNumber_;
       session_.StartExcel();
       session_.SetDisplayAlerts(true);
@@ -85,7 +93,7 @@ int WorkbookWriter::WriteTablePerDatabase(TableDef& table, int32_t tableCount, i
     if (tablesStarted_ > 1 && session_.sheetsInWorkbook > 0) {
       // The previous table's workbook, saved and reopened in a new session.
       session_.TakeActiveWorkbook();
-      SaveDatabaseWorkbook();
+      SaveDatabaseWorkbook(0);
       session_.StartExcel();
       session_.SetDisplayAlerts(true);
       session_.ReopenWorkbook(DatabasePath());
@@ -107,7 +115,7 @@ int WorkbookWriter::WriteTablePerDatabase(TableDef& table, int32_t tableCount, i
     SheetHandlers handlers;
     handlers.continuation = [&](int continuationNumber) {
       if (++session_.sheetsInWorkbook > sheetLimit) {
-        SaveDatabaseWorkbook();
+        SaveDatabaseWorkbook(sheetLimit);
         session_.StartExcel();
         session_.SetDisplayAlerts(false);
         session_.NewWorkbook();
@@ -118,20 +126,20 @@ int WorkbookWriter::WriteTablePerDatabase(TableDef& table, int32_t tableCount, i
       session_.SelectSheet(session_.sheetsInWorkbook);
       NameSheet(session_, session_.sheetsInWorkbook, table.name, Suffix(continuationNumber));
     };
-    handlers.stop = [&] { SaveDatabaseWorkbook(); };
+    handlers.stop = [&] { SaveDatabaseWorkbook(session_.sheetsInWorkbook); };
     result = sheetWriter_.WriteTable(table, session_, handlers);
   } catch (const std::exception& error) {
     // The table's sheet stays as far as it got; the tables before it are kept.
     reportFailure_("Could not export " + table.name + ": " + error.what());
   }
   if (abandonRequested_.load(std::memory_order_acquire) || db_.progress.StopRequested()) return -1;
-  if (tablesStarted_ == tableCount && databaseWorkbookOpen_) SaveDatabaseWorkbook();
+  if (tablesStarted_ == tableCount && databaseWorkbookOpen_) SaveDatabaseWorkbook(session_.sheetsInWorkbook);
   return result;
 }
 
 void WorkbookWriter::SaveOpenWorkbook() {
   if (databaseWorkbookOpen_ && !abandonRequested_.load(std::memory_order_acquire)) {
-    SaveDatabaseWorkbook();
+    SaveDatabaseWorkbook(session_.sheetsInWorkbook);
   }
 }
 
@@ -150,7 +158,7 @@ int WorkbookWriter::WriteTablePerTable(TableDef& table, int32_t sheetLimit) {
     SheetHandlers handlers;
     handlers.continuation = [&](int continuationNumber) {
       if (++sheetPosition > sheetLimit) {
-        Save(session, path);
+        Save(session, path, sheetLimit);
         session.StartExcel();
         session.NewWorkbook();
         ++fileNumber;
@@ -160,7 +168,7 @@ int WorkbookWriter::WriteTablePerTable(TableDef& table, int32_t sheetLimit) {
       session.SelectSheet(sheetPosition);
       NameSheet(session, sheetPosition, table.name, Suffix(continuationNumber));
     };
-    handlers.stop = [&] { Save(session, path); };
+    handlers.stop = [&] { Save(session, path, sheetPosition); };
     handlers.centreContinuationHeader = false;
     if (sheetWriter_.WriteTable(table, session, handlers) < 0) return -1;
   } catch (const std::exception& error) {
@@ -168,6 +176,6 @@ int WorkbookWriter::WriteTablePerTable(TableDef& table, int32_t sheetLimit) {
     reportFailure_("Could not export " + table.name + ": " + error.what());
     return -1;
   }
-  Save(session, path);
+  Save(session, path, sheetPosition);
   return 1;
 }

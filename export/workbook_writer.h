@@ -43,9 +43,12 @@ class WorkbookWriter {
   std::string FilePath(const std::string& fileStem) const;
   std::string DatabasePath() const;
   // SaveAndQuit, with a refusal (or no workbook to save, when the engine
-  // did not start) reported instead of thrown.
-  void Save(ExcelSession& session, const std::string& path);
-  void SaveDatabaseWorkbook();
+  // did not start) reported instead of thrown. A workbook saved for the
+  // last time keeps only its first usedSheets sheets: the default sheets a
+  // new workbook has and no table filled go first. 0 keeps them all, for a
+  // workbook the next table reopens.
+  void Save(ExcelSession& session, const std::string& path, int32_t usedSheets);
+  void SaveDatabaseWorkbook(int32_t usedSheets);
   // Names the sheet at `position` so that no other sheet of its workbook
   // (the engine's default sheets included) has the same name.
   static void NameSheet(ExcelSession& session, int32_t position, const std::string& tableName,

@@ -47,10 +47,9 @@ TEST(TableSheetWriterTest, AFullSheetGoesOnInAContinuationSheetWithTheHeaderAgai
   f.Run(f.Options(kExcelPerTable));
 
   auto book = ReadWorkbook(f.Workbook("T.xls"));
-  EXPECT_EQ(SheetNames(book), (std::vector<std::string>{"T", "T_1", "Sheet3"}));
+  EXPECT_EQ(SheetNames(book), (std::vector<std::string>{"T", "T_1"}));
   EXPECT_EQ(SheetRowCount(book, 0), 1u + 65535u);
   EXPECT_EQ(SheetRowCount(book, 1), 1u + 4465u);
-  EXPECT_EQ(SheetRowCount(book, 2), 0u);
   EXPECT_EQ(f.Table("T").exportedRows, 70000);
   for (size_t sheet : {0u, 1u}) {
     EXPECT_EQ(book.Text(sheet, 0, 0), "Id");
@@ -76,7 +75,7 @@ TEST(TableSheetWriterTest, TheRowAfter65535GoesToTheContinuationSheetPerDatabase
   f.Run(f.Options(kExcelPerDatabase));
 
   auto book = ReadWorkbook(f.Workbook("x.xls"));
-  EXPECT_EQ(SheetNames(book), (std::vector<std::string>{"T", "T_1", "Sheet3"}));
+  EXPECT_EQ(SheetNames(book), (std::vector<std::string>{"T", "T_1"}));
   EXPECT_EQ(SheetRowCount(book, 0), 65536u);
   EXPECT_EQ(SheetGrid(book, 1), (std::vector<std::vector<std::string>>{{"Id", "Name"}, {"65536", "r65536"}}));
   ExpectHeaderCell(book, 1, 0, true);
@@ -90,6 +89,7 @@ TEST(TableSheetWriterTest, ATableWithoutRowsGivesTheHeaderOnly) {
   f.Run(f.Options(kExcelPerDatabase));
 
   auto book = ReadWorkbook(f.Workbook("x.xls"));
+  EXPECT_EQ(SheetNames(book), (std::vector<std::string>{"Empty"}));
   EXPECT_EQ(SheetGrid(book, 0), (std::vector<std::vector<std::string>>{{"Id", "Name"}}));
   EXPECT_EQ(f.Table("Empty").exportedRows, 0);
 }

@@ -35,7 +35,7 @@ TEST(WorkbookWriterTest, PerDatabaseTwelveTablesWithLimitTenFillASecondWorkbook)
   auto first = ReadWorkbook(f.Workbook("Sales.xls"));
   EXPECT_EQ(SheetNames(first), Names(tables.begin(), tables.begin() + 10));
   auto second = ReadWorkbook(f.Workbook("Sales_1.xls"));
-  EXPECT_EQ(SheetNames(second), (Names{"T11", "T12", "Sheet3"}));
+  EXPECT_EQ(SheetNames(second), (Names{"T11", "T12"}));
   // Every table's rows survived the saves and reopenings between tables.
   EXPECT_EQ(SheetRowCount(first, 0), 2u);
   EXPECT_EQ(first.Text(9, 10, 1), "r10");
@@ -52,11 +52,11 @@ TEST(WorkbookWriterTest, PerDatabaseAContinuationBeyondTheLimitStartsTheNextWork
   f.Run(f.Options(kExcelPerDatabase));
 
   EXPECT_EQ(f.ExportedFiles(), (Names{"x.xls", "x_1.xls", "x_2.xls"}));
-  EXPECT_EQ(SheetNames(ReadWorkbook(f.Workbook("x.xls")))[0], "Big");
+  EXPECT_EQ(SheetNames(ReadWorkbook(f.Workbook("x.xls"))), (Names{"Big"}));
   auto second = ReadWorkbook(f.Workbook("x_1.xls"));
-  EXPECT_EQ(SheetNames(second)[0], "Big_1");
+  EXPECT_EQ(SheetNames(second), (Names{"Big_1"}));
   EXPECT_EQ(SheetRowCount(second, 0), 6u);
-  EXPECT_EQ(SheetNames(ReadWorkbook(f.Workbook("x_2.xls")))[0], "Small");
+  EXPECT_EQ(SheetNames(ReadWorkbook(f.Workbook("x_2.xls"))), (Names{"Small"}));
 }
 
 TEST(WorkbookWriterTest, PerTableATableBeyondTheLimitGoesOnInAFurtherFile) {
@@ -72,7 +72,7 @@ TEST(WorkbookWriterTest, PerTableATableBeyondTheLimitGoesOnInAFurtherFile) {
   EXPECT_EQ(SheetNames(first), (Names{"T", "T_1", "T_2", "T_3", "T_4"}));
   EXPECT_EQ(SheetRowCount(first, 4), 65536u);
   auto second = ReadWorkbook(f.Workbook("T_1.xls"));
-  EXPECT_EQ(SheetNames(second), (Names{"T_5", "Sheet2", "Sheet3"}));
+  EXPECT_EQ(SheetNames(second), (Names{"T_5"}));
   EXPECT_EQ(SheetGrid(second, 0).back(), (Names{"327685", "r327685"}));
   EXPECT_EQ(SheetRowCount(second, 0), 11u);
 }
@@ -106,9 +106,9 @@ TEST(WorkbookWriterTest, PerTableFileNamesStayInTheFolderAndNeverReplaceEachOthe
 
   EXPECT_EQ(f.ExportedFiles(), (Names{"Sales.xls", "Sales_1.xls", "Sales_1_1.xls", "___up.xls", "a_b.xls"}));
   EXPECT_FALSE(platform::FileExists(f.dir.File("up.xls")));
-  EXPECT_EQ(SheetNames(ReadWorkbook(f.Workbook("Sales_1.xls")))[0], "Sales_1");
+  EXPECT_EQ(SheetNames(ReadWorkbook(f.Workbook("Sales_1.xls"))), (Names{"Sales_1"}));
   auto table = ReadWorkbook(f.Workbook("Sales_1_1.xls"));
-  EXPECT_EQ(SheetNames(table)[0], "Sales_1");
+  EXPECT_EQ(SheetNames(table), (Names{"Sales_1"}));
   EXPECT_EQ(SheetRowCount(table, 0), 4u);
   EXPECT_TRUE(f.job.Succeeded());
 }
