@@ -36,6 +36,7 @@ void Sheets::Remove(Worksheet& sheet) {
   if (list_.size() == 1) {
     throw AutomationError("Method 'Delete' of object 'Worksheet' failed: a workbook must keep at least one sheet.");
   }
+  sheet.deleted_ = true;
   deleted_.push_back(std::move(list_[i]));
   list_.erase(list_.begin() + static_cast<std::ptrdiff_t>(i));
   if (active_ > i || active_ == list_.size()) --active_;

@@ -6,7 +6,10 @@
 
 namespace xls {
 
-void Worksheet::CheckOpen() const { workbook_.CheckOpen(); }
+void Worksheet::CheckOpen() const {
+  workbook_.CheckOpen();
+  if (deleted_) throw AutomationError("The sheet \"" + name_ + "\" has been deleted.");
+}
 
 std::string Worksheet::Name() const {
   CheckOpen();

@@ -26,6 +26,7 @@ class Worksheet {
   // the same address. Ranges of several cells are refused.
   xls::Range Range(const Variant& cell1, const Variant& cell2 = OptionalArg);
   // Takes the sheet out of its workbook; a workbook keeps at least one.
+  // Every later call on the sheet is refused.
   void Delete();
 
  private:
@@ -41,6 +42,7 @@ class Worksheet {
   Workbook& workbook_;
   std::string name_;
   CellStore cells_;
+  bool deleted_ = false;
 };
 
 }  // namespace xls

@@ -55,6 +55,23 @@ TEST_F(ObjectModelTest, AddPlacesTheNewSheetAfterOrBeforeTheOneGiven) {
   EXPECT_EQ(sheets->Add(OptionalArg, Variant(Sheet(1)))->Name(), "Sheet8");
 }
 
+TEST_F(ObjectModelTest, DeleteTakesASheetOutAndKeepsTheLastOne) {
+  auto second = Sheet(2);
+  sheets->Add(OptionalArg, Variant(Sheet(3)));  // Sheet4, the active one
+  Sheet(4)->Delete();
+  second->Delete();
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Sheet1", "Sheet3"}));
+  EXPECT_THROW(second->Range("A1"), AutomationError);
+  EXPECT_THROW(second->SetName("Again"), AutomationError);
+  EXPECT_THROW(second->Delete(), AutomationError);
+  sheets->Add();  // before the active sheet, which moved to the last one left
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Sheet1", "Sheet4", "Sheet3"}));
+  Sheet(1)->Delete();
+  Sheet(1)->Delete();
+  EXPECT_THROW(Sheet(1)->Delete(), AutomationError);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Sheet3"}));
+}
+
 TEST_F(ObjectModelTest, AddRefusesWhatItCannotDo) {
   auto other = books->Add()->Sheets()->Item(1);
   EXPECT_THROW(sheets->Add(Variant(Sheet(1)), Variant(Sheet(2))), AutomationError);
