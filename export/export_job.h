@@ -49,7 +49,8 @@ class ExportJob {
   int32_t sheetLimit() const { return sheetLimit_; }
 
   // The whole job on the calling thread: 1 after a complete run (stopped or
-  // not), 0 when the view could not empty its statistics, -1 when abandoned.
+  // not), 0 when the view could not empty its statistics, -1 when abandoned
+  // or when a job is running already.
   int RunExport(const ExportOptions& options, ExportView& view);
 
   // RunExport on a thread of its own; false while a job is running. The
