@@ -125,9 +125,9 @@ std::string CheckExport(const CliCopy& cli, const std::string& database, const N
   json += "], \"workbooks\": [";
   for (size_t i = 0; i < workbooks.size(); ++i) json += std::string(i ? ", " : "") + Json(workbooks[i]);
   json += "]}";
-  std::string spec = cli.File("spec.json");
-  testenv::WriteFile(spec, json);
-  testenv::CommandResult check = testenv::RunCommand({"/usr/bin/python3", BREVANTIS_EXPORT_CHECK, spec});
+  std::string plan = cli.File("plan.json");
+  testenv::WriteFile(plan, json);
+  testenv::CommandResult check = testenv::RunCommand({"/usr/bin/python3", BREVANTIS_EXPORT_CHECK, plan});
   return check.exitCode == 0 ? std::string() : check.out + check.err;
 }
 

@@ -2,9 +2,9 @@
 """Checks an export against the rows of its tables, reading the workbooks
 with python3-xlrd (and, when asked, LibreOffice).
 
-    export_check.py SPEC.json
+    export_check.py PLAN.json
 
-SPEC.json:
+PLAN.json:
   {"workbooks": [path, ...],            # in the order their sheets were written
    "tables": [{"sheet": name,           # name of the table's first sheet
                "csv": path}, ...],      # `brevantis-cli rows FILE TABLE --all`
@@ -82,10 +82,10 @@ def expected_sheets(tables):
     return sheets
 
 
-def check_xlrd(spec, expected, problems):
+def check_xlrd(plan, expected, problems):
     import xlrd
     found = []
-    for path in spec["workbooks"]:
+    for path in plan["workbooks"]:
         with open(os.devnull, "w") as quiet:
             book = xlrd.open_workbook(path, formatting_info=True, logfile=quiet)
         for sheet in book.sheets():
@@ -127,7 +127,7 @@ def check_xlrd(spec, expected, problems):
                                     % (where, r, c, "header" if r == 0 else "data"))
 
 
-def check_libreoffice(spec, expected, problems):
+def check_libreoffice(plan, expected, problems):
     soffice = shutil.which("soffice") or shutil.which("libreoffice")
     if not soffice:
         print("SKIP LibreOffice: not installed")
@@ -135,7 +135,7 @@ def check_libreoffice(spec, expected, problems):
     work = tempfile.mkdtemp(prefix="export-check-lo-")
     try:
         found = []
-        for i, path in enumerate(spec["workbooks"]):
+        for i, path in enumerate(plan["workbooks"]):
             out = os.path.join(work, str(i))
             run = subprocess.run(
                 [soffice, "-env:UserInstallation=file://" + os.path.join(work, "profile"), "--headless",
@@ -173,13 +173,13 @@ def main():
         print(__doc__)
         return 2
     with open(sys.argv[1], encoding="utf-8") as f:
-        spec = json.load(f)
-    expected = expected_sheets(spec["tables"])
+        plan = json.load(f)
+    expected = expected_sheets(plan["tables"])
     problems = []
     try:
-        check_xlrd(spec, expected, problems)
-        if spec.get("libreoffice"):
-            check_libreoffice(spec, expected, problems)
+        check_xlrd(plan, expected, problems)
+        if plan.get("libreoffice"):
+            check_libreoffice(plan, expected, problems)
     except Exception as error:  # a reader that chokes on a file
         problems.append("%s: %s" % (type(error).__name__, error))
     for p in problems[:20]:
