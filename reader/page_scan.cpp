@@ -11,8 +11,9 @@
 namespace {
 
 // Pages are read in blocks of this many: one read per page costs more than
-// the rest of the scan, and a block this small stays in the cache.
-constexpr int64_t kScanBlockPages = 16;
+// the rest of the scan. A small block keeps the watcher's wait across a
+// read short enough to be spent spinning rather than sleeping.
+constexpr int64_t kScanBlockPages = 8;
 
 constexpr int16_t kDataPage = 1;
 constexpr int16_t kDefinitionPage = 2;
