@@ -5,24 +5,13 @@
 
 #include "app/progress_channel.h"
 #include "cli/console_watchers.h"
-#include "platform/dialogs.h"
 #include "reader/mdb_file.h"
 #include "tests/fuzz/fuzz_support.h"
-
-namespace {
-class SilentDialogs : public platform::Dialogs {
- public:
-  platform::MessageAnswer ShowMessage(const std::string&, const std::string&, platform::MessageButtons,
-                                      platform::MessageIcon) override {
-    return platform::MessageAnswer::Ok;
-  }
-};
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::MemoryFile input(data, size);
   ProgressChannel progress;
-  SilentDialogs dialogs;
+  fuzz::SilentDialogs dialogs;
   MdbFile file(progress, dialogs);
   file.programFolder = fuzz::OleFolder();
   if (RunAnalysis(file, progress, input.path()) == AnalysisResult::Read) {

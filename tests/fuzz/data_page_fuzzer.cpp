@@ -9,19 +9,10 @@
 
 #include "app/progress_channel.h"
 #include "decode/row_reader.h"
-#include "platform/dialogs.h"
 #include "reader/mdb_file.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {
-
-class SilentDialogs : public platform::Dialogs {
- public:
-  platform::MessageAnswer ShowMessage(const std::string&, const std::string&, platform::MessageButtons,
-                                      platform::MessageIcon) override {
-    return platform::MessageAnswer::Ok;
-  }
-};
 
 struct TypeLayout {
   int32_t type;
@@ -65,7 +56,7 @@ TableDef MakeTable() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ProgressChannel progress;
-  SilentDialogs dialogs;
+  fuzz::SilentDialogs dialogs;
   MdbFile file(progress, dialogs);
   file.programFolder = fuzz::OleFolder();
   // The input is the file: page 0 the table's data page, later pages long

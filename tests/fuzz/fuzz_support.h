@@ -6,9 +6,20 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/dialogs.h"
+
 class MdbFile;
 
 namespace fuzz {
+
+// Messages go nowhere: a fuzzer's output is its own findings.
+class SilentDialogs : public platform::Dialogs {
+ public:
+  platform::MessageAnswer ShowMessage(const std::string&, const std::string&, platform::MessageButtons,
+                                      platform::MessageIcon) override {
+    return platform::MessageAnswer::Ok;
+  }
+};
 
 // A path that reads as a regular file holding exactly the given bytes.
 class MemoryFile {

@@ -65,6 +65,6 @@ for target in analysis_fuzzer table_definition_fuzzer data_page_fuzzer; do
   execs=$(grep -oE 'stat::number_of_executed_units: *[0-9]+' "$log" | grep -oE '[0-9]+$' || echo "?")
   cov=$(grep -oE 'cov: [0-9]+' "$log" | tail -1 | grep -oE '[0-9]+' || echo "?")
   ft=$(grep -oE 'ft: [0-9]+' "$log" | tail -1 | grep -oE '[0-9]+' || echo "?")
-  findings=$(ls "$work" | grep -E '^(crash|leak|timeout|oom|slow-unit)-' | wc -l)
+  findings=$(ls "$work" | { grep -cE '^(crash|leak|timeout|oom|slow-unit)-' || true; })
   printf '%-26s %12s %10s %10s %s\n' "$target" "$execs" "$cov" "$ft" "$findings"
 done
