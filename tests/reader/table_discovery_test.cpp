@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
 
 #include "app/progress_channel.h"
 #include "reader/mdb_file.h"
@@ -224,6 +225,28 @@ TEST(ReadTables, KeepsTheFirstPagesOfAChainThatEndsEarly) {
   ASSERT_EQ(a.Names(), (std::vector<std::string>{"Wide"}));
   EXPECT_EQ(a.db.tables[0]->continuationPages, (std::vector<int32_t>{300}));
   EXPECT_EQ(a.db.tables[0]->columns.size(), 300u);  // the records fit on two pages
+}
+
+TEST(ReadTables, ATableWhoseColumnsVanishBeforeItsSchemaIsReadIsReportedWithoutATable) {
+  testenv::ScratchDir dir;
+  std::string path = dir.File("a.mdb");
+  ThreeTables().Write(path);
+  Analysis a;
+  // The file changes under the analysis: Books loses its column count
+  // between the validation and the schema read.
+  a.Run(path, [&](ProgressChannel& p, int) {
+    if (p.statusText.Get() != "User tables found = 2") return;
+    std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
+    file.seekp(10 * 4096 + 45);
+    file.write("\0\0", 2);
+  });
+  EXPECT_EQ(a.Names(), (std::vector<std::string>{"People"}));
+  EXPECT_EQ(a.tableReports, 2);  // both positions are handed to the watcher
+  ASSERT_EQ(a.shown.size(), 1u);
+  EXPECT_EQ(a.shown[0].name, "People");
+  EXPECT_EQ(a.progress.tablesDone.load(), 2);
+  EXPECT_EQ(a.progress.tableTotal.load(), 2);
+  EXPECT_TRUE(a.progress.Finished());
 }
 
 TEST(ReadTables, StoppedWhileTheTableCountIsShownReadsNoSchema) {
