@@ -27,8 +27,8 @@ Bytes Ucs2(const std::string& text) {
   return out;
 }
 
-ColumnSpec Col(int type, int number, const std::string& name, int length) {
-  ColumnSpec c;
+ColumnPlan Col(int type, int number, const std::string& name, int length) {
+  ColumnPlan c;
   c.type = type;
   c.number = number;
   c.name = Ucs2(name);
@@ -37,21 +37,21 @@ ColumnSpec Col(int type, int number, const std::string& name, int length) {
   return c;
 }
 
-Bytes DefinitionStream(const DefinitionSpec& spec) {
-  const int columns = spec.columnCount >= 0 ? spec.columnCount : static_cast<int>(spec.columns.size());
-  Bytes b(63 + 12 * static_cast<size_t>(spec.realIndexCount), 0);
+Bytes DefinitionStream(const DefinitionPlan& plan) {
+  const int columns = plan.columnCount >= 0 ? plan.columnCount : static_cast<int>(plan.columns.size());
+  Bytes b(63 + 12 * static_cast<size_t>(plan.realIndexCount), 0);
   b[0] = 2;
   b[1] = 1;
-  Put32(b, 16, static_cast<uint32_t>(spec.rowCount));
-  b[40] = static_cast<uint8_t>(spec.tableType);
-  Put16(b, 41, static_cast<uint16_t>(spec.maxColumns >= 0 ? spec.maxColumns : columns));
-  Put16(b, 43, static_cast<uint16_t>(spec.varColumnCount));
+  Put32(b, 16, static_cast<uint32_t>(plan.rowCount));
+  b[40] = static_cast<uint8_t>(plan.tableType);
+  Put16(b, 41, static_cast<uint16_t>(plan.maxColumns >= 0 ? plan.maxColumns : columns));
+  Put16(b, 43, static_cast<uint16_t>(plan.varColumnCount));
   Put16(b, 45, static_cast<uint16_t>(columns));
-  Put32(b, 47, static_cast<uint32_t>(spec.realIndexCount));
-  Put32(b, 51, static_cast<uint32_t>(spec.realIndexCount));
+  Put32(b, 47, static_cast<uint32_t>(plan.realIndexCount));
+  Put32(b, 51, static_cast<uint32_t>(plan.realIndexCount));
   // Real-index entries are skipped by the reader: fill them with noise.
   std::fill(b.begin() + 63, b.end(), 0xEE);
-  for (const ColumnSpec& c : spec.columns) {
+  for (const ColumnPlan& c : plan.columns) {
     Bytes r(25, 0);
     r[0] = static_cast<uint8_t>(c.type);
     Put16(r, 5, static_cast<uint16_t>(c.number));
@@ -63,7 +63,7 @@ Bytes DefinitionStream(const DefinitionSpec& spec) {
     Put16(r, 23, static_cast<uint16_t>(c.length));
     b.insert(b.end(), r.begin(), r.end());
   }
-  for (const ColumnSpec& c : spec.columns) {
+  for (const ColumnPlan& c : plan.columns) {
     Bytes len(2);
     Put16(len, 0, static_cast<uint16_t>(c.name.size()));
     b.insert(b.end(), len.begin(), len.end());

@@ -13,7 +13,7 @@ using Bytes = std::vector<uint8_t>;
 
 Bytes Ucs2(const std::string& text);
 
-struct ColumnSpec {
+struct ColumnPlan {
   int type = 4;
   int number = 0;
   Bytes name;  // as stored; empty for a nameless column
@@ -23,10 +23,10 @@ struct ColumnSpec {
   int precision = 0;
   int scale = 0;
 };
-ColumnSpec Col(int type, int number, const std::string& name, int length = 4);
+ColumnPlan Col(int type, int number, const std::string& name, int length = 4);
 
-struct DefinitionSpec {
-  std::vector<ColumnSpec> columns;
+struct DefinitionPlan {
+  std::vector<ColumnPlan> columns;
   int tableType = 78;
   int rowCount = 0;
   int realIndexCount = 0;
@@ -37,7 +37,7 @@ struct DefinitionSpec {
 
 // The definition as one byte stream: header, real-index entries, column
 // records, names.
-Bytes DefinitionStream(const DefinitionSpec& spec);
+Bytes DefinitionStream(const DefinitionPlan& plan);
 
 class PageImage {
  public:
@@ -52,7 +52,7 @@ class PageImage {
   // each further page holding the next bytes from its offset 8 and linked
   // from the page before.
   void PutDefinition(const std::vector<int>& pages, const Bytes& stream);
-  void PutDefinition(int page, const DefinitionSpec& spec) { PutDefinition({page}, DefinitionStream(spec)); }
+  void PutDefinition(int page, const DefinitionPlan& plan) { PutDefinition({page}, DefinitionStream(plan)); }
   // A data page owned by `owner` with `rows` row slots (contents zero).
   void PutDataPage(int page, int owner, int rows = 0);
   // A catalog page (a data page owned by page 2) holding one row per entry.

@@ -37,7 +37,7 @@ TEST(ScanPages, RecordsTheHeaderWordsOfDataAndDefinitionPagesOnly) {
   PageImage image(10);
   image.PutDataPage(6, 9, 7);
   image.Put16(6, 2, 0x0123);
-  image.PutDefinition(7, DefinitionSpec{{Col(4, 0, "Id")}});
+  image.PutDefinition(7, DefinitionPlan{{Col(4, 0, "Id")}});
   image.Put32(7, 4, 8);
   image.Put16(7, 16, 0xFFFE);  // low half of a large row count
   image.Put8(8, 0, 0x81);

@@ -16,26 +16,26 @@ TableDef Parse(const Bytes& definition, const PageInventory& pages = {}, int* re
   return table;
 }
 
-Bytes Stream(const DefinitionSpec& spec) {
-  Bytes stream = DefinitionStream(spec);
+Bytes Stream(const DefinitionPlan& plan) {
+  Bytes stream = DefinitionStream(plan);
   stream.resize(std::max<size_t>(stream.size(), 4096), 0);
   return stream;
 }
 
 TEST(ParseTableDefinition, ReadsTheHeaderAndEveryColumnRecord) {
-  DefinitionSpec spec;
-  spec.rowCount = 70000;
-  spec.varColumnCount = 1;
-  spec.maxColumns = 5;
-  ColumnSpec amount = Col(16, 3, "Amount", 17);
+  DefinitionPlan plan;
+  plan.rowCount = 70000;
+  plan.varColumnCount = 1;
+  plan.maxColumns = 5;
+  ColumnPlan amount = Col(16, 3, "Amount", 17);
   amount.precision = 12;
   amount.scale = 3;
-  ColumnSpec price = Col(5, 2, "Price", 8);
+  ColumnPlan price = Col(5, 2, "Price", 8);
   price.fixedOffset = 4;
   price.precision = 9;  // only numeric columns carry precision and scale
-  spec.columns = {Col(4, 0, "Id"), Col(10, 1, "Title", 100), price, amount};
+  plan.columns = {Col(4, 0, "Id"), Col(10, 1, "Title", 100), price, amount};
   int result = 0;
-  TableDef t = Parse(Stream(spec), {}, &result);
+  TableDef t = Parse(Stream(plan), {}, &result);
   EXPECT_EQ(result, 1);
   EXPECT_EQ(t.rowCount, 70000);
   EXPECT_EQ(t.objectType, 78);
@@ -57,10 +57,10 @@ TEST(ParseTableDefinition, ReadsTheHeaderAndEveryColumnRecord) {
 }
 
 TEST(ParseTableDefinition, FindsTheFirstColumnRecordAfterTheRealIndexEntries) {
-  DefinitionSpec spec;
-  spec.realIndexCount = 2;
-  spec.columns = {Col(8, 0, "Born", 8), Col(3, 1, "Age", 2)};
-  Bytes stream = Stream(spec);
+  DefinitionPlan plan;
+  plan.realIndexCount = 2;
+  plan.columns = {Col(8, 0, "Born", 8), Col(3, 1, "Age", 2)};
+  Bytes stream = Stream(plan);
   ASSERT_EQ(stream[87], 8);  // first record's type byte at 63 + 12 * 2
   TableDef t = Parse(stream);
   ASSERT_EQ(t.columns.size(), 2u);
@@ -70,27 +70,27 @@ TEST(ParseTableDefinition, FindsTheFirstColumnRecordAfterTheRealIndexEntries) {
 }
 
 TEST(ParseTableDefinition, CapsTextLengthsAt255Only) {
-  DefinitionSpec spec;
-  spec.columns = {Col(10, 0, "Long", 510), Col(9, 1, "Blob", 510), Col(10, 2, "Short", 254)};
-  TableDef t = Parse(Stream(spec));
+  DefinitionPlan plan;
+  plan.columns = {Col(10, 0, "Long", 510), Col(9, 1, "Blob", 510), Col(10, 2, "Short", 254)};
+  TableDef t = Parse(Stream(plan));
   EXPECT_EQ(t.columns[0].length, 255);
   EXPECT_EQ(t.columns[1].length, 510);
   EXPECT_EQ(t.columns[2].length, 254);
 }
 
 TEST(ParseTableDefinition, ReadsTheTypeByteSigned) {
-  DefinitionSpec spec;
-  spec.columns = {Col(0x90, 0, "Odd")};
-  TableDef t = Parse(Stream(spec));
+  DefinitionPlan plan;
+  plan.columns = {Col(0x90, 0, "Odd")};
+  TableDef t = Parse(Stream(plan));
   EXPECT_EQ(t.columns[0].typeCode, -112);
   EXPECT_EQ(ColumnTypeName(t.columns[0]), "UNKNOWN-DATATYPE = 0xffffff90");
 }
 
 TEST(ParseTableDefinition, WithoutColumnsReturnsZero) {
-  DefinitionSpec spec;
-  spec.columnCount = 0;
+  DefinitionPlan plan;
+  plan.columnCount = 0;
   int result = -1;
-  TableDef t = Parse(Stream(spec), {}, &result);
+  TableDef t = Parse(Stream(plan), {}, &result);
   EXPECT_EQ(result, 0);
   EXPECT_TRUE(t.columns.empty());
 }
@@ -113,11 +113,11 @@ struct NameCase {
 class ColumnNames : public ::testing::TestWithParam<NameCase> {};
 
 TEST_P(ColumnNames, AreMadePrintable) {
-  DefinitionSpec spec;
-  ColumnSpec column = Col(4, 0, "");
+  DefinitionPlan plan;
+  ColumnPlan column = Col(4, 0, "");
   column.name = GetParam().stored;
-  spec.columns = {Col(4, 1, "Before"), column, Col(4, 2, "After")};
-  TableDef t = Parse(Stream(spec));
+  plan.columns = {Col(4, 1, "Before"), column, Col(4, 2, "After")};
+  TableDef t = Parse(Stream(plan));
   ASSERT_EQ(t.columns.size(), 3u);
   EXPECT_EQ(t.columns[0].name, "Before");
   EXPECT_EQ(t.columns[1].name, GetParam().shown);
@@ -136,22 +136,22 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(ParseTableDefinition, NamesNamelessColumnsInRecordOrderPerTable) {
-  DefinitionSpec spec;
-  spec.columns = {Col(4, 7, ""), Col(4, 1, "Kept"), Col(4, 3, ""), Col(4, 0, "")};
-  TableDef first = Parse(Stream(spec));
+  DefinitionPlan plan;
+  plan.columns = {Col(4, 7, ""), Col(4, 1, "Kept"), Col(4, 3, ""), Col(4, 0, "")};
+  TableDef first = Parse(Stream(plan));
   ASSERT_EQ(first.columns.size(), 4u);
   EXPECT_EQ(first.columns[0].name, "Recovered Column 1");
   EXPECT_EQ(first.columns[1].name, "Kept");
   EXPECT_EQ(first.columns[2].name, "Recovered Column 2");
   EXPECT_EQ(first.columns[3].name, "Recovered Column 3");
-  TableDef second = Parse(Stream(spec));
+  TableDef second = Parse(Stream(plan));
   EXPECT_EQ(second.columns[0].name, "Recovered Column 1");
 }
 
 TEST(ParseTableDefinition, CutsOverlongNamesTo259Characters) {
-  DefinitionSpec spec;
-  spec.columns = {Col(4, 0, std::string(300, 'n')), Col(4, 1, "Next")};
-  TableDef t = Parse(Stream(spec));
+  DefinitionPlan plan;
+  plan.columns = {Col(4, 0, std::string(300, 'n')), Col(4, 1, "Next")};
+  TableDef t = Parse(Stream(plan));
   EXPECT_EQ(t.columns[0].name, std::string(259, 'n'));
   EXPECT_EQ(t.columns[1].name, "Next");  // the next name is still found
 }
@@ -169,18 +169,18 @@ TEST(ParseTableDefinition, CollectsTheDataPagesOwnedByTheDefinitionPage) {
   data(27, 20);
   pages[23].pageType = 2;  // a definition page linking to 20 is no data page
   pages[23].linkPage = 20;
-  DefinitionSpec spec;
-  spec.columns = {Col(4, 0, "Id")};
-  TableDef t = Parse(Stream(spec), pages);
+  DefinitionPlan plan;
+  plan.columns = {Col(4, 0, "Id")};
+  TableDef t = Parse(Stream(plan), pages);
   EXPECT_EQ(t.dataPages, (std::vector<int32_t>{21, 25, 27}));
 }
 
 TEST(ParseTableDefinition, SurvivesCountsThatPointFarPastTheBuffer) {
-  DefinitionSpec spec;
-  spec.columns = {Col(4, 0, "Id")};
-  spec.columnCount = 65535;
-  spec.realIndexCount = 0;
-  Bytes stream = Stream(spec);
+  DefinitionPlan plan;
+  plan.columns = {Col(4, 0, "Id")};
+  plan.columnCount = 65535;
+  plan.realIndexCount = 0;
+  Bytes stream = Stream(plan);
   stream[51] = stream[52] = stream[53] = 0xFF;
   stream[54] = 0x7F;  // about two billion real indexes
   TableDef t = Parse(stream);
@@ -190,7 +190,7 @@ TEST(ParseTableDefinition, SurvivesCountsThatPointFarPastTheBuffer) {
 }
 
 TEST(ParseColumnRecord, AppendsOneColumnPerCall) {
-  Bytes stream = Stream(DefinitionSpec{{Col(7, 5, "A", 8), Col(1, 6, "B", 1)}});
+  Bytes stream = Stream(DefinitionPlan{{Col(7, 5, "A", 8), Col(1, 6, "B", 1)}});
   TableDef t;
   EXPECT_EQ(ParseColumnRecord(stream, t, 63), 1);
   EXPECT_EQ(ParseColumnRecord(stream, t, 63 + 25), 1);

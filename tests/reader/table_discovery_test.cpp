@@ -41,17 +41,17 @@ struct Analysis {
   }
 };
 
-DefinitionSpec Simple(std::vector<ColumnSpec> columns) {
-  DefinitionSpec spec;
-  spec.columns = std::move(columns);
-  return spec;
+DefinitionPlan Simple(std::vector<ColumnPlan> columns) {
+  DefinitionPlan plan;
+  plan.columns = std::move(columns);
+  return plan;
 }
 
 // Pages 10, 11 and 12 hold definitions; the catalog on page 7 names them.
 PageImage ThreeTables() {
   PageImage image(16);
   image.PutDefinition(10, Simple({Col(10, 1, "Title", 100), Col(4, 0, "Id")}));
-  DefinitionSpec system = Simple({Col(4, 0, "Id")});
+  DefinitionPlan system = Simple({Col(4, 0, "Id")});
   system.tableType = 83;  // 'S'
   image.PutDefinition(11, system);
   image.PutDefinition(12, Simple({Col(8, 0, "Born", 8)}));
@@ -113,16 +113,16 @@ TEST(ReadTables, TwoAnalysesInARowLeaveNothingOver) {
 TEST(ReadTables, DropsCandidatesWhoseHeaderIsNoUserTable) {
   testenv::ScratchDir dir;
   PageImage image(16);
-  DefinitionSpec tooMany = Simple({Col(4, 0, "a"), Col(4, 1, "b"), Col(4, 2, "c"), Col(4, 3, "d"), Col(4, 4, "e")});
+  DefinitionPlan tooMany = Simple({Col(4, 0, "a"), Col(4, 1, "b"), Col(4, 2, "c"), Col(4, 3, "d"), Col(4, 4, "e")});
   tooMany.maxColumns = 4;
   image.PutDefinition(8, tooMany);
-  DefinitionSpec negativeRows = Simple({Col(4, 0, "a")});
+  DefinitionPlan negativeRows = Simple({Col(4, 0, "a")});
   negativeRows.rowCount = -1;
   image.PutDefinition(9, negativeRows);
-  DefinitionSpec noColumns = Simple({});
+  DefinitionPlan noColumns = Simple({});
   image.PutDefinition(10, noColumns);
   image.PutDefinition(11, Simple({Col(4, 0, "kept")}));
-  DefinitionSpec system = Simple({Col(4, 0, "a")});
+  DefinitionPlan system = Simple({Col(4, 0, "a")});
   system.tableType = 83;
   image.PutDefinition(12, system);
   image.PutCatalogPage(7, {{8, 1, Ucs2("TooMany")}, {9, 1, Ucs2("Negative")}, {10, 1, Ucs2("Empty")},
@@ -163,14 +163,14 @@ TEST(ReadTables, RecoversEveryTableWhenTheCatalogIsGone) {
 }
 
 // A definition of 300 columns needs three pages.
-DefinitionSpec Wide() {
-  DefinitionSpec spec;
+DefinitionPlan Wide() {
+  DefinitionPlan plan;
   for (int i = 0; i < 300; ++i) {
     char name[16];
     std::snprintf(name, sizeof name, "col%03d", i);
-    spec.columns.push_back(Col(4, i, name));
+    plan.columns.push_back(Col(4, i, name));
   }
-  return spec;
+  return plan;
 }
 
 void ExpectWideColumns(const TableDef& table) {
