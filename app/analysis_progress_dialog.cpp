@@ -34,13 +34,7 @@ AnalysisProgressDialog::~AnalysisProgressDialog() { EndWatchers(); }
 
 void AnalysisProgressDialog::keyPressEvent(QKeyEvent* event) {
   // Enter and Escape would end the window while the analysis runs.
-  switch (event->key()) {
-    case Qt::Key_Return: case Qt::Key_Enter: case Qt::Key_Escape:
-      event->accept();
-      return;
-    default:
-      QDialog::keyPressEvent(event);
-  }
+  if (!SwallowEnterAndEscape(event)) QDialog::keyPressEvent(event);
 }
 
 void AnalysisProgressDialog::SetEveryEvent() {

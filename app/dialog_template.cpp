@@ -1,6 +1,7 @@
 #include "app/dialog_template.h"
 
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QPalette>
 #include <QWidget>
 
@@ -26,4 +27,14 @@ void ApplyTemplate(QWidget& window, int width, int height) {
   }
   window.setPalette(palette);
   window.setAutoFillBackground(true);
+}
+
+bool SwallowEnterAndEscape(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Return: case Qt::Key_Enter: case Qt::Key_Escape:
+      event->accept();
+      return true;
+    default:
+      return false;
+  }
 }

@@ -6,6 +6,7 @@
 
 #include <QSize>
 
+class QKeyEvent;
 class QWidget;
 
 QSize DialogUnitsToPixels(const QWidget& window, int width, int height);
@@ -13,3 +14,7 @@ QSize DialogUnitsToPixels(const QWidget& window, int width, int height);
 // Gives the window its template size and keeps it there (fixed border), and
 // paints it black on white.
 void ApplyTemplate(QWidget& window, int width, int height);
+
+// True when the key is Enter or Escape, which the main and progress windows
+// swallow so that neither key closes them; the event is then accepted.
+bool SwallowEnterAndEscape(QKeyEvent* event);

@@ -76,13 +76,7 @@ MainWindow::~MainWindow() {
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
   // Neither key may end the program's window.
-  switch (event->key()) {
-    case Qt::Key_Return: case Qt::Key_Enter: case Qt::Key_Escape:
-      event->accept();
-      return;
-    default:
-      QDialog::keyPressEvent(event);
-  }
+  if (!SwallowEnterAndEscape(event)) QDialog::keyPressEvent(event);
 }
 
 bool MainWindow::RefusedWhileBusy(bool recoverTexts) {

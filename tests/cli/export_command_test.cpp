@@ -13,7 +13,7 @@
 #include "export/name_set.h"
 #include "tests/support/test_db_builder.h"
 #include "tests/support/test_env.h"
-#include "xls/code_page_1252.h"
+#include "tests/xls/xls_file_check.h"
 
 namespace {
 
@@ -40,41 +40,6 @@ class CliCopy {
   testenv::ScratchDir dir_;
   std::string program_;
 };
-
-std::string Utf8Of1252(const std::string& text) {
-  std::string out;
-  for (char byte : text) {
-    uint16_t c = xls::UnicodeOf1252(static_cast<uint8_t>(byte));
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
-
-std::string Json(const std::string& utf8) {
-  std::string out = "\"";
-  for (unsigned char c : utf8) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      out += escaped;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out + "\"";
-}
 
 // The tables `analyze` lists, in its order; its exit code too.
 Names TableNames(const CliCopy& cli, const std::string& database, int* exitCode = nullptr) {
@@ -114,7 +79,7 @@ std::string CheckExport(const CliCopy& cli, const std::string& database, const N
     if (rows.exitCode != 0) return "rows of " + tables[i] + " failed: " + rows.err;
     testenv::WriteFile(csv, rows.out);
     std::string sheet = perTable ? NameSet(NameSet::Kind::Sheet).Add(tables[i]) : sheetNames.Add(tables[i]);
-    json += std::string(i ? ", " : "") + "{\"sheet\": " + Json(Utf8Of1252(sheet)) + ", \"csv\": " + Json(csv) + "}";
+    json += std::string(i ? ", " : "") + "{\"sheet\": " + testenv::JsonString(xlscheck::Utf8Of1252(sheet)) + ", \"csv\": " + testenv::JsonString(csv) + "}";
     if (perTable) workbooks.push_back(folder + "/" + fileNames.Add(tables[i]) + ".xls");
   }
   if (!perTable) {
@@ -123,7 +88,7 @@ std::string CheckExport(const CliCopy& cli, const std::string& database, const N
       workbooks.push_back(folder + "/" + fileTitle + "_" + std::to_string(n) + ".xls");
   }
   json += "], \"workbooks\": [";
-  for (size_t i = 0; i < workbooks.size(); ++i) json += std::string(i ? ", " : "") + Json(workbooks[i]);
+  for (size_t i = 0; i < workbooks.size(); ++i) json += std::string(i ? ", " : "") + testenv::JsonString(workbooks[i]);
   json += "]}";
   std::string plan = cli.File("plan.json");
   testenv::WriteFile(plan, json);

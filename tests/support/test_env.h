@@ -36,6 +36,8 @@ struct CommandResult {
 CommandResult RunCommand(const std::vector<std::string>& argv);
 
 std::string ReadFile(const std::string& path);
+// A JSON string literal holding the UTF-8 text, quotes included.
+std::string JsonString(const std::string& utf8);
 void WriteFile(const std::string& path, const std::string& bytes);
 
 }  // namespace testenv

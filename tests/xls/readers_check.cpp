@@ -3,27 +3,11 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "tests/support/test_env.h"
 #include "tests/xls/xls_file_check.h"
 
 namespace xlscheck {
 namespace {
-
-std::string JsonText(const std::string& utf8) {
-  std::string out = "\"";
-  for (unsigned char c : utf8) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      out += escaped;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out + "\"";
-}
 
 std::string CellJson(int s, int r, int c) {
   return "[" + std::to_string(s) + "," + std::to_string(r) + "," + std::to_string(c) + "]";
@@ -38,10 +22,10 @@ std::string Join(const std::vector<std::string>& parts) {
 }  // namespace
 
 void Expectation::Sheet(const std::string& name, const std::vector<std::vector<std::string>>& rows) {
-  std::string json = "{\"name\":" + JsonText(Utf8Of1252(name)) + ",\"rows\":[";
+  std::string json = "{\"name\":" + testenv::JsonString(Utf8Of1252(name)) + ",\"rows\":[";
   for (size_t r = 0; r < rows.size(); ++r) {
     json += r ? ",[" : "[";
-    for (size_t c = 0; c < rows[r].size(); ++c) json += (c ? "," : "") + JsonText(Utf8Of1252(rows[r][c]));
+    for (size_t c = 0; c < rows[r].size(); ++c) json += (c ? "," : "") + testenv::JsonString(Utf8Of1252(rows[r][c]));
     json += "]";
   }
   sheets_.push_back(json + "]}");
@@ -52,7 +36,7 @@ void Expectation::GeneratedSheet(const std::string& name, int rows, int columns,
   std::snprintf(json, sizeof json,
                 "{\"name\":%s,\"generated\":{\"rows\":%d,\"columns\":%d,\"header\":\"H{c}\","
                 "\"cell\":\"s{s}r{v}c{c}\",\"modulo\":%d}}",
-                JsonText(Utf8Of1252(name)).c_str(), rows, columns, modulo);
+                testenv::JsonString(Utf8Of1252(name)).c_str(), rows, columns, modulo);
   sheets_.push_back(json);
 }
 
