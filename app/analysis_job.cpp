@@ -1,7 +1,7 @@
 #include "app/analysis_job.h"
 
 #include "app/analysis_host.h"
-#include "app/progress_channel.h"
+#include "report/progress_channel.h"
 #include "reader/mdb_file.h"
 
 void AnalysisJob::Start(const std::string& filePath) {

@@ -6,7 +6,7 @@
 
 #include "app/analysis_host.h"
 #include "app/dialog_template.h"
-#include "app/progress_channel.h"
+#include "report/progress_channel.h"
 #include "app/window_text.h"
 
 namespace {

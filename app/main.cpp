@@ -3,7 +3,7 @@
 #include <QApplication>
 
 #include "app/main_window.h"
-#include "app/progress_channel.h"
+#include "report/progress_channel.h"
 #include "app/qt_dialogs.h"
 #include "app/splash_window.h"
 

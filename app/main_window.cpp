@@ -7,10 +7,10 @@
 #include "app/about_box.h"
 #include "app/analysis_progress_dialog.h"
 #include "app/dialog_template.h"
-#include "app/progress_channel.h"
+#include "report/progress_channel.h"
 #include "app/window_text.h"
-#include "export/export_options_dialog.h"
-#include "export/export_progress_dialog.h"
+#include "app/export_options_dialog.h"
+#include "app/export_progress_dialog.h"
 #include "platform/dialogs.h"
 
 namespace {

@@ -16,7 +16,7 @@
 
 #include "app/analysis_host.h"
 #include "app/analysis_job.h"
-#include "app/log_writer.h"
+#include "report/log_writer.h"
 #include "app/record_browser.h"
 #include "app/table_tree.h"
 #include "export/export_job.h"

@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "app/progress_channel.h"
+#include "report/progress_channel.h"
 #include "app/table_tree.h"
 #include "app/window_text.h"
 #include "decode/row_reader.h"

@@ -15,7 +15,7 @@
 
 #include "app/analysis_progress_dialog.h"
 #include "app/main_window.h"
-#include "app/progress_channel.h"
+#include "report/progress_channel.h"
 #include "platform/dialogs.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/progress_channel.h"
+#include "report/progress_channel.h"
 #include "cli/console_watchers.h"
 #include "cli/table_csv.h"
 #include "decode/row_reader.h"

@@ -2,7 +2,7 @@
 // columns as the desktop program's tree shows them.
 #include <cstdio>
 
-#include "app/progress_channel.h"
+#include "report/progress_channel.h"
 #include "cli/commands.h"
 #include "cli/console_watchers.h"
 #include "platform/dialogs.h"

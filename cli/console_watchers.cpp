@@ -7,7 +7,7 @@
 #include <mutex>
 #include <thread>
 
-#include "app/progress_channel.h"
+#include "report/progress_channel.h"
 #include "reader/mdb_file.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/log_writer.h"
-#include "app/progress_channel.h"
+#include "report/log_writer.h"
+#include "report/progress_channel.h"
 #include "cli/commands.h"
 #include "cli/console_watchers.h"
 #include "export/export_folder.h"

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/progress_channel.h"
+#include "report/progress_channel.h"
 #include "cli/commands.h"
 #include "cli/console_watchers.h"
 #include "cli/table_csv.h"

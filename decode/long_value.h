@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <string>
 
-#include "decode/field_readers.h"
-#include "decode/row_cells.h"
+#include "format/field_readers.h"
+#include "format/row_cells.h"
 
 class MdbFile;
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <limits>
 
-#include "app/progress_channel.h"
-#include "decode/field_readers.h"
+#include "report/progress_channel.h"
+#include "format/field_readers.h"
 #include "decode/row_text.h"
 #include "decode/value_decoders.h"
 #include "decode/value_renderer.h"

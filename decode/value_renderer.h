@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "decode/field_readers.h"
-#include "decode/row_cells.h"
+#include "format/field_readers.h"
+#include "format/row_cells.h"
 #include "reader/table_def.h"
 
 class MdbFile;

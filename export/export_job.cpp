@@ -1,7 +1,7 @@
 #include "export/export_job.h"
 
-#include "app/log_writer.h"
-#include "app/progress_channel.h"
+#include "report/log_writer.h"
+#include "report/progress_channel.h"
 #include "export/export_statistics.h"
 #include "export/export_view.h"
 #include "export/workbook_writer.h"

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/progress_channel.h"
+#include "report/progress_channel.h"
 #include "decode/row_reader.h"
 #include "decode/row_text.h"
 #include "export/excel_session.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/progress_channel.h"
+#include "report/progress_channel.h"
 #include "reader/mdb_file.h"
 #include "reader/table_def.h"
 

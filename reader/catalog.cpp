@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/progress_channel.h"
+#include "report/progress_channel.h"
 #include "reader/mdb_file.h"
 #include "reader/recovery_naming.h"
 

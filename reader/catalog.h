@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "decode/field_readers.h"
+#include "format/field_readers.h"
 
 struct CatalogEntry {
   int32_t definitionPage = 0;  // the catalog's Id

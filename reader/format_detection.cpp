@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/progress_channel.h"
-#include "decode/field_readers.h"
+#include "report/progress_channel.h"
+#include "format/field_readers.h"
 #include "platform/dialogs.h"
 #include "reader/mdb_file.h"
 

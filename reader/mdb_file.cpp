@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/progress_channel.h"
+#include "report/progress_channel.h"
 #include "platform/dialogs.h"
 #include "platform/folders.h"
 

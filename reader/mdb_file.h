@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "decode/row_cells.h"
+#include "format/row_cells.h"
 #include "platform/read_only_file.h"
 #include "reader/page_entry.h"
 #include "reader/table_def.h"

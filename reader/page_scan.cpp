@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/progress_channel.h"
-#include "decode/field_readers.h"
+#include "report/progress_channel.h"
+#include "format/field_readers.h"
 #include "reader/mdb_file.h"
 
 namespace {

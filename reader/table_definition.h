@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "decode/field_readers.h"
+#include "format/field_readers.h"
 #include "reader/page_entry.h"
 #include "reader/table_def.h"
 

@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "app/progress_channel.h"
-#include "decode/field_readers.h"
+#include "report/progress_channel.h"
+#include "format/field_readers.h"
 #include "reader/mdb_file.h"
 #include "reader/recovery_naming.h"
 #include "reader/table_definition.h"

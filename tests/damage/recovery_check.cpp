@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "app/progress_channel.h"
+#include "report/progress_channel.h"
 #include "decode/row_reader.h"
 #include "decode/row_text.h"
 #include "platform/dialogs.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/progress_channel.h"
+#include "report/progress_channel.h"
 #include "platform/dialogs.h"
 #include "reader/mdb_file.h"
 

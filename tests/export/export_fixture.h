@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/log_writer.h"
-#include "app/progress_channel.h"
+#include "report/log_writer.h"
+#include "report/progress_channel.h"
 #include "export/export_job.h"
 #include "export/export_options.h"
 #include "export/export_view.h"

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/progress_channel.h"
+#include "report/progress_channel.h"
 #include "cli/console_watchers.h"
 #include "reader/mdb_file.h"
 #include "tests/fuzz/fuzz_support.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/progress_channel.h"
+#include "report/progress_channel.h"
 #include "decode/row_reader.h"
 #include "reader/mdb_file.h"
 #include "tests/fuzz/fuzz_support.h"

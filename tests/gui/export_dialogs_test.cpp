@@ -13,8 +13,8 @@
 
 #include <filesystem>
 
-#include "export/export_options_dialog.h"
-#include "export/export_progress_dialog.h"
+#include "app/export_options_dialog.h"
+#include "app/export_progress_dialog.h"
 #include "reader/table_def.h"
 #include "tests/gui/gui_test_support.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "app/main_window.h"
-#include "app/progress_channel.h"
+#include "report/progress_channel.h"
 #include "tests/gui/scripted_dialogs.h"
 #include "tests/support/test_env.h"
 

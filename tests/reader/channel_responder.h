@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/progress_channel.h"
+#include "report/progress_channel.h"
 #include "reader/table_def.h"
 
 namespace readertest {

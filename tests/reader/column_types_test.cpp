@@ -1,7 +1,7 @@
 // Type names and tree texts of columns, and the column order after the sort.
 #include <gtest/gtest.h>
 
-#include "app/progress_channel.h"
+#include "report/progress_channel.h"
 #include "reader/column_types.h"
 #include "reader/mdb_file.h"
 #include "tests/reader/recording_dialogs.h"

@@ -6,7 +6,7 @@
 #include <map>
 #include <set>
 
-#include "app/progress_channel.h"
+#include "report/progress_channel.h"
 #include "reader/catalog.h"
 #include "reader/mdb_file.h"
 #include "tests/reader/channel_responder.h"

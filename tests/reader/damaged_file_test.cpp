@@ -2,7 +2,7 @@
 // break: what the analysis still finds and how it names it.
 #include <gtest/gtest.h>
 
-#include "app/progress_channel.h"
+#include "report/progress_channel.h"
 #include "reader/mdb_file.h"
 #include "tests/reader/channel_responder.h"
 #include "tests/reader/recording_dialogs.h"

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <random>
 
-#include "app/progress_channel.h"
+#include "report/progress_channel.h"
 #include "reader/mdb_file.h"
 #include "tests/reader/channel_responder.h"
 #include "tests/reader/page_image.h"

@@ -2,7 +2,7 @@
 // use, one report per page, and a stop after any page.
 #include <gtest/gtest.h>
 
-#include "app/progress_channel.h"
+#include "report/progress_channel.h"
 #include "reader/mdb_file.h"
 #include "tests/reader/channel_responder.h"
 #include "tests/reader/page_image.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "app/progress_channel.h"
+#include "report/progress_channel.h"
 #include "reader/mdb_file.h"
 #include "tests/reader/channel_responder.h"
 #include "tests/reader/page_image.h"

@@ -1,4 +1,4 @@
-#include "export/export_progress_dialog.h"
+#include "app/export_progress_dialog.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
@@ -6,7 +6,7 @@
 #include <QThread>
 
 #include "app/dialog_template.h"
-#include "app/progress_channel.h"
+#include "report/progress_channel.h"
 #include "app/window_text.h"
 #include "app/worker_thread.h"
 #include "export/export_job.h"

@@ -1,4 +1,4 @@
-#include "app/log_writer.h"
+#include "report/log_writer.h"
 
 #include <gtest/gtest.h>
 

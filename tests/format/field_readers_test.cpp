@@ -6,7 +6,7 @@
 #include <limits>
 #include <vector>
 
-#include "decode/field_readers.h"
+#include "format/field_readers.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "decode/field_readers.h"
+#include "format/field_readers.h"
 
 #include <algorithm>
 #include <cstring>

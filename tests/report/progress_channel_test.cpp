@@ -6,7 +6,7 @@
 #include <future>
 #include <thread>
 
-#include "app/progress_channel.h"
+#include "report/progress_channel.h"
 #include "reader/table_def.h"
 
 namespace {

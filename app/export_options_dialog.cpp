@@ -1,4 +1,4 @@
-#include "export/export_options_dialog.h"
+#include "app/export_options_dialog.h"
 
 #include <QTreeWidget>
 

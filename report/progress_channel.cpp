@@ -1,4 +1,4 @@
-#include "app/progress_channel.h"
+#include "report/progress_channel.h"
 
 ProgressChannel::ProgressChannel() {
   RecoveryTblEvent.Reset();
