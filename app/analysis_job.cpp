@@ -10,8 +10,7 @@ void AnalysisJob::Start(const std::string& filePath) {
 
 void AnalysisJob::Run(const std::string& filePath) {
   if (session_.Analyze(filePath)) {
-    progress_.finished.store(1);
-    progress_.RecoveryTblEvent.Set();
+    progress_.SignalEnd(false);
     RunOnGuiThread(&window_, [this] { host_.ShowAnalysisFinished(); });
   }
   RunOnGuiThread(&window_, [this] { host_.EndAnalysisState(); });

@@ -3,21 +3,24 @@
 // found, unnamed tables, and one bar that runs to 50 percent over the page
 // scan and on to 100 over the table definitions.
 //
-// Two watcher threads answer the analysis's handshakes: StatusWatcher the
-// status reports, TableWatcher the tables (which it also puts into the main
-// window's tree). The object outlives its window: the watchers may still use
-// it after the window has closed, until the next Recover ends them.
+// Two watcher threads answer the analysis's handshakes in lock-step
+// (AnalysisWatcher): one the status reports, one the tables, which the window
+// also puts into the main window's tree. The object outlives its window: the
+// watchers may still use it after the window has closed, until the next
+// Recover ends them.
 #pragma once
 
 #include <QDialog>
 
 #include "app/worker_thread.h"
+#include "report/analysis_view.h"
+#include "report/analysis_watcher.h"
 #include "ui_analysis_progress_dialog.h"
 
 class AnalysisHost;
 class ProgressChannel;
 
-class AnalysisProgressDialog : public QDialog {
+class AnalysisProgressDialog : public QDialog, private AnalysisView {
   Q_OBJECT
 
  public:
@@ -37,14 +40,23 @@ class AnalysisProgressDialog : public QDialog {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  void StatusWatcher();
-  void TableWatcher();
+  // The watchers' view; each call comes from a watcher thread.
+  void ShowStatus(const StatusReport& report) override;
+  void ShowTable(const TableReport& report) override;
+  void StatusWatchEnding() override;
+  void StatusWatchEnded() override;
+  void TableWatchEnded() override;
+
   void StopOrClose();
   void ShowPercent(int percent, QString& lastText);
   void SetEveryEvent();
 
   ProgressChannel& progress_;
   AnalysisHost& host_;
+  AnalysisWatcher watcher_;
+  // The percent text each watcher last showed.
+  QString statusPercentText_;
+  QString tablePercentText_;
   WorkerThread tableWatcher_;
   WorkerThread statusWatcher_;
 };

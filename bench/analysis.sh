@@ -2,7 +2,8 @@
 # Speed of the analysis: `brevantis-cli analyze` over a database of at least
 # 1 GiB (the builder's "large" preset), next to `cat FILE > /dev/null` on the
 # same warm file. Each is run several times; the best and the median are
-# printed, and their ratio (target: analysis at most 2x cat).
+# printed, and their ratio (target: analysis at most 2x cat). Then the same
+# again while two busy processes share the two cores (target: still 2x).
 #   bench/analysis.sh [RUNS]   (default 7; BUILD=dir to choose the build)
 # On a machine busy with other work, PRIORITY=fifo runs both commands under
 # the real-time scheduler (chrt -f, needs root), which stands in for an idle
@@ -38,14 +39,28 @@ timed() {
 # Best and median of the run times read from stdin.
 best_median() { sort -n | awk '{ t[NR] = $1 } END { printf "%.3f %.3f\n", t[1], t[int((NR + 1) / 2)] }'; }
 
-cat "$db" >/dev/null  # warm the page cache
-cat "$db" >/dev/null
-read -r cat_best cat_median < <(for _ in $(seq "$runs"); do timed cat "$db"; done | best_median)
-read -r cli_best cli_median < <(for _ in $(seq "$runs"); do timed "$build/cli/brevantis-cli" analyze "$db"; done | best_median)
+# Prints the figures of one round: cat and analyze, each timed $runs times.
+measure() {
+  local label=$1 cat_best cat_median cli_best cli_median
+  cat "$db" >/dev/null  # warm the page cache
+  cat "$db" >/dev/null
+  read -r cat_best cat_median < <(for _ in $(seq "$runs"); do timed cat "$db"; done | best_median)
+  read -r cli_best cli_median < <(for _ in $(seq "$runs"); do timed "$build/cli/brevantis-cli" analyze "$db"; done | best_median)
+  echo "$label (load average before: $(cut -d' ' -f1-3 /proc/loadavg))${run:+, run under ${run[*]}}"
+  printf "  %-26s best %7.3f s   median %7.3f s\n" "cat FILE > /dev/null" "$cat_best" "$cat_median"
+  printf "  %-26s best %7.3f s   median %7.3f s\n" "brevantis-cli analyze" "$cli_best" "$cli_median"
+  awk -v a="$cli_best" -v c="$cat_best" -v am="$cli_median" -v cm="$cat_median" \
+    'BEGIN { printf "  ratio analyze / cat        best %7.2f     median %7.2f     (target <= 2)\n", a / c, am / cm }'
+}
 
 echo "file: $db ($((size / 1048576)) MiB, $((size / 4096)) pages)"
-echo "load average before the runs: $(cut -d' ' -f1-3 /proc/loadavg)${run:+, run under ${run[*]}}"
-printf "%-26s best %7.3f s   median %7.3f s\n" "cat FILE > /dev/null" "$cat_best" "$cat_median"
-printf "%-26s best %7.3f s   median %7.3f s\n" "brevantis-cli analyze" "$cli_best" "$cli_median"
-awk -v a="$cli_best" -v c="$cat_best" -v am="$cli_median" -v cm="$cat_median" \
-  'BEGIN { printf "ratio analyze / cat        best %7.2f     median %7.2f     (target <= 2)\n", a / c, am / cm }'
+measure "as the machine is"
+
+# Two processes that never sleep, one per core.
+busy=()
+for _ in 1 2; do
+  sh -c 'while :; do :; done' &
+  busy+=($!)
+done
+trap 'kill "${busy[@]}" 2>/dev/null' EXIT
+measure "with two busy processes on the two cores"

@@ -2,11 +2,10 @@
 
 #include <unistd.h>
 
-#include <atomic>
 #include <cstdio>
 #include <mutex>
-#include <thread>
 
+#include "report/analysis_watcher.h"
 #include "report/progress_channel.h"
 #include "reader/mdb_file.h"
 
@@ -61,88 +60,31 @@ class ConsoleOutput {
   int percent_ = 0;
 };
 
-class ConsoleWatchers {
+// The console's view of the analysis: each new status message on a line of
+// its own, the percent on the bar, the tables handed to the caller.
+class ConsoleView : public AnalysisView {
  public:
-  ConsoleWatchers(ProgressChannel& progress, const TableShown& onTable)
-      : progress_(progress), onTable_(onTable), output_(::isatty(STDERR_FILENO) == 1) {
-    tableWatcher_ = std::thread([this] { WatchTables(); });
-    statusWatcher_ = std::thread([this] { WatchStatus(); });
-  }
+  ConsoleView(const TableShown& onTable)
+      : onTable_(onTable), output_(::isatty(STDERR_FILENO) == 1) {}
 
-  // Ends both watchers. After a run that failed, a watcher still waiting
-  // leaves quietly: no report will come for it any more.
-  void Finish(bool analysisSucceeded) {
-    if (!analysisSucceeded) dismissed_.store(true);
-    progress_.UpdateProgStatusEvent.Set();
-    progress_.RecoveryTblEvent.Set();
-    tableWatcher_.join();
-    statusWatcher_.join();
-    output_.EndBar();
+  void ShowStatus(const StatusReport& report) override {
+    if (report.status) output_.Line(*report.status);
+    if (report.percent >= 0) output_.Percent(report.percent);
   }
+  void ShowTable(const TableReport& report) override {
+    output_.Percent(report.percent);
+    if (report.table != nullptr && onTable_) onTable_(*report.table);
+  }
+  void StatusWatchEnding() override { output_.Percent(100); }
+  void StatusWatchEnded() override { output_.Line("Recovery Completed"); }
+  void TableWatchEnded() override { output_.Percent(100); }
+
+  // Takes the bar off the terminal, so that what follows starts clean.
+  void EndBar() { output_.EndBar(); }
 
  private:
-  bool Ended() const { return progress_.StopRequested() || progress_.Finished(); }
-
-  void WatchStatus() {
-    std::string lastMessage;
-    uint64_t lastVersion = 0;
-    bool pagePhaseOver = false;
-    for (;;) {
-      progress_.UpdateProgStatusEvent.Wait();
-      progress_.UpdateProgStatusEvent.Reset();
-      if (dismissed_.load()) return;
-      if (Ended()) break;
-      if (uint64_t version = progress_.statusText.Version(); version != lastVersion) {
-        lastVersion = version;
-        std::string message = progress_.statusText.Get();
-        if (message != lastMessage) {
-          output_.Line(message);
-          lastMessage = std::move(message);
-        }
-      }
-      if (!pagePhaseOver) {
-        int32_t done = progress_.pagesDone.load();
-        int32_t total = progress_.pageTotal.load();
-        output_.Percent(total > 0 ? static_cast<int>(static_cast<double>(done) / total * 50) : 0);
-        if (done > 0 && done == total) {
-          progress_.pagesDone.store(0);
-          progress_.pageTotal.store(0);
-          pagePhaseOver = true;
-        }
-      }
-      progress_.ReadPageEvent.Set();
-    }
-    output_.Percent(100);
-    progress_.RecoveryTblEvent.Set();
-    progress_.ReadPageEvent.Set();
-    progress_.UpdateProgTblEvent.Set();
-    output_.Line("Recovery Completed");
-  }
-
-  void WatchTables() {
-    for (;;) {
-      progress_.RecoveryTblEvent.Wait();
-      progress_.RecoveryTblEvent.Reset();
-      if (dismissed_.load()) return;
-      int32_t done = progress_.tablesDone.load();
-      int32_t total = progress_.tableTotal.load();
-      if (Ended() || done > total) break;
-      output_.Percent(total > 0 ? static_cast<int>(static_cast<double>(done) / total * 50 + 50) : 50);
-      if (const TableDef* table = progress_.currentTable.load(); table != nullptr && onTable_) onTable_(*table);
-      progress_.UpdateProgTblEvent.Set();
-    }
-    if (progress_.tablesDone.load() > progress_.tableTotal.load()) progress_.RequestStop();
-    output_.Percent(100);
-    progress_.UpdateProgTblEvent.Set();
-    progress_.ReadPageEvent.Set();
-  }
-
-  ProgressChannel& progress_;
   const TableShown& onTable_;
   ConsoleOutput output_;
-  std::atomic<bool> dismissed_{false};
-  std::thread tableWatcher_;
-  std::thread statusWatcher_;
 };
 
 // The file's name without its folder and its last extension.
@@ -158,10 +100,19 @@ AnalysisResult RunAnalysis(MdbFile& file, ProgressChannel& progress, const std::
                            const TableShown& onTable) {
   progress.Reset();
   progress.databaseName.Set(DatabaseName(path));
-  ConsoleWatchers watchers(progress, onTable);
-  bool read = file.Analyze(path);
-  if (read) progress.SignalEnd(false);
-  watchers.Finish(read);
+  ConsoleView view(onTable);
+  bool read = false;
+  {
+    AnalysisWatcher watcher(progress, view);
+    watcher.AnswerInline();
+    read = file.Analyze(path);
+    if (read) {
+      progress.SignalEnd(false);
+      // Ends the status watcher as the window's would on its next report.
+      progress.PostStatus();
+    }
+  }
+  view.EndBar();
 
   if (read) return AnalysisResult::Read;
   if (!file.fileHandle.IsOpen()) {

@@ -1,9 +1,10 @@
-// The command line's counterpart of the analysis progress window: a status
-// watcher and a table watcher thread that answer every handshake of the
-// progress channel as the window's watchers do, print the status messages to
-// stderr as the window's list would show them, and draw a progress bar there
-// when stderr is a terminal. The rows and export commands run the same
-// analysis before they read rows.
+// The command line's counterpart of the analysis progress window: a watcher
+// that answers every report of the progress channel inline, in the
+// analysis's own thread (the same protocol as the window's watchers, without
+// a thread switch per page), prints the status messages to stderr as the
+// window's list would show them, and draws a progress bar there when stderr
+// is a terminal. The rows and export commands run the same analysis before
+// they read rows.
 #pragma once
 
 #include <functional>
@@ -20,13 +21,12 @@ enum class AnalysisResult {
   Stopped,    // stopped before the pages were scanned
 };
 
-// Called on the table watcher's thread for every table the analysis
-// publishes, while the analysis waits: the table still has its columns in
-// the order of their records.
+// Called for every table the analysis publishes, in the analysis's thread:
+// the table still has its columns in the order of their records.
 using TableShown = std::function<void(const TableDef&)>;
 
 // Runs the whole analysis of `path` as the desktop program's Recover does,
-// watched by console watchers; every thread has ended when it returns.
+// watched by the console.
 AnalysisResult RunAnalysis(MdbFile& file, ProgressChannel& progress, const std::string& path,
                            const TableShown& onTable = {});
 

@@ -27,7 +27,7 @@ bool MdbFile::Analyze(const std::string& name) {
   SortColumns();
 
   progress.statusText.Set("Initializing Tables.....");
-  progress.UpdateProgStatusEvent.Set();
+  progress.PostStatus();
   return true;
 }
 

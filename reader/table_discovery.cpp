@@ -81,7 +81,7 @@ int MdbFile::ReadTables() {
   std::vector<uint8_t> definition;
   for (size_t k = 0; k < tables.size();) {
     if (progress.StopRequested()) {
-      progress.RecoveryTblEvent.Set();
+      progress.WakeTableWatcher();
       tables.resize(k + 1);
       break;
     }

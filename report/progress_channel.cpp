@@ -1,5 +1,7 @@
 #include "report/progress_channel.h"
 
+#include "report/analysis_watcher.h"
+
 ProgressChannel::ProgressChannel() {
   RecoveryTblEvent.Reset();
   UpdateProgTblEvent.Reset();
@@ -13,6 +15,10 @@ void ProgressChannel::WaitUnlessStopped(platform::ManualResetEvent& event) {
 }
 
 void ProgressChannel::ReportStatus() {
+  if (inlineWatcher_ != nullptr) {
+    inlineWatcher_->StatusReported();
+    return;
+  }
   UpdateProgStatusEvent.Set();
   WaitUnlessStopped(ReadPageEvent);
   ReadPageEvent.Reset();
@@ -24,6 +30,10 @@ bool ProgressChannel::ReportTable(TableDef* table, const std::string& tableName)
   statusText.Set("Schema read of table : " + tableName);
   ReportStatus();
   if (StopRequested()) return false;
+  if (inlineWatcher_ != nullptr) {
+    inlineWatcher_->TableReported();
+    return true;
+  }
   RecoveryTblEvent.Set();
   WaitUnlessStopped(UpdateProgTblEvent);
   UpdateProgTblEvent.Reset();
@@ -35,7 +45,21 @@ void ProgressChannel::SignalEnd(bool asStop) {
     stopRequested.store(1, std::memory_order_release);
   else
     finished.store(1, std::memory_order_release);
-  RecoveryTblEvent.Set();
+  WakeTableWatcher();
+}
+
+void ProgressChannel::PostStatus() {
+  if (inlineWatcher_ != nullptr)
+    inlineWatcher_->StatusReported();
+  else
+    UpdateProgStatusEvent.Set();
+}
+
+void ProgressChannel::WakeTableWatcher() {
+  if (inlineWatcher_ != nullptr)
+    inlineWatcher_->TableReported();
+  else
+    RecoveryTblEvent.Set();
 }
 
 void ProgressChannel::Reset() {

@@ -3,7 +3,8 @@
 // The analysis publishes a status or a table, signals, and waits until a
 // watcher has shown it (a lock-step handshake over four manual-reset events).
 // Manual reset matters: a report made before the watchers exist is kept until
-// they start. The record browser and the export use the stop and end flags.
+// they start. A watcher may instead answer inline, in the worker's thread
+// (report/analysis_watcher.h); the worker side is the same either way. The record browser and the export use the stop and end flags.
 #pragma once
 
 #include <atomic>
@@ -14,6 +15,7 @@
 
 #include "platform/manual_reset_event.h"
 
+class AnalysisWatcher;
 struct TableDef;
 
 // A text written by one thread and read by another. The handshake orders the
@@ -75,6 +77,15 @@ class ProgressChannel {
   bool ReportTable(TableDef* table, const std::string& tableName);
   // Worker or analysis thread: the job has ended.
   void SignalEnd(bool asStop);
+  // Worker side: publish a status without waiting for it to be shown.
+  void PostStatus();
+  // Worker side: wake the table watcher without publishing a table (a stop
+  // noticed at the top of a table step).
+  void WakeTableWatcher();
+
+  // A watcher that answers every report in the worker's own thread, or none
+  // for watchers on threads of their own. Set while no job runs.
+  void SetInlineWatcher(AnalysisWatcher* watcher) { inlineWatcher_ = watcher; }
 
   // Before each analysis: flags, counters, texts, row buffer, events.
   // databaseName and storageFormat stay.
@@ -90,4 +101,6 @@ class ProgressChannel {
   // Wait on an event unless a stop makes the wait pointless; the watchers'
   // leaving signals release a wait that began before the stop.
   void WaitUnlessStopped(platform::ManualResetEvent& event);
+
+  AnalysisWatcher* inlineWatcher_ = nullptr;
 };

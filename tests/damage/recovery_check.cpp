@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "report/analysis_watcher.h"
 #include "report/progress_channel.h"
 #include "decode/row_reader.h"
 #include "decode/row_text.h"
 #include "platform/dialogs.h"
 #include "reader/mdb_file.h"
-#include "tests/reader/channel_responder.h"
 #include "tests/support/test_env.h"
 
 namespace damage {
@@ -91,9 +91,10 @@ Recovery Recover(const std::string& path, const std::string& oleFolder) {
   MdbFile db(progress, dialogs);
   db.programFolder = oleFolder;
   {
-    readertest::ChannelResponder watchers(progress);
+    SilentAnalysisView view;
+    AnalysisWatcher watcher(progress, view);
+    watcher.AnswerInline();
     r.analysed = db.Analyze(path);
-    watchers.Finish();
   }
   r.refusal = dialogs.last;
   if (!r.analysed) return r;

@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "report/analysis_watcher.h"
 #include "report/progress_channel.h"
-#include "cli/console_watchers.h"
 #include "reader/mdb_file.h"
 #include "tests/fuzz/fuzz_support.h"
 
@@ -14,7 +14,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::SilentDialogs dialogs;
   MdbFile file(progress, dialogs);
   file.programFolder = fuzz::OleFolder();
-  if (RunAnalysis(file, progress, input.path()) == AnalysisResult::Read) {
+  bool read = false;
+  {
+    SilentAnalysisView view;
+    AnalysisWatcher watcher(progress, view);
+    watcher.AnswerInline();
+    read = file.Analyze(input.path());
+  }
+  if (read) {
     progress.Reset();
     fuzz::ReadEveryRow(file);
   }

@@ -5,6 +5,10 @@
 # findings (crash-*, leak-*, timeout-*, oom-*) are left in OUT/<target>/.
 #
 #   tests/fuzz/run_fuzzers.sh [SECONDS_PER_TARGET] [OUT]
+# TARGETS="analysis_fuzzer ..." runs only those; SKIP_BUILD=1 uses the
+# targets already built (for a second run side by side with the first).
+# Each finding that is a real fault belongs in regressions/<target>/, which
+# the normal test suite replays.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 seconds=${1:-600}
@@ -17,11 +21,13 @@ if [ -n "${missing:-}" ]; then
   apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing
 fi
 
-cmake -S . -B build-fuzz -DBREVANTIS_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build-fuzz -j"$(nproc)" --target analysis_fuzzer table_definition_fuzzer data_page_fuzzer >/dev/null
-# The builder itself is built normally.
-cmake -S . -B build -DBREVANTIS_GUI=OFF >/dev/null
-cmake --build build -j"$(nproc)" --target make-test-db >/dev/null
+if [ -z "${SKIP_BUILD:-}" ]; then
+  cmake -S . -B build-fuzz -DBREVANTIS_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build build-fuzz -j"$(nproc)" --target analysis_fuzzer table_definition_fuzzer data_page_fuzzer >/dev/null
+  # The builder itself is built normally.
+  cmake -S . -B build -DBREVANTIS_GUI=OFF >/dev/null
+  cmake --build build -j"$(nproc)" --target make-test-db >/dev/null
+fi
 
 mkdir -p "$out/seeds/analysis" "$out/seeds/pages" "$out/seeds/definitions"
 for preset in sample all-types many-tables no-catalog; do
@@ -49,8 +55,8 @@ for name in sorted(os.listdir(os.path.join(seeds, "analysis"))):
 PY
 
 bin=$(pwd)/build-fuzz/tests/fuzz
-printf '\n%-26s %12s %10s %10s %s\n' target executions coverage features findings
-for target in analysis_fuzzer table_definition_fuzzer data_page_fuzzer; do
+printf '\n%-26s %12s %10s %10s %10s %s\n' target executions 'execs/s' coverage features findings
+for target in ${TARGETS:-analysis_fuzzer table_definition_fuzzer data_page_fuzzer}; do
   case $target in
     analysis_fuzzer) seed=analysis; maxlen=400000 ;;
     table_definition_fuzzer) seed=definitions; maxlen=65536 ;;
@@ -66,5 +72,7 @@ for target in analysis_fuzzer table_definition_fuzzer data_page_fuzzer; do
   cov=$(grep -oE 'cov: [0-9]+' "$log" | tail -1 | grep -oE '[0-9]+' || echo "?")
   ft=$(grep -oE 'ft: [0-9]+' "$log" | tail -1 | grep -oE '[0-9]+' || echo "?")
   findings=$(ls "$work" | { grep -cE '^(crash|leak|timeout|oom|slow-unit)-' || true; })
-  printf '%-26s %12s %10s %10s %s\n' "$target" "$execs" "$cov" "$ft" "$findings"
+  secs=$(grep -oE 'Done [0-9]+ runs in [0-9]+ second' "$log" | grep -oE '[0-9]+ second' | grep -oE '[0-9]+' || echo "$seconds")
+  rate=$(awk -v e="$execs" -v s="$secs" 'BEGIN { if (e ~ /^[0-9]+$/ && s > 0) printf "%d", e / s; else print "?" }')
+  printf '%-26s %12s %10s %10s %10s %s\n' "$target" "$execs" "$rate" "$cov" "$ft" "$findings"
 done

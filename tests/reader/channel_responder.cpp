@@ -8,58 +8,30 @@
 namespace readertest {
 
 ChannelResponder::ChannelResponder(ProgressChannel& progress, StatusHook hook, TableHook tableHook)
-    : progress_(progress), hook_(std::move(hook)), tableHook_(std::move(tableHook)) {
-  tables_ = std::thread([this] { WatchTables(); });
-  status_ = std::thread([this] { WatchStatus(); });
+    : progress_(progress),
+      hook_(std::move(hook)),
+      tableHook_(std::move(tableHook)),
+      watcher_(progress, *this),
+      threads_(watcher_) {}
+
+void ChannelResponder::Finish() { threads_.Finish(); }
+
+void ChannelResponder::ShowStatus(const StatusReport& report) {
+  ++statusReports;
+  std::string text = progress_.statusText.Get();
+  if (statuses.empty() || statuses.back() != text) statuses.push_back(text);
+  pagesDoneSeen.push_back(report.pagesDone);
+  if (hook_) hook_(progress_, statusReports);
 }
 
-void ChannelResponder::Finish() {
-  if (!status_.joinable()) return;
-  dismissed_ = true;
-  progress_.UpdateProgStatusEvent.Set();
-  progress_.RecoveryTblEvent.Set();
-  status_.join();
-  tables_.join();
-}
-
-void ChannelResponder::WatchStatus() {
-  for (;;) {
-    progress_.UpdateProgStatusEvent.Wait();
-    progress_.UpdateProgStatusEvent.Reset();
-    if (dismissed_) return;
-    if (progress_.StopRequested() || progress_.Finished()) break;
-    ++statusReports;
-    std::string text = progress_.statusText.Get();
-    if (statuses.empty() || statuses.back() != text) statuses.push_back(text);
-    pagesDoneSeen.push_back(progress_.pagesDone.load());
-    if (hook_) hook_(progress_, statusReports);
-    progress_.ReadPageEvent.Set();
+void ChannelResponder::ShowTable(const TableReport& report) {
+  ++tableReports;
+  if (const TableDef* table = report.table) {
+    ShownTable shown{table, table->name, {}};
+    for (const ColumnDef& c : table->columns) shown.columns.push_back(c.name);
+    tables.push_back(std::move(shown));
   }
-  progress_.RecoveryTblEvent.Set();
-  progress_.ReadPageEvent.Set();
-  progress_.UpdateProgTblEvent.Set();
-}
-
-void ChannelResponder::WatchTables() {
-  for (;;) {
-    progress_.RecoveryTblEvent.Wait();
-    progress_.RecoveryTblEvent.Reset();
-    if (dismissed_) return;
-    if (progress_.StopRequested() || progress_.Finished() ||
-        progress_.tablesDone.load() > progress_.tableTotal.load())
-      break;
-    ++tableReports;
-    if (const TableDef* table = progress_.currentTable.load()) {
-      ShownTable shown{table, table->name, {}};
-      for (const ColumnDef& c : table->columns) shown.columns.push_back(c.name);
-      tables.push_back(std::move(shown));
-    }
-    if (tableHook_) tableHook_(progress_, tableReports);
-    progress_.UpdateProgTblEvent.Set();
-  }
-  if (progress_.tablesDone.load() > progress_.tableTotal.load()) progress_.RequestStop();
-  progress_.UpdateProgTblEvent.Set();
-  progress_.ReadPageEvent.Set();
+  if (tableHook_) tableHook_(progress_, tableReports);
 }
 
 void RunOrDie(const std::function<void()>& fn, std::chrono::seconds limit) {

@@ -1,18 +1,17 @@
-// Stands in for the progress window's two watchers in the reader tests: two
-// threads that answer every handshake of the channel as the window's
-// watchers do (leaving, with their leaving signals, once the job is stopped
-// or finished), record what was shown, and can press Stop at a chosen report.
+// Stands in for the progress window in the reader tests: the lock-step
+// watchers on two threads, with a view that records what was shown and can
+// press Stop at a chosen report.
 #pragma once
 
-#include <atomic>
 #include <chrono>
 #include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "report/progress_channel.h"
 #include "reader/table_def.h"
+#include "report/analysis_watcher.h"
+#include "report/progress_channel.h"
 
 namespace readertest {
 
@@ -22,7 +21,7 @@ struct ShownTable {
   std::vector<std::string> columns;  // column names in the order held at publication
 };
 
-class ChannelResponder {
+class ChannelResponder : private AnalysisView {
  public:
   // Called on the status watcher's thread for every status report, before it
   // is answered; the argument is the number of reports so far (1-based).
@@ -33,7 +32,7 @@ class ChannelResponder {
   using TableHook = std::function<void(ProgressChannel&, int report)>;
 
   explicit ChannelResponder(ProgressChannel& progress, StatusHook hook = {}, TableHook tableHook = {});
-  ~ChannelResponder() { Finish(); }
+  ~ChannelResponder() override { Finish(); }
 
   // Ends both threads; a watcher still waiting leaves without answering.
   void Finish();
@@ -47,15 +46,16 @@ class ChannelResponder {
   int tableReports = 0;
 
  private:
-  void WatchStatus();
-  void WatchTables();
+  void ShowStatus(const StatusReport& report) override;
+  void ShowTable(const TableReport& report) override;
+  // The page counters are checked after the scan.
+  bool EndsPagePhase() const override { return false; }
 
   ProgressChannel& progress_;
   StatusHook hook_;
   TableHook tableHook_;
-  std::atomic<bool> dismissed_{false};
-  std::thread status_;
-  std::thread tables_;
+  AnalysisWatcher watcher_;
+  WatcherThreads threads_;
 };
 
 // Runs fn on a thread and fails the process if it has not returned within
