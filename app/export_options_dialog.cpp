@@ -1,5 +1,6 @@
 #include "app/export_options_dialog.h"
 
+#include <QSettings>
 #include <QTreeWidget>
 
 #include "app/dialog_template.h"
@@ -26,6 +27,12 @@ void SetChecked(QTreeWidgetItem* item, bool checked) {
 
 bool IsChecked(const QTreeWidgetItem* item) { return item->checkState(0) == Qt::Checked; }
 
+// The format choice is remembered between runs, by the entries' order in
+// the list: .xls, .xlsx, CSV.
+constexpr const char* kFormatSetting = "export/format";
+constexpr OutputFormat kFormats[] = {OutputFormat::Xls, OutputFormat::Xlsx, OutputFormat::Csv};
+constexpr const char* kFormatNames[] = {"xls", "xlsx", "csv"};
+
 }  // namespace
 
 ExportOptionsDialog::ExportOptionsDialog(const TableTree& tables, platform::Dialogs& dialogs,
@@ -40,6 +47,13 @@ ExportOptionsDialog::ExportOptionsDialog(const TableTree& tables, platform::Dial
           [this](QTreeWidgetItem* item) { CheckChanged(item); });
   // Any click on an item, on its box or beside it, settles Export/Save.
   connect(ui.tables_1079, &QTreeWidget::itemClicked, this, [this] { UpdateExportSave(); });
+  // CSV has a file per table: the workbook mode does not apply to it.
+  connect(ui.format, &QComboBox::currentIndexChanged, this, [this](int index) {
+    const bool workbooks = kFormats[index] != OutputFormat::Csv;
+    for (QWidget* mode : {static_cast<QWidget*>(ui.perDatabase_1076), static_cast<QWidget*>(ui.perTable_1077),
+                          static_cast<QWidget*>(ui.perDatabaseText), static_cast<QWidget*>(ui.perTableText)})
+      mode->setEnabled(workbooks);
+  });
 }
 
 int ExportOptionsDialog::exec() {
@@ -50,6 +64,11 @@ int ExportOptionsDialog::exec() {
 void ExportOptionsDialog::Prepare() {
   ui.destination_1086->clear();
   ui.perDatabase_1076->setChecked(true);
+  const QString saved = QSettings().value(kFormatSetting, kFormatNames[0]).toString();
+  int format = 0;
+  for (int i = 0; i < ui.format->count(); ++i)
+    if (saved == kFormatNames[i]) format = i;
+  ui.format->setCurrentIndex(format);
   // The frame is a caption only: grayed, while the row inside it works.
   ui.destinationFrame_1027->setEnabled(false);
 
@@ -129,6 +148,8 @@ void ExportOptionsDialog::ExportSave() {
   options_.exportFolder =
       CreateExportFolder(destination, platform::UtcNow(), platform::LocalNow());
   options_.workbookMode = ui.perTable_1077->isChecked() ? kExcelPerTable : kExcelPerDatabase;
+  options_.format = kFormats[ui.format->currentIndex()];
+  QSettings().setValue(kFormatSetting, kFormatNames[ui.format->currentIndex()]);
   options_.chosenTables.clear();
   for (int i = 0; i < tablesItem_->childCount(); ++i) {
     QTreeWidgetItem* item = tablesItem_->child(i);

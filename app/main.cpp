@@ -9,6 +9,9 @@
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
+  // Where the user's settings (the export format chosen last) are kept.
+  QApplication::setOrganizationName("Corvanel");
+  QApplication::setApplicationName("Brevantis");
   ProgressChannel progress;
   QtDialogs dialogs(&application);
   MainWindow window(progress, dialogs);

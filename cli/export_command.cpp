@@ -1,4 +1,5 @@
-// brevantis-cli export FILE --to DIR [--per-table] [--tables NAME[,NAME...]]:
+// brevantis-cli export FILE --to DIR [--per-table] [--tables NAME[,NAME...]]
+// [--format xls|xlsx|csv]:
 // the analysis, then the export as Export/Save and the export window run it,
 // with DIR as the destination. The job's messages go to stderr, the record
 // counts to stdout.
@@ -23,12 +24,15 @@
 
 namespace {
 
-const char kUsage[] = "usage: brevantis-cli export FILE --to DIR [--per-table] [--tables NAME[,NAME...]]\n";
+const char kUsage[] =
+    "usage: brevantis-cli export FILE --to DIR [--per-table] [--tables NAME[,NAME...]]"
+    " [--format xls|xlsx|csv]\n";
 
 struct ExportArguments {
   std::string file;
   std::string destination;
   bool perTable = false;
+  OutputFormat format = OutputFormat::Xls;
   bool someTables = false;
   std::set<std::string> tables;
 };
@@ -40,6 +44,18 @@ bool ParseArguments(const std::vector<std::string>& args, ExportArguments& parse
     if (arg == "--to" && i + 1 < args.size()) {
       parsed.destination = args[++i];
       haveDestination = true;
+    } else if (arg == "--format" && i + 1 < args.size()) {
+      const std::string& name = args[++i];
+      if (name == "xls") {
+        parsed.format = OutputFormat::Xls;
+      } else if (name == "xlsx") {
+        parsed.format = OutputFormat::Xlsx;
+      } else if (name == "csv") {
+        parsed.format = OutputFormat::Csv;
+      } else {
+        std::fprintf(stderr, "brevantis-cli: unknown format %s\n", name.c_str());
+        return false;
+      }
     } else if (arg == "--per-table") {
       parsed.perTable = true;
     } else if (arg == "--tables" && i + 1 < args.size()) {
@@ -103,6 +119,7 @@ int RunExportCommand(const std::vector<std::string>& args) {
 
   ExportOptions options;
   options.workbookMode = parsed.perTable ? kExcelPerTable : kExcelPerDatabase;
+  options.format = parsed.format;
   std::set<std::string> unknown = parsed.tables;
   for (const auto& table : file.tables) {
     // The export dialog lists what the tree shows: named tables.

@@ -10,7 +10,9 @@ namespace {
 const char kUsage[] =
     "usage: brevantis-cli analyze FILE\n"
     "       brevantis-cli rows FILE TABLE [--page N | --all]\n"
-    "       brevantis-cli export FILE --to DIR [--per-table] [--tables NAME[,NAME...]]\n";
+    "       brevantis-cli export FILE --to DIR [--per-table] [--tables NAME[,NAME...]]\n"
+    "                            [--format xls|xlsx|csv]\n"
+    "       brevantis-cli --version | --help\n";
 
 }  // namespace
 
@@ -25,7 +27,11 @@ int main(int argc, char** argv) {
   if (command == "analyze") return RunAnalyzeCommand(args);
   if (command == "rows") return RunRowsCommand(args);
   if (command == "export") return RunExportCommand(args);
-  if (command == "--help" || command == "-h") {
+  if (command == "--version") {
+    std::printf("brevantis-cli %s\n", BREVANTIS_VERSION);
+    return 0;
+  }
+  if (command == "--help" || command == "-h" || command == "help") {
     std::fputs(kUsage, stdout);
     return 0;
   }

@@ -1,79 +1,21 @@
 #include "cli/table_csv.h"
 
+#include <atomic>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "decode/row_reader.h"
 #include "decode/row_text.h"
+#include "export/csv_writer.h"
+#include "export/table_sheet_writer.h"
 #include "reader/mdb_file.h"
 
 namespace {
 
-// RFC 4180 lines: comma-separated, fields quoted where they hold a comma, a
-// quote or a line break, CRLF at the end. The bytes are written as they are.
-class CsvWriter {
- public:
-  explicit CsvWriter(std::FILE* out) : out_(out) {}
-  ~CsvWriter() { Flush(); }
-  void Field(std::string_view value) {
-    if (!lineStart_) buffer_.push_back(',');
-    lineStart_ = false;
-    if (!NeedsQuotes(value)) {
-      buffer_.append(value);
-      return;
-    }
-    buffer_.push_back('"');
-    for (char c : value) {
-      if (c == '"') buffer_.push_back('"');
-      buffer_.push_back(c);
-    }
-    buffer_.push_back('"');
-  }
-  void EndLine() {
-    buffer_.append("\r\n");
-    lineStart_ = true;
-    if (buffer_.size() >= kFlushSize) Flush();
-  }
-  void Flush() {
-    std::fwrite(buffer_.data(), 1, buffer_.size(), out_);
-    buffer_.clear();
-  }
-
- private:
-  static constexpr size_t kFlushSize = 1 << 20;
-
-  static bool NeedsQuotes(std::string_view value) {
-    for (char c : value)
-      if (c == ',' || c == '"' || c == '\r' || c == '\n') return true;
-    return false;
-  }
-
-  std::FILE* out_;
-  std::string buffer_;
-  bool lineStart_ = true;
-};
-
-// One value per column; a column without a piece of the row gets an empty
-// value, pieces beyond the last column are not shown.
-void WriteRow(CsvWriter& csv, const TableDef& table, const std::vector<std::string_view>& values) {
-  for (size_t k = 0; k < table.columns.size(); ++k) csv.Field(k < values.size() ? values[k] : std::string_view());
-  csv.EndLine();
-}
-
-void WriteAllRows(MdbFile& file, TableDef& table, CsvWriter& csv) {
-  TableRowWalk walk(file, table);
-  std::string text;
-  std::vector<std::string_view> values;
-  while (walk.Next(text) == 1) {
-    SplitRowText(text, values);
-    WriteRow(csv, table, values);
-  }
-}
-
 // The record browser's fetches from a zeroed cursor; the page's rows as its
 // list shows them: markers and rows without any value left out.
-void WritePage(MdbFile& file, TableDef& table, long page, CsvWriter& csv) {
+void WritePage(MdbFile& file, TableDef& table, long page, std::FILE* out) {
   table.nextRow = 0;
   table.pageSlot = 0;
   table.dataPageIndex = 0;
@@ -89,28 +31,35 @@ void WritePage(MdbFile& file, TableDef& table, long page, CsvWriter& csv) {
       break;
     }
   }
+  CsvWriter csv(out);
+  for (const ColumnDef& column : table.columns) csv.Field(column.name);
+  csv.EndLine();
   std::vector<std::string_view> values;
   for (const std::string& text : texts) {
     if (IsSkippedRowText(text)) continue;
     SplitRowText(text, values);
     bool anyValue = false;
     for (std::string_view value : values) anyValue = anyValue || !value.empty();
-    if (anyValue) WriteRow(csv, table, values);
+    if (!anyValue) continue;
+    // One value per column, as the export writes them.
+    values.resize(table.columns.size());
+    csv.Line(values);
   }
 }
 
 }  // namespace
 
 bool WriteTableCsv(MdbFile& file, TableDef& table, long page, std::FILE* out) {
-  {
-    CsvWriter csv(out);
-    for (const ColumnDef& column : table.columns) csv.Field(column.name);
-    csv.EndLine();
-    if (page == 0)
-      WriteAllRows(file, table, csv);
-    else
-      WritePage(file, table, page, csv);
+  if (page == 0) {
+    // Every row exactly as the CSV export writes it: the same walk, the
+    // same lines.
+    std::atomic<uint8_t> neverAbandoned{0};
+    TableSheetWriter writer(file, neverAbandoned, [](const std::string&) {});
+    CsvSheet sheet(out);
+    writer.WriteTable(table, sheet, SheetHandlers());
+    sheet.Flush();
+  } else {
+    WritePage(file, table, page, out);
   }
   return !std::ferror(out);
 }
-

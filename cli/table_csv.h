@@ -1,6 +1,6 @@
-// A table's rows as the rows command prints them: CSV (RFC 4180, CRLF line
-// ends) with a header of column names, cell bytes as they are. Kept apart
-// from the command so that the benchmark times exactly this part.
+// A table's rows as the rows command prints them: CSV (export/csv_writer.h)
+// with a header of column names. Kept apart from the command so that the
+// benchmark times exactly this part.
 #pragma once
 
 #include <cstdio>

@@ -42,7 +42,6 @@ class ExcelSession {
   std::shared_ptr<xls::Workbook> workbook;
   std::shared_ptr<xls::Sheets> sheets;
   std::shared_ptr<xls::Worksheet> worksheet;
-  int32_t sheetsInWorkbook = 0;  // kept by the per-database writer
 
   void StartExcel();
   // A new workbook, taken as the only open one (Workbooks.Item(1)).

@@ -2,9 +2,12 @@
 
 #include "report/log_writer.h"
 #include "report/progress_channel.h"
+#include "export/csv_file.h"
 #include "export/export_statistics.h"
 #include "export/export_view.h"
 #include "export/workbook_writer.h"
+#include "export/xls_workbook.h"
+#include "export/xlsx_workbook.h"
 #include "platform/folders.h"
 #include "reader/mdb_file.h"
 #include "reader/table_def.h"
@@ -69,8 +72,20 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
     failed_.store(true, std::memory_order_release);
     if (!Abandoned()) view.AddMessage(text);
   };
+  WorkbookWriter::FormatFactory makeFormat = [&]() -> std::unique_ptr<WorkbookFormat> {
+    switch (options.format) {
+      case OutputFormat::Xlsx:
+        return std::make_unique<XlsxWorkbook>(reportFailure);
+      case OutputFormat::Csv:
+        return std::make_unique<CsvFile>(reportFailure);
+      case OutputFormat::Xls:
+        break;
+    }
+    return std::make_unique<XlsWorkbook>(db_.dialogs, startApplication_, reportFailure);
+  };
   WorkbookWriter writer(db_, options.exportFolder, FileTitle(db_.fileName), abandonRequested_,
-                        reportFailure, startApplication_);
+                        reportFailure, makeFormat);
+  const bool perTable = options.workbookMode == kExcelPerTable || options.format == OutputFormat::Csv;
 
   view.ShowRunning();
   sheetLimit_ = sheetLimitSetting_ > 0 ? sheetLimitSetting_
@@ -83,7 +98,7 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
     TableDef& table = *options.chosenTables[reached];
     if (table.name.empty()) continue;
     announce("Export started  : " + table.name);
-    if (options.workbookMode == kExcelPerTable) {
+    if (perTable) {
       writer.WriteTablePerTable(table, sheetLimit_);
     } else {
       writer.WriteTablePerDatabase(table, static_cast<int32_t>(tableCount), sheetLimit_);

@@ -1,13 +1,13 @@
 #include "export/table_sheet_writer.h"
 
-#include <charconv>
+#include <stdexcept>
 #include <string_view>
 #include <vector>
 
 #include "report/progress_channel.h"
 #include "decode/row_reader.h"
 #include "decode/row_text.h"
-#include "export/excel_session.h"
+#include "export/sheet_target.h"
 #include "platform/folders.h"
 #include "reader/mdb_file.h"
 
@@ -28,26 +28,21 @@ bool TableSheetWriter::StartTable(TableDef& table, const std::string& exportFold
   return true;
 }
 
-int TableSheetWriter::WriteTable(TableDef& table, ExcelSession& session,
-                                 const SheetHandlers& handlers) {
+int TableSheetWriter::WriteTable(TableDef& table, SheetTarget& target, const SheetHandlers& handlers) {
   TableRowWalk walk(db_, table);
 
-  // Column letters of every column, kept with the names for the headers of
-  // continuation sheets.
-  std::vector<std::string> letters;
-  letters.reserve(table.columns.size());
-  for (size_t i = 0; i < table.columns.size(); ++i) {
-    std::string address = ExcelSession::CellAddress(static_cast<int>(i), 1);
-    session.WriteHeaderCell(address, table.columns[i].name);
-    letters.push_back(address.substr(0, address.size() - 1));
-  }
+  // Kept from the first header for the headers of continuation sheets.
+  std::vector<std::string> names;
+  names.reserve(table.columns.size());
+  for (const ColumnDef& column : table.columns) names.push_back(column.name);
+  target.WriteHeader(names, true);
 
-  int32_t rowNumber = 2;
+  const int32_t rowsPerSheet = target.RowsPerSheet();
+  int32_t rowsInSheet = 0;
   int continuationNumber = 1;
   int32_t failedRows = 0;
   std::string firstFailure;
   std::string text;
-  std::string address;
   std::vector<std::string_view> values;
   int result = 1;
   for (;;) {
@@ -63,26 +58,19 @@ int TableSheetWriter::WriteTable(TableDef& table, ExcelSession& session,
       break;
     }
     SplitRowText(text, values);
+    // One value per column: a column without a piece of the row gets an
+    // empty value, pieces beyond the last column are not written.
+    values.resize(names.size());
     try {
-      if (rowNumber % (kRowsPerSheet + 2) == 0) {
+      if (rowsInSheet == rowsPerSheet) {
         handlers.continuation(continuationNumber);
         ++continuationNumber;
-        for (size_t i = 0; i < letters.size(); ++i) {
-          session.WriteHeaderCell(letters[i] + "1", table.columns[i].name,
-                                  handlers.centreContinuationHeader);
-        }
-        rowNumber = 2;
+        target.WriteHeader(names, handlers.centreContinuationHeader);
+        rowsInSheet = 0;
       }
-      char digits[16];
-      char* digitsEnd = std::to_chars(digits, digits + sizeof digits, rowNumber).ptr;
-      for (size_t k = 0; k < letters.size(); ++k) {
-        std::string_view value = k < values.size() ? values[k] : std::string_view();
-        if (value.size() > kMaxCellText) value = value.substr(0, kMaxCellText);
-        address.assign(letters[k]).append(digits, digitsEnd);
-        session.WriteDataCell(address, value);
-      }
-      ++rowNumber;
-    } catch (const xls::AutomationError& error) {
+      target.WriteRow(rowsInSheet + 2, values);
+      ++rowsInSheet;
+    } catch (const std::runtime_error& error) {
       // The row is left out, and the next one takes its sheet row; the walk
       // counted it when it handed it out.
       --table.exportedRows;
@@ -93,6 +81,6 @@ int TableSheetWriter::WriteTable(TableDef& table, ExcelSession& session,
     reportFailure_(std::to_string(failedRows) + " row(s) of " + table.name +
                    " could not be written: " + firstFailure);
   }
-  if (result < 0 && !abandonRequested_.load(std::memory_order_acquire)) handlers.stop();
+  if (result < 0 && !abandonRequested_.load(std::memory_order_acquire) && handlers.stop) handlers.stop();
   return result;
 }

@@ -1,10 +1,11 @@
-// Fills worksheets with the rows of one table, the common core of the two
-// workbook modes: a header row of column names, then every live row of the
-// table's data pages in page and slot order, one text cell per column. A
-// sheet takes 65,535 data rows below its header; the next row starts a
-// continuation sheet ("Orders_1", "Orders_2", ...) with the header again.
-// The workbook writer decides where a continuation sheet goes and what a
-// stop saves, through the handlers it passes.
+// Fills sheets with the rows of one table, the common core of the workbook
+// modes of every format and of `rows --all`: a header row of column names,
+// then every live row of the table's data pages in page and slot order, one
+// value per column. This is the one place where the rows of a table are
+// walked for an output. A sheet takes the target's RowsPerSheet data rows
+// below its header; the next row starts a continuation sheet ("Orders_1",
+// "Orders_2", ...) with the header again. The workbook writer decides where
+// a continuation sheet goes and what a stop saves, through the handlers.
 #pragma once
 
 #include <atomic>
@@ -12,8 +13,8 @@
 #include <functional>
 #include <string>
 
-class ExcelSession;
 class MdbFile;
+class SheetTarget;
 struct TableDef;
 
 // How the export tells what went wrong (a file not saved, rows not written)
@@ -24,7 +25,7 @@ struct SheetHandlers {
   // Makes the next sheet current and names it after the table with
   // "_<continuationNumber>"; it may save the workbook and start another.
   std::function<void(int continuationNumber)> continuation;
-  // Saves what was written and lets go of the workbook.
+  // Saves what was written and lets go of the workbook (none: nothing to do).
   std::function<void()> stop;
   // The per-table writer leaves the alignment of continuation headers unset.
   bool centreContinuationHeader = true;
@@ -32,11 +33,6 @@ struct SheetHandlers {
 
 class TableSheetWriter {
  public:
-  // Data rows a sheet takes below its header; an .xls sheet has 65,536 rows.
-  static constexpr int32_t kRowsPerSheet = 65535;
-  // The most characters a cell holds; longer values are cut.
-  static constexpr size_t kMaxCellText = 32767;
-
   TableSheetWriter(MdbFile& db, const std::atomic<uint8_t>& abandonRequested,
                    FailureSink reportFailure);
 
@@ -47,9 +43,9 @@ class TableSheetWriter {
 
   // With the table's first sheet current and named: 1 when the table was
   // written to its end, -1 on a stop (after the stop handler) or when the
-  // job is abandoned (nothing saved). Rows whose cells the workbook refuses
-  // are left out and reported; a refused header ends the table by throwing.
-  int WriteTable(TableDef& table, ExcelSession& session, const SheetHandlers& handlers);
+  // job is abandoned (nothing saved). Rows the target refuses are left out
+  // and reported; a refused header ends the table by throwing.
+  int WriteTable(TableDef& table, SheetTarget& target, const SheetHandlers& handlers);
 
  private:
   MdbFile& db_;

@@ -1,11 +1,12 @@
-// The two workbook modes of an export. Per database: one workbook with a
-// sheet per table, "<database>.xls", continued in "<database>_1.xls", ...
-// whenever a workbook holds sheetLimit sheets; it stays open from one table
-// to the next and is saved, and reopened in a fresh session, between them.
+// The two workbook modes of an export, for every output format. Per
+// database: one workbook with a sheet per table, "<database>.xls", continued
+// in "<database>_1.xls", ... whenever a workbook holds sheetLimit sheets.
 // Per table: a workbook of its own for every table, "<table>.xls", continued
-// in "<table>_1.xls", ... One writer serves one export job.
+// in "<table>_1.xls", ... (CSV has a file per table whatever the mode). The
+// format (workbook_format.h) says how a workbook is made and saved; one
+// writer serves one export job.
 //
-// A workbook call the engine refuses never ends the program: a refused row
+// A workbook call the format refuses never ends the program: a refused row
 // is left out, a refused table ends unsaved (per table) or without its sheet
 // (per database), a workbook that cannot be saved is reported, and the job
 // goes on with the next table.
@@ -13,22 +14,27 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 
-#include "export/excel_session.h"
 #include "export/name_set.h"
 #include "export/table_sheet_writer.h"
+#include "export/workbook_format.h"
 
 class MdbFile;
 struct TableDef;
 
 class WorkbookWriter {
  public:
-  // fileTitle: the database file's name without its extension;
-  // startApplication starts the workbook engine for every session.
+  // Makes the format's workbook object: one for the per-database workbooks
+  // of the job, one for each table written per table.
+  using FormatFactory = std::function<std::unique_ptr<WorkbookFormat>()>;
+
+  // fileTitle: the database file's name without its extension.
   WorkbookWriter(MdbFile& db, std::string exportFolder, const std::string& fileTitle,
                  const std::atomic<uint8_t>& abandonRequested, FailureSink reportFailure,
-                 ExcelSession::ApplicationFactory startApplication);
+                 FormatFactory makeFormat);
 
   // 1, or -1 when stopped, abandoned, the export folder was missing or the
   // table failed.
@@ -42,29 +48,21 @@ class WorkbookWriter {
  private:
   std::string FilePath(const std::string& fileStem) const;
   std::string DatabasePath() const;
-  // SaveAndQuit, with a refusal (or no workbook to save, when the engine
-  // did not start) reported instead of thrown. A workbook saved for the
-  // last time keeps only its first usedSheets sheets: the default sheets a
-  // new workbook has and no table filled go first. 0 keeps them all, for a
-  // workbook the next table reopens.
-  void Save(ExcelSession& session, const std::string& path, int32_t usedSheets);
+  void NewDatabaseWorkbook();
   void SaveDatabaseWorkbook(int32_t usedSheets);
-  // Names the sheet at `position` so that no other sheet of its workbook
-  // (the engine's default sheets included) has the same name.
-  static void NameSheet(ExcelSession& session, int32_t position, const std::string& tableName,
-                        const std::string& suffix);
 
   MdbFile& db_;
   std::string exportFolder_;
   const std::atomic<uint8_t>& abandonRequested_;
   FailureSink reportFailure_;
   TableSheetWriter sheetWriter_;
-  ExcelSession::ApplicationFactory startApplication_;
+  FormatFactory makeFormat_;
 
   // Per database, for the whole job.
-  ExcelSession session_;
+  std::unique_ptr<WorkbookFormat> databaseBook_;
   int32_t tablesStarted_ = 0;
   int32_t workbookNumber_ = 0;
+  int32_t sheetsInWorkbook_ = 0;
   bool databaseWorkbookOpen_ = false;
   std::string databaseStem_;
 

@@ -1,7 +1,8 @@
 // brevantis-cli export end to end: the dated folder, the workbooks checked
-// with python3-xlrd (and LibreOffice once) against `rows --all` of every
-// table, the statistics on stdout and beside the program, the logs, the exit
-// codes; over builder databases and the corpus of real files.
+// with python3-xlrd or python3-openpyxl (and LibreOffice once) against
+// `rows --all` of every table, CSV files byte for byte, the statistics on
+// stdout and beside the program, the logs, the exit codes; over builder
+// databases and the corpus of real files.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -11,6 +12,7 @@
 #include <regex>
 
 #include "export/name_set.h"
+#include "export/xlsx_workbook.h"
 #include "tests/support/test_db_builder.h"
 #include "tests/support/test_env.h"
 #include "tests/xls/xls_file_check.h"
@@ -64,12 +66,38 @@ std::string DatedFolder(const std::string& destination) {
   return found.empty() ? std::string() : found[0];
 }
 
+// OLE files are numbered in the order a process writes them.
+std::string SameOle(const std::string& text) {
+  static const std::regex kOleFile(R"((TempOLeFiles/Ole)\d+(\.))");
+  return std::regex_replace(text, kOleFile, "$1#$2");
+}
+
+// The CSV files of an export in `folder`, one per table, against
+// `rows --all`; empty when every one is the same.
+std::string CheckCsvExport(const CliCopy& cli, const std::string& database, const Names& tables,
+                           const std::string& folder) {
+  NameSet fileNames(NameSet::Kind::File);
+  for (const std::string& table : tables) {
+    testenv::CommandResult rows = cli.Run({"rows", database, table, "--all"});
+    if (rows.exitCode != 0) return "rows of " + table + " failed: " + rows.err;
+    std::string path = folder + "/" + fileNames.Add(table) + ".csv";
+    if (SameOle(testenv::ReadFile(path)) != SameOle(rows.out)) return path + " differs from rows --all";
+  }
+  Names files;
+  for (const auto& entry : fs::directory_iterator(folder)) files.push_back(entry.path().string());
+  return files.size() == tables.size() ? "" : "not a file per table in " + folder;
+}
+
 // Checks the export in `folder` of `tables` of the database against
 // `rows --all`, with export_check.py; empty when it matches.
 std::string CheckExport(const CliCopy& cli, const std::string& database, const Names& tables,
-                        const std::string& folder, bool perTable, bool libreOffice) {
+                        const std::string& folder, bool perTable, bool libreOffice,
+                        const std::string& format = "xls") {
+  if (format == "csv") return CheckCsvExport(cli, database, tables, folder);
+  const std::string extension = "." + format;
   std::string fileTitle = fs::path(database).stem().string();
-  std::string json = "{\"libreoffice\": " + std::string(libreOffice ? "true" : "false") + ", \"tables\": [";
+  std::string json = "{\"libreoffice\": " + std::string(libreOffice ? "true" : "false") +
+                     ", \"format\": \"" + format + "\", \"tables\": [";
   Names workbooks;
   NameSet fileNames(NameSet::Kind::File);
   NameSet sheetNames(NameSet::Kind::Sheet);
@@ -79,13 +107,16 @@ std::string CheckExport(const CliCopy& cli, const std::string& database, const N
     if (rows.exitCode != 0) return "rows of " + tables[i] + " failed: " + rows.err;
     testenv::WriteFile(csv, rows.out);
     std::string sheet = perTable ? NameSet(NameSet::Kind::Sheet).Add(tables[i]) : sheetNames.Add(tables[i]);
-    json += std::string(i ? ", " : "") + "{\"sheet\": " + testenv::JsonString(xlscheck::Utf8Of1252(sheet)) + ", \"csv\": " + testenv::JsonString(csv) + "}";
-    if (perTable) workbooks.push_back(folder + "/" + fileNames.Add(tables[i]) + ".xls");
+    std::string sheetText;
+    if (format == "xls") sheetText = xlscheck::Utf8Of1252(sheet);
+    else XlsxCellText(sheet, sheetText);
+    json += std::string(i ? ", " : "") + "{\"sheet\": " + testenv::JsonString(sheetText) + ", \"csv\": " + testenv::JsonString(csv) + "}";
+    if (perTable) workbooks.push_back(folder + "/" + fileNames.Add(tables[i]) + extension);
   }
   if (!perTable) {
-    workbooks.push_back(folder + "/" + fileTitle + ".xls");
-    for (int n = 1; fs::exists(folder + "/" + fileTitle + "_" + std::to_string(n) + ".xls"); ++n)
-      workbooks.push_back(folder + "/" + fileTitle + "_" + std::to_string(n) + ".xls");
+    workbooks.push_back(folder + "/" + fileTitle + extension);
+    for (int n = 1; fs::exists(folder + "/" + fileTitle + "_" + std::to_string(n) + extension); ++n)
+      workbooks.push_back(folder + "/" + fileTitle + "_" + std::to_string(n) + extension);
   }
   json += "], \"workbooks\": [";
   for (size_t i = 0; i < workbooks.size(); ++i) json += std::string(i ? ", " : "") + testenv::JsonString(workbooks[i]);
@@ -103,9 +134,10 @@ std::string MakePreset(const CliCopy& cli, const std::string& preset) {
   return path;
 }
 
-TEST(ExportCommandTest, ExportsEveryTableInBothModesWithStatisticsAndLogs) {
+TEST(ExportCommandTest, ExportsEveryTableInBothModesAndEveryFormatWithStatisticsAndLogs) {
+  for (std::string format : {"xls", "xlsx", "csv"})
   for (bool perTable : {false, true}) {
-    SCOPED_TRACE(perTable ? "per table" : "per database");
+    SCOPED_TRACE(format + (perTable ? " per table" : " per database"));
     CliCopy cli;
     std::string database = MakePreset(cli, "sample");
     Names tables = TableNames(cli, database);
@@ -113,7 +145,7 @@ TEST(ExportCommandTest, ExportsEveryTableInBothModesWithStatisticsAndLogs) {
     std::string destination = cli.File("out");
     fs::create_directory(destination);
 
-    Names args = {"export", database, "--to", destination};
+    Names args = {"export", database, "--to", destination, "--format", format};
     if (perTable) args.push_back("--per-table");
     testenv::CommandResult result = cli.Run(args);
     ASSERT_EQ(result.exitCode, 0) << result.err;
@@ -140,8 +172,24 @@ TEST(ExportCommandTest, ExportsEveryTableInBothModesWithStatisticsAndLogs) {
     EXPECT_TRUE(errorLog.ends_with("=\r\nCode:0  Error:0  MSG:Database was not opened\r\n")) << errorLog;
 
     std::string folder = DatedFolder(destination);
-    EXPECT_EQ(CheckExport(cli, database, tables, folder, perTable, !perTable), "");
+    EXPECT_EQ(CheckExport(cli, database, tables, folder, perTable, !perTable && format != "csv", format), "");
   }
+}
+
+// An .xlsx sheet takes 1,048,575 rows: a table of 70,000 is one sheet.
+TEST(ExportCommandTest, XlsxKeepsSeventyThousandRowsInOneSheet) {
+  CliCopy cli;
+  std::string database = cli.File("large.mdb");
+  testenv::CommandResult made =
+      testenv::RunCommand({BREVANTIS_MAKE_TEST_DB, database, "--preset", "large", "--rows", "70000"});
+  ASSERT_EQ(made.exitCode, 0) << made.err;
+  Names tables = TableNames(cli, database);
+  std::string destination = cli.File("out");
+  fs::create_directory(destination);
+  testenv::CommandResult result = cli.Run({"export", database, "--to", destination, "--format", "xlsx"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_NE(result.out.find(":               70000\n"), std::string::npos) << result.out;
+  EXPECT_EQ(CheckExport(cli, database, tables, DatedFolder(destination), false, false, "xlsx"), "");
 }
 
 TEST(ExportCommandTest, TablesAreChosenByName) {
@@ -174,6 +222,8 @@ TEST(ExportCommandTest, WrongArgumentsAndRefusedFilesEndWithTheirExitCodes) {
   };
   for (const Case& c : {Case{{"export", database}, 1}, Case{{"export", "--to", cli.File("")}, 1},
                         Case{{"export", database, "--to", cli.File(""), "--bogus"}, 1},
+                        Case{{"export", database, "--to", cli.File(""), "--format", "ods"}, 1},
+                        Case{{"export", database, "--to", cli.File(""), "--format"}, 1},
                         Case{{"export", cli.File("missing.mdb"), "--to", cli.File("")}, 1},
                         Case{{"export", notAccess, "--to", cli.File("")}, 2}}) {
     testenv::CommandResult result = cli.Run(c.args);
@@ -195,20 +245,21 @@ TEST(ExportCommandTest, AMissingDestinationNamesTheWorkbookNotSavedAndFails) {
   EXPECT_FALSE(fs::exists(cli.File("missing")));
 }
 
-// Every Jet 4 file of the corpus, both modes, checked with xlrd.
-TEST(ExportCommandTest, CorpusFilesExportInBothModes) {
+// Every Jet 4 file of the corpus exported as asked and checked against
+// `rows --all`.
+void ExportCorpus(const std::string& format, const std::vector<bool>& modes) {
   Names files = testenv::CorpusJet4Files();
   if (files.empty()) GTEST_SKIP() << "corpus not present";
   CliCopy cli;
   for (const std::string& database : files) {
     int analysis = 0;
     Names tables = TableNames(cli, database, &analysis);
-    for (bool perTable : {false, true}) {
-      SCOPED_TRACE(database + (perTable ? " per table" : " per database"));
+    for (bool perTable : modes) {
+      SCOPED_TRACE(database + " " + format + (perTable ? " per table" : " per database"));
       std::string destination = cli.File("out");
       fs::remove_all(destination);
       fs::create_directory(destination);
-      Names args = {"export", database, "--to", destination};
+      Names args = {"export", database, "--to", destination, "--format", format};
       if (perTable) args.push_back("--per-table");
       testenv::CommandResult result = cli.Run(args);
       // A file the analysis refuses is refused by the export alike.
@@ -216,9 +267,16 @@ TEST(ExportCommandTest, CorpusFilesExportInBothModes) {
       if (result.exitCode != 0) continue;
       EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), static_cast<long>(tables.size() + 1));
       if (tables.empty()) continue;
-      EXPECT_EQ(CheckExport(cli, database, tables, DatedFolder(destination), perTable, false), "");
+      EXPECT_EQ(CheckExport(cli, database, tables, DatedFolder(destination), perTable, false, format), "");
     }
   }
 }
+
+TEST(ExportCommandTest, CorpusFilesExportInBothModes) { ExportCorpus("xls", {false, true}); }
+
+// CSV has a file per table in either mode; .xlsx shares the modes' logic
+// with .xls.
+TEST(ExportCommandTest, CorpusFilesExportAsXlsx) { ExportCorpus("xlsx", {false}); }
+TEST(ExportCommandTest, CorpusFilesExportAsCsv) { ExportCorpus("csv", {false}); }
 
 }  // namespace

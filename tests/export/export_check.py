@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Checks an export against the rows of its tables, reading the workbooks
-with python3-xlrd (and, when asked, LibreOffice).
+"""Checks an export against the rows of its tables, reading .xls workbooks
+with python3-xlrd and .xlsx workbooks with python3-openpyxl (and, when
+asked, either with LibreOffice).
 
     export_check.py PLAN.json
 
@@ -8,15 +9,17 @@ PLAN.json:
   {"workbooks": [path, ...],            # in the order their sheets were written
    "tables": [{"sheet": name,           # name of the table's first sheet
                "csv": path}, ...],      # `brevantis-cli rows FILE TABLE --all`
+   "format": "xls",                     # or "xlsx"
    "libreoffice": false}
 
 The sheets of all workbooks, in order, must be the tables' sheets in order
 (no empty default sheet left): the first named as given, continuation sheets with "_1", "_2", ...;
-each with the column names in row 1 and at most 65,535 rows below, every
-value a text cell equal to the CSV's (cut at a zero byte and at 32,767
-characters, as a cell holds them). Header cells are bold on light yellow
-with thin borders, data cells carry the quote prefix, are centred and have
-thin borders. Exit status 0 when everything matches, 1 otherwise.
+each with the column names in row 1 and at most 65,535 rows below
+(1,048,575 in .xlsx), every value a text cell equal to the CSV's (cut at a
+zero byte and at 32,767 characters, as a cell holds them). Header cells are
+bold on light yellow with thin borders, data cells are text (.xls: the quote
+prefix; .xlsx: the text number format), centred, with thin borders. Exit
+status 0 when everything matches, 1 otherwise.
 """
 
 import csv
@@ -29,8 +32,9 @@ import subprocess
 import sys
 import tempfile
 
-ROWS_PER_SHEET = 65535
+ROWS_PER_SHEET = {"xls": 65535, "xlsx": 1048575}
 MAX_CELL = 32767
+ESCAPED = re.compile(r"_x([0-9A-Fa-f]{4})_")
 
 
 def cp1252(data):
@@ -43,9 +47,17 @@ def cp1252(data):
     return "".join(out)
 
 
-def read_rows(path):
+def utf8(data):
+    """UTF-8, a byte outside any sequence standing for U+0080 to U+00FF, as
+    the .xlsx writer takes it."""
+    text = data.decode("utf-8", errors="surrogateescape")
+    return "".join(chr(ord(c) - 0xDC00) if 0xDC80 <= ord(c) <= 0xDCFF else c for c in text)
+
+
+def read_rows(path, fmt):
     with open(path, "rb") as f:
-        text = cp1252(f.read())
+        data = f.read()
+    text = cp1252(data) if fmt == "xls" else utf8(data)
     return list(csv.reader(io.StringIO(text, newline="")))
 
 
@@ -67,15 +79,16 @@ def continuation_name(first, n):
     return first[:31 - len(suffix)] + suffix
 
 
-def expected_sheets(tables):
+def expected_sheets(tables, fmt):
     """(name, header, rows) of every sheet the tables give, in order."""
     sheets = []
+    per_sheet = ROWS_PER_SHEET[fmt]
     for table in tables:
-        rows = read_rows(table["csv"])
+        rows = read_rows(table["csv"], fmt)
         header, data = rows[0], rows[1:]
         header = [as_cell(v) for v in header]
         data = [[as_cell(v) for v in row] for row in data]
-        chunks = [data[i:i + ROWS_PER_SHEET] for i in range(0, len(data), ROWS_PER_SHEET)] or [[]]
+        chunks = [data[i:i + per_sheet] for i in range(0, len(data), per_sheet)] or [[]]
         for n, chunk in enumerate(chunks):
             name = table["sheet"] if n == 0 else continuation_name(table["sheet"], n)
             sheets.append((name, header, chunk))
@@ -127,6 +140,49 @@ def check_xlrd(plan, expected, problems):
                                     % (where, r, c, "header" if r == 0 else "data"))
 
 
+def check_openpyxl(plan, expected, problems):
+    import openpyxl
+    found = []
+    for path in plan["workbooks"]:
+        book = openpyxl.load_workbook(path, read_only=True)
+        for sheet in book.worksheets:
+            found.append((path, sheet))
+    names = [s.title for _, s in found]
+    if names != [e[0] for e in expected]:
+        problems.append("openpyxl: sheets %r, not %r" % (names[:40], [e[0] for e in expected][:40]))
+        return
+    for (path, sheet), (name, header, rows) in zip(found, expected):
+        where = "openpyxl: %s sheet %r" % (os.path.basename(path), name)
+        want = [header] + rows
+        have = list(sheet.iter_rows())
+        if len(have) != len(want):
+            problems.append("%s has %d rows, not %d" % (where, len(have), len(want)))
+            continue
+        for r, (cells, row) in enumerate(zip(have, want)):
+            values = [ESCAPED.sub(lambda m: chr(int(m.group(1), 16)), c.value)
+                      if isinstance(c.value, str) else "" for c in cells]
+            values += [""] * (len(row) - len(values))
+            if [same_ole(v) for v in values[:len(row)]] != row or any(
+                    c.value is not None and c.data_type != "s" for c in cells):
+                problems.append("%s row %d is %r, not %r" % (where, r + 1, values[:8], row[:8]))
+                break
+        for r in sorted({0, 1, len(want) - 1}):
+            if r >= len(want):
+                continue
+            for c, cell in enumerate(have[r][:len(want[r])]):
+                b = cell.border
+                edges = (b.left.style, b.right.style, b.top.style, b.bottom.style)
+                ok = cell.alignment.horizontal == "center" and edges == ("thin",) * 4
+                if r == 0:
+                    ok = ok and cell.font.b and cell.fill.fill_type == "solid" and \
+                        cell.fill.fgColor.rgb.endswith("FFFFCC")
+                else:
+                    ok = ok and not cell.font.b and cell.number_format == "@"
+                if not ok:
+                    problems.append("%s cell (%d, %d) is not formatted as a %s cell"
+                                    % (where, r, c, "header" if r == 0 else "data"))
+
+
 def check_libreoffice(plan, expected, problems):
     soffice = shutil.which("soffice") or shutil.which("libreoffice")
     if not soffice:
@@ -139,7 +195,8 @@ def check_libreoffice(plan, expected, problems):
             out = os.path.join(work, str(i))
             run = subprocess.run(
                 [soffice, "-env:UserInstallation=file://" + os.path.join(work, "profile"), "--headless",
-                 "--norestore", "--infilter=MS Excel 97", "--convert-to",
+                 "--norestore", "--infilter=" + ("MS Excel 97" if plan.get("format", "xls") == "xls"
+                                                else "Calc MS Excel 2007 XML"), "--convert-to",
                  "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,-1",
                  "--outdir", out, path],
                 stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, timeout=1800)
@@ -174,10 +231,11 @@ def main():
         return 2
     with open(sys.argv[1], encoding="utf-8") as f:
         plan = json.load(f)
-    expected = expected_sheets(plan["tables"])
+    fmt = plan.get("format", "xls")
+    expected = expected_sheets(plan["tables"], fmt)
     problems = []
     try:
-        check_xlrd(plan, expected, problems)
+        (check_xlrd if fmt == "xls" else check_openpyxl)(plan, expected, problems)
         if plan.get("libreoffice"):
             check_libreoffice(plan, expected, problems)
     except Exception as error:  # a reader that chokes on a file

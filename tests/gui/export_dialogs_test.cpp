@@ -1,6 +1,7 @@
 // The export options dialog (destination, check rules, Export/Save) and the
 // export progress window run from the main window: to the end, stopped,
 // abandoned with the close box.
+#include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
@@ -224,6 +225,21 @@ void ExportDialogsTest::ExportSaveMakesTheDatedFolderAndListsTheTickedTables() {
   QCOMPARE(options.chosenTables.size(), size_t{2});
   QCOMPARE(options.chosenTables[0]->name, std::string("Customers"));
   QCOMPARE(options.chosenTables[1]->name, std::string("Empty"));
+  QVERIFY(options.format == OutputFormat::Xls);
+
+  // The format chosen is offered again the next time, from the settings.
+  d.Prepare();
+  QCOMPARE(d.ui.format->currentText(), QString("Excel 97-2003 (.xls)"));
+  d.ui.format->setCurrentIndex(d.ui.format->findText("CSV"));
+  QVERIFY(!d.ui.perTable_1077->isEnabled());
+  d.ui.format->setCurrentIndex(d.ui.format->findText("Excel (.xlsx)"));
+  QVERIFY(d.ui.perTable_1077->isEnabled());
+  session_->dialogs.QueueFolder(destination.path());
+  d.Browse();
+  d.ui.exportSave_1021->click();
+  QVERIFY(options.format == OutputFormat::Xlsx);
+  d.Prepare();
+  QCOMPARE(d.ui.format->currentText(), QString("Excel (.xlsx)"));
 }
 
 void ExportDialogsTest::ACancelledDialogStartsNothing() {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QPushButton>
+#include <QSettings>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -51,7 +52,9 @@ bool ShowHook::eventFilter(QObject* watched, QEvent* event) {
   return false;
 }
 
-Session::Session() : window(std::make_unique<MainWindow>(progress, dialogs)) {
+Session::Session() {
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(settings.path()));
+  window = std::make_unique<MainWindow>(progress, dialogs);
   window->SetExportClosingPause(0);
   window->show();
 }

@@ -53,6 +53,8 @@ class ShowHook : public QObject {
 
 // A main window as the program makes it, with its own channel and dialogs.
 struct Session {
+  // The windows' settings go here, never to the user's own.
+  testenv::ScratchDir settings;
   ProgressChannel progress;
   ScriptedDialogs dialogs;
   std::unique_ptr<MainWindow> window;

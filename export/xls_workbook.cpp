@@ -1,0 +1,87 @@
+#include "export/xls_workbook.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "export/name_set.h"
+
+namespace {
+
+// A new workbook has three sheets; sheets from the fourth on are added one
+// at a time after the last.
+constexpr int32_t kDefaultSheets = 3;
+
+}  // namespace
+
+XlsWorkbook::XlsWorkbook(platform::Dialogs& dialogs, ExcelSession::ApplicationFactory startApplication,
+                         FailureSink reportFailure)
+    : session_(dialogs, std::move(startApplication)), reportFailure_(std::move(reportFailure)) {}
+
+void XlsWorkbook::NewWorkbook(const std::string&) {
+  session_.StartExcel();
+  session_.NewWorkbook();
+}
+
+void XlsWorkbook::ResumeWorkbook(const std::string& path) {
+  session_.TakeActiveWorkbook();
+  Save(path, 0);
+  session_.StartExcel();
+  session_.SetDisplayAlerts(true);
+  session_.ReopenWorkbook(path);
+  session_.TakeFirstWorkbook();
+}
+
+void XlsWorkbook::AddSheet(int32_t position, const std::string& base, const std::string& suffix) {
+  session_.SelectSheet(position);
+  // No other sheet of the workbook, the engine's default sheets included,
+  // may have the same name.
+  NameSet names(NameSet::Kind::Sheet);
+  if (session_.sheets) {
+    for (int32_t k = 1; k <= std::max(kDefaultSheets, position); ++k) {
+      if (k != position) names.Reserve(session_.sheets->Item(k)->Name());
+    }
+  }
+  session_.NameSheet(names.Add(base, suffix));
+}
+
+void XlsWorkbook::Save(const std::string& path, int32_t usedSheets) {
+  if (!session_.workbook) {
+    reportFailure_("Could not save " + path + ": no workbook was made");
+    return;
+  }
+  if (usedSheets > 0) {
+    try {
+      std::shared_ptr<xls::Sheets> sheets = session_.workbook->Sheets();
+      for (int32_t k = kDefaultSheets; k > usedSheets; --k) sheets->Item(k)->Delete();
+    } catch (const xls::AutomationError&) {
+      // An empty sheet left in the workbook; the save goes on all the same.
+    }
+  }
+  try {
+    // Replacing its own earlier save of the file must not be refused.
+    session_.SetAlerts(false);
+    session_.SaveAndQuit(path);
+  } catch (const xls::AutomationError& error) {
+    reportFailure_("Could not save " + path + ": " + error.what());
+  }
+}
+
+void XlsWorkbook::WriteHeader(const std::vector<std::string>& names, bool centred) {
+  letters_.clear();
+  for (size_t i = 0; i < names.size(); ++i) {
+    std::string address = ExcelSession::CellAddress(static_cast<int32_t>(i), 1);
+    session_.WriteHeaderCell(address, names[i], centred);
+    letters_.push_back(address.substr(0, address.size() - 1));
+  }
+}
+
+void XlsWorkbook::WriteRow(int32_t rowNumber, const std::vector<std::string_view>& values) {
+  char digits[16];
+  char* digitsEnd = std::to_chars(digits, digits + sizeof digits, rowNumber).ptr;
+  for (size_t k = 0; k < letters_.size() && k < values.size(); ++k) {
+    std::string_view value = values[k];
+    if (value.size() > kMaxCellText) value = value.substr(0, kMaxCellText);
+    address_.assign(letters_[k]).append(digits, digitsEnd);
+    session_.WriteDataCell(address_, value);
+  }
+}
