@@ -3,18 +3,23 @@
 #include <QApplication>
 
 #include "app/main_window.h"
+#include "app/program_style.h"
 #include "report/progress_channel.h"
 #include "app/qt_dialogs.h"
 #include "app/splash_window.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
+  // The name under which the windows' sizes and the last folder are kept.
+  QCoreApplication::setOrganizationName(QStringLiteral("Corvanel"));
+  QCoreApplication::setApplicationName(QStringLiteral("brevantis"));
+  UseProgramStyle(application);
   ProgressChannel progress;
   QtDialogs dialogs(&application);
   MainWindow window(progress, dialogs);
   if (argc > 1) window.UseFile(argv[1]);
-  window.show();
   SplashWindow splash;
-  splash.Show();
+  splash.Run();
+  window.show();
   return window.exec();
 }

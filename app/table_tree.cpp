@@ -26,12 +26,22 @@ TableTree::TableTree(QTreeWidget& tree)
 }
 
 void TableTree::Reset() {
+  ++generation_;
   tree_.clear();
   root_ = new QTreeWidgetItem(&tree_, QStringList(kRootText));
   root_->setIcon(0, images_[kRootImage]);
   tables_ = new QTreeWidgetItem(root_, QStringList(kTablesText));
   tables_->setIcon(0, images_[kTablesImage]);
   root_->setExpanded(true);
+}
+
+void TableTree::RefoldLater(QTreeWidgetItem* fold, QTreeWidgetItem* unfold) {
+  const uint64_t generation = generation_;
+  QMetaObject::invokeMethod(&tree_, [this, generation, fold, unfold] {
+    if (generation != generation_) return;
+    if (fold != nullptr) fold->setExpanded(false);
+    if (unfold != nullptr) unfold->setExpanded(true);
+  }, Qt::QueuedConnection);
 }
 
 void TableTree::SetRootText(const QString& text) { root_->setText(0, text); }

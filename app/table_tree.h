@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QString>
 
+#include <cstdint>
 #include <vector>
 
 class QTreeWidget;
@@ -43,6 +44,11 @@ class TableTree {
   // root, "TABLES", or an item titled like the root).
   QTreeWidgetItem* TableNodeFor(QTreeWidgetItem* item) const;
 
+  // Folds one node and unfolds another once the event at hand is done: a
+  // click selects what was under the pointer when it was made, never what a
+  // fold moved there. Either may be none; nodes gone by then are left.
+  void RefoldLater(QTreeWidgetItem* fold, QTreeWidgetItem* unfold);
+
   const QIcon& image(Image index) const { return images_[index]; }
   QTreeWidget& widget() const { return tree_; }
 
@@ -51,4 +57,6 @@ class TableTree {
   std::vector<QIcon> images_;
   QTreeWidgetItem* root_ = nullptr;
   QTreeWidgetItem* tables_ = nullptr;
+  // Counts the Resets, each of which deletes every node.
+  uint64_t generation_ = 0;
 };

@@ -69,8 +69,11 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
     failed_.store(true, std::memory_order_release);
     if (!Abandoned()) view.AddMessage(text);
   };
+  auto reportRows = [&](const std::string& table, int32_t rows) {
+    if (!Abandoned()) view.SetRowsWritten(table, rows);
+  };
   WorkbookWriter writer(db_, options.exportFolder, FileTitle(db_.fileName), abandonRequested_,
-                        reportFailure, startApplication_);
+                        reportFailure, reportRows, startApplication_);
 
   view.ShowRunning();
   sheetLimit_ = sheetLimitSetting_ > 0 ? sheetLimitSetting_

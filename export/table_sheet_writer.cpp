@@ -12,8 +12,11 @@
 #include "reader/mdb_file.h"
 
 TableSheetWriter::TableSheetWriter(MdbFile& db, const std::atomic<uint8_t>& abandonRequested,
-                                   FailureSink reportFailure)
-    : db_(db), abandonRequested_(abandonRequested), reportFailure_(std::move(reportFailure)) {}
+                                   FailureSink reportFailure, RowsSink reportRows)
+    : db_(db),
+      abandonRequested_(abandonRequested),
+      reportFailure_(std::move(reportFailure)),
+      reportRows_(std::move(reportRows)) {}
 
 bool TableSheetWriter::StartTable(TableDef& table, const std::string& exportFolder) {
   table.nextRow = 0;
@@ -82,6 +85,7 @@ int TableSheetWriter::WriteTable(TableDef& table, ExcelSession& session,
         session.WriteDataCell(address, value);
       }
       ++rowNumber;
+      if (table.exportedRows % kRowsPerReport == 0) reportRows_(table.name, table.exportedRows);
     } catch (const xls::AutomationError& error) {
       // The row is left out, and the next one takes its sheet row; the walk
       // counted it when it handed it out.
@@ -89,6 +93,7 @@ int TableSheetWriter::WriteTable(TableDef& table, ExcelSession& session,
       if (failedRows++ == 0) firstFailure = error.what();
     }
   }
+  reportRows_(table.name, table.exportedRows);
   if (failedRows > 0) {
     reportFailure_(std::to_string(failedRows) + " row(s) of " + table.name +
                    " could not be written: " + firstFailure);

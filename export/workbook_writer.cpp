@@ -18,13 +18,13 @@ std::string Suffix(int32_t number) { return "_" + std::to_string(number); }
 
 WorkbookWriter::WorkbookWriter(MdbFile& db, std::string exportFolder, const std::string& fileTitle,
                                const std::atomic<uint8_t>& abandonRequested,
-                               FailureSink reportFailure,
+                               FailureSink reportFailure, RowsSink reportRows,
                                ExcelSession::ApplicationFactory startApplication)
     : db_(db),
       exportFolder_(std::move(exportFolder)),
       abandonRequested_(abandonRequested),
       reportFailure_(std::move(reportFailure)),
-      sheetWriter_(db, abandonRequested, reportFailure_),
+      sheetWriter_(db, abandonRequested, reportFailure_, std::move(reportRows)),
       startApplication_(std::move(startApplication)),
       session_(db.dialogs, startApplication_),
       databaseStem_(NameSet(NameSet::Kind::File).Add(fileTitle)) {}

@@ -28,7 +28,7 @@ class WorkbookWriter {
   // startApplication starts the workbook engine for every session.
   WorkbookWriter(MdbFile& db, std::string exportFolder, const std::string& fileTitle,
                  const std::atomic<uint8_t>& abandonRequested, FailureSink reportFailure,
-                 ExcelSession::ApplicationFactory startApplication);
+                 RowsSink reportRows, ExcelSession::ApplicationFactory startApplication);
 
   // 1, or -1 when stopped, abandoned, the export folder was missing or the
   // table failed.
