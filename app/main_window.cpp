@@ -105,6 +105,8 @@ MainWindow::~MainWindow() {
 void MainWindow::RestoreLayout() {
   const QSettings settings;
   restoreGeometry(settings.value(kGeometryKey).toByteArray());
+  // The splitter takes its widths once it has the window's.
+  layout()->activate();
   ui.bodySplitter->restoreState(settings.value(kSplitterKey).toByteArray());
 }
 

@@ -247,7 +247,10 @@ void RecordBrowser::FillList(const TableDef& table, const std::vector<QStringLis
   }
   list->resizeColumnsToContents();
   const int widest = list->fontMetrics().averageCharWidth() * kMaxColumnChars;
-  for (int c = 0; c < columnCount; ++c) list->setColumnWidth(c, std::min(list->columnWidth(c), widest));
+  // A little air beside the widest text, so neighbouring values stay apart.
+  const int air = list->fontMetrics().averageCharWidth();
+  for (int c = 0; c < columnCount; ++c)
+    list->setColumnWidth(c, std::min(list->columnWidth(c) + air, widest));
   list->scrollToTop();
   list->horizontalScrollBar()->setValue(0);
   controls_.recordCount->setText(QString::number(list->rowCount()));

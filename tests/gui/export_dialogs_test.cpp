@@ -380,5 +380,5 @@ void ExportDialogsTest::CommandsDuringAnExportGetTheBusyMessage() {
   QVERIFY(w.isVisible());
 }
 
-QTEST_MAIN(ExportDialogsTest)
+BREVANTIS_GUI_TEST_MAIN(ExportDialogsTest)
 #include "export_dialogs_test.moc"

@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QDir>
 #include <QPushButton>
+#include <QSettings>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 
 #include "app/analysis_progress_dialog.h"
+#include "app/program_style.h"
 #include "tests/support/test_db_builder.h"
 
 namespace guitest {
@@ -53,6 +55,7 @@ bool ShowHook::eventFilter(QObject* watched, QEvent* event) {
 
 Session::Session() : window(std::make_unique<MainWindow>(progress, dialogs)) {
   window->SetExportClosingPause(0);
+  window->resize(1280, 800);
   window->show();
 }
 
@@ -137,6 +140,13 @@ std::string WriteJet3File(const std::string& path) {
   }
   testenv::WriteFile(path, bytes);
   return path;
+}
+
+TestProgram::TestProgram() {
+  QCoreApplication::setOrganizationName(QStringLiteral("Corvanel-tests"));
+  for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+    QSettings::setPath(format, QSettings::UserScope, settings_.path());
+  UseProgramStyle(*qApp);
 }
 
 void SaveScreenshot(QWidget& window, const QString& name) {
