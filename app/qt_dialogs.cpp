@@ -4,6 +4,8 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QTreeView>
 #include <QMessageBox>
 #include <QScreen>
 #include <QSettings>
@@ -79,6 +81,11 @@ std::string QtDialogs::ChooseFile(const std::string& filter) {
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setViewMode(QFileDialog::Detail);
     dialog.restoreState(settings.value(kOpenStateKey).toByteArray());
+    // Size, type and date whole; the name takes what is left.
+    if (auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+      details->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+      details->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
     if (!dialog.restoreGeometry(settings.value(kOpenGeometryKey).toByteArray()))
       dialog.resize(FirstOpenDialogSize(dialog.parentWidget()));
     const bool accepted = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();

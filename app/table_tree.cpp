@@ -1,5 +1,6 @@
 #include "app/table_tree.h"
 
+#include <QHeaderView>
 #include <QTreeWidget>
 
 #include "app/window_text.h"
@@ -22,6 +23,9 @@ TableTree::TableTree(QTreeWidget& tree)
               QIcon(":/images/tree_table.png"), QIcon(":/images/tree_spare.png"),
               QIcon(":/images/tree_column.png")} {
   tree_.setIconSize(QSize(16, 16));
+  // Long names get a scroll bar rather than being cut.
+  tree_.header()->setStretchLastSection(false);
+  tree_.header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
   Reset();
 }
 
