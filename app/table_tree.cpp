@@ -1,5 +1,6 @@
 #include "app/table_tree.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QTreeWidget>
 
@@ -26,6 +27,7 @@ TableTree::TableTree(QTreeWidget& tree)
   // Long names get a scroll bar rather than being cut.
   tree_.header()->setStretchLastSection(false);
   tree_.header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  tree_.viewport()->installEventFilter(this);
   Reset();
 }
 
@@ -40,12 +42,30 @@ void TableTree::Reset() {
 }
 
 void TableTree::RefoldLater(QTreeWidgetItem* fold, QTreeWidgetItem* unfold) {
-  const uint64_t generation = generation_;
-  QMetaObject::invokeMethod(&tree_, [this, generation, fold, unfold] {
-    if (generation != generation_) return;
-    if (fold != nullptr) fold->setExpanded(false);
-    if (unfold != nullptr) unfold->setExpanded(true);
+  refold_ = Refold{fold, unfold, generation_};
+  if (!buttonDown_) QueueRefold();
+}
+
+void TableTree::QueueRefold() {
+  QMetaObject::invokeMethod(&tree_, [this] {
+    if (!refold_ || buttonDown_) return;
+    const Refold refold = *refold_;
+    refold_.reset();
+    if (refold.generation != generation_) return;
+    if (refold.fold != nullptr) refold.fold->setExpanded(false);
+    if (refold.unfold != nullptr) refold.unfold->setExpanded(true);
   }, Qt::QueuedConnection);
+}
+
+bool TableTree::eventFilter(QObject*, QEvent* event) {
+  // Seen before the tree itself handles them.
+  if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
+    buttonDown_ = true;
+  } else if (event->type() == QEvent::MouseButtonRelease) {
+    buttonDown_ = false;
+    if (refold_) QueueRefold();
+  }
+  return false;
 }
 
 void TableTree::SetRootText(const QString& text) { root_->setText(0, text); }

@@ -306,6 +306,11 @@ void MainWindowTest::KeysStartTheirCommands() {
   QVERIFY(QTest::qWaitForWindowActive(&w));
   QTest::keyClick(&w, Qt::Key_F1);
   QCOMPARE(session.dialogs.shellOpened().size(), size_t{1});
+
+  // The control that has the keyboard is framed.
+  QTest::keyClick(&w, Qt::Key_Tab);
+  QVERIFY(QApplication::focusWidget() != nullptr);
+  guitest::SaveScreenshot(w, "main_window_focus");
 }
 
 void MainWindowTest::StepBoxesStartTheirStepWhenItIsEnabled() {

@@ -357,9 +357,14 @@ void RecordBrowserTest::AClickSelectsTheTableUnderThePointer() {
   QCoreApplication::processEvents();
   QVERIFY(Node(w, "Customers")->isExpanded());
 
-  // Orders lies below the unfolded Customers, which folds on the click.
-  const QRect orders = tree.visualItemRect(Node(w, "Orders"));
-  QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, orders.center());
+  // Orders lies below the unfolded Customers, which folds on the click;
+  // the hand moves a little while the button is down.
+  const QRect ordersRow = tree.visualItemRect(Node(w, "Orders"));
+  const QPoint orders(ordersRow.left() + 40, ordersRow.center().y());
+  QTest::mousePress(tree.viewport(), Qt::LeftButton, {}, orders);
+  w.browser().WaitForFetch();
+  QTest::mouseMove(tree.viewport(), orders + QPoint(1, 1));
+  QTest::mouseRelease(tree.viewport(), Qt::LeftButton, {}, orders + QPoint(1, 1));
   w.browser().WaitForFetch();
   QCoreApplication::processEvents();
   QCOMPARE(tree.currentItem(), Node(w, "Orders"));
@@ -367,6 +372,29 @@ void RecordBrowserTest::AClickSelectsTheTableUnderThePointer() {
   QCOMPARE(w.ui.tableName_1068->text(), QString("Orders"));
   QVERIFY(!Node(w, "Customers")->isExpanded());
   QVERIFY(Node(w, "Orders")->isExpanded());
+
+  // The same in a tree scrolled down to a table below one of 30 columns:
+  // the fold moves every row, the click stays where it was made.
+  Session wide;
+  wide.OpenAndRecover(WriteWideDatabase(scratch_->File("wide-tree.mdb")));
+  MainWindow& v = wide.w();
+  v.resize(v.minimumSize());
+  QTRY_COMPARE(v.size(), v.minimumSize());
+  wide.SelectNode(kLongName);
+  QCoreApplication::processEvents();
+  QTreeWidget& scrolled = *v.ui.tree_1001;
+  scrolled.verticalScrollBar()->setValue(scrolled.verticalScrollBar()->maximum());
+  QVERIFY(scrolled.verticalScrollBar()->value() > 0);
+  const QRect narrowRow = scrolled.visualItemRect(Node(v, "Narrow"));
+  const QPoint narrow(narrowRow.left() + 40, narrowRow.center().y());
+  QTest::mousePress(scrolled.viewport(), Qt::LeftButton, {}, narrow);
+  v.browser().WaitForFetch();
+  QTest::mouseMove(scrolled.viewport(), narrow + QPoint(1, 1));
+  QTest::mouseRelease(scrolled.viewport(), Qt::LeftButton, {}, narrow + QPoint(1, 1));
+  v.browser().WaitForFetch();
+  QCoreApplication::processEvents();
+  QCOMPARE(scrolled.selectedItems(), QList<QTreeWidgetItem*>({Node(v, "Narrow")}));
+  QCOMPARE(v.ui.tableName_1068->text(), QString("Narrow"));
 }
 
 BREVANTIS_GUI_TEST_MAIN(RecordBrowserTest)
