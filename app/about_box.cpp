@@ -5,4 +5,6 @@
 AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
   ui.setupUi(this);
   ApplyTemplate(*this, 235, 55);
+  // Wide enough for every line whatever the font: the template is the least.
+  setFixedSize(sizeHint().expandedTo(size()));
 }

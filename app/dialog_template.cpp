@@ -15,8 +15,9 @@ QSize DialogUnitsToPixels(const QWidget& window, int width, int height) {
   return QSize((width * baseX + 2) / 4, (height * baseY + 4) / 8);
 }
 
-void ApplyTemplate(QWidget& window, int width, int height) {
-  window.setFixedSize(DialogUnitsToPixels(window, width, height));
+namespace {
+
+void PaintBlackOnWhite(QWidget& window) {
   QPalette palette = window.palette();
   for (QPalette::ColorRole role : {QPalette::Window, QPalette::Base, QPalette::Button})
     palette.setColor(role, Qt::white);
@@ -27,6 +28,20 @@ void ApplyTemplate(QWidget& window, int width, int height) {
   }
   window.setPalette(palette);
   window.setAutoFillBackground(true);
+}
+
+}  // namespace
+
+void ApplyTemplate(QWidget& window, int width, int height) {
+  window.setFixedSize(DialogUnitsToPixels(window, width, height));
+  PaintBlackOnWhite(window);
+}
+
+void ApplyResizableTemplate(QWidget& window, int width, int height) {
+  const QSize size = DialogUnitsToPixels(window, width, height);
+  window.setMinimumSize(size);
+  window.resize(size);
+  PaintBlackOnWhite(window);
 }
 
 bool SwallowEnterAndEscape(QKeyEvent* event) {

@@ -15,6 +15,10 @@ QSize DialogUnitsToPixels(const QWidget& window, int width, int height);
 // paints it black on white.
 void ApplyTemplate(QWidget& window, int width, int height);
 
+// The same for a window the user may resize: the template size is where it
+// starts and the smallest it gets.
+void ApplyResizableTemplate(QWidget& window, int width, int height);
+
 // True when the key is Enter or Escape, which the main and progress windows
 // swallow so that neither key closes them; the event is then accepted.
 bool SwallowEnterAndEscape(QKeyEvent* event);

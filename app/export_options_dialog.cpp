@@ -39,7 +39,8 @@ ExportOptionsDialog::ExportOptionsDialog(const TableTree& tables, platform::Dial
                                          ExportOptions& options, QWidget* parent)
     : QDialog(parent), tables_(tables), dialogs_(dialogs), options_(options) {
   ui.setupUi(this);
-  ApplyTemplate(*this, 311, 244);
+  ApplyResizableTemplate(*this, 311, 244);
+  setSizeGripEnabled(true);
   connect(ui.browse_1006, &QPushButton::clicked, this, &ExportOptionsDialog::Browse);
   connect(ui.exportSave_1021, &QPushButton::clicked, this, &ExportOptionsDialog::ExportSave);
   connect(ui.cancel_1025, &QPushButton::clicked, this, &QDialog::reject);

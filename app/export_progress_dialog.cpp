@@ -17,16 +17,26 @@ ExportProgressDialog::ExportProgressDialog(ExportJob& job, const ExportOptions& 
                                            QWidget* parent)
     : QDialog(parent), job_(job), options_(options), progress_(progress), dialogs_(dialogs) {
   ui.setupUi(this);
-  ApplyTemplate(*this, 298, 162);
+  ApplyResizableTemplate(*this, 298, 162);
+  setSizeGripEnabled(true);
   ui.statistics_1097->hide();
   ui.ok_1098->hide();
+  ui.folder->hide();
+  ui.openFolder->hide();
   connect(ui.stop_1093, &QPushButton::clicked, this, &ExportProgressDialog::Stop);
   connect(ui.ok_1098, &QPushButton::clicked, this, &ExportProgressDialog::Ok);
+  connect(ui.openFolder, &QPushButton::clicked, this,
+          [this] { dialogs_.OpenWithShell(options_.exportFolder); });
+  clock_.setInterval(1000);
+  connect(&clock_, &QTimer::timeout, this, &ExportProgressDialog::ShowElapsed);
 }
 
 ExportProgressDialog::~ExportProgressDialog() { WaitForJob(); }
 
 int ExportProgressDialog::exec() {
+  sinceStart_.start();
+  ShowElapsed();
+  clock_.start();
   job_.Start(options_, *this);
   const int result = QDialog::exec();
   WaitForJob();
@@ -41,6 +51,14 @@ void ExportProgressDialog::WaitForJob() {
     if (job_.IsRunning()) QThread::msleep(1);
   }
   job_.Join();
+}
+
+void ExportProgressDialog::ShowElapsed() {
+  const qint64 seconds = sinceStart_.elapsed() / 1000;
+  ui.elapsed->setText(QStringLiteral("Elapsed time : %1:%2:%3")
+                          .arg(seconds / 3600)
+                          .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+                          .arg(seconds % 60, 2, 10, QLatin1Char('0')));
 }
 
 bool ExportProgressDialog::ConfirmStop() {
@@ -96,6 +114,12 @@ void ExportProgressDialog::AddMessage(const std::string& text) {
   RunOnGuiThread(this, [&] { ui.messages_1095->insertItem(0, FileText(text)); });
 }
 
+void ExportProgressDialog::SetRowsWritten(const std::string& table, int32_t rows) {
+  RunOnGuiThread(this, [&] {
+    ui.rowsWritten->setText(QStringLiteral("%1 : %2 rows written").arg(FileText(table)).arg(rows));
+  });
+}
+
 void ExportProgressDialog::SetPercentage(int percent) {
   RunOnGuiThread(this, [&] {
     ui.progress_1056->setValue(percent);
@@ -104,7 +128,11 @@ void ExportProgressDialog::SetPercentage(int percent) {
 }
 
 void ExportProgressDialog::ShowFinished() {
-  RunOnGuiThread(this, [this] { ui.stop_1093->setEnabled(false); });
+  RunOnGuiThread(this, [this] {
+    ui.stop_1093->setEnabled(false);
+    clock_.stop();
+    ShowElapsed();
+  });
   // The pause is the job's, so the window stays responsive while the
   // closing message is read.
   QThread::msleep(static_cast<unsigned long>(closingPause_));
@@ -115,6 +143,10 @@ void ExportProgressDialog::ShowFinished() {
     ui.progress_1056->hide();
     ui.stop_1093->hide();
     ui.percent_1053->hide();
+    ui.rowsWritten->hide();
+    ui.folder->setText(QStringLiteral("Written to : ") + PathText(options_.exportFolder));
+    ui.folder->show();
+    ui.openFolder->show();
     ui.ok_1098->setFocus();
   });
 }

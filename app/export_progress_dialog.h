@@ -3,10 +3,14 @@
 // message, the record count of every table reached and OK. The job runs on
 // its own thread; this window is its view and carries out every call of it
 // on the window's thread. Closing the window while the job runs abandons the
-// job (after a confirmation), which ends it at its next row.
+// job (after a confirmation), which ends it at its next row. While the job
+// runs the window shows the rows written of the table at hand and the time
+// gone; at the end, the folder written, with a button that opens it.
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QTimer>
 
 #include "export/export_view.h"
 #include "ui_export_progress_dialog.h"
@@ -38,6 +42,7 @@ class ExportProgressDialog : public QDialog, public ExportView {
   // ExportView, called on the job's thread.
   void ShowRunning() override;
   void AddMessage(const std::string& text) override;
+  void SetRowsWritten(const std::string& table, int32_t rows) override;
   void SetPercentage(int percent) override;
   void ShowFinished() override;
   bool ClearStatistics() override;
@@ -54,10 +59,13 @@ class ExportProgressDialog : public QDialog, public ExportView {
   void Ok();
   bool ConfirmStop();
   void WaitForJob();
+  void ShowElapsed();
 
   ExportJob& job_;
   const ExportOptions& options_;
   ProgressChannel& progress_;
   platform::Dialogs& dialogs_;
   int closingPause_ = kClosingPauseMilliseconds;
+  QElapsedTimer sinceStart_;
+  QTimer clock_;  // moves the time shown while the job runs
 };

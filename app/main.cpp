@@ -3,21 +3,24 @@
 #include <QApplication>
 
 #include "app/main_window.h"
+#include "app/program_style.h"
 #include "report/progress_channel.h"
 #include "app/qt_dialogs.h"
 #include "app/splash_window.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  // Where the user's settings (the export format chosen last) are kept.
-  QApplication::setOrganizationName("Corvanel");
-  QApplication::setApplicationName("Brevantis");
+  // The name under which the windows' sizes, the last folder and the export
+  // format chosen last are kept.
+  QCoreApplication::setOrganizationName(QStringLiteral("Corvanel"));
+  QCoreApplication::setApplicationName(QStringLiteral("brevantis"));
+  UseProgramStyle(application);
   ProgressChannel progress;
   QtDialogs dialogs(&application);
   MainWindow window(progress, dialogs);
   if (argc > 1) window.UseFile(argv[1]);
-  window.show();
   SplashWindow splash;
-  splash.Show();
+  splash.Run();
+  window.show();
   return window.exec();
 }

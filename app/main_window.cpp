@@ -1,8 +1,10 @@
 #include "app/main_window.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLayout>
+#include <QSettings>
 
 #include "app/about_box.h"
 #include "app/analysis_progress_dialog.h"
@@ -11,11 +13,19 @@
 #include "app/window_text.h"
 #include "app/export_options_dialog.h"
 #include "app/export_progress_dialog.h"
+#include "app/user_guide.h"
 #include "platform/dialogs.h"
+#include "platform/folders.h"
 
 namespace {
 
 constexpr const char* kAccessFilter = "Microsoft Access Database Files (*.mdb)|*.mdb||";
+
+// Where the window's size and place and the tree's width are kept between
+// runs.
+constexpr const char* kGeometryKey = "mainWindow/geometry";
+constexpr const char* kSplitterKey = "mainWindow/splitter";
+constexpr int kTreeWidth = 260;
 
 // The file's name without its folder and without its last extension.
 std::string TitleOf(const std::string& path) {
@@ -38,15 +48,23 @@ MainWindow::MainWindow(ProgressChannel& progress, platform::Dialogs& dialogs, QW
       browser_(session_, progress, tree_,
                RecordBrowserControls{ui.records_1002, ui.recordArea, ui.web_1082, ui.tableName_1068,
                                      ui.recordCount_1064, ui.pageNumber_1074, ui.next_1071,
-                                     ui.prev_1070}),
+                                     ui.prev_1070, ui.rowTotal, ui.pageTotal, ui.goToPage,
+                                     ui.goTo}),
       exportJob_(session_, log_),
       exportOptionsDialog_(std::make_unique<ExportOptionsDialog>(tree_, dialogs, exportOptions_, this)),
       analysisJob_(session_, progress, *this, *this),
       exportClosingPause_(ExportProgressDialog::kClosingPauseMilliseconds) {
   layout()->setMenuBar(ui.menu_129);
-  ApplyTemplate(*this, 543, 348);
+  // A main window of the desktop: minimise, maximise and resize, no
+  // smaller than the template.
+  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+  ApplyResizableTemplate(*this, 543, 348);
   setWindowIcon(QIcon(QStringLiteral(":/images/program.png")));
   ui.menu_129->setAutoFillBackground(true);
+  ui.bodySplitter->setStretchFactor(1, 1);
+  ui.bodySplitter->setSizes({kTreeWidth, width() - kTreeWidth});
+  RestoreLayout();
 
   connect(ui.browse_1006, &QPushButton::clicked, this, &MainWindow::Browse);
   connect(ui.browse_32771, &QAction::triggered, this, &MainWindow::Browse);
@@ -60,6 +78,16 @@ MainWindow::MainWindow(ProgressChannel& progress, platform::Dialogs& dialogs, QW
   connect(ui.prev_1070, &QPushButton::clicked, this, [this] { browser_.Prev(); });
   connect(ui.tree_1001, &QTreeWidget::currentItemChanged, this,
           [this](QTreeWidgetItem* current) { SelectionChanged(current); });
+  connect(ui.goTo, &QPushButton::clicked, this, &MainWindow::GoToPage);
+  // Enter in the page box jumps; the window itself ignores Enter.
+  connect(ui.goToPage->findChild<QLineEdit*>(), &QLineEdit::returnPressed, this,
+          &MainWindow::GoToPage);
+  ui.web_1082->SetStepButtons({ui.browse_1006, ui.recover_1007, ui.export_1008});
+  // Recover has no menu item; its key works wherever the window has focus.
+  auto* recoverKey = new QAction(this);
+  recoverKey->setShortcut(Qt::Key_F5);
+  addAction(recoverKey);
+  connect(recoverKey, &QAction::triggered, ui.recover_1007, &QPushButton::click);
 
   ResetTableView();
   ui.export_1008->setEnabled(false);
@@ -72,6 +100,25 @@ MainWindow::MainWindow(ProgressChannel& progress, platform::Dialogs& dialogs, QW
 MainWindow::~MainWindow() {
   browser_.WaitForFetch();
   EndEarlierRun();
+}
+
+void MainWindow::RestoreLayout() {
+  const QSettings settings;
+  restoreGeometry(settings.value(kGeometryKey).toByteArray());
+  // The splitter takes its widths once it has the window's.
+  layout()->activate();
+  ui.bodySplitter->restoreState(settings.value(kSplitterKey).toByteArray());
+}
+
+void MainWindow::SaveLayout() const {
+  QSettings settings;
+  settings.setValue(kGeometryKey, saveGeometry());
+  settings.setValue(kSplitterKey, ui.bodySplitter->saveState());
+}
+
+void MainWindow::GoToPage() {
+  if (analysisRunning() || exportRunning()) return;
+  browser_.GoToPage(ui.goToPage->value());
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
@@ -220,12 +267,13 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   }
   browser_.WaitForFetch();
   EndEarlierRun();
+  SaveLayout();
   event->accept();
 }
 
 void MainWindow::Help() {
-  // A missing help file is no error of ours: the shell's answer is ignored.
-  dialogs_.OpenWithShell(log_.programFolder() + "Help.chm");
+  // A missing guide is no error of ours: the shell's answer is ignored.
+  dialogs_.OpenWithShell(UserGuidePath(platform::ProgramFolder()));
 }
 
 void MainWindow::About() {

@@ -48,6 +48,8 @@ class MainWindow : public QDialog, public AnalysisHost {
   void Export();
   void Help();
   void About();
+  // The page named in the page box, in the record browser.
+  void GoToPage();
   void ResetTableView();
 
   // AnalysisHost.
@@ -84,6 +86,9 @@ class MainWindow : public QDialog, public AnalysisHost {
   // thread and the watchers of its progress window.
   void EndEarlierRun();
   void EnableCommands(bool enabled);
+  // The window's size, place and tree width as the last run left them.
+  void RestoreLayout();
+  void SaveLayout() const;
 
   ProgressChannel& progress_;
   platform::Dialogs& dialogs_;

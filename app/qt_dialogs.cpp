@@ -4,7 +4,11 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QTreeView>
 #include <QMessageBox>
+#include <QScreen>
+#include <QSettings>
 #include <QUrl>
 #include <QWidget>
 
@@ -15,6 +19,19 @@ namespace {
 QWidget* Owner() {
   if (QWidget* modal = QApplication::activeModalWidget()) return modal;
   return QApplication::activeWindow();
+}
+
+// The Open dialog's folder, size and columns as the last choice left them.
+constexpr const char* kLastFolderKey = "openDialog/folder";
+constexpr const char* kOpenGeometryKey = "openDialog/geometry";
+constexpr const char* kOpenStateKey = "openDialog/state";
+
+// The Open dialog's first size: room for long names with their details.
+QSize FirstOpenDialogSize(const QWidget* owner) {
+  QSize size(900, 560);
+  const QScreen* screen = owner != nullptr ? owner->screen() : QGuiApplication::primaryScreen();
+  if (screen != nullptr) size = size.boundedTo(screen->availableSize() * 9 / 10);
+  return size;
 }
 
 QMessageBox::Icon ToQt(platform::MessageIcon icon) {
@@ -57,10 +74,27 @@ platform::MessageAnswer QtDialogs::ShowMessage(const std::string& text, const st
 std::string QtDialogs::ChooseFile(const std::string& filter) {
   std::string chosen;
   RunOnGuiThread(home_, [&] {
-    chosen = QFileDialog::getOpenFileName(Owner(), QString(), QString(), QtFileFilter(filter),
-                                          nullptr, QFileDialog::DontUseNativeDialog)
-                 .toLocal8Bit()
-                 .toStdString();
+    QSettings settings;
+    QFileDialog dialog(Owner(), QString(), settings.value(kLastFolderKey).toString(),
+                       QtFileFilter(filter));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setViewMode(QFileDialog::Detail);
+    dialog.restoreState(settings.value(kOpenStateKey).toByteArray());
+    // Size, type and date whole; the name takes what is left.
+    if (auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+      details->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+      details->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
+    if (!dialog.restoreGeometry(settings.value(kOpenGeometryKey).toByteArray()))
+      dialog.resize(FirstOpenDialogSize(dialog.parentWidget()));
+    const bool accepted = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+    settings.setValue(kOpenStateKey, dialog.saveState());
+    settings.setValue(kOpenGeometryKey, dialog.saveGeometry());
+    if (!accepted) return;
+    const QString file = dialog.selectedFiles().front();
+    settings.setValue(kLastFolderKey, QFileInfo(file).absolutePath());
+    chosen = file.toLocal8Bit().toStdString();
   });
   return chosen;
 }

@@ -1,7 +1,8 @@
 // The dialog seams answered with Qt windows: message boxes, the open-file
 // dialog, the folder browser and the desktop's "open". Any thread may ask;
 // the windows are always shown by the window thread, owned by whichever of
-// our windows is active.
+// our windows is active. The Open dialog comes back in the folder, at the
+// size and with the columns the last one was left with (QSettings).
 #pragma once
 
 #include <QObject>

@@ -3,10 +3,14 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QTableWidget>
 #include <QTreeWidget>
 
+#include <algorithm>
+#include <limits>
 #include <string>
 
 #include "report/progress_channel.h"
@@ -44,9 +48,9 @@ QString CellFor(std::string_view value, int32_t typeCode) {
 
 RecordBrowser::RecordBrowser(MdbFile& session, ProgressChannel& progress, TableTree& tree,
                              const RecordBrowserControls& controls)
-    : session_(session), progress_(progress), tree_(tree), controls_(controls) {
-  controls_.list->horizontalHeader()->setDefaultSectionSize(kColumnWidth);
+    : session_(session), progress_(progress), tree_(tree), controls_(controls), toolTips_(*controls.list) {
   controls_.list->verticalHeader()->setDefaultSectionSize(controls_.list->fontMetrics().height() + 4);
+  controls_.list->setTextElideMode(Qt::ElideRight);
 }
 
 RecordBrowser::~RecordBrowser() { WaitForFetch(); }
@@ -66,13 +70,33 @@ void RecordBrowser::ShowNoTable() {
   selected_ = nullptr;
   controls_.area->setCurrentWidget(controls_.productPage);
   controls_.tableName->clear();
+  controls_.tableName->setToolTip(QString());
   controls_.recordCount->clear();
   controls_.pageNumber->clear();
   controls_.next->setEnabled(false);
   controls_.prev->setEnabled(false);
+  rowIndex_.Clear();
+  ShowTotals();
 }
 
 void RecordBrowser::WaitForFetch() { fetchThread_.Join(); }
+
+int32_t RecordBrowser::pageTotal() const {
+  const int64_t pages = (rowIndex_.liveRows() + kPageRows - 1) / kPageRows;
+  return static_cast<int32_t>(std::clamp<int64_t>(pages, 1, std::numeric_limits<int32_t>::max()));
+}
+
+void RecordBrowser::ShowTotals() {
+  const bool known = rowIndex_.built();
+  controls_.rowTotal->setText(known ? QString::number(rowTotal()) : QString());
+  controls_.pageTotal->setText(known ? QString::number(pageTotal()) : QString());
+  const QSignalBlocker quiet(controls_.goToPage);
+  controls_.goToPage->setRange(1, known ? pageTotal() : 1);
+  controls_.goToPage->setValue(std::max(pageNumber_, 1));
+  const bool canJump = known && selected_ != nullptr && !fetchBusy();
+  controls_.goToPage->setEnabled(canJump);
+  controls_.goTo->setEnabled(canJump);
+}
 
 void RecordBrowser::SelectionChanged(QTreeWidgetItem* item) {
   if (fetchBusy()) {
@@ -90,11 +114,13 @@ void RecordBrowser::SelectionChanged(QTreeWidgetItem* item) {
 
   controls_.area->setCurrentWidget(controls_.list);
   controls_.tableName->setText(node->text(0));
+  controls_.tableName->setToolTip(node->text(0));
 
+  QTreeWidgetItem* fold = nullptr;
   if (selected_ != nullptr) {
     QTreeWidgetItem* shownNode = tree_.TableNodeFor(selected_);
     if (shownNode != nullptr && shownNode->text(0) != node->text(0)) {
-      shownNode->setExpanded(false);
+      fold = shownNode;
     } else if (shownNode != nullptr) {
       selected_ = item;
       return;
@@ -104,9 +130,10 @@ void RecordBrowser::SelectionChanged(QTreeWidgetItem* item) {
   selected_ = item;
   pageNumber_ = 1;
   controls_.pageNumber->setText(QStringLiteral("1"));
-  item->setExpanded(true);
+  tree_.RefoldLater(fold, item);
   SetCursor(*TableTree::TableOf(item), Cursor{0, 0, 0});
   pageHistory_.clear();
+  rowIndex_.Clear();
   StartFetch();
 }
 
@@ -120,10 +147,31 @@ void RecordBrowser::Next() {
 }
 
 void RecordBrowser::Prev() {
-  if (selected_ == nullptr || pageHistory_.empty() || fetchBusy()) return;
+  if (selected_ == nullptr || fetchBusy()) return;
+  if (pageHistory_.empty()) {
+    // Reached by a jump: the page before is located like the jump's.
+    if (pageNumber_ > 1 && rowIndex_.built()) LoadLocatedPage(pageNumber_ - 1);
+    return;
+  }
   SetCursor(*TableTree::TableOf(selected_), pageHistory_.back());
   pageHistory_.pop_back();
   --pageNumber_;
+  StartFetch();
+}
+
+void RecordBrowser::GoToPage(int page) {
+  if (selected_ == nullptr || fetchBusy() || !rowIndex_.built()) return;
+  LoadLocatedPage(std::clamp(page, 1, static_cast<int>(pageTotal())));
+}
+
+void RecordBrowser::LoadLocatedPage(int page) {
+  TableDef& table = *TableTree::TableOf(selected_);
+  RowPosition position;
+  // A table without rows has only its empty first page.
+  if (!rowIndex_.Locate(session_, table, int64_t{page - 1} * kPageRows, position)) position = {};
+  SetCursor(table, Cursor{static_cast<int32_t>(position.row), position.slot, position.dataPageIndex});
+  pageHistory_.clear();
+  pageNumber_ = page;
   StartFetch();
 }
 
@@ -132,6 +180,8 @@ void RecordBrowser::StartFetch() {
   fetchBusy_.store(1);
   controls_.next->setEnabled(false);
   controls_.prev->setEnabled(false);
+  controls_.goToPage->setEnabled(false);
+  controls_.goTo->setEnabled(false);
   progress_.stopRequested.store(0);
   progress_.finished.store(0);
   TableDef* table = TableTree::TableOf(selected_);
@@ -165,30 +215,52 @@ void RecordBrowser::RecordFetchThread(TableDef& table) {
   texts.clear();
 
   QTableWidget* list = controls_.list;
-  RunOnGuiThread(list, [&] {
-    list->clearContents();
-    list->setRowCount(0);
-    list->setColumnCount(static_cast<int>(columnCount));
-    for (size_t c = 0; c < columnCount; ++c) {
-      const ColumnDef& column = table.columns[c];
-      auto* header = new QTableWidgetItem(FileText(column.name));
-      header->setTextAlignment(AlignmentFor(column.typeCode));
-      list->setHorizontalHeaderItem(static_cast<int>(c), header);
-      list->setColumnWidth(static_cast<int>(c), kColumnWidth);
+  RunOnGuiThread(list, [&] { FillList(table, rows); });
+  // The first page is on screen before a new table's rows are counted.
+  if (!rowIndex_.built()) rowIndex_.Build(session_, table);
+  RunOnGuiThread(list, [this] { FinishFetch(); });
+}
+
+void RecordBrowser::FillList(const TableDef& table, const std::vector<QStringList>& rows) {
+  QTableWidget* list = controls_.list;
+  // Back to the top-left corner before the columns change: the view would
+  // otherwise keep the old offset while its scroll bar shows the start.
+  list->horizontalScrollBar()->setValue(0);
+  list->verticalScrollBar()->setValue(0);
+  list->clearContents();
+  list->setRowCount(0);
+  const int columnCount = static_cast<int>(table.columns.size());
+  list->setColumnCount(columnCount);
+  for (int c = 0; c < columnCount; ++c) {
+    const ColumnDef& column = table.columns[static_cast<size_t>(c)];
+    auto* header = new QTableWidgetItem(FileText(column.name));
+    header->setTextAlignment(AlignmentFor(column.typeCode));
+    list->setHorizontalHeaderItem(c, header);
+  }
+  list->setRowCount(static_cast<int>(rows.size()));
+  for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+    for (int c = 0; c < columnCount; ++c) {
+      auto* cell = new QTableWidgetItem(rows[static_cast<size_t>(r)][c]);
+      cell->setTextAlignment(AlignmentFor(table.columns[static_cast<size_t>(c)].typeCode));
+      list->setItem(r, c, cell);
     }
-    list->setRowCount(static_cast<int>(rows.size()));
-    for (size_t r = 0; r < rows.size(); ++r) {
-      for (size_t c = 0; c < columnCount; ++c) {
-        auto* cell = new QTableWidgetItem(rows[r][static_cast<int>(c)]);
-        cell->setTextAlignment(AlignmentFor(table.columns[c].typeCode));
-        list->setItem(static_cast<int>(r), static_cast<int>(c), cell);
-      }
-    }
-    controls_.recordCount->setText(QString::number(list->rowCount()));
-    controls_.pageNumber->setText(QString::number(pageNumber_));
-    controls_.prev->setEnabled(!pageHistory_.empty());
-    controls_.next->setEnabled(list->rowCount() == kPageRows);
-    controls_.next->setFocus();
-    fetchBusy_.store(0);
-  });
+  }
+  list->resizeColumnsToContents();
+  const int widest = list->fontMetrics().averageCharWidth() * kMaxColumnChars;
+  // A little air beside the widest text, so neighbouring values stay apart.
+  const int air = list->fontMetrics().averageCharWidth();
+  for (int c = 0; c < columnCount; ++c)
+    list->setColumnWidth(c, std::min(list->columnWidth(c) + air, widest));
+  list->scrollToTop();
+  list->horizontalScrollBar()->setValue(0);
+  controls_.recordCount->setText(QString::number(list->rowCount()));
+  controls_.pageNumber->setText(QString::number(pageNumber_));
+}
+
+void RecordBrowser::FinishFetch() {
+  controls_.prev->setEnabled(pageNumber_ > 1);
+  controls_.next->setEnabled(controls_.list->rowCount() == kPageRows);
+  controls_.next->setFocus();
+  fetchBusy_.store(0);
+  ShowTotals();
 }

@@ -3,7 +3,9 @@
 // worker thread (RecordFetchThread) that reads through the session's row
 // reader and then fills the list through the window's thread. Prev does not
 // keep earlier pages: it re-reads one from the row-reader cursor saved when
-// that page was left, so any table shows in constant time and memory.
+// that page was left, so any table shows in constant time and memory. Any
+// page can also be reached at once (GoToPage): the row index of the table,
+// counted once when the table is first shown, says where its rows lie.
 #pragma once
 
 #include <array>
@@ -11,12 +13,15 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/cell_tool_tips.h"
 #include "app/worker_thread.h"
+#include "decode/row_page_index.h"
 
 class MdbFile;
 class ProgressChannel;
 class QLabel;
 class QPushButton;
+class QSpinBox;
 class QStackedWidget;
 class QTableWidget;
 class QTreeWidgetItem;
@@ -32,12 +37,18 @@ struct RecordBrowserControls {
   QLabel* pageNumber = nullptr;
   QPushButton* next = nullptr;
   QPushButton* prev = nullptr;
+  // Beside the paging bar: the table's rows and pages, and the jump.
+  QLabel* rowTotal = nullptr;
+  QLabel* pageTotal = nullptr;
+  QSpinBox* goToPage = nullptr;
+  QPushButton* goTo = nullptr;
 };
 
 class RecordBrowser {
  public:
   static constexpr int kPageRows = 100;
-  static constexpr int kColumnWidth = 180;
+  // Columns fit their content up to this many average characters.
+  static constexpr int kMaxColumnChars = 40;
   // The row reader's cursor over a table: nextRow, pageSlot, dataPageIndex.
   using Cursor = std::array<int32_t, 3>;
 
@@ -52,6 +63,9 @@ class RecordBrowser {
   void SelectionChanged(QTreeWidgetItem* item);
   void Next();
   void Prev();
+  // Page `page` (from 1, within the table's pages), located through the
+  // row index; no earlier page is kept, Prev locates them the same way.
+  void GoToPage(int page);
 
   // Back to no table shown: the product page over the list, labels empty,
   // Next and Prev disabled, the remembered item forgotten (its node is about
@@ -63,10 +77,20 @@ class RecordBrowser {
 
   bool fetchBusy() const { return fetchBusy_.load() != 0; }
   int32_t pageNumber() const { return pageNumber_; }
+  // 0 until the shown table's rows are counted.
+  int64_t rowTotal() const { return rowIndex_.liveRows(); }
+  int32_t pageTotal() const;
   const std::vector<Cursor>& pageHistory() const { return pageHistory_; }
 
  private:
   void StartFetch();
+  // Fills the list with the rows of a page, scrolled to its top-left corner.
+  void FillList(const TableDef& table, const std::vector<QStringList>& rows);
+  // The end of a fetch: Next and Prev, fetchBusy cleared, the totals.
+  void FinishFetch();
+  // The shown table's rows and pages, and the jump enabled, once counted.
+  void ShowTotals();
+  void LoadLocatedPage(int page);
   void RecordFetchThread(TableDef& table);
   static Cursor CursorOf(const TableDef& table);
   static void SetCursor(TableDef& table, const Cursor& cursor);
@@ -81,5 +105,8 @@ class RecordBrowser {
   Cursor savedCursor_{-1, -1, -1};
   std::vector<Cursor> pageHistory_;
   int32_t pageNumber_ = 0;
+  // Of the table shown; built by its first fetch, dropped with the table.
+  RowPageIndex rowIndex_;
+  CellToolTips toolTips_;
   WorkerThread fetchThread_;
 };

@@ -27,8 +27,23 @@ void SplashWindow::Show() {
   qApp->installEventFilter(this);
   show();
   raise();
+  // Keys reach the splash only while it is the active window.
+  activateWindow();
   repaint();
   timer_.start();
+}
+
+void SplashWindow::Run() {
+  QEventLoop loop;
+  running_ = &loop;
+  Show();
+  if (isVisible()) loop.exec();
+  running_ = nullptr;
+}
+
+void SplashWindow::hideEvent(QHideEvent* event) {
+  if (running_ != nullptr) running_->quit();
+  QWidget::hideEvent(event);
 }
 
 bool SplashWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -1,5 +1,7 @@
 #include "app/table_tree.h"
 
+#include <QEvent>
+#include <QHeaderView>
 #include <QTreeWidget>
 
 #include "app/window_text.h"
@@ -22,16 +24,48 @@ TableTree::TableTree(QTreeWidget& tree)
               QIcon(":/images/tree_table.png"), QIcon(":/images/tree_spare.png"),
               QIcon(":/images/tree_column.png")} {
   tree_.setIconSize(QSize(16, 16));
+  // Long names get a scroll bar rather than being cut.
+  tree_.header()->setStretchLastSection(false);
+  tree_.header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  tree_.viewport()->installEventFilter(this);
   Reset();
 }
 
 void TableTree::Reset() {
+  ++generation_;
   tree_.clear();
   root_ = new QTreeWidgetItem(&tree_, QStringList(kRootText));
   root_->setIcon(0, images_[kRootImage]);
   tables_ = new QTreeWidgetItem(root_, QStringList(kTablesText));
   tables_->setIcon(0, images_[kTablesImage]);
   root_->setExpanded(true);
+}
+
+void TableTree::RefoldLater(QTreeWidgetItem* fold, QTreeWidgetItem* unfold) {
+  refold_ = Refold{fold, unfold, generation_};
+  if (!buttonDown_) QueueRefold();
+}
+
+void TableTree::QueueRefold() {
+  QMetaObject::invokeMethod(&tree_, [this] {
+    if (!refold_ || buttonDown_) return;
+    const Refold refold = *refold_;
+    refold_.reset();
+    if (refold.generation != generation_) return;
+    if (refold.fold != nullptr) refold.fold->setExpanded(false);
+    if (refold.unfold != nullptr) refold.unfold->setExpanded(true);
+  }, Qt::QueuedConnection);
+}
+
+bool TableTree::eventFilter(QObject*, QEvent* event) {
+  // Seen before the tree itself handles them.
+  if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
+    buttonDown_ = true;
+  } else if (event->type() == QEvent::MouseButtonRelease) {
+    buttonDown_ = false;
+    if (refold_) QueueRefold();
+  }
+  return false;
 }
 
 void TableTree::SetRootText(const QString& text) { root_->setText(0, text); }

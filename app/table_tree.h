@@ -6,15 +6,18 @@
 #pragma once
 
 #include <QIcon>
+#include <QObject>
 #include <QString>
 
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 class QTreeWidget;
 class QTreeWidgetItem;
 struct TableDef;
 
-class TableTree {
+class TableTree : public QObject {
  public:
   // Positions in the image list.
   enum Image { kRootImage = 0, kTablesImage = 1, kTableImage = 2, kSpareImage = 3, kColumnImage = 4 };
@@ -43,12 +46,33 @@ class TableTree {
   // root, "TABLES", or an item titled like the root).
   QTreeWidgetItem* TableNodeFor(QTreeWidgetItem* item) const;
 
+  // Folds one node and unfolds another once the click at hand is over (its
+  // button released), or after the event at hand when no click is: a click
+  // selects what was under the pointer when it was made, never what a fold
+  // moved there. Either may be none; nodes gone by then are left.
+  void RefoldLater(QTreeWidgetItem* fold, QTreeWidgetItem* unfold);
+
   const QIcon& image(Image index) const { return images_[index]; }
   QTreeWidget& widget() const { return tree_; }
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
+  void QueueRefold();
+
   QTreeWidget& tree_;
   std::vector<QIcon> images_;
   QTreeWidgetItem* root_ = nullptr;
   QTreeWidgetItem* tables_ = nullptr;
+  // Counts the Resets, each of which deletes every node.
+  uint64_t generation_ = 0;
+  // A mouse button is down on the tree: a refold waits for its release.
+  bool buttonDown_ = false;
+  struct Refold {
+    QTreeWidgetItem* fold = nullptr;
+    QTreeWidgetItem* unfold = nullptr;
+    uint64_t generation = 0;
+  };
+  std::optional<Refold> refold_;
 };

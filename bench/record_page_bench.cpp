@@ -1,7 +1,9 @@
 // record-page-bench FILE TABLE: how long the main window takes to show a
 // table's first page of 100 rows after the table is selected in the tree
-// (fetch thread, row reading, list filled and painted), and each Next and
-// Prev after it. Runs the real window headless; figures go to stderr.
+// (fetch thread, row reading, list filled and painted, and the table's rows
+// counted for the jump), each Next and Prev after it, and a jump to pages
+// spread over the whole table. Runs the real window headless; figures go to
+// stderr.
 #include <QApplication>
 #include <QPushButton>
 #include <QTableWidget>
@@ -75,7 +77,7 @@ int main(int argc, char** argv) {
   QTreeWidgetItem* table = found.front();
   QTreeWidgetItem* root = tree.topLevelItem(0);
 
-  std::vector<double> first, next, prev;
+  std::vector<double> first, next, prev, jump;
   for (int run = 0; run < 20; ++run) {
     tree.setCurrentItem(root);  // nothing shown: the next selection loads the table afresh
     window.browser().ShowNoTable();
@@ -87,9 +89,19 @@ int main(int argc, char** argv) {
       next.push_back(TimedFetch(window, [&] { window.ui.next_1071->click(); }));
     while (window.ui.prev_1070->isEnabled())
       prev.push_back(TimedFetch(window, [&] { window.ui.prev_1070->click(); }));
+    const int pages = window.browser().pageTotal();
+    for (int step = 1; step <= 5; ++step) {
+      const int page = static_cast<int>(int64_t{pages} * (run * 5 + step) / 101) + 1;
+      jump.push_back(TimedFetch(window, [&] { window.browser().GoToPage(page); }));
+    }
+    if (run == 0)
+      std::fprintf(stderr, "%lld rows in %d pages; the last jump shows page %d\n",
+                   static_cast<long long>(window.browser().rowTotal()), pages,
+                   window.browser().pageNumber());
   }
   Report("first page", first);
   if (!next.empty()) Report("Next", next);
   if (!prev.empty()) Report("Prev", prev);
+  Report("Go to page", jump);
   return 0;
 }

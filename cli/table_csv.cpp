@@ -54,7 +54,7 @@ bool WriteTableCsv(MdbFile& file, TableDef& table, long page, std::FILE* out) {
     // Every row exactly as the CSV export writes it: the same walk, the
     // same lines.
     std::atomic<uint8_t> neverAbandoned{0};
-    TableSheetWriter writer(file, neverAbandoned, [](const std::string&) {});
+    TableSheetWriter writer(file, neverAbandoned, [](const std::string&) {}, [](const std::string&, int32_t) {});
     CsvSheet sheet(out);
     writer.WriteTable(table, sheet, SheetHandlers());
     sheet.Flush();

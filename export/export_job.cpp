@@ -72,6 +72,9 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
     failed_.store(true, std::memory_order_release);
     if (!Abandoned()) view.AddMessage(text);
   };
+  auto reportRows = [&](const std::string& table, int32_t rows) {
+    if (!Abandoned()) view.SetRowsWritten(table, rows);
+  };
   WorkbookWriter::FormatFactory makeFormat = [&]() -> std::unique_ptr<WorkbookFormat> {
     switch (options.format) {
       case OutputFormat::Xlsx:
@@ -84,7 +87,7 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
     return std::make_unique<XlsWorkbook>(db_.dialogs, startApplication_, reportFailure);
   };
   WorkbookWriter writer(db_, options.exportFolder, FileTitle(db_.fileName), abandonRequested_,
-                        reportFailure, makeFormat);
+                        reportFailure, reportRows, makeFormat);
   const bool perTable = options.workbookMode == kExcelPerTable || options.format == OutputFormat::Csv;
 
   view.ShowRunning();

@@ -14,6 +14,12 @@ class ExportView {
   virtual void ShowRunning() = 0;
   // A message of the job; a list shows the newest on top.
   virtual void AddMessage(const std::string& text) = 0;
+  // Rows of the table at hand written so far, now and then while it is
+  // written and once at its end. A view may leave them unshown.
+  virtual void SetRowsWritten(const std::string& table, int32_t rows) {
+    (void)table;
+    (void)rows;
+  }
   // Percentage of the chosen tables done, 0 to 100.
   virtual void SetPercentage(int percent) = 0;
   // The closing message is shown: Stop goes, the statistics list comes (a

@@ -12,8 +12,11 @@
 #include "reader/mdb_file.h"
 
 TableSheetWriter::TableSheetWriter(MdbFile& db, const std::atomic<uint8_t>& abandonRequested,
-                                   FailureSink reportFailure)
-    : db_(db), abandonRequested_(abandonRequested), reportFailure_(std::move(reportFailure)) {}
+                                   FailureSink reportFailure, RowsSink reportRows)
+    : db_(db),
+      abandonRequested_(abandonRequested),
+      reportFailure_(std::move(reportFailure)),
+      reportRows_(std::move(reportRows)) {}
 
 bool TableSheetWriter::StartTable(TableDef& table, const std::string& exportFolder) {
   table.nextRow = 0;
@@ -70,6 +73,7 @@ int TableSheetWriter::WriteTable(TableDef& table, SheetTarget& target, const She
       }
       target.WriteRow(rowsInSheet + 2, values);
       ++rowsInSheet;
+      if (table.exportedRows % kRowsPerReport == 0) reportRows_(table.name, table.exportedRows);
     } catch (const std::runtime_error& error) {
       // The row is left out, and the next one takes its sheet row; the walk
       // counted it when it handed it out.
@@ -77,6 +81,7 @@ int TableSheetWriter::WriteTable(TableDef& table, SheetTarget& target, const She
       if (failedRows++ == 0) firstFailure = error.what();
     }
   }
+  reportRows_(table.name, table.exportedRows);
   if (failedRows > 0) {
     reportFailure_(std::to_string(failedRows) + " row(s) of " + table.name +
                    " could not be written: " + firstFailure);

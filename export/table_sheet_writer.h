@@ -21,6 +21,10 @@ struct TableDef;
 // to the job, which shows it and no longer reports success.
 using FailureSink = std::function<void(const std::string&)>;
 
+// How the export tells the job how many rows of the table at hand are
+// written: now and then while it is written, and once at its end.
+using RowsSink = std::function<void(const std::string& table, int32_t rows)>;
+
 struct SheetHandlers {
   // Makes the next sheet current and names it after the table with
   // "_<continuationNumber>"; it may save the workbook and start another.
@@ -33,8 +37,11 @@ struct SheetHandlers {
 
 class TableSheetWriter {
  public:
+  // Rows between two reports of the rows written.
+  static constexpr int32_t kRowsPerReport = 2000;
+
   TableSheetWriter(MdbFile& db, const std::atomic<uint8_t>& abandonRequested,
-                   FailureSink reportFailure);
+                   FailureSink reportFailure, RowsSink reportRows);
 
   // Before the workbook is prepared: zeroes the table's cursor and checks
   // that the export folder is there. False when it was missing (it exists
@@ -51,4 +58,5 @@ class TableSheetWriter {
   MdbFile& db_;
   const std::atomic<uint8_t>& abandonRequested_;
   FailureSink reportFailure_;
+  RowsSink reportRows_;
 };

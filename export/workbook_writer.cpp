@@ -12,12 +12,12 @@ std::string Suffix(int32_t number) { return "_" + std::to_string(number); }
 
 WorkbookWriter::WorkbookWriter(MdbFile& db, std::string exportFolder, const std::string& fileTitle,
                                const std::atomic<uint8_t>& abandonRequested,
-                               FailureSink reportFailure, FormatFactory makeFormat)
+                               FailureSink reportFailure, RowsSink reportRows, FormatFactory makeFormat)
     : db_(db),
       exportFolder_(std::move(exportFolder)),
       abandonRequested_(abandonRequested),
       reportFailure_(std::move(reportFailure)),
-      sheetWriter_(db, abandonRequested, reportFailure_),
+      sheetWriter_(db, abandonRequested, reportFailure_, std::move(reportRows)),
       makeFormat_(std::move(makeFormat)),
       databaseBook_(makeFormat_()),
       databaseStem_(NameSet(NameSet::Kind::File).Add(fileTitle)) {}

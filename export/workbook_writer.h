@@ -34,7 +34,7 @@ class WorkbookWriter {
   // fileTitle: the database file's name without its extension.
   WorkbookWriter(MdbFile& db, std::string exportFolder, const std::string& fileTitle,
                  const std::atomic<uint8_t>& abandonRequested, FailureSink reportFailure,
-                 FormatFactory makeFormat);
+                 RowsSink reportRows, FormatFactory makeFormat);
 
   // 1, or -1 when stopped, abandoned, the export folder was missing or the
   // table failed.

@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "decode/row_page_index.h"
 #include "decode/row_text.h"
 #include "tests/decode/test_pages.h"
 #include "tests/support/test_env.h"
@@ -252,6 +253,45 @@ TEST_F(RowReaderTest, DroppedSlotsCostTheTableNoRows) {
   ASSERT_EQ(third.size(), 50u);
   EXPECT_EQ(second[0], PersonText(100, "p", true));
   EXPECT_EQ(third[49], PersonText(249, "p", true));
+}
+
+// The record browser's jump: the row index locates page k's first row where
+// k - 1 fetches from the start leave the cursor, deleted slots and a page
+// without rows on the way included.
+TEST_F(RowReaderTest, IndexLocatesEveryPageWherePagingReachesIt) {
+  std::vector<std::vector<Bytes>> pages(4);
+  std::vector<std::vector<uint16_t>> flags(4);
+  int id = 0;
+  for (int slot = 0; slot < 280; ++slot) {
+    bool deleted = slot % 9 == 4 && slot / 9 < 30;
+    size_t page = slot < 95 ? 0 : slot / 95 + 1;  // page 1 stays empty
+    pages[page].push_back(PersonRow(deleted ? -1 : id++, "p", true));
+    flags[page].push_back(deleted ? 0xC000 : 0);
+  }
+  std::vector<Bytes> dataPages;
+  for (size_t p = 0; p < pages.size(); ++p) dataPages.push_back(decodetest::DataPage(kTablePage, pages[p], flags[p]));
+  UseDataPages(dataPages);
+  table.rowCount = 250;
+
+  RowPageIndex index;
+  index.Build(db, table);
+  ASSERT_TRUE(index.built());
+  EXPECT_EQ(index.liveRows(), 250);
+  RowPosition position;
+  EXPECT_FALSE(index.Locate(db, table, 250, position));
+
+  std::vector<std::vector<std::string>> paged;
+  table.nextRow = table.pageSlot = table.dataPageIndex = 0;
+  for (int k = 0; k < 3; ++k) paged.push_back(Fetch());
+  for (int k = 0; k < 3; ++k) {
+    ASSERT_TRUE(index.Locate(db, table, 100 * k, position));
+    EXPECT_EQ(position.row, 100 * k);
+    table.nextRow = static_cast<int32_t>(position.row);
+    table.pageSlot = position.slot;
+    table.dataPageIndex = position.dataPageIndex;
+    EXPECT_EQ(Fetch(), paged[static_cast<size_t>(k)]) << "page " << k + 1;
+  }
+  EXPECT_EQ(paged[2].back(), PersonText(249, "p", true));
 }
 
 TEST_F(RowReaderTest, FetchEndsWithThePagesWhateverTheRowCount) {

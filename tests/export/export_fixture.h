@@ -49,6 +49,9 @@ class RecordingView : public ExportView {
     messages.push_back(text);
     if (onMessage) onMessage(text);
   }
+  void SetRowsWritten(const std::string& table, int32_t rows) override {
+    rowsWritten.push_back({table, rows});
+  }
   void SetPercentage(int percent) override { percentages.push_back(percent); }
   void ShowFinished() override { calls.push_back("finished"); }
   bool ClearStatistics() override {
@@ -64,6 +67,7 @@ class RecordingView : public ExportView {
   std::vector<std::string> calls;
   std::vector<std::string> messages;
   std::vector<int> percentages;
+  std::vector<std::pair<std::string, int32_t>> rowsWritten;
   std::vector<StatisticsEntry> statistics;
 };
 

@@ -43,6 +43,8 @@ TEST(ExportJobTest, ThreeTablesGiveMessagesPercentagesLogAndStatistics) {
                    "Export started  : " + longName, "Export completed : " + longName,
                    "Export completed Successfully..."}));
   EXPECT_EQ(f.view.percentages, (std::vector<int>{33, 66, 100, 100}));
+  EXPECT_EQ(f.view.rowsWritten, (std::vector<std::pair<std::string, int32_t>>{
+                                    {"Orders", 3}, {"Customers", 2}, {longName, 1}}));
   EXPECT_EQ(f.view.calls, (Names{"running", "finished", "clear"}));
   EXPECT_EQ(f.view.statistics,
             (std::vector<StatisticsEntry>{{0, "Orders", 3}, {1, "Customers", 2}, {2, longName, 1}}));

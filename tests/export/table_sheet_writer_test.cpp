@@ -51,6 +51,10 @@ TEST(TableSheetWriterTest, AFullSheetGoesOnInAContinuationSheetWithTheHeaderAgai
   EXPECT_EQ(SheetRowCount(book, 0), 1u + 65535u);
   EXPECT_EQ(SheetRowCount(book, 1), 1u + 4465u);
   EXPECT_EQ(f.Table("T").exportedRows, 70000);
+  // The rows written, reported as they grow and at the end.
+  ASSERT_EQ(f.view.rowsWritten.size(), 70000u / TableSheetWriter::kRowsPerReport + 1);
+  EXPECT_EQ(f.view.rowsWritten.front(), std::make_pair(std::string("T"), TableSheetWriter::kRowsPerReport));
+  EXPECT_EQ(f.view.rowsWritten.back(), std::make_pair(std::string("T"), 70000));
   for (size_t sheet : {0u, 1u}) {
     EXPECT_EQ(book.Text(sheet, 0, 0), "Id");
     EXPECT_EQ(book.Text(sheet, 0, 1), "Name");

@@ -287,5 +287,5 @@ void AnalysisTest::ADatabaseWithoutTablesEndsComplete() {
   QVERIFY(session.w().ui.export_1008->isEnabled());
 }
 
-QTEST_MAIN(AnalysisTest)
+BREVANTIS_GUI_TEST_MAIN(AnalysisTest)
 #include "analysis_test.moc"

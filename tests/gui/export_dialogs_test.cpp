@@ -131,6 +131,13 @@ void ExportDialogsTest::TheDialogStartsWithEveryTableTicked() {
   QVERIFY(d.ui.destination_1086->text().isEmpty());
   d.show();
   guitest::SaveScreenshot(d, "export_options");
+  // Resizable from its template size up; the table list takes the height.
+  QCOMPARE(d.minimumSize(), d.size());
+  QVERIFY(d.maximumSize().height() > d.size().height());
+  const int listHeight = d.ui.tables_1079->height();
+  d.resize(d.width() + 200, d.height() + 300);
+  QTRY_COMPARE(d.ui.tables_1079->height(), listHeight + 300);
+  guitest::SaveScreenshot(d, "export_options_resized");
   d.hide();
 }
 
@@ -285,7 +292,16 @@ void ExportDialogsTest::AnExportRunsToTheEnd() {
   ExportEnd end;
   QStringList headers;
   QList<int> widths;
-  RunExport([](ExportProgressDialog&) {}, [&](ExportProgressDialog& dialog) {
+  QString title, rowsShown, elapsedShown, folderShown;
+  RunExport([&](ExportProgressDialog& dialog) {
+    title = dialog.windowTitle();
+    // What the job reports, as the window shows it while it runs.
+    dialog.SetRowsWritten("Customers", 1234);
+    rowsShown = dialog.ui.rowsWritten->text();
+    elapsedShown = dialog.ui.elapsed->text();
+    QVERIFY(!dialog.ui.openFolder->isVisible());
+    guitest::SaveScreenshot(dialog, "export_progress_running");
+  }, [&](ExportProgressDialog& dialog) {
     // The statistics arrive after OK is offered; wait for the last row.
     QTRY_COMPARE(dialog.ui.statistics_1097->rowCount(), 3);
     end = Ending(dialog);
@@ -297,9 +313,20 @@ void ExportDialogsTest::AnExportRunsToTheEnd() {
     QVERIFY(!dialog.ui.stop_1093->isVisible());
     QVERIFY(!dialog.ui.messages_1095->isVisible());
     QVERIFY(std::filesystem::is_regular_file(session_->w().exportOptions().exportFolder + "/shop.xls"));
+    // The folder written is named, and opens in the file manager.
+    folderShown = dialog.ui.folder->text();
+    QVERIFY(dialog.ui.openFolder->isVisible());
+    dialog.ui.openFolder->click();
+    QVERIFY(dialog.ui.elapsed->isVisible());
     guitest::SaveScreenshot(dialog, "export_progress_statistics");
     dialog.ui.ok_1098->click();
   });
+  QCOMPARE(title, QString("Corvanel Brevantis Export Progress"));
+  QCOMPARE(rowsShown, QString("Customers : 1234 rows written"));
+  QCOMPARE(elapsedShown, QString("Elapsed time : 0:00:00"));
+  const std::string folder = session_->w().exportOptions().exportFolder;
+  QCOMPARE(folderShown, "Written to : " + QString::fromStdString(folder));
+  QCOMPARE(session_->dialogs.shellOpened(), std::vector<std::string>{folder});
   QVERIFY(end.statisticsShown);
   QCOMPARE(end.names, QStringList({"Customers", "Orders", "Empty"}));
   QCOMPARE(end.counts, QStringList({"250", "3", "0"}));
@@ -396,5 +423,5 @@ void ExportDialogsTest::CommandsDuringAnExportGetTheBusyMessage() {
   QVERIFY(w.isVisible());
 }
 
-QTEST_MAIN(ExportDialogsTest)
+BREVANTIS_GUI_TEST_MAIN(ExportDialogsTest)
 #include "export_dialogs_test.moc"

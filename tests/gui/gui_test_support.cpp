@@ -9,6 +9,7 @@
 #include <QTreeWidget>
 
 #include "app/analysis_progress_dialog.h"
+#include "app/program_style.h"
 #include "tests/support/test_db_builder.h"
 
 namespace guitest {
@@ -56,6 +57,7 @@ Session::Session() {
   QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(settings.path()));
   window = std::make_unique<MainWindow>(progress, dialogs);
   window->SetExportClosingPause(0);
+  window->resize(1280, 800);
   window->show();
 }
 
@@ -140,6 +142,13 @@ std::string WriteJet3File(const std::string& path) {
   }
   testenv::WriteFile(path, bytes);
   return path;
+}
+
+TestProgram::TestProgram() {
+  QCoreApplication::setOrganizationName(QStringLiteral("Corvanel-tests"));
+  for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+    QSettings::setPath(format, QSettings::UserScope, settings_.path());
+  UseProgramStyle(*qApp);
 }
 
 void SaveScreenshot(QWidget& window, const QString& name) {

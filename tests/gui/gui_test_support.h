@@ -3,8 +3,11 @@
 // command opens, and the screenshots asked for by BREVANTIS_SCREENSHOT_DIR.
 #pragma once
 
+#include <QApplication>
 #include <QObject>
 #include <QString>
+#include <QTemporaryDir>
+#include <QTest>
 
 #include <functional>
 #include <memory>
@@ -84,4 +87,25 @@ std::string WriteJet3File(const std::string& path);
 // Saves the window as NAME.png when BREVANTIS_SCREENSHOT_DIR is set.
 void SaveScreenshot(QWidget& window, const QString& name);
 
+// What a test program sets up before its tests, as the program does: its
+// style, and its settings, kept in a folder of its own that goes with it
+// instead of the user's.
+class TestProgram {
+ public:
+  TestProgram();
+
+ private:
+  QTemporaryDir settings_;
+};
+
 }  // namespace guitest
+
+// QTEST_MAIN with the program's set-up.
+#define BREVANTIS_GUI_TEST_MAIN(TestClass)          \
+  int main(int argc, char** argv) {                 \
+    QApplication application(argc, argv);           \
+    application.setAttribute(Qt::AA_Use96Dpi, true); \
+    guitest::TestProgram program;                   \
+    TestClass test;                                 \
+    return QTest::qExec(&test, argc, argv);         \
+  }

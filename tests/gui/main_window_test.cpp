@@ -1,13 +1,22 @@
 // The main window's states and commands: what each state enables, Browse,
-// the confirmed close, the keys it ignores, Help and About.
+// the confirmed close, the keys it ignores and the keys it answers, its
+// size and layout, the step boxes, Help and About.
 #include <QLabel>
+#include <QSplitter>
 #include <QListWidget>
 #include <QStackedWidget>
 #include <QTableWidget>
 #include <QTest>
 #include <QTreeWidget>
 
+#include <filesystem>
+
 #include "app/about_box.h"
+#include "app/analysis_progress_dialog.h"
+#include "app/dialog_template.h"
+#include "app/export_options_dialog.h"
+#include "app/product_page.h"
+#include "app/user_guide.h"
 #include "tests/gui/gui_test_support.h"
 
 using guitest::Session;
@@ -55,7 +64,12 @@ class MainWindowTest : public QObject {
   void CloseAsksFirst_data();
   void CloseAsksFirst();
   void HelpOpensTheHelpFileSilently();
+  void TheGuideIsFoundBesideTheProgramOrInstalled();
   void AboutShowsTheVersion();
+  void ItResizesAndMaximisesDownToItsTemplate();
+  void ItsSizeAndTreeWidthAreRememberedBetweenRuns();
+  void KeysStartTheirCommands();
+  void StepBoxesStartTheirStepWhenItIsEnabled();
 };
 
 void MainWindowTest::StartsWithNoFile() {
@@ -79,6 +93,8 @@ void MainWindowTest::StartsWithNoFile() {
   QVERIFY(w.ui.tableName_1068->text().isEmpty());
   QVERIFY(w.ui.pageNumber_1074->text().isEmpty());
   QVERIFY(w.ui.filePath_1005->isReadOnly());
+  QVERIFY(w.ui.rowTotal->text().isEmpty());
+  QVERIFY(!w.ui.goTo->isEnabled());
   guitest::SaveScreenshot(w, "main_window_empty");
 }
 
@@ -165,8 +181,23 @@ void MainWindowTest::HelpOpensTheHelpFileSilently() {
   session.w().ui.helpContents_32774->trigger();
   const std::vector<std::string> opened = session.dialogs.shellOpened();
   QCOMPARE(opened.size(), size_t{1});
-  QVERIFY(opened[0].size() > 9 && opened[0].compare(opened[0].size() - 9, 9, "/Help.chm") == 0);
+  const std::string guide = std::string("/") + kUserGuideName;
+  QVERIFY(opened[0].size() > guide.size() &&
+          opened[0].compare(opened[0].size() - guide.size(), guide.size(), guide) == 0);
   QVERIFY(session.dialogs.messages().empty());
+}
+
+void MainWindowTest::TheGuideIsFoundBesideTheProgramOrInstalled() {
+  testenv::ScratchDir scratch;
+  const std::string bin = scratch.File("bin/");
+  std::filesystem::create_directories(bin);
+  std::filesystem::create_directories(scratch.File("share/brevantis"));
+  testenv::WriteFile(scratch.File("share/brevantis/user-guide.html"), "<html></html>");
+  QCOMPARE(UserGuidePath(bin), bin + "../share/brevantis/user-guide.html");
+  testenv::WriteFile(bin + "user-guide.html", "<html></html>");
+  QCOMPARE(UserGuidePath(bin), bin + "user-guide.html");
+  // Neither there: asked for beside the program, where Help fails silently.
+  QCOMPARE(UserGuidePath(scratch.File("elsewhere/")), scratch.File("elsewhere/user-guide.html"));
 }
 
 void MainWindowTest::AboutShowsTheVersion() {
@@ -184,7 +215,127 @@ void MainWindowTest::AboutShowsTheVersion() {
   QVERIFY(answerer.done());
   QCOMPARE(title, QString("About Corvanel Brevantis"));
   QCOMPARE(version, QString("Corvanel Brevantis - Version 2.0"));
+
+  // Every line whole, whatever the font.
+  AboutBox box(&session.w());
+  box.show();
+  for (QLabel* line : {box.ui.version, box.ui.purpose, box.ui.maker})
+    QVERIFY2(line->width() >= line->sizeHint().width(), qPrintable(line->text()));
+  guitest::SaveScreenshot(box, "about_box");
 }
 
-QTEST_MAIN(MainWindowTest)
+void MainWindowTest::ItResizesAndMaximisesDownToItsTemplate() {
+  Session session;
+  MainWindow& w = session.w();
+  const Qt::WindowFlags flags = w.windowFlags();
+  QVERIFY(flags & Qt::WindowMaximizeButtonHint);
+  QVERIFY(flags & Qt::WindowMinimizeButtonHint);
+  QCOMPARE(w.minimumSize(), DialogUnitsToPixels(w, 543, 348));
+  QCOMPARE(w.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+  QCOMPARE(w.size(), QSize(1280, 800));
+  // The tree and the records share the width the window gains.
+  QCOMPARE(w.ui.bodySplitter->widget(0), static_cast<QWidget*>(w.ui.tree_1001));
+  QVERIFY(w.ui.records_1002->parentWidget()->width() > 900);
+  w.resize(w.minimumSize());
+  QTRY_COMPARE(w.size(), w.minimumSize());
+  QVERIFY(w.ui.tree_1001->width() >= 160);
+  guitest::SaveScreenshot(w, "main_window_smallest");
+}
+
+void MainWindowTest::ItsSizeAndTreeWidthAreRememberedBetweenRuns() {
+  ProgressChannel progress;
+  ScriptedDialogs dialogs;
+  {
+    MainWindow first(progress, dialogs);
+    first.show();
+    first.resize(1200, 700);
+    first.ui.bodySplitter->setSizes({400, 676});
+    QCOMPARE(first.ui.bodySplitter->sizes().front(), 400);
+    dialogs.QueueAnswer(platform::MessageAnswer::Yes);
+    first.close();
+    QVERIFY(!first.isVisible());
+  }
+  MainWindow second(progress, dialogs);
+  second.show();
+  QCOMPARE(second.size(), QSize(1200, 700));
+  QCOMPARE(second.ui.bodySplitter->sizes().front(), 400);
+}
+
+void MainWindowTest::KeysStartTheirCommands() {
+  testenv::ScratchDir scratch;
+  const std::string path = guitest::WriteSampleDatabase(scratch.File("shop.mdb"));
+  Session session;
+  MainWindow& w = session.w();
+  w.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&w));
+
+  session.dialogs.QueueFile(path);
+  QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+  QCOMPARE(w.filePath(), path);
+
+  bool recovered = false;
+  guitest::ModalAnswerer closer([&](QWidget& modal) {
+    auto* dialog = qobject_cast<AnalysisProgressDialog*>(&modal);
+    if (dialog == nullptr || dialog->ui.stopClose_1063->text() != "Close" || dialog->WatchersRunning())
+      return false;
+    recovered = true;
+    dialog->ui.stopClose_1063->click();
+    return true;
+  });
+  w.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&w));
+  QTest::keyClick(&w, Qt::Key_F5);
+  QVERIFY(recovered);
+  QCOMPARE(w.tree().TableItems().size(), size_t{3});
+
+  bool exportOptionsShown = false;
+  guitest::ModalAnswerer canceller([&](QWidget& modal) {
+    auto* dialog = qobject_cast<ExportOptionsDialog*>(&modal);
+    if (dialog == nullptr) return false;
+    exportOptionsShown = true;
+    dialog->ui.cancel_1025->click();
+    return true;
+  });
+  // Each modal window gave the keyboard back to the main window.
+  w.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&w));
+  QTest::keyClick(&w, Qt::Key_E, Qt::ControlModifier);
+  QVERIFY(exportOptionsShown);
+
+  w.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&w));
+  QTest::keyClick(&w, Qt::Key_F1);
+  QCOMPARE(session.dialogs.shellOpened().size(), size_t{1});
+
+  // The control that has the keyboard is framed.
+  QTest::keyClick(&w, Qt::Key_Tab);
+  QVERIFY(QApplication::focusWidget() != nullptr);
+  guitest::SaveScreenshot(w, "main_window_focus");
+}
+
+void MainWindowTest::StepBoxesStartTheirStepWhenItIsEnabled() {
+  Session session;
+  MainWindow& w = session.w();
+  ProductPage& page = *w.ui.web_1082;
+  // The middle of each box, found through the page's own hit test.
+  QPoint centres[3];
+  for (int y = 0; y < page.height(); y += 4)
+    for (int x = 0; x < page.width(); x += 4) {
+      const int step = page.StepAt({x, y});
+      if (step >= 0 && centres[step].isNull()) centres[step] = {x + 40, y + 20};
+    }
+  for (const QPoint& centre : centres) QVERIFY(!centre.isNull());
+
+  // Recover and Export are off with no file chosen: their boxes do nothing.
+  QTest::mouseClick(&page, Qt::LeftButton, {}, centres[1]);
+  QTest::mouseClick(&page, Qt::LeftButton, {}, centres[2]);
+  QVERIFY(session.dialogs.messages().empty());
+  session.dialogs.QueueFile("/data/shop.mdb");
+  QTest::mouseClick(&page, Qt::LeftButton, {}, centres[0]);
+  QCOMPARE(w.filePath(), std::string("/data/shop.mdb"));
+  QTest::mouseClick(&page, Qt::LeftButton, {}, QPoint(2, 2));
+  QCOMPARE(w.filePath(), std::string("/data/shop.mdb"));
+}
+
+BREVANTIS_GUI_TEST_MAIN(MainWindowTest)
 #include "main_window_test.moc"

@@ -83,6 +83,39 @@ void QtDialogsTest::ACancelledFolderChoiceLeavesThePath() {
   QCOMPARE(title, QString(" Please select the Destination folder "));
 }
 
+void QtDialogsTest::TheOpenDialogComesBackLargeInTheLastFolderUsed() {
+  QtDialogs dialogs(qApp);
+  testenv::ScratchDir scratch;
+  const std::string file = scratch.File("shop.mdb");
+  testenv::WriteFile(file, "x");
+  QSize firstSize;
+  guitest::ModalAnswerer picker([&](QWidget& modal) {
+    auto* chooser = qobject_cast<QFileDialog*>(&modal);
+    if (chooser == nullptr) return false;
+    firstSize = chooser->size();
+    chooser->setDirectory(QString::fromStdString(scratch.path()));
+    chooser->selectFile(QString::fromStdString(file));
+    QMetaObject::invokeMethod(chooser, "accept");
+    return true;
+  });
+  QCOMPARE(dialogs.ChooseFile("Microsoft Access Database Files (*.mdb)|*.mdb||"), file);
+  // Room for long names with their details (the headless screen is 800x600).
+  QVERIFY(firstSize.width() >= 700 && firstSize.height() >= 500);
+
+  QString folder;
+  guitest::ModalAnswerer looker([&](QWidget& modal) {
+    auto* chooser = qobject_cast<QFileDialog*>(&modal);
+    if (chooser == nullptr) return false;
+    folder = chooser->directory().absolutePath();
+    QTest::qWait(50);  // laid out and filled, for the screenshot
+    guitest::SaveScreenshot(*chooser, "open_dialog");
+    chooser->reject();
+    return true;
+  });
+  QCOMPARE(dialogs.ChooseFile("Microsoft Access Database Files (*.mdb)|*.mdb||"), std::string());
+  QCOMPARE(folder, QString::fromStdString(scratch.path()));
+}
+
 void QtDialogsTest::AMissingDocumentIsNotOpened() {
   QtDialogs dialogs(qApp);
   testenv::ScratchDir scratch;

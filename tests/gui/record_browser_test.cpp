@@ -1,6 +1,11 @@
-// The record browser: pages of 100 rows with Next and Prev, the list's
-// columns and cells, and which tree nodes load a table.
+// The record browser: pages of 100 rows with Next and Prev and the jump to
+// any page, the list's columns, cells and tooltips, and which tree nodes
+// load a table, by selection and by the pointer.
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QToolTip>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
@@ -8,8 +13,10 @@
 #include <QTreeWidget>
 
 #include "app/analysis_progress_dialog.h"
+#include "app/cell_tool_tips.h"
 #include "reader/table_def.h"
 #include "tests/gui/gui_test_support.h"
+#include "tests/support/test_db_builder.h"
 
 using guitest::Session;
 
@@ -44,6 +51,47 @@ QTreeWidgetItem* Node(MainWindow& w, const QString& text) {
   return w.ui.tree_1001->findItems(text, Qt::MatchExactly | Qt::MatchRecursive).value(0);
 }
 
+const QString kLongName = "A table whose name is far too long for the paging bar";
+
+// Row i of the wide table: column c holds a short text, every tenth column
+// a memo of many lines.
+std::string WideText(int row, int column) {
+  if (column % 10 != 3) return "r" + std::to_string(row) + " c" + std::to_string(column);
+  std::string text;
+  for (int line = 1; line <= 12; ++line)
+    text += "Line " + std::to_string(line) + " of the notes on row " + std::to_string(row) +
+            ", which go on well past any column's width\r\n";
+  return text;
+}
+
+// kLongName: 30 columns, 5 rows; "Narrow": two columns.
+std::string WriteWideDatabase(const std::string& path) {
+  testdb::DatabaseBuilder db;
+  std::vector<testdb::Column> columns;
+  for (int c = 0; c < 30; ++c)
+    columns.push_back({"Column " + std::to_string(c),
+                       c % 10 == 3 ? testdb::ColumnType::Memo : testdb::ColumnType::Text, 40});
+  testdb::Table& wide = db.AddTable(kLongName.toStdString(), columns);
+  for (int r = 1; r <= 5; ++r) {
+    testdb::Row row;
+    for (int c = 0; c < 30; ++c) row.values.push_back(WideText(r, c));
+    wide.rows.push_back(row);
+  }
+  testdb::Table& narrow = db.AddTable("Narrow", {{"Id", testdb::ColumnType::Long}, {"Item", testdb::ColumnType::Text, 20}});
+  narrow.rows.push_back({{1, "one"}});
+  const testdb::Layout layout = db.Write(path);
+  if (!layout.ok) qFatal("cannot write %s: %s", path.c_str(), layout.error.c_str());
+  return path;
+}
+
+// The tooltip the list shows with the pointer over a cell.
+QString ToolTipOver(QTableWidget& list, int row, int column) {
+  const QRect cell = list.visualRect(list.model()->index(row, column));
+  QHelpEvent event(QEvent::ToolTip, cell.center(), list.viewport()->mapToGlobal(cell.center()));
+  QCoreApplication::sendEvent(list.viewport(), &event);
+  return QToolTip::isVisible() ? QToolTip::text() : QString();
+}
+
 }  // namespace
 
 class RecordBrowserTest : public QObject {
@@ -61,6 +109,9 @@ class RecordBrowserTest : public QObject {
   void AColumnOfTheShownTableChangesNothing();
   void AColumnOfAnotherTableLoadsItAndFoldsTheFirst();
   void EveryCorpusTableShowsItsFirstPage();
+  void GoToPageJumpsAndPrevComesBack();
+  void AWideTableIsReadThroughTooltipsAndTheNextStartsAtItsFirstColumn();
+  void AClickSelectsTheTableUnderThePointer();
 
  private:
   std::unique_ptr<testenv::ScratchDir> scratch_;
@@ -114,7 +165,9 @@ void RecordBrowserTest::CellsShowTheirTypesAndNullsAsBlanks() {
   QStringList headers;
   for (int c = 0; c < list.columnCount(); ++c) {
     headers << list.horizontalHeaderItem(c)->text();
-    QCOMPARE(list.columnWidth(c), 180);
+    // Fitted to the header and the values, none cut.
+    QVERIFY(list.columnWidth(c) > list.fontMetrics().horizontalAdvance(headers.back()));
+    QVERIFY(list.columnWidth(c) > list.fontMetrics().horizontalAdvance(list.item(99, c)->text()));
   }
   QCOMPARE(headers, QStringList({"Id", "Name", "Born", "Photo", "Data", "Notes"}));
 
@@ -211,5 +264,138 @@ void RecordBrowserTest::EveryCorpusTableShowsItsFirstPage() {
   }
 }
 
-QTEST_MAIN(RecordBrowserTest)
+void RecordBrowserTest::GoToPageJumpsAndPrevComesBack() {
+  MainWindow& w = session_->w();
+  session_->SelectNode("Customers");
+  QCOMPARE(w.ui.rowTotal->text(), QString("250"));
+  QCOMPARE(w.ui.pageTotal->text(), QString("3"));
+  QCOMPARE(w.ui.goToPage->maximum(), 3);
+  QVERIFY(w.ui.goTo->isEnabled());
+
+  w.ui.goToPage->setValue(3);
+  w.ui.goTo->click();
+  w.browser().WaitForFetch();
+  ComparePage(Shown(w), {50, "50", "3", false, true, "201", "250"});
+  w.ui.prev_1070->click();
+  w.browser().WaitForFetch();
+  ComparePage(Shown(w), {100, "100", "2", true, true, "101", "200"});
+  w.ui.next_1071->click();
+  w.browser().WaitForFetch();
+  ComparePage(Shown(w), {50, "50", "3", false, true, "201", "250"});
+
+  // Enter in the page box; a page past the last is the last.
+  w.ui.goToPage->setFocus();
+  w.ui.goToPage->setValue(2);
+  QTest::keyClick(w.ui.goToPage, Qt::Key_Return);
+  w.browser().WaitForFetch();
+  ComparePage(Shown(w), {100, "100", "2", true, true, "101", "200"});
+  w.browser().GoToPage(99);
+  w.browser().WaitForFetch();
+  QCOMPARE(w.ui.pageNumber_1074->text(), QString("3"));
+  w.browser().GoToPage(1);
+  w.browser().WaitForFetch();
+  ComparePage(Shown(w), {100, "100", "1", true, false, "1", "100"});
+
+  session_->SelectNode("Empty");
+  QCOMPARE(w.ui.rowTotal->text(), QString("0"));
+  QCOMPARE(w.ui.pageTotal->text(), QString("1"));
+  w.browser().GoToPage(1);
+  w.browser().WaitForFetch();
+  ComparePage(Shown(w), {0, "0", "1", false, false, "", ""});
+}
+
+void RecordBrowserTest::AWideTableIsReadThroughTooltipsAndTheNextStartsAtItsFirstColumn() {
+  const std::string path = WriteWideDatabase(scratch_->File("wide.mdb"));
+  Session session;
+  MainWindow& w = session.w();
+  session.OpenAndRecover(path);
+  session.SelectNode(kLongName);
+  QTableWidget& list = *w.ui.records_1002;
+  QCOMPARE(list.rowCount(), 5);
+
+  // In the smallest window the name runs into nothing: elided on screen,
+  // whole in its tooltip.
+  w.resize(w.minimumSize());
+  QTRY_COMPARE(w.size(), w.minimumSize());
+  QCOMPARE(w.ui.tableName_1068->text(), kLongName);
+  QCOMPARE(w.ui.tableName_1068->toolTip(), kLongName);
+  QVERIFY(w.ui.tableName_1068->width() < w.fontMetrics().horizontalAdvance(kLongName));
+  guitest::SaveScreenshot(w, "main_window_long_name_smallest");
+  w.resize(1280, 800);
+  QTRY_COMPARE(w.size(), QSize(1280, 800));
+
+  // A memo column stops at the widest a column gets; its tooltip holds
+  // every line.
+  const int widest = list.fontMetrics().averageCharWidth() * RecordBrowser::kMaxColumnChars;
+  QCOMPARE(list.columnWidth(3), widest);
+  QVERIFY(list.columnWidth(0) < widest);
+  const QString memo = QString::fromStdString(WideText(2, 3));
+  QCOMPARE(list.item(1, 3)->text(), memo);
+  const QString tip = ToolTipOver(list, 1, 3);
+  QCOMPARE(tip, CellToolTips::ToolTipFor(memo));
+  QVERIFY(tip.contains("Line 12 of the notes on row 2"));
+  QCOMPARE(tip.count("\r\n"), 12);
+  guitest::SaveScreenshot(w, "main_window_wide_table");
+  for (QWidget* top : QApplication::topLevelWidgets())
+    if (top->inherits("QTipLabel") && top->isVisible()) guitest::SaveScreenshot(*top, "cell_tooltip");
+  QToolTip::hideText();
+
+  // Scrolled to the far right, then another table: it starts at its first
+  // column, with the scroll bar saying so.
+  list.horizontalScrollBar()->setValue(list.horizontalScrollBar()->maximum());
+  QVERIFY(list.columnViewportPosition(0) < 0);
+  session.SelectNode("Narrow");
+  QCOMPARE(list.horizontalScrollBar()->value(), 0);
+  QCOMPARE(list.columnViewportPosition(0), 0);
+  QCOMPARE(list.item(0, 1)->text(), QString("one"));
+}
+
+void RecordBrowserTest::AClickSelectsTheTableUnderThePointer() {
+  MainWindow& w = session_->w();
+  QTreeWidget& tree = *w.ui.tree_1001;
+  session_->SelectNode("Customers");
+  QCoreApplication::processEvents();
+  QVERIFY(Node(w, "Customers")->isExpanded());
+
+  // Orders lies below the unfolded Customers, which folds on the click;
+  // the hand moves a little while the button is down.
+  const QRect ordersRow = tree.visualItemRect(Node(w, "Orders"));
+  const QPoint orders(ordersRow.left() + 40, ordersRow.center().y());
+  QTest::mousePress(tree.viewport(), Qt::LeftButton, {}, orders);
+  w.browser().WaitForFetch();
+  QTest::mouseMove(tree.viewport(), orders + QPoint(1, 1));
+  QTest::mouseRelease(tree.viewport(), Qt::LeftButton, {}, orders + QPoint(1, 1));
+  w.browser().WaitForFetch();
+  QCoreApplication::processEvents();
+  QCOMPARE(tree.currentItem(), Node(w, "Orders"));
+  QCOMPARE(tree.selectedItems(), QList<QTreeWidgetItem*>({Node(w, "Orders")}));
+  QCOMPARE(w.ui.tableName_1068->text(), QString("Orders"));
+  QVERIFY(!Node(w, "Customers")->isExpanded());
+  QVERIFY(Node(w, "Orders")->isExpanded());
+
+  // The same in a tree scrolled down to a table below one of 30 columns:
+  // the fold moves every row, the click stays where it was made.
+  Session wide;
+  wide.OpenAndRecover(WriteWideDatabase(scratch_->File("wide-tree.mdb")));
+  MainWindow& v = wide.w();
+  v.resize(v.minimumSize());
+  QTRY_COMPARE(v.size(), v.minimumSize());
+  wide.SelectNode(kLongName);
+  QCoreApplication::processEvents();
+  QTreeWidget& scrolled = *v.ui.tree_1001;
+  scrolled.verticalScrollBar()->setValue(scrolled.verticalScrollBar()->maximum());
+  QVERIFY(scrolled.verticalScrollBar()->value() > 0);
+  const QRect narrowRow = scrolled.visualItemRect(Node(v, "Narrow"));
+  const QPoint narrow(narrowRow.left() + 40, narrowRow.center().y());
+  QTest::mousePress(scrolled.viewport(), Qt::LeftButton, {}, narrow);
+  v.browser().WaitForFetch();
+  QTest::mouseMove(scrolled.viewport(), narrow + QPoint(1, 1));
+  QTest::mouseRelease(scrolled.viewport(), Qt::LeftButton, {}, narrow + QPoint(1, 1));
+  v.browser().WaitForFetch();
+  QCoreApplication::processEvents();
+  QCOMPARE(scrolled.selectedItems(), QList<QTreeWidgetItem*>({Node(v, "Narrow")}));
+  QCOMPARE(v.ui.tableName_1068->text(), QString("Narrow"));
+}
+
+BREVANTIS_GUI_TEST_MAIN(RecordBrowserTest)
 #include "record_browser_test.moc"

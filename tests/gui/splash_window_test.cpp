@@ -4,7 +4,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <QElapsedTimer>
+
 #include "app/splash_window.h"
+#include "tests/gui/gui_test_support.h"
 #include "tests/gui/window_tests.h"
 
 void SplashWindowTest::GoesAfterItsTime() {
@@ -13,6 +16,17 @@ void SplashWindowTest::GoesAfterItsTime() {
   QVERIFY(splash.isVisible());
   QVERIFY(splash.windowFlags() & Qt::WindowStaysOnTopHint);
   QTRY_VERIFY_WITH_TIMEOUT(!splash.isVisible(), 2000);
+}
+
+void SplashWindowTest::RunReturnsOnceItHasGone() {
+  // The program shows its main window only after this returns.
+  SplashWindow splash(50);
+  guitest::SaveScreenshot(splash, "splash");
+  QElapsedTimer shown;
+  shown.start();
+  splash.Run();
+  QVERIFY(!splash.isVisible());
+  QVERIFY(shown.elapsed() >= 40);
 }
 
 void SplashWindowTest::AClickOrAKeyClosesItAndIsConsumed_data() {

@@ -8,6 +8,7 @@ class SplashWindowTest : public QObject {
 
  private slots:
   void GoesAfterItsTime();
+  void RunReturnsOnceItHasGone();
   void AClickOrAKeyClosesItAndIsConsumed_data();
   void AClickOrAKeyClosesItAndIsConsumed();
 };
@@ -21,5 +22,6 @@ class QtDialogsTest : public QObject {
   void AMessageAskedFromAWorkerIsShownByTheWindowThread_data();
   void AMessageAskedFromAWorkerIsShownByTheWindowThread();
   void ACancelledFolderChoiceLeavesThePath();
+  void TheOpenDialogComesBackLargeInTheLastFolderUsed();
   void AMissingDocumentIsNotOpened();
 };
