@@ -12,6 +12,7 @@
 #include "report/progress_channel.h"
 #include "app/table_tree.h"
 #include "app/window_text.h"
+#include "decode/row_decoder.h"
 #include "decode/row_reader.h"
 #include "decode/row_text.h"
 #include "reader/mdb_file.h"
@@ -19,47 +20,38 @@
 
 namespace {
 
-constexpr int32_t kBinaryType = 9;
-constexpr int32_t kOleType = 11;
-
 // Dates, texts, OLE objects, memos and GUIDs read from the left; numbers and
 // everything else line up on the right.
-Qt::Alignment AlignmentFor(int32_t typeCode) {
-  switch (typeCode) {
-    case 8: case 10: case 11: case 12: case 15:
+Qt::Alignment AlignmentFor(ColumnType type) {
+  switch (type) {
+    case ColumnType::Date:
+    case ColumnType::Text:
+    case ColumnType::Ole:
+    case ColumnType::Memo:
+    case ColumnType::Guid:
       return Qt::AlignLeft | Qt::AlignVCenter;
     default:
       return Qt::AlignRight | Qt::AlignVCenter;
   }
 }
 
-QString CellFor(std::string_view value, int32_t typeCode) {
+QString CellFor(std::string_view value, ColumnType type) {
   if (value == "NULL") return QStringLiteral(" ");
-  if (typeCode == kBinaryType) return QStringLiteral("#BINARY-OBJECT");
-  if (typeCode == kOleType) return QStringLiteral("#OLE-OBJECT");
+  if (type == ColumnType::Binary) return QStringLiteral("#BINARY-OBJECT");
+  if (type == ColumnType::Ole) return QStringLiteral("#OLE-OBJECT");
   return FileText(value);
 }
 
 }  // namespace
 
-RecordBrowser::RecordBrowser(MdbFile& session, ProgressChannel& progress, TableTree& tree,
-                             const RecordBrowserControls& controls)
-    : session_(session), progress_(progress), tree_(tree), controls_(controls) {
+RecordBrowser::RecordBrowser(MdbFile& session, ProgressChannel& progress, OleFileWriter& oleFiles,
+                             TableTree& tree, const RecordBrowserControls& controls)
+    : session_(session), progress_(progress), oleFiles_(oleFiles), tree_(tree), controls_(controls) {
   controls_.list->horizontalHeader()->setDefaultSectionSize(kColumnWidth);
   controls_.list->verticalHeader()->setDefaultSectionSize(controls_.list->fontMetrics().height() + 4);
 }
 
 RecordBrowser::~RecordBrowser() { WaitForFetch(); }
-
-RecordBrowser::Cursor RecordBrowser::CursorOf(const TableDef& table) {
-  return {table.nextRow, table.pageSlot, table.dataPageIndex};
-}
-
-void RecordBrowser::SetCursor(TableDef& table, const Cursor& cursor) {
-  table.nextRow = cursor[0];
-  table.pageSlot = cursor[1];
-  table.dataPageIndex = cursor[2];
-}
 
 void RecordBrowser::ShowNoTable() {
   WaitForFetch();
@@ -105,15 +97,14 @@ void RecordBrowser::SelectionChanged(QTreeWidgetItem* item) {
   pageNumber_ = 1;
   controls_.pageNumber->setText(QStringLiteral("1"));
   item->setExpanded(true);
-  SetCursor(*TableTree::TableOf(item), Cursor{0, 0, 0});
+  cursor_ = Cursor{0, 0, 0};
   pageHistory_.clear();
   StartFetch();
 }
 
 void RecordBrowser::Next() {
   if (selected_ == nullptr || fetchBusy()) return;
-  bool negative = false;
-  for (int32_t value : savedCursor_) negative = negative || value < 0;
+  bool negative = savedCursor_.nextRow < 0 || savedCursor_.pageSlot < 0 || savedCursor_.dataPageIndex < 0;
   pageHistory_.push_back(negative ? Cursor{0, 0, 0} : savedCursor_);
   ++pageNumber_;
   StartFetch();
@@ -121,7 +112,7 @@ void RecordBrowser::Next() {
 
 void RecordBrowser::Prev() {
   if (selected_ == nullptr || pageHistory_.empty() || fetchBusy()) return;
-  SetCursor(*TableTree::TableOf(selected_), pageHistory_.back());
+  cursor_ = pageHistory_.back();
   pageHistory_.pop_back();
   --pageNumber_;
   StartFetch();
@@ -139,11 +130,12 @@ void RecordBrowser::StartFetch() {
 }
 
 void RecordBrowser::RecordFetchThread(TableDef& table) {
-  savedCursor_ = CursorOf(table);
+  savedCursor_ = cursor_;
 
   std::vector<std::string>& texts = progress_.rowBuffer;
   texts.assign(kPageRows, std::string());
-  FetchRowPage(session_, table, texts);
+  RowDecoder decoder(session_, progress_.stopRequested, oleFiles_);
+  FetchRowPage(decoder, table, cursor_, texts);
 
   // The page is cut into cells here, off the window's thread; the list is
   // then filled in one go.
@@ -158,7 +150,7 @@ void RecordBrowser::RecordFetchThread(TableDef& table) {
     if (allEmpty) continue;
     QStringList cells;
     for (size_t c = 0; c < columnCount; ++c)
-      cells << (c < values.size() ? CellFor(values[c], table.columns[c].typeCode)
+      cells << (c < values.size() ? CellFor(values[c], table.columns[c].type)
                                   : QString());
     rows.push_back(std::move(cells));
   }
@@ -172,7 +164,7 @@ void RecordBrowser::RecordFetchThread(TableDef& table) {
     for (size_t c = 0; c < columnCount; ++c) {
       const ColumnDef& column = table.columns[c];
       auto* header = new QTableWidgetItem(FileText(column.name));
-      header->setTextAlignment(AlignmentFor(column.typeCode));
+      header->setTextAlignment(AlignmentFor(column.type));
       list->setHorizontalHeaderItem(static_cast<int>(c), header);
       list->setColumnWidth(static_cast<int>(c), kColumnWidth);
     }
@@ -180,7 +172,7 @@ void RecordBrowser::RecordFetchThread(TableDef& table) {
     for (size_t r = 0; r < rows.size(); ++r) {
       for (size_t c = 0; c < columnCount; ++c) {
         auto* cell = new QTableWidgetItem(rows[r][static_cast<int>(c)]);
-        cell->setTextAlignment(AlignmentFor(table.columns[c].typeCode));
+        cell->setTextAlignment(AlignmentFor(table.columns[c].type));
         list->setItem(static_cast<int>(r), static_cast<int>(c), cell);
       }
     }

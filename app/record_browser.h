@@ -1,19 +1,20 @@
 // The paged record list of the main window: the rows of the table selected
 // in the tree, 100 at a time, with Next and Prev. A page is fetched on a
-// worker thread (RecordFetchThread) that reads through the session's row
-// reader and then fills the list through the window's thread. Prev does not
-// keep earlier pages: it re-reads one from the row-reader cursor saved when
-// that page was left, so any table shows in constant time and memory.
+// worker thread (RecordFetchThread) that reads through a row decoder of its
+// own and then fills the list through the window's thread. Prev does not
+// keep earlier pages: it re-reads one from the row cursor saved when that
+// page was left, so any table shows in constant time and memory.
 #pragma once
 
-#include <array>
 #include <atomic>
 #include <cstdint>
 #include <vector>
 
 #include "app/worker_thread.h"
+#include "decode/row_cursor.h"
 
 class MdbFile;
+class OleFileWriter;
 class ProgressChannel;
 class QLabel;
 class QPushButton;
@@ -38,10 +39,10 @@ class RecordBrowser {
  public:
   static constexpr int kPageRows = 100;
   static constexpr int kColumnWidth = 180;
-  // The row reader's cursor over a table: nextRow, pageSlot, dataPageIndex.
-  using Cursor = std::array<int32_t, 3>;
+  using Cursor = RowCursor;
 
-  RecordBrowser(MdbFile& session, ProgressChannel& progress, TableTree& tree,
+  // The session, channel, OLE file writer and tree must outlive the browser.
+  RecordBrowser(MdbFile& session, ProgressChannel& progress, OleFileWriter& oleFiles, TableTree& tree,
                 const RecordBrowserControls& controls);
   ~RecordBrowser();
   RecordBrowser(const RecordBrowser&) = delete;
@@ -68,16 +69,17 @@ class RecordBrowser {
  private:
   void StartFetch();
   void RecordFetchThread(TableDef& table);
-  static Cursor CursorOf(const TableDef& table);
-  static void SetCursor(TableDef& table, const Cursor& cursor);
 
   MdbFile& session_;
   ProgressChannel& progress_;
+  OleFileWriter& oleFiles_;
   TableTree& tree_;
   RecordBrowserControls controls_;
 
   QTreeWidgetItem* selected_ = nullptr;
   std::atomic<int32_t> fetchBusy_{0};
+  // Where the shown table's next page starts, and where the page shown began.
+  Cursor cursor_;
   Cursor savedCursor_{-1, -1, -1};
   std::vector<Cursor> pageHistory_;
   int32_t pageNumber_ = 0;

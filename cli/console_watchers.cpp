@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "report/progress_channel.h"
+#include "reader/analysis.h"
 #include "reader/mdb_file.h"
 
 namespace {
@@ -154,17 +155,17 @@ std::string DatabaseName(const std::string& path) {
 
 }  // namespace
 
-AnalysisResult RunAnalysis(MdbFile& file, ProgressChannel& progress, const std::string& path,
-                           const TableShown& onTable) {
+AnalysisResult RunAnalysis(MdbFile& file, ProgressChannel& progress, platform::Dialogs& dialogs,
+                           const std::string& path, const TableShown& onTable) {
   progress.Reset();
   progress.databaseName.Set(DatabaseName(path));
   ConsoleWatchers watchers(progress, onTable);
-  bool read = file.Analyze(path);
+  bool read = Analyze(file, path, progress, dialogs);
   if (read) progress.SignalEnd(false);
   watchers.Finish(read);
 
   if (read) return AnalysisResult::Read;
-  if (!file.fileHandle.IsOpen()) {
+  if (!file.IsOpen()) {
     std::string message = progress.statusText.Get();
     if (!message.empty()) std::fprintf(stderr, "%s\n", message.c_str());
     return AnalysisResult::NotOpened;

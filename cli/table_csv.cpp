@@ -6,7 +6,6 @@
 
 #include "decode/row_reader.h"
 #include "decode/row_text.h"
-#include "reader/mdb_file.h"
 
 namespace {
 
@@ -61,8 +60,8 @@ void WriteRow(CsvWriter& csv, const TableDef& table, const std::vector<std::stri
   csv.EndLine();
 }
 
-void WriteAllRows(MdbFile& file, TableDef& table, CsvWriter& csv) {
-  TableRowWalk walk(file, table);
+void WriteAllRows(RowDecoder& rows, TableDef& table, CsvWriter& csv) {
+  TableRowWalk walk(rows, table);
   std::string text;
   std::vector<std::string_view> values;
   while (walk.Next(text) == 1) {
@@ -73,18 +72,16 @@ void WriteAllRows(MdbFile& file, TableDef& table, CsvWriter& csv) {
 
 // The record browser's fetches from a zeroed cursor; the page's rows as its
 // list shows them: markers and rows without any value left out.
-void WritePage(MdbFile& file, TableDef& table, long page, CsvWriter& csv) {
-  table.nextRow = 0;
-  table.pageSlot = 0;
-  table.dataPageIndex = 0;
+void WritePage(RowDecoder& rows, TableDef& table, long page, CsvWriter& csv) {
+  RowCursor cursor;
   std::vector<std::string> texts;
   for (long fetch = 1; fetch <= page; ++fetch) {
-    int32_t row = table.nextRow, slot = table.pageSlot;
+    int32_t row = cursor.nextRow, slot = cursor.pageSlot;
     texts.assign(100, std::string());
-    if (FetchRowPage(file, table, texts) == -1) texts.clear();
+    if (FetchRowPage(rows, table, cursor, texts) == -1) texts.clear();
     // A fetch that did not move the cursor read nothing, and so would every
     // fetch after it.
-    if (table.nextRow == row && table.pageSlot == slot) {
+    if (cursor.nextRow == row && cursor.pageSlot == slot) {
       if (fetch < page) texts.clear();
       break;
     }
@@ -101,15 +98,15 @@ void WritePage(MdbFile& file, TableDef& table, long page, CsvWriter& csv) {
 
 }  // namespace
 
-bool WriteTableCsv(MdbFile& file, TableDef& table, long page, std::FILE* out) {
+bool WriteTableCsv(RowDecoder& rows, TableDef& table, long page, std::FILE* out) {
   {
     CsvWriter csv(out);
     for (const ColumnDef& column : table.columns) csv.Field(column.name);
     csv.EndLine();
     if (page == 0)
-      WriteAllRows(file, table, csv);
+      WriteAllRows(rows, table, csv);
     else
-      WritePage(file, table, page, csv);
+      WritePage(rows, table, page, csv);
   }
   return !std::ferror(out);
 }

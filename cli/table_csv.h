@@ -5,9 +5,9 @@
 
 #include <cstdio>
 
-class MdbFile;
+class RowDecoder;
 struct TableDef;
 
 // page 0: every row as the sheets get them; page N: the rows of the record
 // browser's Nth page. Writes to out; false when writing failed.
-bool WriteTableCsv(MdbFile& file, TableDef& table, long page, std::FILE* out);
+bool WriteTableCsv(RowDecoder& rows, TableDef& table, long page, std::FILE* out);

@@ -4,22 +4,17 @@
 #include <string_view>
 #include <vector>
 
-#include "report/progress_channel.h"
 #include "decode/row_reader.h"
 #include "decode/row_text.h"
 #include "export/excel_session.h"
 #include "platform/folders.h"
-#include "reader/mdb_file.h"
 
-TableSheetWriter::TableSheetWriter(MdbFile& db, const std::atomic<uint8_t>& abandonRequested,
+TableSheetWriter::TableSheetWriter(RowDecoder& rows, const std::atomic<uint8_t>& abandonRequested,
                                    FailureSink reportFailure)
-    : db_(db), abandonRequested_(abandonRequested), reportFailure_(std::move(reportFailure)) {}
+    : rows_(rows), abandonRequested_(abandonRequested), reportFailure_(std::move(reportFailure)) {}
 
 bool TableSheetWriter::StartTable(TableDef& table, const std::string& exportFolder) {
-  table.nextRow = 0;
-  table.pageSlot = 0;
-  table.dataPageIndex = 0;
-  table.exportedRows = 0;
+  rowsWritten_ = 0;
   // The folder was made by Export/Save; if it can be made now, it had gone.
   if (platform::CreateFolder(exportFolder)) {
     reportFailure_("Export folder was missing, " + table.name + " not exported: " + exportFolder);
@@ -30,7 +25,7 @@ bool TableSheetWriter::StartTable(TableDef& table, const std::string& exportFold
 
 int TableSheetWriter::WriteTable(TableDef& table, ExcelSession& session,
                                  const SheetHandlers& handlers) {
-  TableRowWalk walk(db_, table);
+  TableRowWalk walk(rows_, table);
 
   // Column letters of every column, kept with the names for the headers of
   // continuation sheets.
@@ -52,7 +47,7 @@ int TableSheetWriter::WriteTable(TableDef& table, ExcelSession& session,
   int result = 1;
   for (;;) {
     if (abandonRequested_.load(std::memory_order_acquire)) return -1;
-    if (db_.progress.StopRequested()) {
+    if (rows_.StopRequested()) {
       result = -1;
       break;
     }
@@ -62,6 +57,7 @@ int TableSheetWriter::WriteTable(TableDef& table, ExcelSession& session,
       result = -1;
       break;
     }
+    ++rowsWritten_;
     SplitRowText(text, values);
     try {
       if (rowNumber % (kRowsPerSheet + 2) == 0) {
@@ -83,9 +79,8 @@ int TableSheetWriter::WriteTable(TableDef& table, ExcelSession& session,
       }
       ++rowNumber;
     } catch (const xls::AutomationError& error) {
-      // The row is left out, and the next one takes its sheet row; the walk
-      // counted it when it handed it out.
-      --table.exportedRows;
+      // The row is left out, and the next one takes its sheet row.
+      --rowsWritten_;
       if (failedRows++ == 0) firstFailure = error.what();
     }
   }

@@ -13,7 +13,7 @@
 #include <string>
 
 class ExcelSession;
-class MdbFile;
+class RowDecoder;
 struct TableDef;
 
 // How the export tells what went wrong (a file not saved, rows not written)
@@ -37,12 +37,12 @@ class TableSheetWriter {
   // The most characters a cell holds; longer values are cut.
   static constexpr size_t kMaxCellText = 32767;
 
-  TableSheetWriter(MdbFile& db, const std::atomic<uint8_t>& abandonRequested,
-                   FailureSink reportFailure);
+  // The decoder and the abandon flag must outlive the writer.
+  TableSheetWriter(RowDecoder& rows, const std::atomic<uint8_t>& abandonRequested, FailureSink reportFailure);
 
-  // Before the workbook is prepared: zeroes the table's cursor and checks
-  // that the export folder is there. False when it was missing (it exists
-  // now, as a side effect of the check): nothing is to be written then.
+  // Before the workbook is prepared: zeroes the row count and checks that
+  // the export folder is there. False when it was missing (it exists now, as
+  // a side effect of the check): nothing is to be written then.
   bool StartTable(TableDef& table, const std::string& exportFolder);
 
   // With the table's first sheet current and named: 1 when the table was
@@ -51,8 +51,12 @@ class TableSheetWriter {
   // are left out and reported; a refused header ends the table by throwing.
   int WriteTable(TableDef& table, ExcelSession& session, const SheetHandlers& handlers);
 
+  // The data rows of the current table written so far.
+  int32_t rowsWritten() const { return rowsWritten_; }
+
  private:
-  MdbFile& db_;
+  RowDecoder& rows_;
   const std::atomic<uint8_t>& abandonRequested_;
   FailureSink reportFailure_;
+  int32_t rowsWritten_ = 0;
 };

@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-#include "report/progress_channel.h"
-#include "reader/mdb_file.h"
+#include "decode/row_decoder.h"
 #include "reader/table_def.h"
 
 namespace {
@@ -16,17 +15,18 @@ std::string Suffix(int32_t number) { return "_" + std::to_string(number); }
 
 }  // namespace
 
-WorkbookWriter::WorkbookWriter(MdbFile& db, std::string exportFolder, const std::string& fileTitle,
-                               const std::atomic<uint8_t>& abandonRequested,
+WorkbookWriter::WorkbookWriter(RowDecoder& rows, platform::Dialogs& dialogs, std::string exportFolder,
+                               const std::string& fileTitle, const std::atomic<uint8_t>& abandonRequested,
                                FailureSink reportFailure,
                                ExcelSession::ApplicationFactory startApplication)
-    : db_(db),
+    : rows_(rows),
+      dialogs_(dialogs),
       exportFolder_(std::move(exportFolder)),
       abandonRequested_(abandonRequested),
       reportFailure_(std::move(reportFailure)),
-      sheetWriter_(db, abandonRequested, reportFailure_),
+      sheetWriter_(rows, abandonRequested, reportFailure_),
       startApplication_(std::move(startApplication)),
-      session_(db.dialogs, startApplication_),
+      session_(dialogs, startApplication_),
       databaseStem_(NameSet(NameSet::Kind::File).Add(fileTitle)) {}
 
 std::string WorkbookWriter::FilePath(const std::string& fileStem) const {
@@ -132,7 +132,7 @@ int WorkbookWriter::WriteTablePerDatabase(TableDef& table, int32_t tableCount, i
     // The table's sheet stays as far as it got; the tables before it are kept.
     reportFailure_("Could not export " + table.name + ": " + error.what());
   }
-  if (abandonRequested_.load(std::memory_order_acquire) || db_.progress.StopRequested()) return -1;
+  if (abandonRequested_.load(std::memory_order_acquire) || rows_.StopRequested()) return -1;
   if (tablesStarted_ == tableCount && databaseWorkbookOpen_) SaveDatabaseWorkbook(session_.sheetsInWorkbook);
   return result;
 }
@@ -145,7 +145,7 @@ void WorkbookWriter::SaveOpenWorkbook() {
 
 int WorkbookWriter::WriteTablePerTable(TableDef& table, int32_t sheetLimit) {
   if (!sheetWriter_.StartTable(table, exportFolder_)) return -1;
-  ExcelSession session(db_.dialogs, startApplication_);
+  ExcelSession session(dialogs_, startApplication_);
   int32_t fileNumber = 1;
   int32_t sheetPosition = 1;
   std::string path = FilePath(fileNames_.Add(table.name));

@@ -19,14 +19,19 @@
 #include "export/name_set.h"
 #include "export/table_sheet_writer.h"
 
-class MdbFile;
+class RowDecoder;
 struct TableDef;
+namespace platform {
+class Dialogs;
+}
 
 class WorkbookWriter {
  public:
   // fileTitle: the database file's name without its extension;
-  // startApplication starts the workbook engine for every session.
-  WorkbookWriter(MdbFile& db, std::string exportFolder, const std::string& fileTitle,
+  // startApplication starts the workbook engine for every session. The
+  // decoder, the dialog seam and the abandon flag must outlive the writer.
+  WorkbookWriter(RowDecoder& rows, platform::Dialogs& dialogs, std::string exportFolder,
+                 const std::string& fileTitle,
                  const std::atomic<uint8_t>& abandonRequested, FailureSink reportFailure,
                  ExcelSession::ApplicationFactory startApplication);
 
@@ -38,6 +43,9 @@ class WorkbookWriter {
   // After the last table: saves the per-database workbook when it is still
   // open (a stop between two tables, or a last table that was passed over).
   void SaveOpenWorkbook();
+
+  // The data rows of the last table written.
+  int32_t rowsWritten() const { return sheetWriter_.rowsWritten(); }
 
  private:
   std::string FilePath(const std::string& fileStem) const;
@@ -54,7 +62,8 @@ class WorkbookWriter {
   static void NameSheet(ExcelSession& session, int32_t position, const std::string& tableName,
                         const std::string& suffix);
 
-  MdbFile& db_;
+  RowDecoder& rows_;
+  platform::Dialogs& dialogs_;
   std::string exportFolder_;
   const std::atomic<uint8_t>& abandonRequested_;
   FailureSink reportFailure_;

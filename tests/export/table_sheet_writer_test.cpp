@@ -50,7 +50,7 @@ TEST(TableSheetWriterTest, AFullSheetGoesOnInAContinuationSheetWithTheHeaderAgai
   EXPECT_EQ(SheetNames(book), (std::vector<std::string>{"T", "T_1"}));
   EXPECT_EQ(SheetRowCount(book, 0), 1u + 65535u);
   EXPECT_EQ(SheetRowCount(book, 1), 1u + 4465u);
-  EXPECT_EQ(f.Table("T").exportedRows, 70000);
+  EXPECT_EQ(f.ExportedRows("T"), 70000);
   for (size_t sheet : {0u, 1u}) {
     EXPECT_EQ(book.Text(sheet, 0, 0), "Id");
     EXPECT_EQ(book.Text(sheet, 0, 1), "Name");
@@ -91,7 +91,7 @@ TEST(TableSheetWriterTest, ATableWithoutRowsGivesTheHeaderOnly) {
   auto book = ReadWorkbook(f.Workbook("x.xls"));
   EXPECT_EQ(SheetNames(book), (std::vector<std::string>{"Empty"}));
   EXPECT_EQ(SheetGrid(book, 0), (std::vector<std::vector<std::string>>{{"Id", "Name"}}));
-  EXPECT_EQ(f.Table("Empty").exportedRows, 0);
+  EXPECT_EQ(f.ExportedRows("Empty"), 0);
 }
 
 TEST(TableSheetWriterTest, DeletedRowsAreLeftOutWithoutGaps) {
@@ -109,7 +109,7 @@ TEST(TableSheetWriterTest, DeletedRowsAreLeftOutWithoutGaps) {
 
   auto book = ReadWorkbook(f.Workbook("x.xls"));
   EXPECT_EQ(SheetGrid(book, 0), (std::vector<std::vector<std::string>>{{"Id"}, {"1"}, {"3"}, {"5"}}));
-  EXPECT_EQ(f.Table("T").exportedRows, 3);
+  EXPECT_EQ(f.ExportedRows("T"), 3);
 }
 
 TEST(TableSheetWriterTest, ATableWhoseEveryRowIsDamagedGivesItsHeaderOnly) {

@@ -5,6 +5,8 @@
 
 #include "report/progress_channel.h"
 #include "cli/console_watchers.h"
+#include "decode/ole_file_writer.h"
+#include "decode/row_decoder.h"
 #include "reader/mdb_file.h"
 #include "tests/fuzz/fuzz_support.h"
 
@@ -12,11 +14,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::MemoryFile input(data, size);
   ProgressChannel progress;
   fuzz::SilentDialogs dialogs;
-  MdbFile file(progress, dialogs);
-  file.programFolder = fuzz::OleFolder();
-  if (RunAnalysis(file, progress, input.path()) == AnalysisResult::Read) {
+  MdbFile file;
+  OleFileWriter oleFiles(fuzz::OleFolder() + "TempOLeFiles");
+  if (RunAnalysis(file, progress, dialogs, input.path()) == AnalysisResult::Read) {
     progress.Reset();
-    fuzz::ReadEveryRow(file);
+    RowDecoder rows(file, progress.stopRequested, oleFiles);
+    fuzz::ReadEveryRow(rows, file.tables);
   }
   return 0;
 }
