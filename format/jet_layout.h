@@ -50,8 +50,8 @@ struct JetLayout {
   int32_t dataRowCountOffset;  // 16 bits: the page's slots
   int32_t rowOffsetTable;      // first slot
   uint16_t rowOffsetMask;      // a slot's low bits: the row's start on the page
-  uint16_t lookupRowFlag;      // slot bit: the row lives elsewhere (moved, or a long value's row)
-  uint16_t deletedRowFlag;     // slot bit: the row was deleted, or holds a pointer to a moved row
+  uint16_t lookupRowFlag;      // slot bit: a row moved here from another page
+  uint16_t deletedRowFlag;     // slot bit: a deleted row, or a pointer to where the row moved
 
   // Table definitions (the first page's offsets; later pages continue it).
   int32_t tdefRowCountOffset;        // 32 bits: rows of the table
