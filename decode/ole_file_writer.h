@@ -18,7 +18,6 @@ class OleFileWriter {
   // path, which the cell shows whether the file could be written or not.
   std::string Write(std::string& payload);
 
-  const std::string& folder() const { return folder_; }
   int32_t filesWritten() const { return counter_; }
 
  private:

@@ -27,7 +27,6 @@ class RowDecoder {
   RowDecoder(const RowDecoder&) = delete;
   RowDecoder& operator=(const RowDecoder&) = delete;
 
-  const MdbFile& db() const { return db_; }
   bool StopRequested() const { return stopRequested_.load(std::memory_order_acquire) != 0; }
 
   // Empties the cells and gives them the table's maxColumns fresh slots.
@@ -35,7 +34,6 @@ class RowDecoder {
   // Reads data page `page` into the page buffer; the page's slot count from
   // the inventory (0 for a page it does not hold).
   int32_t LoadPage(int32_t page);
-  int32_t SlotCountOf(int32_t page) const;
   // The page rows are decoded from: one page of the session's size.
   std::span<uint8_t> page() { return page_; }
 
@@ -59,6 +57,8 @@ class RowDecoder {
   int32_t deletedRowFlag() const { return deletedRowFlag_; }
 
  private:
+  int32_t SlotCountOf(int32_t page) const;
+
   const MdbFile& db_;
   const std::atomic<uint8_t>& stopRequested_;
   OleFileWriter& oleFiles_;
