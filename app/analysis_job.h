@@ -11,12 +11,17 @@ class AnalysisHost;
 class MdbFile;
 class ProgressChannel;
 class QObject;
+namespace platform {
+class Dialogs;
+}
 
 class AnalysisJob {
  public:
   // `window` is the host's window object; its thread carries out the calls.
-  AnalysisJob(MdbFile& session, ProgressChannel& progress, AnalysisHost& host, QObject& window)
-      : session_(session), progress_(progress), host_(host), window_(window) {}
+  // Everything given must outlive the job.
+  AnalysisJob(MdbFile& session, ProgressChannel& progress, platform::Dialogs& dialogs, AnalysisHost& host,
+              QObject& window)
+      : session_(session), progress_(progress), dialogs_(dialogs), host_(host), window_(window) {}
 
   // The previous run must have ended (Join).
   void Start(const std::string& filePath);
@@ -30,6 +35,7 @@ class AnalysisJob {
 
   MdbFile& session_;
   ProgressChannel& progress_;
+  platform::Dialogs& dialogs_;
   AnalysisHost& host_;
   QObject& window_;
   WorkerThread thread_;

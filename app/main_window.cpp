@@ -42,17 +42,16 @@ MainWindow::MainWindow(ProgressChannel& progress, platform::Dialogs& dialogs, QW
     : QDialog(parent),
       progress_(progress),
       dialogs_(dialogs),
-      session_(progress, dialogs),
       // The controls must exist before the tree and the browser take them.
       tree_((ui.setupUi(this), *ui.tree_1001)),
-      browser_(session_, progress, tree_,
+      browser_(session_, progress, oleFiles_, tree_,
                RecordBrowserControls{ui.records_1002, ui.recordArea, ui.web_1082, ui.tableName_1068,
                                      ui.recordCount_1064, ui.pageNumber_1074, ui.next_1071,
                                      ui.prev_1070, ui.rowTotal, ui.pageTotal, ui.goToPage,
                                      ui.goTo}),
-      exportJob_(session_, log_),
+      exportJob_(session_, progress, dialogs, log_, oleFiles_),
       exportOptionsDialog_(std::make_unique<ExportOptionsDialog>(tree_, dialogs, exportOptions_, this)),
-      analysisJob_(session_, progress, *this, *this),
+      analysisJob_(session_, progress, dialogs, *this, *this),
       exportClosingPause_(ExportProgressDialog::kClosingPauseMilliseconds) {
   layout()->setMenuBar(ui.menu_129);
   // A main window of the desktop: minimise, maximise and resize, no

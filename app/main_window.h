@@ -2,9 +2,10 @@
 // (Recover, with the analysis progress window), browse its tables in the
 // tree and their records 100 a page, and export them (the export options,
 // then the export progress window). It owns the session's long-lived
-// objects: the reader session, the export options and their dialog, the
-// record browser, and the busy flags that keep analysis, export and record
-// fetch from ever using the session at the same time.
+// objects: the reader session, the OLE file writer the record browser and
+// the export share, the export options and their dialog, the record
+// browser, and the busy flags that keep analysis, export and record fetch
+// from ever using the session at the same time.
 #pragma once
 
 #include <QDialog>
@@ -20,6 +21,7 @@
 #include "app/record_browser.h"
 #include "app/table_tree.h"
 #include "export/export_job.h"
+#include "decode/ole_file_writer.h"
 #include "export/export_options.h"
 #include "reader/mdb_file.h"
 #include "ui_main_window.h"
@@ -94,6 +96,7 @@ class MainWindow : public QDialog, public AnalysisHost {
   platform::Dialogs& dialogs_;
   LogWriter log_;
   MdbFile session_;
+  OleFileWriter oleFiles_;
   TableTree tree_;
   RecordBrowser browser_;
   ExportJob exportJob_;

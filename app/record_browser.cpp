@@ -17,53 +17,50 @@
 #include "app/table_tree.h"
 #include "app/window_text.h"
 #include "decode/row_reader.h"
+#include "decode/row_decoder.h"
 #include "decode/row_text.h"
 #include "reader/mdb_file.h"
 #include "reader/table_def.h"
 
 namespace {
 
-constexpr int32_t kBinaryType = 9;
-constexpr int32_t kOleType = 11;
-
 // Dates, texts, OLE objects, memos and GUIDs read from the left; numbers and
 // everything else line up on the right.
-Qt::Alignment AlignmentFor(int32_t typeCode) {
-  switch (typeCode) {
-    case 8: case 10: case 11: case 12: case 15:
+Qt::Alignment AlignmentFor(ColumnType type) {
+  switch (type) {
+    case ColumnType::Date:
+    case ColumnType::Text:
+    case ColumnType::Ole:
+    case ColumnType::Memo:
+    case ColumnType::Guid:
       return Qt::AlignLeft | Qt::AlignVCenter;
     default:
       return Qt::AlignRight | Qt::AlignVCenter;
   }
 }
 
-QString CellFor(std::string_view value, int32_t typeCode) {
+QString CellFor(std::string_view value, ColumnType type) {
   if (value == "NULL") return QStringLiteral(" ");
-  if (typeCode == kBinaryType) return QStringLiteral("#BINARY-OBJECT");
-  if (typeCode == kOleType) return QStringLiteral("#OLE-OBJECT");
+  if (type == ColumnType::Binary) return QStringLiteral("#BINARY-OBJECT");
+  if (type == ColumnType::Ole) return QStringLiteral("#OLE-OBJECT");
   return FileText(value);
 }
 
 }  // namespace
 
-RecordBrowser::RecordBrowser(MdbFile& session, ProgressChannel& progress, TableTree& tree,
-                             const RecordBrowserControls& controls)
-    : session_(session), progress_(progress), tree_(tree), controls_(controls), toolTips_(*controls.list) {
+RecordBrowser::RecordBrowser(MdbFile& session, ProgressChannel& progress, OleFileWriter& oleFiles,
+                             TableTree& tree, const RecordBrowserControls& controls)
+    : session_(session),
+      progress_(progress),
+      oleFiles_(oleFiles),
+      tree_(tree),
+      controls_(controls),
+      toolTips_(*controls.list) {
   controls_.list->verticalHeader()->setDefaultSectionSize(controls_.list->fontMetrics().height() + 4);
   controls_.list->setTextElideMode(Qt::ElideRight);
 }
 
 RecordBrowser::~RecordBrowser() { WaitForFetch(); }
-
-RecordBrowser::Cursor RecordBrowser::CursorOf(const TableDef& table) {
-  return {table.nextRow, table.pageSlot, table.dataPageIndex};
-}
-
-void RecordBrowser::SetCursor(TableDef& table, const Cursor& cursor) {
-  table.nextRow = cursor[0];
-  table.pageSlot = cursor[1];
-  table.dataPageIndex = cursor[2];
-}
 
 void RecordBrowser::ShowNoTable() {
   WaitForFetch();
@@ -131,7 +128,7 @@ void RecordBrowser::SelectionChanged(QTreeWidgetItem* item) {
   pageNumber_ = 1;
   controls_.pageNumber->setText(QStringLiteral("1"));
   tree_.RefoldLater(fold, item);
-  SetCursor(*TableTree::TableOf(item), Cursor{0, 0, 0});
+  cursor_ = Cursor{0, 0, 0};
   pageHistory_.clear();
   rowIndex_.Clear();
   StartFetch();
@@ -139,8 +136,7 @@ void RecordBrowser::SelectionChanged(QTreeWidgetItem* item) {
 
 void RecordBrowser::Next() {
   if (selected_ == nullptr || fetchBusy()) return;
-  bool negative = false;
-  for (int32_t value : savedCursor_) negative = negative || value < 0;
+  bool negative = savedCursor_.nextRow < 0 || savedCursor_.pageSlot < 0 || savedCursor_.dataPageIndex < 0;
   pageHistory_.push_back(negative ? Cursor{0, 0, 0} : savedCursor_);
   ++pageNumber_;
   StartFetch();
@@ -153,7 +149,7 @@ void RecordBrowser::Prev() {
     if (pageNumber_ > 1 && rowIndex_.built()) LoadLocatedPage(pageNumber_ - 1);
     return;
   }
-  SetCursor(*TableTree::TableOf(selected_), pageHistory_.back());
+  cursor_ = pageHistory_.back();
   pageHistory_.pop_back();
   --pageNumber_;
   StartFetch();
@@ -169,7 +165,7 @@ void RecordBrowser::LoadLocatedPage(int page) {
   RowPosition position;
   // A table without rows has only its empty first page.
   if (!rowIndex_.Locate(session_, table, int64_t{page - 1} * kPageRows, position)) position = {};
-  SetCursor(table, Cursor{static_cast<int32_t>(position.row), position.slot, position.dataPageIndex});
+  cursor_ = Cursor{static_cast<int32_t>(position.row), position.slot, position.dataPageIndex};
   pageHistory_.clear();
   pageNumber_ = page;
   StartFetch();
@@ -189,11 +185,12 @@ void RecordBrowser::StartFetch() {
 }
 
 void RecordBrowser::RecordFetchThread(TableDef& table) {
-  savedCursor_ = CursorOf(table);
+  savedCursor_ = cursor_;
 
   std::vector<std::string>& texts = progress_.rowBuffer;
   texts.assign(kPageRows, std::string());
-  FetchRowPage(session_, table, texts);
+  RowDecoder decoder(session_, progress_.stopRequested, oleFiles_);
+  FetchRowPage(decoder, table, cursor_, texts);
 
   // The page is cut into cells here, off the window's thread; the list is
   // then filled in one go.
@@ -208,7 +205,7 @@ void RecordBrowser::RecordFetchThread(TableDef& table) {
     if (allEmpty) continue;
     QStringList cells;
     for (size_t c = 0; c < columnCount; ++c)
-      cells << (c < values.size() ? CellFor(values[c], table.columns[c].typeCode)
+      cells << (c < values.size() ? CellFor(values[c], table.columns[c].type)
                                   : QString());
     rows.push_back(std::move(cells));
   }
@@ -234,14 +231,14 @@ void RecordBrowser::FillList(const TableDef& table, const std::vector<QStringLis
   for (int c = 0; c < columnCount; ++c) {
     const ColumnDef& column = table.columns[static_cast<size_t>(c)];
     auto* header = new QTableWidgetItem(FileText(column.name));
-    header->setTextAlignment(AlignmentFor(column.typeCode));
+    header->setTextAlignment(AlignmentFor(column.type));
     list->setHorizontalHeaderItem(c, header);
   }
   list->setRowCount(static_cast<int>(rows.size()));
   for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
     for (int c = 0; c < columnCount; ++c) {
       auto* cell = new QTableWidgetItem(rows[static_cast<size_t>(r)][c]);
-      cell->setTextAlignment(AlignmentFor(table.columns[static_cast<size_t>(c)].typeCode));
+      cell->setTextAlignment(AlignmentFor(table.columns[static_cast<size_t>(c)].type));
       list->setItem(r, c, cell);
     }
   }

@@ -8,16 +8,17 @@
 // counted once when the table is first shown, says where its rows lie.
 #pragma once
 
-#include <array>
 #include <atomic>
 #include <cstdint>
 #include <vector>
 
 #include "app/cell_tool_tips.h"
 #include "app/worker_thread.h"
+#include "decode/row_cursor.h"
 #include "decode/row_page_index.h"
 
 class MdbFile;
+class OleFileWriter;
 class ProgressChannel;
 class QLabel;
 class QPushButton;
@@ -50,9 +51,9 @@ class RecordBrowser {
   // Columns fit their content up to this many average characters.
   static constexpr int kMaxColumnChars = 40;
   // The row reader's cursor over a table: nextRow, pageSlot, dataPageIndex.
-  using Cursor = std::array<int32_t, 3>;
+  using Cursor = RowCursor;
 
-  RecordBrowser(MdbFile& session, ProgressChannel& progress, TableTree& tree,
+  RecordBrowser(MdbFile& session, ProgressChannel& progress, OleFileWriter& oleFiles, TableTree& tree,
                 const RecordBrowserControls& controls);
   ~RecordBrowser();
   RecordBrowser(const RecordBrowser&) = delete;
@@ -92,16 +93,16 @@ class RecordBrowser {
   void ShowTotals();
   void LoadLocatedPage(int page);
   void RecordFetchThread(TableDef& table);
-  static Cursor CursorOf(const TableDef& table);
-  static void SetCursor(TableDef& table, const Cursor& cursor);
 
   MdbFile& session_;
   ProgressChannel& progress_;
+  OleFileWriter& oleFiles_;
   TableTree& tree_;
   RecordBrowserControls controls_;
 
   QTreeWidgetItem* selected_ = nullptr;
   std::atomic<int32_t> fetchBusy_{0};
+  Cursor cursor_;
   Cursor savedCursor_{-1, -1, -1};
   std::vector<Cursor> pageHistory_;
   int32_t pageNumber_ = 0;

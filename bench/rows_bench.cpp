@@ -11,6 +11,7 @@
 #include "report/progress_channel.h"
 #include "cli/console_watchers.h"
 #include "cli/table_csv.h"
+#include "decode/ole_file_writer.h"
 #include "decode/row_reader.h"
 #include "platform/dialogs.h"
 #include "reader/mdb_file.h"
@@ -26,9 +27,13 @@ double ThreadCpuSeconds() {
 struct Stopwatch {
   std::chrono::steady_clock::time_point wall = std::chrono::steady_clock::now();
   double cpu = ThreadCpuSeconds();
+  double wallSeconds = 0;
+  double cpuSeconds = 0;
+  void Stop() {
+    wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall).count();
+    cpuSeconds = ThreadCpuSeconds() - cpu;
+  }
   void Report(const char* what, long rows) const {
-    double wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall).count();
-    double cpuSeconds = ThreadCpuSeconds() - cpu;
     std::fprintf(stderr, "%-18s %8.3f s wall %8.0f rows/s   %8.3f s cpu %8.0f rows/s\n", what, wallSeconds,
                  rows / wallSeconds, cpuSeconds, rows / cpuSeconds);
   }
@@ -43,9 +48,9 @@ int main(int argc, char** argv) {
   }
   ProgressChannel progress;
   platform::StderrDialogs dialogs;
-  MdbFile file(progress, dialogs);
+  MdbFile file;
   auto start = std::chrono::steady_clock::now();
-  if (RunAnalysis(file, progress, argv[1]) != AnalysisResult::Read) return 1;
+  if (RunAnalysis(file, progress, dialogs, argv[1]) != AnalysisResult::Read) return 1;
   double analysis = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::fprintf(stderr, "analysis           %8.3f s wall (%zu pages)\n", analysis, file.pages.size());
   TableDef* table = nullptr;
@@ -53,17 +58,21 @@ int main(int argc, char** argv) {
     if (candidate->name == argv[2]) table = candidate.get();
   if (!table) return 1;
 
+  OleFileWriter oleFiles;
+  RowDecoder decoder(file, progress.stopRequested, oleFiles);
   Stopwatch csv;
-  WriteTableCsv(file, *table, 0, stdout);
+  WriteTableCsv(decoder, *table, 0, stdout);
   std::fflush(stdout);
-  long rows = table->exportedRows;
-  csv.Report("rows as CSV", rows);
+  csv.Stop();
 
   Stopwatch decode;
-  TableRowWalk walk(file, *table);
+  TableRowWalk walk(decoder, *table);
   std::string text;
   while (walk.Next(text) == 1) {
   }
+  decode.Stop();
+  long rows = walk.cursor().nextRow;
+  csv.Report("rows as CSV", rows);
   decode.Report("rows decoded only", rows);
   return 0;
 }

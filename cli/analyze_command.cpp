@@ -16,8 +16,8 @@ int RunAnalyzeCommand(const std::vector<std::string>& args) {
   }
   ProgressChannel progress;
   platform::StderrDialogs dialogs;
-  MdbFile file(progress, dialogs);
-  AnalysisResult result = RunAnalysis(file, progress, args[0], [](const TableDef& table) {
+  MdbFile file;
+  AnalysisResult result = RunAnalysis(file, progress, dialogs, args[0], [](const TableDef& table) {
     if (table.name.empty()) return;  // the tree leaves such a table out too
     std::string text = table.name + "\n";
     for (const ColumnDef& column : table.columns) text += "  " + ColumnTreeText(column) + "\n";

@@ -7,6 +7,7 @@
 
 #include "report/analysis_watcher.h"
 #include "report/progress_channel.h"
+#include "reader/analysis.h"
 #include "reader/mdb_file.h"
 
 namespace {
@@ -96,8 +97,8 @@ std::string DatabaseName(const std::string& path) {
 
 }  // namespace
 
-AnalysisResult RunAnalysis(MdbFile& file, ProgressChannel& progress, const std::string& path,
-                           const TableShown& onTable) {
+AnalysisResult RunAnalysis(MdbFile& file, ProgressChannel& progress, platform::Dialogs& dialogs,
+                           const std::string& path, const TableShown& onTable) {
   progress.Reset();
   progress.databaseName.Set(DatabaseName(path));
   ConsoleView view(onTable);
@@ -105,7 +106,7 @@ AnalysisResult RunAnalysis(MdbFile& file, ProgressChannel& progress, const std::
   {
     AnalysisWatcher watcher(progress, view);
     watcher.AnswerInline();
-    read = file.Analyze(path);
+    read = Analyze(file, path, progress, dialogs);
     if (read) {
       progress.SignalEnd(false);
       // Ends the status watcher as the window's would on its next report.
@@ -115,7 +116,7 @@ AnalysisResult RunAnalysis(MdbFile& file, ProgressChannel& progress, const std::
   view.EndBar();
 
   if (read) return AnalysisResult::Read;
-  if (!file.fileHandle.IsOpen()) {
+  if (!file.IsOpen()) {
     std::string message = progress.statusText.Get();
     if (!message.empty()) std::fprintf(stderr, "%s\n", message.c_str());
     return AnalysisResult::NotOpened;

@@ -13,6 +13,9 @@
 class MdbFile;
 class ProgressChannel;
 struct TableDef;
+namespace platform {
+class Dialogs;
+}
 
 enum class AnalysisResult {
   Read,       // the tables were read
@@ -27,8 +30,8 @@ using TableShown = std::function<void(const TableDef&)>;
 
 // Runs the whole analysis of `path` as the desktop program's Recover does,
 // watched by the console.
-AnalysisResult RunAnalysis(MdbFile& file, ProgressChannel& progress, const std::string& path,
-                           const TableShown& onTable = {});
+AnalysisResult RunAnalysis(MdbFile& file, ProgressChannel& progress, platform::Dialogs& dialogs,
+                           const std::string& path, const TableShown& onTable = {});
 
 // 0 when the tables were read, 2 for a refused format, 1 otherwise.
 int AnalysisExitCode(AnalysisResult result);

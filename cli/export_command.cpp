@@ -13,6 +13,7 @@
 #include "report/progress_channel.h"
 #include "cli/commands.h"
 #include "cli/console_watchers.h"
+#include "decode/ole_file_writer.h"
 #include "export/export_folder.h"
 #include "export/export_job.h"
 #include "export/export_options.h"
@@ -106,15 +107,16 @@ int RunExportCommand(const std::vector<std::string>& args) {
   }
   ProgressChannel progress;
   platform::StderrDialogs dialogs;
-  MdbFile file(progress, dialogs);
+  MdbFile file;
+  OleFileWriter oleFiles;
   LogWriter log;
   log.LogSessionHeader();
-  ExportJob job(file, log);
+  ExportJob job(file, progress, dialogs, log, oleFiles);
 
   // The statistics name the database by its full path.
   std::error_code ec;
   std::string path = std::filesystem::absolute(parsed.file, ec).string();
-  AnalysisResult analysis = RunAnalysis(file, progress, ec ? parsed.file : path);
+  AnalysisResult analysis = RunAnalysis(file, progress, dialogs, ec ? parsed.file : path);
   if (analysis != AnalysisResult::Read) return AnalysisExitCode(analysis);
 
   ExportOptions options;

@@ -10,6 +10,8 @@
 #include "cli/commands.h"
 #include "cli/console_watchers.h"
 #include "cli/table_csv.h"
+#include "decode/ole_file_writer.h"
+#include "decode/row_decoder.h"
 #include "platform/dialogs.h"
 #include "reader/mdb_file.h"
 
@@ -35,8 +37,8 @@ int RunRowsCommand(const std::vector<std::string>& args) {
 
   ProgressChannel progress;
   platform::StderrDialogs dialogs;
-  MdbFile file(progress, dialogs);
-  AnalysisResult result = RunAnalysis(file, progress, args[0]);
+  MdbFile file;
+  AnalysisResult result = RunAnalysis(file, progress, dialogs, args[0]);
   if (result != AnalysisResult::Read) return AnalysisExitCode(result);
 
   TableDef* table = nullptr;
@@ -50,6 +52,8 @@ int RunRowsCommand(const std::vector<std::string>& args) {
     return 1;
   }
 
-  bool written = WriteTableCsv(file, *table, page, stdout);
+  OleFileWriter oleFiles;
+  RowDecoder rows(file, progress.stopRequested, oleFiles);
+  bool written = WriteTableCsv(rows, *table, page, stdout);
   return written && std::fflush(stdout) == 0 ? 0 : 1;
 }

@@ -9,24 +9,23 @@
 #include "decode/row_text.h"
 #include "export/csv_writer.h"
 #include "export/table_sheet_writer.h"
-#include "reader/mdb_file.h"
+#include "decode/row_cursor.h"
+#include "decode/row_decoder.h"
 
 namespace {
 
 // The record browser's fetches from a zeroed cursor; the page's rows as its
 // list shows them: markers and rows without any value left out.
-void WritePage(MdbFile& file, TableDef& table, long page, std::FILE* out) {
-  table.nextRow = 0;
-  table.pageSlot = 0;
-  table.dataPageIndex = 0;
+void WritePage(RowDecoder& rows, TableDef& table, long page, std::FILE* out) {
+  RowCursor cursor;
   std::vector<std::string> texts;
   for (long fetch = 1; fetch <= page; ++fetch) {
-    int32_t row = table.nextRow, slot = table.pageSlot;
+    int32_t row = cursor.nextRow, slot = cursor.pageSlot;
     texts.assign(100, std::string());
-    if (FetchRowPage(file, table, texts) == -1) texts.clear();
+    if (FetchRowPage(rows, table, cursor, texts) == -1) texts.clear();
     // A fetch that did not move the cursor read nothing, and so would every
     // fetch after it.
-    if (table.nextRow == row && table.pageSlot == slot) {
+    if (cursor.nextRow == row && cursor.pageSlot == slot) {
       if (fetch < page) texts.clear();
       break;
     }
@@ -49,17 +48,17 @@ void WritePage(MdbFile& file, TableDef& table, long page, std::FILE* out) {
 
 }  // namespace
 
-bool WriteTableCsv(MdbFile& file, TableDef& table, long page, std::FILE* out) {
+bool WriteTableCsv(RowDecoder& rows, TableDef& table, long page, std::FILE* out) {
   if (page == 0) {
     // Every row exactly as the CSV export writes it: the same walk, the
     // same lines.
     std::atomic<uint8_t> neverAbandoned{0};
-    TableSheetWriter writer(file, neverAbandoned, [](const std::string&) {}, [](const std::string&, int32_t) {});
+    TableSheetWriter writer(rows, neverAbandoned, [](const std::string&) {}, [](const std::string&, int32_t) {});
     CsvSheet sheet(out);
     writer.WriteTable(table, sheet, SheetHandlers());
     sheet.Flush();
   } else {
-    WritePage(file, table, page, out);
+    WritePage(rows, table, page, out);
   }
   return !std::ferror(out);
 }

@@ -1,9 +1,9 @@
 // MEMO and OLE values. The row holds a 12-byte long-value field: the data
 // follows it inline, or it points to one row of a long-value ("LVAL") page,
 // or to the first row of a chain of such rows. A memo becomes its text; an
-// OLE object is written to a file under "TempOLeFiles" in the program's
-// folder, stripped of its storage header where the object is a bitmap, a PDF
-// or a packaged file, and the cell shows the file's path.
+// OLE object is written to a file by the OLE file writer, stripped of its
+// storage header where the object is a bitmap, a PDF or a packaged file, and
+// the cell shows the file's path.
 //
 // Long-value pages are read into a buffer of the decoder's own, so the
 // table's page stays in place for the rest of the row.
@@ -16,16 +16,18 @@
 #include "format/row_cells.h"
 
 class MdbFile;
+class OleFileWriter;
 
 // 1 with out set to the memo's text ("NULL" when there is none, or the
 // "Unhandled memo field flags" message); -1 with out untouched when the
 // field is too short or its long-value row is out of bounds.
-int DecodeMemo(MdbFile& db, ByteSpan page, int64_t position, CellText& out, int64_t length);
+int DecodeMemo(const MdbFile& db, ByteSpan page, int64_t position, CellText& out, int64_t length);
 
 // 1 with out set to the path of the file written; -1 with out untouched when
 // the object cannot be gathered, or set to the "Unhandled OLE field flag"
 // message.
-int DecodeOle(MdbFile& db, ByteSpan page, int64_t position, CellText& out, int64_t length);
+int DecodeOle(const MdbFile& db, OleFileWriter& files, ByteSpan page, int64_t position, CellText& out,
+              int64_t length);
 
 // Recognises the storage header of a bitmap, an Acrobat document or a
 // packaged file at the start of payload and cuts payload down to the object's

@@ -8,24 +8,23 @@
 
 namespace {
 
-// The bit of a row-offset entry that marks a deleted (or moved-away) row;
-// the row reader leaves such slots out.
-constexpr uint16_t kDeletedRowBit = 0x4000;
-
 // Slots of a data page as the row reader counts them: the inventory's.
 int32_t SlotCount(const MdbFile& db, int32_t page) {
   if (page < 0 || static_cast<size_t>(page) >= db.pages.size()) return 0;
   return std::max<int32_t>(0, db.pages[static_cast<size_t>(page)].rowCount);
 }
 
+// The row reader leaves out slots that carry the deleted bit (deleted or
+// moved-away rows).
 bool IsLiveSlot(const MdbFile& db, ByteSpan page, int32_t slot) {
-  return (ReadWord(page, db.dataRowCountOffset + 2 + 2 * int64_t{slot}) & kDeletedRowBit) == 0;
+  const JetLayout& layout = db.Layout();
+  return (ReadWord(page, layout.rowOffsetTable + 2 * int64_t{slot}) & layout.deletedRowFlag) == 0;
 }
 
 // Reads one data page into buffer; false when it cannot be read.
 bool ReadDataPage(MdbFile& db, int32_t page, std::vector<uint8_t>& buffer) {
-  if (db.pageSize <= 0) return false;
-  buffer.resize(static_cast<size_t>(db.pageSize));
+  if (db.PageSize() <= 0) return false;
+  buffer.resize(static_cast<size_t>(db.PageSize()));
   return db.ReadPage(buffer.data(), page) > 0;
 }
 

@@ -1,5 +1,6 @@
 #include "export/export_job.h"
 
+#include "decode/row_decoder.h"
 #include "report/log_writer.h"
 #include "report/progress_channel.h"
 #include "export/csv_file.h"
@@ -25,7 +26,9 @@ std::string FileTitle(const std::string& filePath) {
   return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-ExportJob::ExportJob(MdbFile& db, LogWriter& log) : db_(db), log_(log) {}
+ExportJob::ExportJob(MdbFile& db, ProgressChannel& progress, platform::Dialogs& dialogs, LogWriter& log,
+                     OleFileWriter& oleFiles)
+    : db_(db), progress_(progress), dialogs_(dialogs), log_(log), oleFiles_(oleFiles) {}
 
 ExportJob::~ExportJob() {
   RequestAbandon();
@@ -33,7 +36,7 @@ ExportJob::~ExportJob() {
   log_.LogEntry(0, 0, "Database was not opened", 1);
 }
 
-void ExportJob::RequestStop() { db_.progress.RequestStop(); }
+void ExportJob::RequestStop() { progress_.RequestStop(); }
 
 void ExportJob::RequestAbandon() { abandonRequested_.store(1, std::memory_order_release); }
 
@@ -84,9 +87,10 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
       case OutputFormat::Xls:
         break;
     }
-    return std::make_unique<XlsWorkbook>(db_.dialogs, startApplication_, reportFailure);
+    return std::make_unique<XlsWorkbook>(dialogs_, startApplication_, reportFailure);
   };
-  WorkbookWriter writer(db_, options.exportFolder, FileTitle(db_.fileName), abandonRequested_,
+  RowDecoder rows(db_, progress_.stopRequested, oleFiles_);
+  WorkbookWriter writer(rows, options.exportFolder, FileTitle(db_.FileName()), abandonRequested_,
                         reportFailure, reportRows, makeFormat);
   const bool perTable = options.workbookMode == kExcelPerTable || options.format == OutputFormat::Csv;
 
@@ -96,8 +100,9 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
   announce("Export Database started...");
 
   const size_t tableCount = options.chosenTables.size();
+  exportedRows_.assign(tableCount, 0);
   size_t reached = 0;
-  for (; reached < tableCount && !db_.progress.StopRequested() && !Abandoned(); ++reached) {
+  for (; reached < tableCount && !progress_.StopRequested() && !Abandoned(); ++reached) {
     TableDef& table = *options.chosenTables[reached];
     if (table.name.empty()) continue;
     announce("Export started  : " + table.name);
@@ -106,6 +111,7 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
     } else {
       writer.WriteTablePerDatabase(table, static_cast<int32_t>(tableCount), sheetLimit_);
     }
+    exportedRows_[reached] = writer.rowsWritten();
     if (Abandoned()) return -1;
     announce("Export completed : " + table.name);
     view.SetPercentage(static_cast<int>(static_cast<double>(reached + 1) / tableCount * 100));
@@ -114,8 +120,8 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
   writer.SaveOpenWorkbook();
 
   view.SetPercentage(100);
-  db_.progress.finished.store(1, std::memory_order_release);
-  if (db_.progress.StopRequested() && tableCount > 0) {
+  progress_.finished.store(1, std::memory_order_release);
+  if (progress_.StopRequested() && tableCount > 0) {
     view.AddMessage("Export Aborted by user...");
   } else if (!Succeeded()) {
     view.AddMessage("Export completed with errors...");
@@ -125,13 +131,13 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
   view.ShowFinished();
 
   if (!view.ClearStatistics()) return 0;
-  std::vector<StatisticsRow> rows;
+  std::vector<StatisticsRow> statistics;
   for (size_t j = 0; j < reached; ++j) {
     const TableDef& table = *options.chosenTables[j];
-    if (table.name.empty() || table.exportedRows < 0) continue;
-    view.AddStatisticsRow(static_cast<int>(j), table.name, table.exportedRows);
-    rows.push_back({table.name, table.exportedRows});
+    if (table.name.empty()) continue;
+    view.AddStatisticsRow(static_cast<int>(j), table.name, exportedRows_[j]);
+    statistics.push_back({table.name, exportedRows_[j]});
   }
-  WriteStatisticsFile(log_.programFolder() + "Export Statistics.log", db_.fileName, rows);
+  WriteStatisticsFile(log_.programFolder() + "Export Statistics.log", db_.FileName(), statistics);
   return 1;
 }

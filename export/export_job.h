@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "export/excel_session.h"
 #include "export/export_options.h"
@@ -21,6 +22,11 @@
 class ExportView;
 class LogWriter;
 class MdbFile;
+class OleFileWriter;
+class ProgressChannel;
+namespace platform {
+class Dialogs;
+}
 
 // Most sheets per workbook for the physical memory free at the start: 20
 // above 1 GiB, 10 up to 1 GiB, 5 when none is free.
@@ -31,8 +37,10 @@ std::string FileTitle(const std::string& filePath);
 
 class ExportJob {
  public:
-  // The statistics file goes to the log writer's program folder.
-  ExportJob(MdbFile& db, LogWriter& log);
+  // The statistics file goes to the log writer's program folder; the rows'
+  // OLE objects to oleFiles. Everything given must outlive the job.
+  ExportJob(MdbFile& db, ProgressChannel& progress, platform::Dialogs& dialogs, LogWriter& log,
+            OleFileWriter& oleFiles);
   // Abandons a running job and waits for it; the session's end goes to the
   // error log.
   ~ExportJob();
@@ -67,18 +75,24 @@ class ExportJob {
 
   // After a job: true when every workbook was written and saved.
   bool Succeeded() const { return !failed_.load(std::memory_order_acquire); }
+  // After a job: the rows written of each chosen table, by position.
+  const std::vector<int32_t>& exportedRows() const { return exportedRows_; }
 
  private:
   int Run(const ExportOptions& options, ExportView& view);
   bool Abandoned() const { return abandonRequested_.load(std::memory_order_acquire) != 0; }
 
   MdbFile& db_;
+  ProgressChannel& progress_;
+  platform::Dialogs& dialogs_;
   LogWriter& log_;
+  OleFileWriter& oleFiles_;
   int32_t sheetLimitSetting_ = 0;
   int32_t sheetLimit_ = 0;
   ExcelSession::ApplicationFactory startApplication_ = &xls::Application::Create;
   std::atomic<uint8_t> abandonRequested_{0};
   std::atomic<bool> running_{false};
   std::atomic<bool> failed_{false};
+  std::vector<int32_t> exportedRows_;
   std::thread thread_;
 };

@@ -4,25 +4,20 @@
 #include <string_view>
 #include <vector>
 
-#include "report/progress_channel.h"
 #include "decode/row_reader.h"
 #include "decode/row_text.h"
 #include "export/sheet_target.h"
 #include "platform/folders.h"
-#include "reader/mdb_file.h"
 
-TableSheetWriter::TableSheetWriter(MdbFile& db, const std::atomic<uint8_t>& abandonRequested,
+TableSheetWriter::TableSheetWriter(RowDecoder& rows, const std::atomic<uint8_t>& abandonRequested,
                                    FailureSink reportFailure, RowsSink reportRows)
-    : db_(db),
+    : rows_(rows),
       abandonRequested_(abandonRequested),
       reportFailure_(std::move(reportFailure)),
       reportRows_(std::move(reportRows)) {}
 
 bool TableSheetWriter::StartTable(TableDef& table, const std::string& exportFolder) {
-  table.nextRow = 0;
-  table.pageSlot = 0;
-  table.dataPageIndex = 0;
-  table.exportedRows = 0;
+  rowsWritten_ = 0;
   // The folder was made by Export/Save; if it can be made now, it had gone.
   if (platform::CreateFolder(exportFolder)) {
     reportFailure_("Export folder was missing, " + table.name + " not exported: " + exportFolder);
@@ -32,7 +27,7 @@ bool TableSheetWriter::StartTable(TableDef& table, const std::string& exportFold
 }
 
 int TableSheetWriter::WriteTable(TableDef& table, SheetTarget& target, const SheetHandlers& handlers) {
-  TableRowWalk walk(db_, table);
+  TableRowWalk walk(rows_, table);
 
   // Kept from the first header for the headers of continuation sheets.
   std::vector<std::string> names;
@@ -50,7 +45,7 @@ int TableSheetWriter::WriteTable(TableDef& table, SheetTarget& target, const She
   int result = 1;
   for (;;) {
     if (abandonRequested_.load(std::memory_order_acquire)) return -1;
-    if (db_.progress.StopRequested()) {
+    if (rows_.StopRequested()) {
       result = -1;
       break;
     }
@@ -60,6 +55,7 @@ int TableSheetWriter::WriteTable(TableDef& table, SheetTarget& target, const She
       result = -1;
       break;
     }
+    ++rowsWritten_;
     SplitRowText(text, values);
     // One value per column: a column without a piece of the row gets an
     // empty value, pieces beyond the last column are not written.
@@ -73,15 +69,14 @@ int TableSheetWriter::WriteTable(TableDef& table, SheetTarget& target, const She
       }
       target.WriteRow(rowsInSheet + 2, values);
       ++rowsInSheet;
-      if (table.exportedRows % kRowsPerReport == 0) reportRows_(table.name, table.exportedRows);
+      if (rowsWritten_ % kRowsPerReport == 0) reportRows_(table.name, rowsWritten_);
     } catch (const std::runtime_error& error) {
-      // The row is left out, and the next one takes its sheet row; the walk
-      // counted it when it handed it out.
-      --table.exportedRows;
+      // The row is left out, and the next one takes its sheet row.
+      --rowsWritten_;
       if (failedRows++ == 0) firstFailure = error.what();
     }
   }
-  reportRows_(table.name, table.exportedRows);
+  reportRows_(table.name, rowsWritten_);
   if (failedRows > 0) {
     reportFailure_(std::to_string(failedRows) + " row(s) of " + table.name +
                    " could not be written: " + firstFailure);

@@ -13,7 +13,7 @@
 #include <functional>
 #include <string>
 
-class MdbFile;
+class RowDecoder;
 class SheetTarget;
 struct TableDef;
 
@@ -40,10 +40,10 @@ class TableSheetWriter {
   // Rows between two reports of the rows written.
   static constexpr int32_t kRowsPerReport = 2000;
 
-  TableSheetWriter(MdbFile& db, const std::atomic<uint8_t>& abandonRequested,
+  TableSheetWriter(RowDecoder& rows, const std::atomic<uint8_t>& abandonRequested,
                    FailureSink reportFailure, RowsSink reportRows);
 
-  // Before the workbook is prepared: zeroes the table's cursor and checks
+  // Before the workbook is prepared: zeroes the rows written and checks
   // that the export folder is there. False when it was missing (it exists
   // now, as a side effect of the check): nothing is to be written then.
   bool StartTable(TableDef& table, const std::string& exportFolder);
@@ -54,9 +54,13 @@ class TableSheetWriter {
   // and reported; a refused header ends the table by throwing.
   int WriteTable(TableDef& table, SheetTarget& target, const SheetHandlers& handlers);
 
+  // The rows of the table at hand written so far.
+  int32_t rowsWritten() const { return rowsWritten_; }
+
  private:
-  MdbFile& db_;
+  RowDecoder& rows_;
   const std::atomic<uint8_t>& abandonRequested_;
   FailureSink reportFailure_;
   RowsSink reportRows_;
+  int32_t rowsWritten_ = 0;
 };

@@ -1,7 +1,7 @@
 #include "export/workbook_writer.h"
 
 #include "report/progress_channel.h"
-#include "reader/mdb_file.h"
+#include "decode/row_decoder.h"
 #include "reader/table_def.h"
 
 namespace {
@@ -10,14 +10,14 @@ std::string Suffix(int32_t number) { return "_" + std::to_string(number); }
 
 }  // namespace
 
-WorkbookWriter::WorkbookWriter(MdbFile& db, std::string exportFolder, const std::string& fileTitle,
+WorkbookWriter::WorkbookWriter(RowDecoder& rows, std::string exportFolder, const std::string& fileTitle,
                                const std::atomic<uint8_t>& abandonRequested,
                                FailureSink reportFailure, RowsSink reportRows, FormatFactory makeFormat)
-    : db_(db),
+    : rows_(rows),
       exportFolder_(std::move(exportFolder)),
       abandonRequested_(abandonRequested),
       reportFailure_(std::move(reportFailure)),
-      sheetWriter_(db, abandonRequested, reportFailure_, std::move(reportRows)),
+      sheetWriter_(rows, abandonRequested, reportFailure_, std::move(reportRows)),
       makeFormat_(std::move(makeFormat)),
       databaseBook_(makeFormat_()),
       databaseStem_(NameSet(NameSet::Kind::File).Add(fileTitle)) {}
@@ -73,7 +73,7 @@ int WorkbookWriter::WriteTablePerDatabase(TableDef& table, int32_t tableCount, i
     // The table's sheet stays as far as it got; the tables before it are kept.
     reportFailure_("Could not export " + table.name + ": " + error.what());
   }
-  if (abandonRequested_.load(std::memory_order_acquire) || db_.progress.StopRequested()) return -1;
+  if (abandonRequested_.load(std::memory_order_acquire) || rows_.StopRequested()) return -1;
   if (tablesStarted_ == tableCount && databaseWorkbookOpen_) SaveDatabaseWorkbook(sheetsInWorkbook_);
   return result;
 }

@@ -22,7 +22,7 @@
 #include "export/table_sheet_writer.h"
 #include "export/workbook_format.h"
 
-class MdbFile;
+class RowDecoder;
 struct TableDef;
 
 class WorkbookWriter {
@@ -32,7 +32,7 @@ class WorkbookWriter {
   using FormatFactory = std::function<std::unique_ptr<WorkbookFormat>()>;
 
   // fileTitle: the database file's name without its extension.
-  WorkbookWriter(MdbFile& db, std::string exportFolder, const std::string& fileTitle,
+  WorkbookWriter(RowDecoder& rows, std::string exportFolder, const std::string& fileTitle,
                  const std::atomic<uint8_t>& abandonRequested, FailureSink reportFailure,
                  RowsSink reportRows, FormatFactory makeFormat);
 
@@ -45,13 +45,16 @@ class WorkbookWriter {
   // open (a stop between two tables, or a last table that was passed over).
   void SaveOpenWorkbook();
 
+  // The rows of the table last written.
+  int32_t rowsWritten() const { return sheetWriter_.rowsWritten(); }
+
  private:
   std::string FilePath(const std::string& fileStem) const;
   std::string DatabasePath() const;
   void NewDatabaseWorkbook();
   void SaveDatabaseWorkbook(int32_t usedSheets);
 
-  MdbFile& db_;
+  RowDecoder& rows_;
   std::string exportFolder_;
   const std::atomic<uint8_t>& abandonRequested_;
   FailureSink reportFailure_;

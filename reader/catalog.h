@@ -1,7 +1,8 @@
 // The system catalog lends tables their names. It is not read through its
-// own definition: its rows sit on the data pages owned by page 2, and the
-// three values needed are at fixed places in each row (Id at byte 2, the
-// object type at byte 10, the name as the first variable column at byte 32).
+// own definition: its rows sit on the data pages owned by the catalog's
+// definition page, and the three values needed are at fixed places in each
+// row (the layout's catalog offsets: the Id, the object type, and the name
+// as the first variable column).
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,10 @@
 #include <vector>
 
 #include "format/field_readers.h"
+#include "format/jet_layout.h"
+
+class MdbFile;
+class ProgressChannel;
 
 struct CatalogEntry {
   int32_t definitionPage = 0;  // the catalog's Id
@@ -19,4 +24,9 @@ struct CatalogEntry {
 // The readable rows of one catalog page, in slot order. Deleted rows are read
 // like the others; rows too short, with a negative Id or an empty or overlong
 // name are left out.
-std::vector<CatalogEntry> ReadCatalogPage(ByteSpan page, int32_t rowCount);
+std::vector<CatalogEntry> ReadCatalogPage(ByteSpan page, const JetLayout& layout, int32_t rowCount);
+
+// Names the session's tables from the catalog pages of the inventory, names
+// and filters the rest (recovery_naming.h) and reports the count of tables
+// recovered. Returns 1.
+int NameTablesFromCatalog(MdbFile& db, ProgressChannel& progress);

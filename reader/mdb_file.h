@@ -1,97 +1,63 @@
-// The database session: the one open database file, its page size and the
-// offsets of the fields the reader looks up inside pages, page reads by
-// number, and the analysis of a whole file in a fixed order.
+// The database session: the one open database file, the layout its format
+// check recognised, and page reads by number. It also holds what the
+// analysis finds in the file, the page inventory and the table list, both
+// emptied when a file is opened.
 //
-// The session owns the page inventory, the table list and the row cells; all
-// three are emptied when a file is opened. The analysis, the record browser
-// and the export share the session and never run at the same time.
+// The analysis (reader/analysis.h) fills the session; the record browser
+// and the export read from it, and never at the same time as the analysis.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-#include "format/row_cells.h"
+#include "format/jet_layout.h"
 #include "platform/read_only_file.h"
 #include "reader/page_entry.h"
 #include "reader/table_def.h"
 
-class ProgressChannel;
-namespace platform {
-class Dialogs;
-}
-
 class MdbFile {
  public:
-  // Jet 4 pages; only the first 2 GiB of a file can be addressed.
-  static constexpr int32_t kJet4PageSize = 4096;
+  // Only the first 2 GiB of a file can be addressed.
   static constexpr int64_t kAddressableBytes = int64_t{1} << 31;
 
-  MdbFile(ProgressChannel& progress, platform::Dialogs& dialogs);
+  MdbFile() = default;
   MdbFile(const MdbFile&) = delete;
   MdbFile& operator=(const MdbFile&) = delete;
 
-  // The whole analysis: open, recognise the format, inventory the pages,
-  // find and name the tables, read their schemas, sort their columns.
-  // False when the file cannot be opened, its format is refused or the
-  // user stopped before the pages were scanned.
-  bool Analyze(const std::string& name);
+  // Opens the file read-only and empties the inventory and the table list;
+  // the layout stays until another is recognised. False for an empty name
+  // or a path that cannot be opened.
   bool Open(const std::string& name);
   void Close();
-  // Bytes read into buffer (pageSize bytes, zero-filled first): 0 at or past
-  // the end of the file, -1 when no file is open.
-  int ReadPage(uint8_t* buffer, int64_t page);
-  // 4 for a Jet 4 file; -1 after the refusal message was shown.
-  int DetectFormat();
-  bool CheckSignature(int blockSize);
-  // The page size and the field offsets of Jet 4, as a successful detection
-  // sets them.
-  void UseJet4Layout();
+  bool IsOpen() const { return file_.IsOpen(); }
+  // The name given to the last Open, kept when the open failed.
+  const std::string& FileName() const { return fileName_; }
+  int64_t FileSize() const { return file_.Size(); }
 
-  // Each returns a count, or -1 when it could not run or was stopped.
-  int ScanPages();
-  int ReadTables();
-  int NameTablesFromCatalog();
-  int SortColumns();
+  // All zero until a format was recognised (PageSize() is 0 then).
+  const JetLayout& Layout() const { return layout_; }
+  int32_t PageSize() const { return layout_.pageSize; }
+  void UseLayout(const JetLayout& layout) { layout_ = layout; }
 
-  // Reader fields.
-  std::string fileName;
-  int32_t formatVersion = 0;
-  platform::ReadOnlyFile fileHandle;
-  int32_t pageSize = 0;
-  int32_t dataRowCountOffset = 0;
-  int32_t tdefRowCountOffset = 0;
-  int32_t tdefTableTypeOffset = 0;
-  int32_t tdefMaxColumnsOffset = 0;
-  int32_t tdefVarColumnsOffset = 0;
-  int32_t tdefColumnCountOffset = 0;
-  int32_t tdefIndexCountOffset = 0;
-  int32_t tdefRealIndexCountOffset = 0;
-  int32_t tdefUsageMapRowOffset = 0;
-  int32_t tdefUsageMapPageOffset = 0;
-  int32_t tdefFreeMapRowOffset = 0;
-  int32_t tdefFreeMapPageOffset = 0;
-  int32_t realIndexEntrySize = 0;
-  int32_t columnRecordSize = 0;
-  ProgressChannel& progress;
-  platform::Dialogs& dialogs;
+  // Bytes read into buffer (PageSize() bytes, zero-filled first): 0 at or
+  // past the end of the file, -1 when no file is open.
+  int ReadPage(uint8_t* buffer, int64_t page) const;
+  // Reads `count` consecutive pages into buffer (count * PageSize() bytes,
+  // zero-filled first); the bytes read, cut at the addressable limit.
+  int64_t ReadPages(uint8_t* buffer, int64_t firstPage, int64_t count) const;
+  // The n bytes at offset, before a layout is known; the rest of buffer
+  // past the bytes read is zero-filled. The count read.
+  int64_t ReadBytes(uint8_t* buffer, size_t n, int64_t offset) const;
 
-  // Record-decoder fields.
-  int32_t oleFileCounter = 0;
-  int32_t lookupRowFlag = 0;
-  int32_t deletedRowFlag = 0;
-  // Folder that receives "TempOLeFiles"; the program's own folder by default.
-  std::string programFolder;
-
-  // The session's single instances.
+  // What the analysis found. Plain data rather than accessors: the analysis
+  // steps fill them in turn, the tree, the record browser and the export
+  // hold references into the table list, and no invariant of the session
+  // ties them to the file beyond being emptied by Open.
   PageInventory pages;
   TableList tables;
-  RowCells rowCells;
 
  private:
-  // Reads `count` consecutive pages into buffer (count * pageSize bytes,
-  // zero-filled first); the bytes read, cut at the addressable limit.
-  int64_t ReadPages(uint8_t* buffer, int64_t firstPage, int64_t count);
-  // Report a refused format: the channel first, so that the progress window
-  // ends its wait, then the message.
-  void RefuseFormat(const char* message, bool corrupted);
+  std::string fileName_;
+  platform::ReadOnlyFile file_;
+  JetLayout layout_{};
 };

@@ -4,17 +4,18 @@
 #include <cstdint>
 #include <vector>
 
+#include "format/jet_layout.h"
+
 struct PageEntry {
   int32_t pageNumber = 0;
   int64_t fileOffset = 0;
-  int16_t pageType = 0;    // signed byte at offset 0: 1 data, 2 table definition
-  uint16_t freeSpace = 0;  // word at offset 2 of data and definition pages
+  int16_t pageType = 0;    // the stored type byte, sign-extended, whatever it holds
+  uint16_t freeSpace = 0;  // of data and definition pages
   int32_t linkPage = -1;   // owner of a data page; next page of a definition
   int16_t rowCount = 0;    // slots of a data page; low half of a definition's rows
+
+  bool Is(PageType type) const { return pageType == static_cast<int16_t>(type); }
 };
 
 // One entry per page visited; the entry of page n is at position n.
 using PageInventory = std::vector<PageEntry>;
-
-// The four bytes "LVAL" at offset 4 mark a long-value page.
-constexpr int32_t kLongValuePageLink = 0x4C41564C;

@@ -1,18 +1,21 @@
 // The reader's model of a table and its columns, as the table-definition
-// pages describe them, plus the row reader's cursor over the table's pages.
+// pages describe them.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "format/column_type.h"
 
 struct ColumnDef {
   static constexpr size_t kMaxNameLength = 259;
 
   std::string name;  // 8-bit, at most kMaxNameLength characters
-  int32_t typeCode = -1;
+  ColumnType type{-1};  // the stored code, known to ColumnType or not
   int32_t length = 0;  // bytes; TEXT capped at 255
   int32_t columnNumber = -1;
   int32_t columnIndex = -1;
@@ -24,8 +27,6 @@ struct ColumnDef {
 };
 
 struct TableDef {
-  static constexpr size_t kPageSize = 4096;
-
   int32_t definitionPage = 0;
   int32_t ordinal = -1;
   int32_t objectType = 0;
@@ -34,17 +35,17 @@ struct TableDef {
   int32_t varColumnCount = 0;
   int32_t rowCount = 0;
 
-  // Row-reader cursor.
-  int32_t nextRow = 0;
-  int32_t pageSlot = 0;
-  int32_t dataPageIndex = -1;
-  int32_t exportedRows = 0;
-
   std::string name;
   std::vector<int32_t> continuationPages;  // further definition pages, in chain order
   std::vector<int32_t> dataPages;          // data pages owned by definitionPage, in page order
   std::vector<ColumnDef> columns;
-  std::vector<uint8_t> pageScratch = std::vector<uint8_t>(kPageSize, 0);
+
+  // The row walks find rows the count left out (moved rows, a count too
+  // small); the count stays within 0 and the int32 range.
+  void AddRows(int64_t rows) {
+    rowCount = static_cast<int32_t>(
+        std::clamp<int64_t>(int64_t{rowCount} + rows, 0, std::numeric_limits<int32_t>::max()));
+  }
 };
 
 // Tables stay at one place in memory until the next open: the tree and the

@@ -4,21 +4,7 @@
 
 namespace {
 
-// Offsets inside a table definition.
-constexpr int64_t kRowCount = 16;
-constexpr int64_t kTableType = 40;
-constexpr int64_t kMaxColumns = 41;
-constexpr int64_t kVarColumns = 43;
-constexpr int64_t kColumnCount = 45;
-constexpr int64_t kRealIndexCount = 51;
-constexpr int64_t kRealIndexEntries = 63;
-constexpr int64_t kRealIndexEntrySize = 12;
-constexpr int64_t kColumnRecordSize = 25;
-
-constexpr int32_t kTextType = 10;
-constexpr int32_t kNumericType = 16;
 constexpr int32_t kMaxTextLength = 255;
-constexpr int16_t kDataPage = 1;
 
 // Names are shown and written as they are: anything outside printable ASCII
 // becomes '_', except the no-break space.
@@ -31,45 +17,46 @@ void MakePrintable(std::string& name) {
 
 }  // namespace
 
-int ParseColumnRecord(ByteSpan definition, TableDef& table, int64_t offset) {
+int ParseColumnRecord(ByteSpan definition, const JetLayout& layout, TableDef& table, int64_t offset) {
   ColumnDef column;
-  column.typeCode = ReadSignedByte(definition, offset);
-  column.columnNumber = ReadUInt16(definition, offset + 5);
-  column.varIndex = ReadUInt16(definition, offset + 7);
-  column.columnIndex = ReadUInt16(definition, offset + 9);
-  if (column.typeCode == kNumericType) {
-    column.precision = ReadSignedByte(definition, offset + 11);
-    column.scale = ReadSignedByte(definition, offset + 12);
+  column.type = static_cast<ColumnType>(ReadSignedByte(definition, offset + layout.columnTypeOffset));
+  column.columnNumber = ReadUInt16(definition, offset + layout.columnNumberOffset);
+  column.varIndex = ReadUInt16(definition, offset + layout.columnVarIndexOffset);
+  column.columnIndex = ReadUInt16(definition, offset + layout.columnIndexOffset);
+  if (column.type == ColumnType::Numeric) {
+    column.precision = ReadSignedByte(definition, offset + layout.columnPrecisionOffset);
+    column.scale = ReadSignedByte(definition, offset + layout.columnScaleOffset);
   }
-  column.isFixed = static_cast<uint8_t>(ReadSignedByte(definition, offset + 15) & 1);
-  column.fixedOffset = ReadUInt16(definition, offset + 21);
-  column.length = ReadUInt16(definition, offset + 23);
-  if (column.typeCode == kTextType && column.length > kMaxTextLength) column.length = kMaxTextLength;
+  column.isFixed = static_cast<uint8_t>(ReadSignedByte(definition, offset + layout.columnFlagsOffset) & 1);
+  column.fixedOffset = ReadUInt16(definition, offset + layout.columnFixedOffset);
+  column.length = ReadUInt16(definition, offset + layout.columnLengthOffset);
+  if (column.type == ColumnType::Text && column.length > kMaxTextLength) column.length = kMaxTextLength;
   table.columns.push_back(std::move(column));
   return 1;
 }
 
-int ParseTableDefinition(ByteSpan definition, const PageInventory& pages, TableDef& table) {
-  table.rowCount = ReadInt32(definition, kRowCount);
-  table.objectType = ReadSignedByte(definition, kTableType);
-  table.maxColumns = ReadUInt16(definition, kMaxColumns);
-  table.varColumnCount = ReadUInt16(definition, kVarColumns);
-  table.columnCount = ReadUInt16(definition, kColumnCount);
-  int64_t realIndexCount = ReadInt32(definition, kRealIndexCount);
+int ParseTableDefinition(ByteSpan definition, const JetLayout& layout, const PageInventory& pages,
+                         TableDef& table) {
+  table.rowCount = ReadInt32(definition, layout.tdefRowCountOffset);
+  table.objectType = ReadSignedByte(definition, layout.tdefTableTypeOffset);
+  table.maxColumns = ReadUInt16(definition, layout.tdefMaxColumnsOffset);
+  table.varColumnCount = ReadUInt16(definition, layout.tdefVarColumnsOffset);
+  table.columnCount = ReadUInt16(definition, layout.tdefColumnCountOffset);
+  int64_t realIndexCount = ReadInt32(definition, layout.tdefRealIndexCountOffset);
   if (table.columnCount == 0) return 0;
 
   table.columns.clear();
   table.columns.reserve(static_cast<size_t>(table.columnCount));
-  int64_t offset = kRealIndexEntries + kRealIndexEntrySize * realIndexCount;
-  for (int32_t i = 0; i < table.columnCount; ++i, offset += kColumnRecordSize)
-    ParseColumnRecord(definition, table, offset);
+  int64_t offset = layout.tdefRealIndexEntries + layout.realIndexEntrySize * realIndexCount;
+  for (int32_t i = 0; i < table.columnCount; ++i, offset += layout.columnRecordSize)
+    ParseColumnRecord(definition, layout, table, offset);
 
   for (ColumnDef& column : table.columns) {
     int64_t length = ReadUInt16(definition, offset);
-    column.name = TextDropZerosBuffered(definition, offset + 2, length);
+    column.name = TextDropZerosBuffered(definition, offset + layout.columnNameLengthSize, length);
     // Only a damaged definition holds longer names.
     if (column.name.size() > ColumnDef::kMaxNameLength) column.name.resize(ColumnDef::kMaxNameLength);
-    offset += length + 2;
+    offset += length + layout.columnNameLengthSize;
   }
 
   int recovered = 0;
@@ -82,7 +69,7 @@ int ParseTableDefinition(ByteSpan definition, const PageInventory& pages, TableD
 
   table.dataPages.clear();
   for (const PageEntry& entry : pages)
-    if (entry.pageType == kDataPage && entry.linkPage == table.definitionPage)
+    if (entry.Is(PageType::Data) && entry.linkPage == table.definitionPage)
       table.dataPages.push_back(entry.pageNumber);
   return 1;
 }

@@ -1,21 +1,17 @@
-// Table discovery: every table-definition page is a candidate table; heads
-// that are not user-table headers are dropped, continuation pages are
-// attached to the definition they continue, the catalog names what it can,
-// and then each table's definition is read and handed to the watchers.
+#include "reader/table_discovery.h"
+
 #include <algorithm>
 #include <memory>
 #include <vector>
 
-#include "report/progress_channel.h"
 #include "format/field_readers.h"
+#include "reader/catalog.h"
 #include "reader/mdb_file.h"
 #include "reader/recovery_naming.h"
 #include "reader/table_definition.h"
+#include "report/progress_channel.h"
 
 namespace {
-
-constexpr int16_t kDefinitionPage = 2;
-constexpr int32_t kUserTableType = 78;  // 'N'
 
 // Follows the link words from the head's page through the other candidates
 // and returns the pages found, in chain order, marking each. A link that
@@ -37,10 +33,13 @@ std::vector<int32_t> WalkDefinitionChain(const PageInventory& pages, const Table
 
 }  // namespace
 
-int MdbFile::ReadTables() {
+int ReadTables(MdbFile& db, ProgressChannel& progress) {
+  const JetLayout& layout = db.Layout();
+  const PageInventory& pages = db.pages;
+  TableList& tables = db.tables;
   tables.clear();
   for (const PageEntry& entry : pages)
-    if (entry.pageType == kDefinitionPage) {
+    if (entry.Is(PageType::TableDefinition)) {
       auto table = std::make_unique<TableDef>();
       table->definitionPage = entry.pageNumber;
       table->name = ProvisionalTableName(tables.size() + 1, entry.pageNumber);
@@ -48,17 +47,17 @@ int MdbFile::ReadTables() {
     }
 
   std::vector<uint8_t> marks(tables.size(), 0);
-  std::vector<uint8_t> page(static_cast<size_t>(pageSize));
+  std::vector<uint8_t> page(static_cast<size_t>(layout.pageSize));
   for (size_t k = 0; k < tables.size(); ++k) {
     TableDef& table = *tables[k];
-    ReadPage(page.data(), table.definitionPage);
-    table.rowCount = ReadInt32(page, tdefRowCountOffset);
-    table.objectType = ReadSignedByte(page, tdefTableTypeOffset);
-    table.maxColumns = ReadUInt16(page, tdefMaxColumnsOffset);
-    table.varColumnCount = ReadUInt16(page, tdefVarColumnsOffset);
-    table.columnCount = ReadUInt16(page, tdefColumnCountOffset);
+    db.ReadPage(page.data(), table.definitionPage);
+    table.rowCount = ReadInt32(page, layout.tdefRowCountOffset);
+    table.objectType = ReadSignedByte(page, layout.tdefTableTypeOffset);
+    table.maxColumns = ReadUInt16(page, layout.tdefMaxColumnsOffset);
+    table.varColumnCount = ReadUInt16(page, layout.tdefVarColumnsOffset);
+    table.columnCount = ReadUInt16(page, layout.tdefColumnCountOffset);
     if (table.maxColumns <= 0 || table.columnCount <= 0 || table.rowCount < 0 ||
-        table.columnCount > table.maxColumns || table.objectType != kUserTableType) {
+        table.columnCount > table.maxColumns || table.objectType != layout.userTableType) {
       marks[k] = 1;
       continue;
     }
@@ -68,7 +67,7 @@ int MdbFile::ReadTables() {
   for (size_t k = tables.size(); k-- > 0;)
     if (marks[k]) tables.erase(tables.begin() + static_cast<std::ptrdiff_t>(k));
 
-  NameTablesFromCatalog();
+  NameTablesFromCatalog(db, progress);
 
   progress.statusText.Set("Analyzing Completed");
   progress.ReportStatus();
@@ -88,19 +87,19 @@ int MdbFile::ReadTables() {
     TableDef& table = *tables[k];
     table.ordinal = static_cast<int32_t>(k);
 
-    // The first page, then each further page without its 8-byte header; the
-    // last 8 bytes per further page stay zero.
-    const size_t pageBytes = static_cast<size_t>(pageSize);
-    const size_t continuationBytes = pageBytes - 8;
+    // The first page, then each further page without its header; the last
+    // header-sized bytes per further page stay zero.
+    const size_t pageBytes = static_cast<size_t>(layout.pageSize);
+    const size_t continuationBytes = pageBytes - static_cast<size_t>(layout.headerSize);
     definition.assign((table.continuationPages.size() + 1) * pageBytes, 0);
-    ReadPage(definition.data(), table.definitionPage);
+    db.ReadPage(definition.data(), table.definitionPage);
     for (size_t j = 0; j < table.continuationPages.size(); ++j) {
-      ReadPage(page.data(), table.continuationPages[j]);
-      std::copy(page.begin() + 8, page.end(),
+      db.ReadPage(page.data(), table.continuationPages[j]);
+      std::copy(page.begin() + layout.headerSize, page.end(),
                 definition.begin() + static_cast<std::ptrdiff_t>(pageBytes + j * continuationBytes));
     }
 
-    if (ParseTableDefinition(definition, pages, table) == 0) {
+    if (ParseTableDefinition(definition, layout, pages, table) == 0) {
       // The next table moves up into this position; the watchers still get
       // this position's report, without a table to show.
       std::string name = table.name;

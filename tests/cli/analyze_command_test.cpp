@@ -57,9 +57,9 @@ TEST(AnalyzeCommand, ListsTablesAndColumnsAsTheTreeShowsThem) {
   testdb::DatabaseBuilder db;
   testdb::Table& books = db.AddTable("Books", {{"Id", T::Long},
                                               {"Title", T::Text, 50},
-                                              {"Born", T::DateTime},
+                                              {"Born", T::Date},
                                               {"Price", T::Currency},
-                                              {"InPrint", T::Bool},
+                                              {"InPrint", T::Bit},
                                               {"Cover", T::Ole},
                                               {"Notes", T::Memo},
                                               {"Key", T::Guid},

@@ -24,8 +24,8 @@ std::string MakeBuilderDatabase(const std::string& path, testdb::Layout* written
   testdb::Table& orders = db.AddTable("Orders", {{"Id", testdb::ColumnType::Long},
                                                  {"Customer", testdb::ColumnType::Text, 40},
                                                  {"Amount", testdb::ColumnType::Currency},
-                                                 {"Placed", testdb::ColumnType::DateTime},
-                                                 {"Paid", testdb::ColumnType::Bool},
+                                                 {"Placed", testdb::ColumnType::Date},
+                                                 {"Paid", testdb::ColumnType::Bit},
                                                  {"Weight", testdb::ColumnType::Double}});
   for (int i = 0; i < 1500; ++i)
     orders.rows.push_back({{i, "Customer " + std::to_string(i % 97), testdb::Currency{i * 12345LL},

@@ -6,9 +6,12 @@
 
 #include "report/analysis_watcher.h"
 #include "report/progress_channel.h"
+#include "decode/ole_file_writer.h"
 #include "decode/row_reader.h"
 #include "decode/row_text.h"
+#include "format/jet_layout.h"
 #include "platform/dialogs.h"
+#include "reader/analysis.h"
 #include "reader/mdb_file.h"
 #include "tests/support/test_env.h"
 
@@ -33,11 +36,11 @@ RecoveredRow StableRow(const std::string& row, const TableDef& table) {
   std::vector<std::string> values = SplitRowText(row);
   for (size_t i = 0; i < values.size(); ++i) {
     std::string value = values[i];
-    int32_t type = i < table.columns.size() ? table.columns[i].typeCode : 0;
-    if (type == 11 && std::filesystem::is_regular_file(value)) value = "ole:" + testenv::ReadFile(value);
+    ColumnType type = i < table.columns.size() ? table.columns[i].type : ColumnType{0};
+    if (type == ColumnType::Ole && std::filesystem::is_regular_file(value)) value = "ole:" + testenv::ReadFile(value);
     r.text += value;
     r.text += kFieldSeparator;
-    if (type != 11 && type != 12) r.key += value;
+    if (type != ColumnType::Ole && type != ColumnType::Memo) r.key += value;
     r.key += kFieldSeparator;
   }
   return r;
@@ -88,23 +91,24 @@ Recovery Recover(const std::string& path, const std::string& oleFolder) {
   Recovery r;
   ProgressChannel progress;
   RememberingDialogs dialogs;
-  MdbFile db(progress, dialogs);
-  db.programFolder = oleFolder;
+  MdbFile db;
+  OleFileWriter oleFiles(oleFolder + "TempOLeFiles");
   {
     SilentAnalysisView view;
     AnalysisWatcher watcher(progress, view);
     watcher.AnswerInline();
-    r.analysed = db.Analyze(path);
+    r.analysed = Analyze(db, path, progress, dialogs);
   }
   r.refusal = dialogs.last;
   if (!r.analysed) return r;
   progress.Reset();
   r.pageCount = static_cast<int32_t>(db.pages.size());
   for (const PageEntry& e : db.pages) {
-    if (e.pageType != 1) continue;
-    if (e.linkPage == kLongValuePageLink) r.longValuePages.insert(e.pageNumber);
+    if (!e.Is(PageType::Data)) continue;
+    if (e.linkPage == kJet4Layout.longValueMark) r.longValuePages.insert(e.pageNumber);
     if (e.linkPage == 2) r.catalogPages.push_back(static_cast<uint32_t>(e.pageNumber));
   }
+  RowDecoder rows(db, progress.stopRequested, oleFiles);
   for (auto& t : db.tables) {
     RecoveredTable table;
     table.name = t->name;
@@ -112,11 +116,11 @@ Recovery Recover(const std::string& path, const std::string& oleFolder) {
     table.definitionPages.insert(table.definitionPages.end(), t->continuationPages.begin(),
                                  t->continuationPages.end());
     table.dataPages = t->dataPages;
-    TableRowWalk walk(db, *t);
+    TableRowWalk walk(rows, *t);
     std::string row;
     while (walk.Next(row) == 1) {
       table.rows.push_back(StableRow(row, *t));
-      table.rows.back().page = t->dataPages[static_cast<size_t>(t->dataPageIndex)];
+      table.rows.back().page = t->dataPages[static_cast<size_t>(walk.cursor().dataPageIndex)];
     }
     r.tables.emplace(t->definitionPage, std::move(table));
   }

@@ -55,7 +55,6 @@ Bytes Sequence(size_t n) {
 // Pages 0 to 2 are fillers; tests put long-value and other pages from 3 on.
 class LongValueTest : public ::testing::Test {
  protected:
-  LongValueTest() { db.programFolder = dir.path() + "/"; }
 
   void UsePages(const std::vector<Bytes>& pages) {
     std::vector<Bytes> all(3, Bytes(4096, 0));
@@ -68,7 +67,7 @@ class LongValueTest : public ::testing::Test {
     Bytes page(4096, 0);
     std::copy(field.begin(), field.end(), page.begin() + 200);
     CellText out = "NULL";
-    DecodeValue(db, page, decodetest::Column(typeCode, 1, false, 0, 0, 0), 200, out,
+    DecodeValue(db, oleFiles, page, decodetest::Column(typeCode, 1, false, 0, 0, 0), 200, out,
                 static_cast<int64_t>(field.size()));
     return out;
   }
@@ -76,6 +75,7 @@ class LongValueTest : public ::testing::Test {
   testenv::ScratchDir dir;
   decodetest::TestSession session;
   MdbFile& db = session.db;
+  OleFileWriter oleFiles{dir.path() + "/TempOLeFiles"};
 };
 
 TEST_F(LongValueTest, InlineMemoIsStoredText) {
@@ -132,7 +132,7 @@ TEST_F(LongValueTest, BothFlagBitsAreNotUnderstood) {
   UsePages({});
   EXPECT_EQ(Cell(12, Field(0xC000)), "Unhandled memo field flags = c000\n");
   EXPECT_EQ(Cell(11, Field(0xC001)), "Unhandled OLE field flag = c001\n");
-  EXPECT_EQ(db.oleFileCounter, 0);
+  EXPECT_EQ(oleFiles.filesWritten(), 0);
 }
 
 TEST_F(LongValueTest, OleObjectsAreWrittenAsNumberedFiles) {
@@ -157,7 +157,7 @@ TEST_F(LongValueTest, OleObjectsAreWrittenAsNumberedFiles) {
   EXPECT_EQ(Cell(11, Field(0x4000, 0, 6)), folder + "Ole4.ole");
   EXPECT_EQ(testenv::ReadFile(folder + "Ole4.ole"), "#OLEOBJECT");
   EXPECT_EQ(Cell(11, Field(0x4000, 0, 60)), "OLEOBJECT");
-  EXPECT_EQ(db.oleFileCounter, 4);
+  EXPECT_EQ(oleFiles.filesWritten(), 4);
 }
 
 struct Identification {

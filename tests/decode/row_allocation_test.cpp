@@ -52,15 +52,16 @@ TEST(RowAllocationTest, DecodingARowAgainAllocatesNothing) {
   Bytes row = decodetest::EncodeRow(
       {12, fixed, {decodetest::Ucs2("a text value of some length"), Bytes(40, 0x5A), memo}, std::vector<bool>(12, true)});
   Bytes page = decodetest::DataPage(2, {row});
-  std::copy(page.begin(), page.end(), table.pageScratch.begin());
-  ResetRowCells(session.db, table);
+  RowDecoder decoder(session.db, session.progress.stopRequested, session.oleFiles);
+  std::copy(page.begin(), page.end(), decoder.page().begin());
+  decoder.ResetCells(table);
 
   std::string text;
-  ASSERT_EQ(ReadRow(session.db, table, 0, text), 1);
+  ASSERT_EQ(decoder.ReadRow(table, 0, text), 1);
   ASSERT_NE(text.find("an inline memo"), std::string::npos) << text;
   allocations = 0;
   counting = true;
-  int result = ReadRow(session.db, table, 0, text);
+  int result = decoder.ReadRow(table, 0, text);
   counting = false;
   EXPECT_EQ(result, 1);
   EXPECT_EQ(allocations.load(), 0);

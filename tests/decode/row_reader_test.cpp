@@ -29,7 +29,7 @@ class RowReaderTest : public ::testing::Test {
     table.maxColumns = 4;
     table.columns = {decodetest::Column(4, 0, true, 0, 4), decodetest::Column(10, 1, false, 0, 100, 0),
                      decodetest::Column(1, 2, true, 0, 1), decodetest::Column(10, 3, false, 0, 100, 1)};
-    ResetRowCells(db, table);
+    decoder.ResetCells(table);
   }
 
   static Bytes PersonRow(int id, const std::string& name, bool active, const std::string& note = "x") {
@@ -40,11 +40,11 @@ class RowReaderTest : public ::testing::Test {
   }
 
   // The page as the table's current page.
-  void UsePage(const Bytes& page) { std::copy(page.begin(), page.end(), table.pageScratch.begin()); }
+  void UsePage(const Bytes& page) { std::copy(page.begin(), page.end(), decoder.page().begin()); }
 
   std::string Read(int slot, int* result = nullptr) {
     std::string out = "stale";
-    int r = ReadRow(db, table, slot, out);
+    int r = decoder.ReadRow(table, slot, out);
     if (result) *result = r;
     return out;
   }
@@ -62,7 +62,7 @@ class RowReaderTest : public ::testing::Test {
 
   std::vector<std::string> Fetch() {
     std::vector<std::string> texts(100);
-    EXPECT_EQ(FetchRowPage(db, table, texts), 1);
+    EXPECT_EQ(FetchRowPage(decoder, table, cursor, texts), 1);
     std::vector<std::string> rows;
     for (const std::string& text : texts)
       if (!IsSkippedRowText(text)) rows.push_back(text);
@@ -72,7 +72,9 @@ class RowReaderTest : public ::testing::Test {
   testenv::ScratchDir dir;
   decodetest::TestSession session;
   MdbFile& db = session.db;
+  RowDecoder decoder{db, session.progress.stopRequested, session.oleFiles};
   TableDef table;
+  RowCursor cursor;  // the record browser's
 };
 
 TEST_F(RowReaderTest, GivesEveryColumnFollowedByTheSeparator) {
@@ -81,16 +83,16 @@ TEST_F(RowReaderTest, GivesEveryColumnFollowedByTheSeparator) {
   EXPECT_EQ(Read(0, &result), PersonText(42, "Ann", true, "note"));
   EXPECT_EQ(result, 1);
   EXPECT_EQ(Read(1), PersonText(7, "Bob", false));
-  EXPECT_EQ(db.rowCells[3].text, "x");
-  EXPECT_EQ(db.rowCells[0].size, 4);
-  EXPECT_EQ(db.rowCells[1].size, -1);
+  EXPECT_EQ(decoder.cells()[3].text, "x");
+  EXPECT_EQ(decoder.cells()[0].size, 4);
+  EXPECT_EQ(decoder.cells()[1].size, -1);
 }
 
 TEST_F(RowReaderTest, NullsAndBooleansComeFromThePresenceBits) {
   // Id and Note absent, Active clear: a boolean is never NULL.
   UsePage(decodetest::DataPage(kTablePage, {EncodeRow({4, Le32(5), {Ucs2("Ann"), {}}, {false, true, false, false}})}));
   EXPECT_EQ(Read(0), "NULL" + kSep + "Ann" + kSep + "0" + kSep + "NULL" + kSep);
-  EXPECT_EQ(db.rowCells[0].present, 0);
+  EXPECT_EQ(decoder.cells()[0].present, 0);
 }
 
 TEST_F(RowReaderTest, FindsVariableValuesByTheirOwnIndex) {
@@ -125,7 +127,7 @@ TEST_F(RowReaderTest, DecodesAFixedValueEndingWhereVariableDataBegins) {
   table.columns = {decodetest::Column(4, 0, true, 0, 4), decodetest::Column(2, 1, true, 4, 1),
                    decodetest::Column(10, 2, false, 0, 50, 0)};
   table.maxColumns = 3;
-  ResetRowCells(db, table);
+  decoder.ResetCells(table);
   Bytes fixed = Le32(1);
   fixed.push_back(200);
   UsePage(decodetest::DataPage(kTablePage, {EncodeRow({3, fixed, {Ucs2("v")}, {true, true, true}})}));
@@ -138,7 +140,7 @@ TEST_F(RowReaderTest, ColumnsAddedAfterTheRowWasWrittenAreAbsent) {
   table.maxColumns = 9;
   table.columns = {decodetest::Column(4, 0, true, 0, 4), decodetest::Column(10, 1, false, 0, 50, 0),
                    decodetest::Column(1, 8, true, 0, 1), decodetest::Column(4, 7, true, 4, 4)};
-  ResetRowCells(db, table);
+  decoder.ResetCells(table);
   Bytes old = EncodeRow({2, Le32(5), {Ucs2("a")}, {true, true}});
   Bytes filler(40, 0xFF);
   UsePage(decodetest::DataPage(kTablePage, {filler, old}));
@@ -152,12 +154,12 @@ TEST_F(RowReaderTest, FlagsMarkLookupAndDeletedRows) {
   UsePage(decodetest::DataPage(kTablePage, {good, broken, good, good}, {0x8000, 0x8000, 0x4000, 0xC000}));
   int result = 0;
   EXPECT_EQ(Read(0, &result), PersonText(1, "Ann", true));
-  EXPECT_EQ(db.lookupRowFlag, 1);
+  EXPECT_EQ(decoder.lookupRowFlag(), 1);
   EXPECT_EQ(Read(1, &result), kLookupRowText);
   EXPECT_EQ(result, 1);
   EXPECT_EQ(Read(2, &result), kDeletedRowText);
   EXPECT_EQ(result, -1);
-  EXPECT_EQ(db.deletedRowFlag, 1);
+  EXPECT_EQ(decoder.deletedRowFlag(), 1);
   EXPECT_EQ(Read(3, &result), std::string(kLookupRowText) + std::string(kDeletedRowText));
   EXPECT_EQ(result, -1);
 }
@@ -281,14 +283,12 @@ TEST_F(RowReaderTest, IndexLocatesEveryPageWherePagingReachesIt) {
   EXPECT_FALSE(index.Locate(db, table, 250, position));
 
   std::vector<std::vector<std::string>> paged;
-  table.nextRow = table.pageSlot = table.dataPageIndex = 0;
+  cursor = RowCursor{};
   for (int k = 0; k < 3; ++k) paged.push_back(Fetch());
   for (int k = 0; k < 3; ++k) {
     ASSERT_TRUE(index.Locate(db, table, 100 * k, position));
     EXPECT_EQ(position.row, 100 * k);
-    table.nextRow = static_cast<int32_t>(position.row);
-    table.pageSlot = position.slot;
-    table.dataPageIndex = position.dataPageIndex;
+    cursor = RowCursor{static_cast<int32_t>(position.row), position.slot, position.dataPageIndex};
     EXPECT_EQ(Fetch(), paged[static_cast<size_t>(k)]) << "page " << k + 1;
   }
   EXPECT_EQ(paged[2].back(), PersonText(249, "p", true));
@@ -317,8 +317,8 @@ TEST_F(RowReaderTest, FetchTopsUpFirstPageWhenRowCountIsTooSmall) {
 
 TEST_F(RowReaderTest, TableWithoutDataPagesFetchesNothing) {
   std::vector<std::string> texts(100);
-  EXPECT_EQ(FetchRowPage(db, table, texts), -1);
-  TableRowWalk walk(db, table);
+  EXPECT_EQ(FetchRowPage(decoder, table, cursor, texts), -1);
+  TableRowWalk walk(decoder, table);
   std::string out;
   EXPECT_EQ(walk.Next(out), 0);
 }
@@ -334,15 +334,15 @@ TEST_F(RowReaderTest, EveryLiveRowComesOnceThroughMovesAndDeletes) {
                 decodetest::DataPage(kTablePage, {PersonRow(4, "d", false)})});
   table.rowCount = 3;
 
-  TableRowWalk walk(db, table);
+  TableRowWalk walk(decoder, table);
   std::vector<std::string> walked;
   std::string out;
   while (walk.Next(out) == 1) walked.push_back(out);
   EXPECT_EQ(walked, (std::vector<std::string>{PersonText(1, "a", true), PersonText(2, "moved", true),
                                               PersonText(4, "d", false)}));
-  EXPECT_EQ(table.exportedRows, 3);
+  EXPECT_EQ(walk.cursor().nextRow, 3);
 
-  table.nextRow = table.pageSlot = table.dataPageIndex = 0;
+  cursor = RowCursor{};
   EXPECT_EQ(Fetch(), walked);
 }
 
@@ -351,8 +351,8 @@ TEST_F(RowReaderTest, StopRequestEndsTheWalk) {
   table.rowCount = 1;
   session.progress.RequestStop();
   std::vector<std::string> texts(100);
-  EXPECT_EQ(FetchRowPage(db, table, texts), -1);
-  TableRowWalk walk(db, table);
+  EXPECT_EQ(FetchRowPage(decoder, table, cursor, texts), -1);
+  TableRowWalk walk(decoder, table);
   std::string out;
   EXPECT_EQ(walk.Next(out), -1);
 }

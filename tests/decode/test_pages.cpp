@@ -106,7 +106,7 @@ void LoadPages(TestSession& session, const std::string& path, const std::vector<
 ColumnDef Column(int typeCode, int columnNumber, bool fixed, int fixedOffset, int length, int varIndex) {
   ColumnDef column;
   column.name = "c" + std::to_string(columnNumber);
-  column.typeCode = typeCode;
+  column.type = static_cast<ColumnType>(typeCode);
   column.columnNumber = column.columnIndex = columnNumber;
   column.isFixed = fixed ? 1 : 0;
   column.fixedOffset = fixedOffset;

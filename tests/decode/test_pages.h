@@ -7,9 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "report/progress_channel.h"
-#include "platform/dialogs.h"
+#include "decode/ole_file_writer.h"
+#include "format/jet_layout.h"
 #include "reader/mdb_file.h"
+#include "report/progress_channel.h"
 
 namespace decodetest {
 
@@ -17,10 +18,10 @@ using Bytes = std::vector<uint8_t>;
 
 class TestSession {
  public:
-  TestSession() { db.UseJet4Layout(); }
-  ProgressChannel progress;
-  platform::StderrDialogs dialogs;
-  MdbFile db{progress, dialogs};
+  TestSession() { db.UseLayout(kJet4Layout); }
+  ProgressChannel progress;  // its stop flag is the decoders'
+  MdbFile db;
+  OleFileWriter oleFiles;
 };
 
 // A row as Jet 4 stores it: column count, fixed area, variable data, end of

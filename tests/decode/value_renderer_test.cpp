@@ -54,7 +54,7 @@ std::string Render(int typeCode, const Bytes& stored, int64_t position, int prec
   column.precision = precision;
   column.scale = scale;
   CellText out = "stale";
-  int r = DecodeValue(session.db, page, column, position, out, static_cast<int64_t>(stored.size()));
+  int r = DecodeValue(session.db, session.oleFiles, page, column, position, out, static_cast<int64_t>(stored.size()));
   if (result) *result = r;
   return out;
 }

@@ -29,14 +29,13 @@ ExportFixture::ExportFixture() {
   platform::CreateFolder(dir.File("program"));
   log.LogSessionHeader({2024, 5, 6, 7, 8, 9}, {2024, 5, 6, 7, 8, 9});
   platform::CreateFolder(ExportFolder());
-  db.programFolder = dir.File("program") + "/";
 }
 
 void ExportFixture::Open(const testdb::DatabaseBuilder& builder, const std::string& fileName) {
   std::string path = dir.File(fileName);
   testdb::Layout layout = builder.Write(path);
   ASSERT_TRUE(layout.ok) << layout.error;
-  ASSERT_EQ(RunAnalysis(db, progress, path), AnalysisResult::Read);
+  ASSERT_EQ(RunAnalysis(db, progress, dialogs, path), AnalysisResult::Read);
   progress.finished.store(0);
 }
 
@@ -60,7 +59,20 @@ ExportOptions ExportFixture::Options(int32_t mode, const std::vector<std::string
   return options;
 }
 
-int ExportFixture::Run(const ExportOptions& options) { return job.RunExport(options, view); }
+int ExportFixture::Run(const ExportOptions& options) {
+  lastRun_ = options;
+  return job.RunExport(options, view);
+}
+
+int32_t ExportFixture::ExportedRows(const std::string& name) {
+  const std::vector<TableDef*>& chosen = lastRun_.chosenTables;
+  auto found = std::find(chosen.begin(), chosen.end(), &Table(name));
+  if (found == chosen.end() || static_cast<size_t>(found - chosen.begin()) >= job.exportedRows().size()) {
+    ADD_FAILURE() << "table " << name << " was not exported";
+    return -1;
+  }
+  return job.exportedRows()[static_cast<size_t>(found - chosen.begin())];
+}
 
 std::vector<std::string> ExportFixture::ExportedFiles() const {
   std::vector<std::string> names;

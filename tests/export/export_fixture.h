@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "decode/ole_file_writer.h"
 #include "report/log_writer.h"
 #include "report/progress_channel.h"
 #include "export/export_job.h"
@@ -87,6 +88,8 @@ class ExportFixture {
   ExportOptions Options(int32_t mode, const std::vector<std::string>& names = {});
   // RunExport with the recording view.
   int Run(const ExportOptions& options);
+  // The rows the last Run wrote of the named table.
+  int32_t ExportedRows(const std::string& name);
 
   std::string ExportFolder() const { return dir.File("export"); }
   std::string Workbook(const std::string& fileName) const { return ExportFolder() + "/" + fileName; }
@@ -96,10 +99,14 @@ class ExportFixture {
   testenv::ScratchDir dir;
   ProgressChannel progress;
   RecordingDialogs dialogs;
-  MdbFile db{progress, dialogs};
+  MdbFile db;
   LogWriter log{dir.File("program")};
-  ExportJob job{db, log};
+  OleFileWriter oleFiles{dir.File("program") + "/TempOLeFiles"};
+  ExportJob job{db, progress, dialogs, log, oleFiles};
   RecordingView view;
+
+ private:
+  ExportOptions lastRun_;
 };
 
 // A workbook read back by the independent check; fails the test when the

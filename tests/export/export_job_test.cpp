@@ -215,8 +215,9 @@ TEST(ExportJobTest, TheEndOfTheSessionGoesToTheErrorLogOnce) {
   {
     ProgressChannel progress;
     RecordingDialogs dialogs;
-    MdbFile db(progress, dialogs);
-    ExportJob job(db, log);
+    MdbFile db;
+    OleFileWriter oleFiles(dir.File("ole"));
+    ExportJob job(db, progress, dialogs, log, oleFiles);
   }
   EXPECT_EQ(testenv::ReadFile(log.ErrorLogPath()),
             std::string(kSessionHeader) + "Code:0  Error:0  MSG:Database was not opened\r\n");

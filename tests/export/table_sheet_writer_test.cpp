@@ -50,7 +50,7 @@ TEST(TableSheetWriterTest, AFullSheetGoesOnInAContinuationSheetWithTheHeaderAgai
   EXPECT_EQ(SheetNames(book), (std::vector<std::string>{"T", "T_1"}));
   EXPECT_EQ(SheetRowCount(book, 0), 1u + 65535u);
   EXPECT_EQ(SheetRowCount(book, 1), 1u + 4465u);
-  EXPECT_EQ(f.Table("T").exportedRows, 70000);
+  EXPECT_EQ(f.ExportedRows("T"), 70000);
   // The rows written, reported as they grow and at the end.
   ASSERT_EQ(f.view.rowsWritten.size(), 70000u / TableSheetWriter::kRowsPerReport + 1);
   EXPECT_EQ(f.view.rowsWritten.front(), std::make_pair(std::string("T"), TableSheetWriter::kRowsPerReport));
@@ -95,7 +95,7 @@ TEST(TableSheetWriterTest, ATableWithoutRowsGivesTheHeaderOnly) {
   auto book = ReadWorkbook(f.Workbook("x.xls"));
   EXPECT_EQ(SheetNames(book), (std::vector<std::string>{"Empty"}));
   EXPECT_EQ(SheetGrid(book, 0), (std::vector<std::vector<std::string>>{{"Id", "Name"}}));
-  EXPECT_EQ(f.Table("Empty").exportedRows, 0);
+  EXPECT_EQ(f.ExportedRows("Empty"), 0);
 }
 
 TEST(TableSheetWriterTest, DeletedRowsAreLeftOutWithoutGaps) {
@@ -113,7 +113,7 @@ TEST(TableSheetWriterTest, DeletedRowsAreLeftOutWithoutGaps) {
 
   auto book = ReadWorkbook(f.Workbook("x.xls"));
   EXPECT_EQ(SheetGrid(book, 0), (std::vector<std::vector<std::string>>{{"Id"}, {"1"}, {"3"}, {"5"}}));
-  EXPECT_EQ(f.Table("T").exportedRows, 3);
+  EXPECT_EQ(f.ExportedRows("T"), 3);
 }
 
 TEST(TableSheetWriterTest, ATableWhoseEveryRowIsDamagedGivesItsHeaderOnly) {

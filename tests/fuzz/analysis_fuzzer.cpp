@@ -5,6 +5,9 @@
 
 #include "report/analysis_watcher.h"
 #include "report/progress_channel.h"
+#include "decode/ole_file_writer.h"
+#include "decode/row_decoder.h"
+#include "reader/analysis.h"
 #include "reader/mdb_file.h"
 #include "tests/fuzz/fuzz_support.h"
 
@@ -12,18 +15,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::MemoryFile input(data, size);
   ProgressChannel progress;
   fuzz::SilentDialogs dialogs;
-  MdbFile file(progress, dialogs);
-  file.programFolder = fuzz::OleFolder();
+  MdbFile file;
+  OleFileWriter oleFiles(fuzz::OleFolder() + "TempOLeFiles");
   bool read = false;
   {
     SilentAnalysisView view;
     AnalysisWatcher watcher(progress, view);
     watcher.AnswerInline();
-    read = file.Analyze(input.path());
+    read = Analyze(file, input.path(), progress, dialogs);
   }
   if (read) {
     progress.Reset();
-    fuzz::ReadEveryRow(file);
+    RowDecoder rows(file, progress.stopRequested, oleFiles);
+    fuzz::ReadEveryRow(rows, file.tables);
   }
   return 0;
 }

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "report/progress_channel.h"
+#include "decode/ole_file_writer.h"
 #include "decode/row_reader.h"
+#include "format/jet_layout.h"
 #include "reader/mdb_file.h"
 #include "tests/fuzz/fuzz_support.h"
 
@@ -34,7 +36,7 @@ TableDef MakeTable() {
   for (const TypeLayout& l : kLayout) {
     ColumnDef c;
     c.name = "c" + std::to_string(number);
-    c.typeCode = l.type;
+    c.type = static_cast<ColumnType>(l.type);
     c.length = l.length;
     c.columnNumber = c.columnIndex = number++;
     c.isFixed = l.fixed ? 1 : 0;
@@ -56,17 +58,15 @@ TableDef MakeTable() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ProgressChannel progress;
-  fuzz::SilentDialogs dialogs;
-  MdbFile file(progress, dialogs);
-  file.programFolder = fuzz::OleFolder();
+  MdbFile file;
+  OleFileWriter oleFiles(fuzz::OleFolder() + "TempOLeFiles");
   // The input is the file: page 0 the table's data page, later pages long
   // values; the inventory is what a scan of these pages would record.
   fuzz::MemoryFile input(data, size);
   file.Open(input.path());
-  // The offsets a Jet 4 file gets from the format check, without the check:
+  // The layout a Jet 4 file gets from the format check, without the check:
   // any bytes are to reach the row reader.
-  file.pageSize = 4096;
-  file.dataRowCountOffset = 12;
+  file.UseLayout(kJet4Layout);
   size_t pageCount = std::max<size_t>(1, (size + 4095) / 4096);
   std::vector<uint8_t> page(4096);
   for (size_t n = 0; n < pageCount; ++n) {
@@ -85,11 +85,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   table->rowCount = 300;
   file.tables.push_back(std::move(table));
 
-  fuzz::ReadEveryRow(file);
+  RowDecoder rows(file, progress.stopRequested, oleFiles);
+  fuzz::ReadEveryRow(rows, file.tables);
   TableDef& t = *file.tables.front();
-  t.nextRow = t.pageSlot = 0;
-  t.dataPageIndex = -1;
+  RowCursor cursor{0, 0, -1};
   std::vector<std::string> texts(100);
-  FetchRowPage(file, t, texts);
+  FetchRowPage(rows, t, cursor, texts);
   return 0;
 }

@@ -38,10 +38,10 @@ std::string OleFolder() {
   return folder;
 }
 
-void ReadEveryRow(MdbFile& file) {
+void ReadEveryRow(RowDecoder& rows, TableList& tables) {
   std::string text;
-  for (auto& table : file.tables) {
-    TableRowWalk walk(file, *table);
+  for (auto& table : tables) {
+    TableRowWalk walk(rows, *table);
     while (walk.Next(text) == 1) {
     }
   }

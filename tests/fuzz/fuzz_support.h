@@ -7,8 +7,9 @@
 #include <string>
 
 #include "platform/dialogs.h"
+#include "reader/table_def.h"
 
-class MdbFile;
+class RowDecoder;
 
 namespace fuzz {
 
@@ -39,6 +40,6 @@ class MemoryFile {
 std::string OleFolder();
 
 // Every row of every table of an analysed session, as the export reads them.
-void ReadEveryRow(MdbFile& file);
+void ReadEveryRow(RowDecoder& rows, TableList& tables);
 
 }  // namespace fuzz

@@ -9,7 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   PageInventory pages(3);
   pages[1] = PageEntry{1, 4096, 1, 0, 0, 4};
   TableDef table;
-  ParseTableDefinition(ByteSpan(data, size), pages, table);
+  ParseTableDefinition(ByteSpan(data, size), kJet4Layout, pages, table);
   for (const ColumnDef& column : table.columns) ColumnTypeName(column);
   return 0;
 }

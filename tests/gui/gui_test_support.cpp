@@ -98,7 +98,7 @@ std::string WriteSampleDatabase(const std::string& path, int customerRows) {
   testdb::DatabaseBuilder db;
   testdb::Table& customers = db.AddTable("Customers", {{"Id", ColumnType::Long},
                                                        {"Name", ColumnType::Text, 25},
-                                                       {"Born", ColumnType::DateTime},
+                                                       {"Born", ColumnType::Date},
                                                        {"Photo", ColumnType::Ole},
                                                        {"Data", ColumnType::Binary, 8},
                                                        {"Notes", ColumnType::Memo}});

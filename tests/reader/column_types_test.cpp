@@ -1,17 +1,14 @@
-// Type names and tree texts of columns, and the column order after the sort.
+// Type names and tree texts of columns.
 #include <gtest/gtest.h>
 
-#include "report/progress_channel.h"
 #include "reader/column_types.h"
-#include "reader/mdb_file.h"
-#include "tests/reader/recording_dialogs.h"
 
 namespace readertest {
 namespace {
 
 ColumnDef Column(int type, int number, const std::string& name = "c", int length = 0) {
   ColumnDef c;
-  c.typeCode = type;
+  c.type = static_cast<ColumnType>(type);
   c.columnNumber = number;
   c.name = name;
   c.length = length;
@@ -50,38 +47,6 @@ TEST(ColumnTreeText, ShowsTheLengthOfTextColumnsOnly) {
   EXPECT_EQ(ColumnTreeText(Column(8, 2, "Born", 8)), "Born [DATE]");
   EXPECT_EQ(ColumnTreeText(Column(9, 3, "Blob", 255)), "Blob [BINARY]");
   EXPECT_EQ(ColumnTreeText(Column(4, 0, "Id", 4)), "Id [COUNTER]");
-}
-
-TEST(SortColumns, OrdersEveryTableByColumnNumber) {
-  ProgressChannel progress;
-  RecordingDialogs dialogs;
-  MdbFile db(progress, dialogs);
-  for (std::vector<int> numbers : {std::vector<int>{3, 0, 2, 1}, std::vector<int>{5, 9, 1, 7, 2, 8, 0}}) {
-    auto table = std::make_unique<TableDef>();
-    for (int n : numbers) table->columns.push_back(Column(4, n, "c" + std::to_string(n)));
-    db.tables.push_back(std::move(table));
-  }
-  EXPECT_EQ(db.SortColumns(), 1);
-  for (const auto& table : db.tables)
-    for (size_t i = 1; i < table->columns.size(); ++i)
-      EXPECT_LT(table->columns[i - 1].columnNumber, table->columns[i].columnNumber);
-  EXPECT_EQ(db.tables[0]->columns[0].name, "c0");
-}
-
-TEST(SortColumns, KeepsRecordOrderAmongEqualNumbers) {
-  // A damaged definition read past its end yields many columns numbered 0.
-  ProgressChannel progress;
-  RecordingDialogs dialogs;
-  MdbFile db(progress, dialogs);
-  auto table = std::make_unique<TableDef>();
-  table->columns.push_back(Column(4, 1, "one"));
-  for (int i = 0; i < 65535; ++i) table->columns.push_back(Column(0, 0, "z" + std::to_string(i)));
-  db.tables.push_back(std::move(table));
-  db.SortColumns();
-  const auto& columns = db.tables[0]->columns;
-  EXPECT_EQ(columns[0].name, "z0");
-  EXPECT_EQ(columns[65534].name, "z65534");
-  EXPECT_EQ(columns[65535].name, "one");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "report/progress_channel.h"
 #include "reader/catalog.h"
+#include "reader/analysis.h"
 #include "reader/mdb_file.h"
 #include "tests/reader/channel_responder.h"
 #include "tests/reader/recording_dialogs.h"
@@ -19,11 +20,11 @@ namespace {
 struct Analysis {
   ProgressChannel progress;
   RecordingDialogs dialogs;
-  MdbFile db{progress, dialogs};
+  MdbFile db;
   explicit Analysis(const std::string& path) {
     ChannelResponder watchers(progress);
     bool read = false;
-    RunOrDie([&] { read = db.Analyze(path); });
+    RunOrDie([&] { read = Analyze(db, path, progress, dialogs); });
     EXPECT_TRUE(read) << path;
   }
   std::map<int32_t, const TableDef*> ByPage() const {
@@ -40,7 +41,7 @@ std::map<int32_t, std::string> CatalogNames(MdbFile& db) {
   for (const PageEntry& entry : db.pages) {
     if (entry.pageType != 1 || entry.linkPage != 2) continue;
     db.ReadPage(page.data(), entry.pageNumber);
-    for (const CatalogEntry& row : ReadCatalogPage(page, entry.rowCount)) names[row.definitionPage] = row.name;
+    for (const CatalogEntry& row : ReadCatalogPage(page, kJet4Layout, entry.rowCount)) names[row.definitionPage] = row.name;
   }
   return names;
 }

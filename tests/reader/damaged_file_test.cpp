@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "report/progress_channel.h"
+#include "reader/analysis.h"
 #include "reader/mdb_file.h"
 #include "tests/reader/channel_responder.h"
 #include "tests/reader/recording_dialogs.h"
@@ -19,11 +20,11 @@ using T = testdb::ColumnType;
 struct Analysis {
   ProgressChannel progress;
   RecordingDialogs dialogs;
-  MdbFile db{progress, dialogs};
+  MdbFile db;
   bool result = false;
   explicit Analysis(const std::string& path) {
     ChannelResponder watchers(progress);
-    RunOrDie([&] { result = db.Analyze(path); });
+    RunOrDie([&] { result = Analyze(db, path, progress, dialogs); });
   }
   const TableDef* AtPage(uint32_t page) const {
     for (const auto& t : db.tables)

@@ -6,8 +6,13 @@
 #include <fstream>
 #include <random>
 
-#include "report/progress_channel.h"
+#include "decode/ole_file_writer.h"
+#include "decode/row_decoder.h"
+#include "format/jet_layout.h"
+#include "reader/analysis.h"
+#include "reader/format_detection.h"
 #include "reader/mdb_file.h"
+#include "report/progress_channel.h"
 #include "tests/reader/channel_responder.h"
 #include "tests/reader/page_image.h"
 #include "tests/reader/recording_dialogs.h"
@@ -19,14 +24,14 @@ namespace {
 struct Session {
   ProgressChannel progress;
   RecordingDialogs dialogs;
-  MdbFile db{progress, dialogs};
+  MdbFile db;
 };
 
 TEST(ReadPage, WithoutAnOpenFileReturnsMinusOneAndClearsTheBuffer) {
   Session s;
   uint8_t buffer[4096];
   EXPECT_EQ(s.db.ReadPage(buffer, 0), -1);  // page size not known yet
-  s.db.UseJet4Layout();
+  s.db.UseLayout(kJet4Layout);
   std::fill(std::begin(buffer), std::end(buffer), 0xAB);
   EXPECT_EQ(s.db.ReadPage(buffer, 0), -1);
   EXPECT_EQ(std::count(std::begin(buffer), std::end(buffer), 0), 4096);
@@ -39,7 +44,7 @@ TEST(ReadPage, ReadsWholePagesPartialPagesAndNothingPastTheEnd) {
   testenv::WriteFile(dir.File("f.mdb"), bytes);
   Session s;
   ASSERT_TRUE(s.db.Open(dir.File("f.mdb")));
-  s.db.UseJet4Layout();
+  s.db.UseLayout(kJet4Layout);
 
   std::vector<uint8_t> page(4096, 0xCC);
   EXPECT_EQ(s.db.ReadPage(page.data(), 1), 4096);
@@ -73,7 +78,7 @@ TEST(ReadPage, StopsAtTwoGibibytes) {
   }
   Session s;
   ASSERT_TRUE(s.db.Open(path));
-  s.db.UseJet4Layout();
+  s.db.UseLayout(kJet4Layout);
   std::vector<uint8_t> page(4096);
   EXPECT_EQ(s.db.ReadPage(page.data(), 524287), 4096);
   EXPECT_EQ(page[0], 1);
@@ -88,19 +93,20 @@ TEST(Open, EmptiesTheSessionsListsAndReportsTheOutcome) {
   Session s;
   s.db.pages.resize(3);
   s.db.tables.push_back(std::make_unique<TableDef>());
-  s.db.rowCells.resize(2);
-  ASSERT_TRUE(s.db.Open(dir.File("a.mdb")));
+  ASSERT_TRUE(OpenDatabase(s.db, dir.File("a.mdb"), s.progress));
   EXPECT_TRUE(s.db.pages.empty());
   EXPECT_TRUE(s.db.tables.empty());
-  EXPECT_TRUE(s.db.rowCells.empty());
+  // The row cells belong to the row walks: every walk starts without any.
+  OleFileWriter oleFiles(dir.File("ole"));
+  EXPECT_TRUE(RowDecoder(s.db, s.progress.stopRequested, oleFiles).cells().empty());
   EXPECT_EQ(s.progress.statusText.Get(), "Opened file successfully...");
 
-  EXPECT_FALSE(s.db.Open(dir.path()));  // a folder
+  EXPECT_FALSE(OpenDatabase(s.db, dir.path(), s.progress));  // a folder
   EXPECT_EQ(s.progress.statusText.Get(), "Opening file failed...");
-  EXPECT_FALSE(s.db.fileHandle.IsOpen());
+  EXPECT_FALSE(s.db.IsOpen());
 
   s.progress.statusText.Set("untouched");
-  EXPECT_FALSE(s.db.Open(""));
+  EXPECT_FALSE(OpenDatabase(s.db, "", s.progress));
   EXPECT_EQ(s.progress.statusText.Get(), "untouched");
 }
 
@@ -128,7 +134,7 @@ TEST_P(FormatDetection, AcceptsJet4AndRefusesEverythingElse) {
   testenv::ScratchDir dir;
   Session s;
   ASSERT_TRUE(s.db.Open(c.make(dir)));
-  EXPECT_EQ(s.db.DetectFormat(), c.detected);
+  EXPECT_EQ(DetectFormat(s.db, s.progress, s.dialogs), c.detected);
   EXPECT_EQ(s.progress.StopRequested(), c.stop);
   EXPECT_EQ(s.progress.Finished(), c.finished);
   if (c.message) {
@@ -137,13 +143,13 @@ TEST_P(FormatDetection, AcceptsJet4AndRefusesEverythingElse) {
     EXPECT_EQ(s.dialogs.buttons[0], platform::MessageButtons::Ok);
     // Set before the message, so that the progress window ends its wait.
     EXPECT_TRUE(s.progress.RecoveryTblEvent.IsSet());
-    EXPECT_EQ(s.db.pageSize, 0);
+    EXPECT_EQ(s.db.PageSize(), 0);
   } else {
     EXPECT_TRUE(s.dialogs.messages.empty());
     EXPECT_FALSE(s.progress.RecoveryTblEvent.IsSet());
-    EXPECT_EQ(s.db.pageSize, 4096);
-    EXPECT_EQ(s.db.tdefColumnCountOffset, 45);
-    EXPECT_EQ(s.db.columnRecordSize, 25);
+    EXPECT_EQ(s.db.PageSize(), 4096);
+    EXPECT_EQ(s.db.Layout().tdefColumnCountOffset, 45);
+    EXPECT_EQ(s.db.Layout().columnRecordSize, 25);
   }
 }
 
@@ -212,11 +218,11 @@ TEST(FormatDetection, AFailedDetectionKeepsTheEarlierLayout) {
   testenv::WriteFile(dir.File("bad.mdb"), std::string(8 * 4096, '\x07'));
   Session s;
   ASSERT_TRUE(s.db.Open(dir.File("good.mdb")));
-  ASSERT_EQ(s.db.DetectFormat(), 4);
+  ASSERT_EQ(DetectFormat(s.db, s.progress, s.dialogs), 4);
   ASSERT_TRUE(s.db.Open(dir.File("bad.mdb")));
-  EXPECT_EQ(s.db.DetectFormat(), -1);
-  EXPECT_EQ(s.db.pageSize, 4096);
-  EXPECT_EQ(s.db.dataRowCountOffset, 12);
+  EXPECT_EQ(DetectFormat(s.db, s.progress, s.dialogs), -1);
+  EXPECT_EQ(s.db.PageSize(), 4096);
+  EXPECT_EQ(s.db.Layout().dataRowCountOffset, 12);
 }
 
 TEST(Analyze, ReturnsFalseWithoutAnyReportWhenTheFileIsRefusedOrMissing) {
@@ -224,9 +230,9 @@ TEST(Analyze, ReturnsFalseWithoutAnyReportWhenTheFileIsRefusedOrMissing) {
   testenv::WriteFile(dir.File("bad.mdb"), std::string(8 * 4096, '\x07'));
   for (const std::string& path : {dir.File("bad.mdb"), dir.File("missing.mdb"), std::string()}) {
     Session s;
-    EXPECT_FALSE(s.db.Analyze(path)) << path;
+    EXPECT_FALSE(Analyze(s.db, path, s.progress, s.dialogs)) << path;
     EXPECT_FALSE(s.progress.UpdateProgStatusEvent.IsSet()) << path;
-    EXPECT_EQ(s.db.formatVersion, 0) << path;
+    EXPECT_EQ(s.db.PageSize(), 0) << path;  // no format recognised
     EXPECT_TRUE(s.progress.storageFormat.Get().empty()) << path;
   }
 }
@@ -237,11 +243,11 @@ TEST(Analyze, StoppedAtTheFirstReportLeavesBeforeThePageScan) {
   Session s;
   ChannelResponder watchers(s.progress, [](ProgressChannel& p, int) { p.RequestStop(); });
   bool result = true;
-  RunOrDie([&] { result = s.db.Analyze(dir.File("a.mdb")); });
+  RunOrDie([&] { result = Analyze(s.db, dir.File("a.mdb"), s.progress, s.dialogs); });
   EXPECT_FALSE(result);
   EXPECT_TRUE(s.db.pages.empty());
-  EXPECT_TRUE(s.db.fileHandle.IsOpen());  // kept open, as after every analysis
-  EXPECT_EQ(s.db.formatVersion, 4);
+  EXPECT_TRUE(s.db.IsOpen());  // kept open, as after every analysis
+  EXPECT_EQ(s.db.PageSize(), 4096);  // Jet 4 recognised
   EXPECT_EQ(s.progress.storageFormat.Get(), "MS-Access 2003");
 }
 

@@ -3,10 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "report/progress_channel.h"
+#include "format/jet_layout.h"
 #include "reader/mdb_file.h"
+#include "reader/page_scan.h"
 #include "tests/reader/channel_responder.h"
 #include "tests/reader/page_image.h"
-#include "tests/reader/recording_dialogs.h"
 #include "tests/support/test_env.h"
 
 namespace readertest {
@@ -14,21 +15,20 @@ namespace {
 
 struct Scan {
   explicit Scan(const std::string& path) {
-    db.UseJet4Layout();
+    db.UseLayout(kJet4Layout);
     EXPECT_TRUE(db.Open(path));
   }
   int Run(ChannelResponder::StatusHook hook = {}) {
     progress.Reset();
     ChannelResponder watchers(progress, std::move(hook));
     int result = 0;
-    RunOrDie([&] { result = db.ScanPages(); });
+    RunOrDie([&] { result = ScanPages(db, progress); });
     watchers.Finish();
     reportsSeen = watchers.pagesDoneSeen;
     return result;
   }
   ProgressChannel progress;
-  RecordingDialogs dialogs;
-  MdbFile db{progress, dialogs};
+  MdbFile db;
   std::vector<int32_t> reportsSeen;
 };
 
@@ -110,11 +110,10 @@ TEST(ScanPages, StoppedDuringTheThirdReportEndsAfterThatPage) {
 
 TEST(ScanPages, WithoutAnOpenFileReturnsMinusOneAndLeavesTheChannel) {
   ProgressChannel progress;
-  RecordingDialogs dialogs;
-  MdbFile db(progress, dialogs);
-  db.UseJet4Layout();
+  MdbFile db;
+  db.UseLayout(kJet4Layout);
   progress.pageTotal = 77;
-  EXPECT_EQ(db.ScanPages(), -1);
+  EXPECT_EQ(ScanPages(db, progress), -1);
   EXPECT_EQ(progress.pageTotal.load(), 77);
 }
 

@@ -11,7 +11,7 @@ namespace {
 TableDef Parse(const Bytes& definition, const PageInventory& pages = {}, int* result = nullptr) {
   TableDef table;
   table.definitionPage = 20;
-  int r = ParseTableDefinition(definition, pages, table);
+  int r = ParseTableDefinition(definition, kJet4Layout, pages, table);
   if (result) *result = r;
   return table;
 }
@@ -44,7 +44,7 @@ TEST(ParseTableDefinition, ReadsTheHeaderAndEveryColumnRecord) {
   EXPECT_EQ(t.columnCount, 4);
   ASSERT_EQ(t.columns.size(), 4u);
   EXPECT_EQ(t.columns[1].name, "Title");
-  EXPECT_EQ(t.columns[1].typeCode, 10);
+  EXPECT_EQ(ColumnTypeCode(t.columns[1].type), 10);
   EXPECT_EQ(t.columns[1].length, 100);
   EXPECT_EQ(t.columns[1].isFixed, 0);
   EXPECT_EQ(t.columns[2].isFixed, 1);
@@ -65,7 +65,7 @@ TEST(ParseTableDefinition, FindsTheFirstColumnRecordAfterTheRealIndexEntries) {
   TableDef t = Parse(stream);
   ASSERT_EQ(t.columns.size(), 2u);
   EXPECT_EQ(t.columns[0].name, "Born");
-  EXPECT_EQ(t.columns[0].typeCode, 8);
+  EXPECT_EQ(ColumnTypeCode(t.columns[0].type), 8);
   EXPECT_EQ(t.columns[1].name, "Age");
 }
 
@@ -82,7 +82,7 @@ TEST(ParseTableDefinition, ReadsTheTypeByteSigned) {
   DefinitionPlan plan;
   plan.columns = {Col(0x90, 0, "Odd")};
   TableDef t = Parse(Stream(plan));
-  EXPECT_EQ(t.columns[0].typeCode, -112);
+  EXPECT_EQ(ColumnTypeCode(t.columns[0].type), -112);
   EXPECT_EQ(ColumnTypeName(t.columns[0]), "UNKNOWN-DATATYPE = 0xffffff90");
 }
 
@@ -185,19 +185,19 @@ TEST(ParseTableDefinition, SurvivesCountsThatPointFarPastTheBuffer) {
   stream[54] = 0x7F;  // about two billion real indexes
   TableDef t = Parse(stream);
   ASSERT_EQ(t.columns.size(), 65535u);
-  EXPECT_EQ(t.columns[0].typeCode, 0);
+  EXPECT_EQ(ColumnTypeCode(t.columns[0].type), 0);
   EXPECT_EQ(t.columns[65534].name, "Recovered Column 65535");
 }
 
 TEST(ParseColumnRecord, AppendsOneColumnPerCall) {
   Bytes stream = Stream(DefinitionPlan{{Col(7, 5, "A", 8), Col(1, 6, "B", 1)}});
   TableDef t;
-  EXPECT_EQ(ParseColumnRecord(stream, t, 63), 1);
-  EXPECT_EQ(ParseColumnRecord(stream, t, 63 + 25), 1);
+  EXPECT_EQ(ParseColumnRecord(stream, kJet4Layout, t, 63), 1);
+  EXPECT_EQ(ParseColumnRecord(stream, kJet4Layout, t, 63 + 25), 1);
   ASSERT_EQ(t.columns.size(), 2u);
-  EXPECT_EQ(t.columns[0].typeCode, 7);
+  EXPECT_EQ(ColumnTypeCode(t.columns[0].type), 7);
   EXPECT_EQ(t.columns[0].columnNumber, 5);
-  EXPECT_EQ(t.columns[1].typeCode, 1);
+  EXPECT_EQ(ColumnTypeCode(t.columns[1].type), 1);
   EXPECT_EQ(t.columns[1].length, 1);
 }
 

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "report/progress_channel.h"
+#include "reader/analysis.h"
 #include "reader/mdb_file.h"
 #include "tests/reader/channel_responder.h"
 #include "tests/reader/page_image.h"
@@ -18,7 +19,7 @@ namespace {
 struct Analysis {
   ProgressChannel progress;
   RecordingDialogs dialogs;
-  MdbFile db{progress, dialogs};
+  MdbFile db;
   std::vector<std::string> statuses;
   std::vector<ShownTable> shown;
   int tableReports = 0;
@@ -28,7 +29,7 @@ struct Analysis {
            ChannelResponder::TableHook tableHook = {}) {
     progress.Reset();
     ChannelResponder watchers(progress, std::move(hook), std::move(tableHook));
-    RunOrDie([&] { result = db.Analyze(path); });
+    RunOrDie([&] { result = Analyze(db, path, progress, dialogs); });
     watchers.Finish();
     statuses = watchers.statuses;
     shown = watchers.tables;

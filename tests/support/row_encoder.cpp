@@ -114,7 +114,7 @@ void RowEncoder::PutFixed(const ColumnRecord& column, const Value& value, uint8_
       return;
     }
     case ColumnType::Double:
-    case ColumnType::DateTime: {
+    case ColumnType::Date: {
       double d = AsDouble(column, value);
       uint64_t bits;
       std::memcpy(&bits, &d, sizeof bits);

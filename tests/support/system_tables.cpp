@@ -19,11 +19,11 @@ struct SystemColumn {
 
 uint16_t SystemLength(ColumnType type) {
   switch (type) {
-    case ColumnType::Bool:
+    case ColumnType::Bit:
     case ColumnType::Byte: return 1;
     case ColumnType::Int: return 2;
     case ColumnType::Long: return 4;
-    case ColumnType::DateTime: return 8;
+    case ColumnType::Date: return 8;
     case ColumnType::Text:
     case ColumnType::Binary: return 510;
     default: return 0;
@@ -83,8 +83,8 @@ TableDefinition MSysObjectsDefinition() {
       {"ParentId", ColumnType::Long, 1},
       {"Name", ColumnType::Text, 2},
       {"Type", ColumnType::Int, 3},
-      {"DateCreate", ColumnType::DateTime, 4},
-      {"DateUpdate", ColumnType::DateTime, 5},
+      {"DateCreate", ColumnType::Date, 4},
+      {"DateUpdate", ColumnType::Date, 5},
       {"Owner", ColumnType::Binary, 6, kSidFlags},
       {"Flags", ColumnType::Long, 7},
       {"Database", ColumnType::Memo, 8},
@@ -106,7 +106,7 @@ TableDefinition MSysACEsDefinition() {
       {"ObjectId", ColumnType::Long, 0},
       {"SID", ColumnType::Binary, 1, kSidFlags},
       {"ACM", ColumnType::Long, 2},
-      {"FInheritable", ColumnType::Bool, 3},
+      {"FInheritable", ColumnType::Bit, 3},
   });
   d.indexes = {{.name = "ObjectId", .number = 0, .columns = {0}, .flags = 0x88, .primary = false}};
   return d;

@@ -25,14 +25,14 @@ void AppendName(std::vector<uint8_t>& out, const std::string& name) {
 // Size of the value in the fixed area; 0 for variable types.
 uint16_t FixedSize(ColumnType type) {
   switch (type) {
-    case ColumnType::Bool: return 1;
+    case ColumnType::Bit: return 1;
     case ColumnType::Byte: return 1;
     case ColumnType::Int: return 2;
     case ColumnType::Long:
     case ColumnType::Single: return 4;
     case ColumnType::Currency:
     case ColumnType::Double:
-    case ColumnType::DateTime: return 8;
+    case ColumnType::Date: return 8;
     case ColumnType::Guid: return 16;
     case ColumnType::Numeric: return 17;
     default: return 0;

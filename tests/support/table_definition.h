@@ -27,7 +27,7 @@ struct ColumnRecord {
   uint8_t scale = 0;
   bool compressed = false;
   bool fixed() const { return flags & 0x01; }
-  bool isBool() const { return type == static_cast<uint8_t>(ColumnType::Bool); }
+  bool isBool() const { return type == static_cast<uint8_t>(ColumnType::Bit); }
   bool isLongValue() const {
     return type == static_cast<uint8_t>(ColumnType::Memo) || type == static_cast<uint8_t>(ColumnType::Ole);
   }

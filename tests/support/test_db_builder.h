@@ -25,27 +25,14 @@
 #include <variant>
 #include <vector>
 
+#include "format/column_type.h"
+
 namespace testdb {
 
-// Jet type codes. Any other code can be written with static_cast, e.g.
-// static_cast<ColumnType>(13); such a column is stored as a variable column
-// holding the Bytes value given for it.
-enum class ColumnType : uint8_t {
-  Bool = 1,
-  Byte = 2,
-  Int = 3,
-  Long = 4,
-  Currency = 5,
-  Single = 6,
-  Double = 7,
-  DateTime = 8,
-  Binary = 9,
-  Text = 10,
-  Ole = 11,
-  Memo = 12,
-  Guid = 15,
-  Numeric = 16,
-};
+// Jet type codes, as the reader knows them. Any other code can be written
+// with static_cast, e.g. static_cast<ColumnType>(13); such a column is stored
+// as a variable column holding the Bytes value given for it.
+using ColumnType = ::ColumnType;
 
 struct Column {
   std::string name{};

@@ -39,8 +39,8 @@ void AddSampleTables(DatabaseBuilder& db, uint64_t seed) {
                                                {"City", T::Text, 15},
                                                {"Country", T::Text, 15},
                                                {"Phone", T::Text, 24},
-                                               {"Active", T::Bool},
-                                               {"CustomerSince", T::DateTime},
+                                               {"Active", T::Bit},
+                                               {"CustomerSince", T::Date},
                                                {"CreditLimit", T::Currency},
                                                {"AccountKey", T::Guid},
                                                {"Notes", T::Memo}});
@@ -81,7 +81,7 @@ void AddSampleTables(DatabaseBuilder& db, uint64_t seed) {
                                              {"UnitPrice", T::Currency},
                                              {"UnitsInStock", T::Int},
                                              {"ReorderLevel", T::Byte},
-                                             {"Discontinued", T::Bool},
+                                             {"Discontinued", T::Bit},
                                              {"WeightKg", T::Single},
                                              {"ListPrice", T::Numeric, 0, 18, 2},
                                              {"Sku", T::Guid}});
@@ -104,8 +104,8 @@ void AddSampleTables(DatabaseBuilder& db, uint64_t seed) {
                                                {"LastName", T::Text, 20},
                                                {"FirstName", T::Text, 10},
                                                {"Title", T::Text, 30},
-                                               {"BirthDate", T::DateTime},
-                                               {"HireDate", T::DateTime},
+                                               {"BirthDate", T::Date},
+                                               {"HireDate", T::Date},
                                                {"Salary", T::Currency},
                                                {"Extension", T::Text, 4},
                                                {"Photo", T::Ole},
@@ -129,13 +129,13 @@ void AddSampleTables(DatabaseBuilder& db, uint64_t seed) {
   Table& orders = db.AddTable("Orders", {{"OrderID", T::Long},
                                          {"CustomerID", T::Long},
                                          {"EmployeeID", T::Long},
-                                         {"OrderDate", T::DateTime},
-                                         {"ShippedDate", T::DateTime},
+                                         {"OrderDate", T::Date},
+                                         {"ShippedDate", T::Date},
                                          {"Freight", T::Currency},
                                          {"ShipCity", T::Text, 15},
                                          {"Quantity", T::Int},
                                          {"Discount", T::Double},
-                                         {"Rush", T::Bool}});
+                                         {"Rush", T::Bit}});
   const char* cities[] = {"Bergen", "Leeds", "Graz", "Esbjerg", "Lyon", "Trieste",
                           "Perth",  "Kiel",  "Umeå", "Cork",    "Patras", "Basel"};
   for (int i = 0; i < 300; ++i) {
@@ -169,7 +169,7 @@ void AddAllTypesTables(DatabaseBuilder& db) {
   for (double d : {1.5, -1.5, 0.0, 0.001, 1e16}) floats.rows.push_back({{d, d}});
   floats.rows.push_back({{Null{}, Null{}}});
 
-  Table& dates = db.AddTable("Dates", {{"When", T::DateTime}});
+  Table& dates = db.AddTable("Dates", {{"When", T::Date}});
   for (double d : {0.0, 0.5, -1.25, 2.0, 36526.0, 39087.378507, 60.0, 61.0, 2958465.999999, -700.0})
     dates.rows.push_back({{Date{d}}});
   dates.rows.push_back({{Null{}}});
@@ -238,13 +238,13 @@ void AddAllTypesTables(DatabaseBuilder& db) {
   };
 
   Table& nulls = db.AddTable("AllTypes", {{"Id", T::Long},
-                                          {"Flag", T::Bool},
+                                          {"Flag", T::Bit},
                                           {"Small", T::Byte},
                                           {"Medium", T::Int},
                                           {"Money", T::Currency},
                                           {"Single", T::Single},
                                           {"Double", T::Double},
-                                          {"When", T::DateTime},
+                                          {"When", T::Date},
                                           {"Raw", T::Binary, 16},
                                           {"Name", T::Text, 30},
                                           {"Picture", T::Ole},
@@ -263,9 +263,9 @@ void AddLargeTable(DatabaseBuilder& db, uint64_t rows, uint64_t seed) {
   Table& t = db.AddTable("LargeTable", {{"ID", T::Long},
                                         {"Name", T::Text, 50},
                                         {"Amount", T::Double},
-                                        {"Created", T::DateTime},
+                                        {"Created", T::Date},
                                         {"Price", T::Currency},
-                                        {"Active", T::Bool},
+                                        {"Active", T::Bit},
                                         {"Quantity", T::Int},
                                         {"Code", T::Text, 20},
                                         {"Ref", T::Long},
@@ -290,7 +290,7 @@ void AddLargeTable(DatabaseBuilder& db, uint64_t rows, uint64_t seed) {
 void AddManyTables(DatabaseBuilder& db, int count, uint64_t rows, uint64_t seed) {
   for (int n = 1; n <= count; ++n) {
     Table& t = db.AddTable(Format("Table%02llu", static_cast<uint64_t>(n)),
-                           {{"ID", T::Long}, {"Label", T::Text, 30}, {"Value", T::Double}, {"Created", T::DateTime}});
+                           {{"ID", T::Long}, {"Label", T::Text, 30}, {"Value", T::Double}, {"Created", T::Date}});
     for (uint64_t i = 0; i < rows; ++i) {
       uint64_t r = Mix(seed + static_cast<uint64_t>(n), i);
       t.rows.push_back({{static_cast<int64_t>(i + 1), Format("Item %llu", r % 1000),

@@ -168,7 +168,7 @@ TEST(BuilderRows, DeletedAndMovedRowsReadAsAccessWroteThem) {
   SkipWithoutReaders();
   testenv::ScratchDir dir;
   testdb::DatabaseBuilder db;
-  testdb::Table& t = db.AddTable("States", {{"Id", ColumnType::Long}, {"Name", ColumnType::Text, 30}, {"Flag", ColumnType::Bool}});
+  testdb::Table& t = db.AddTable("States", {{"Id", ColumnType::Long}, {"Name", ColumnType::Text, 30}, {"Flag", ColumnType::Bit}});
   t.rowsPerPage = 4;
   for (int i = 0; i < 14; ++i) {
     testdb::Row row{{i, "row " + std::to_string(i), i % 2 == 0}};
@@ -264,7 +264,7 @@ TEST(BuilderRows, FixedValuesHaveTheDocumentedBytes) {
       {{"N", ColumnType::Numeric, 0, 18, 2}, 5, "00000000000000000000000000F4010000"},
       {{"C", ColumnType::Currency}, testdb::Currency{-12345678}, "B29E43FFFFFFFFFF"},
       {{"C", ColumnType::Currency}, 2, "204E000000000000"},
-      {{"D", ColumnType::DateTime}, testdb::Date{-1.25}, "000000000000F4BF"},
+      {{"D", ColumnType::Date}, testdb::Date{-1.25}, "000000000000F4BF"},
       {{"S", ColumnType::Single}, 1.5, "0000C03F"},
       {{"I", ColumnType::Int}, -2, "FEFF"},
       {{"B", ColumnType::Byte}, 200, "C8"},

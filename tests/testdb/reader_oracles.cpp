@@ -402,7 +402,7 @@ std::string CanonicalMdbReader(const testdb::Column* column, const Json& cell) {
   }
   std::string text = cell.text();
   if (text.rfind("hex:", 0) == 0) return Upper(text.substr(4));
-  if (column && column->type == ColumnType::DateTime) {
+  if (column && column->type == ColumnType::Date) {
     int64_t millis = IsoMillis(text);
     return millis == INT64_MIN ? text : CivilTime(RoundedSeconds(static_cast<double>(millis)));
   }
@@ -475,7 +475,7 @@ ReadDatabase Read(Reader reader, const std::string& path, const std::vector<cons
 std::string Expected(Reader reader, const testdb::Column& column, const Value& value) {
   bool mdbtools = reader == Reader::Mdbtools;
   const Value::Kind& v = value.kind();
-  if (column.type == ColumnType::Bool) {
+  if (column.type == ColumnType::Bit) {
     auto* b = std::get_if<bool>(&v);
     return b && *b ? "1" : "0";
   }
@@ -506,7 +506,7 @@ std::string Expected(Reader reader, const testdb::Column& column, const Value& v
     }
     case ColumnType::Single: return CanonicalNumber(column.type, static_cast<float>(number()));
     case ColumnType::Double: return CanonicalNumber(column.type, number());
-    case ColumnType::DateTime: {
+    case ColumnType::Date: {
       double days = number();
       if (mdbtools && (days < 0 || days >= 2958465)) return "1900-01-00 00:00:00";
       return CivilTime(RoundedSeconds((days - kUnixEpochDays) * 86400000.0));

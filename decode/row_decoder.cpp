@@ -1,0 +1,151 @@
+#include "decode/row_decoder.h"
+
+#include <algorithm>
+
+#include "decode/row_text.h"
+#include "decode/value_decoders.h"
+#include "decode/value_renderer.h"
+#include "format/field_readers.h"
+#include "reader/mdb_file.h"
+
+RowDecoder::RowDecoder(const MdbFile& db, const std::atomic<uint8_t>& stopRequested, OleFileWriter& oleFiles)
+    : db_(db),
+      stopRequested_(stopRequested),
+      oleFiles_(oleFiles),
+      page_(static_cast<size_t>(std::max<int32_t>(0, db.PageSize())), 0) {}
+
+void RowDecoder::ResetCells(const TableDef& table) {
+  cells_.assign(static_cast<size_t>(std::max<int32_t>(0, table.maxColumns)), CellSlot{});
+}
+
+int32_t RowDecoder::SlotCountOf(int32_t page) const {
+  if (page < 0 || static_cast<size_t>(page) >= db_.pages.size()) return 0;
+  return std::max<int32_t>(0, db_.pages[static_cast<size_t>(page)].rowCount);
+}
+
+int32_t RowDecoder::LoadPage(int32_t page) {
+  if (page_.empty()) return 0;
+  db_.ReadPage(page_.data(), page);
+  return SlotCountOf(page);
+}
+
+int RowDecoder::ReadRow(TableDef& table, int slot, std::string& out) {
+  out.clear();
+  const JetLayout& layout = db_.Layout();
+  ByteSpan page(page_);
+  int64_t offsets = layout.rowOffsetTable;
+  uint16_t entry = ReadWord(page, offsets + 2 * int64_t{slot});
+  // A row runs up to the start of the slot before it; slot 0 to the page end.
+  int64_t limit =
+      slot == 0 ? layout.pageSize : ReadWord(page, offsets + 2 * (int64_t{slot} - 1)) & layout.rowOffsetMask;
+  int64_t start = entry & layout.rowOffsetMask;
+
+  lookupRowFlag_ = 0;
+  deletedRowFlag_ = 0;
+  if (entry & layout.lookupRowFlag) {
+    lookupRowFlag_ = 1;
+    out = kLookupRowText;
+  }
+  if (entry & layout.deletedRowFlag) {
+    deletedRowFlag_ = 1;
+    out += kDeletedRowText;
+    // A row moved to another page leaves a pointer here; the table holds
+    // more slots than its row count says.
+    int32_t target = ReadUInt24(page, start + 1);
+    if (std::binary_search(table.dataPages.begin(), table.dataPages.end(), target))
+      table.AddRows(SlotCountOf(target));
+    return -1;
+  }
+  if (StopRequested()) return -1;
+  return DecodeRow(table, start, limit - 1, out) != 0 ? 1 : 0;
+}
+
+int RowDecoder::DecodeRow(const TableDef& table, int64_t start, int64_t end, std::string& out) {
+  ByteSpan page(page_);
+  if (start < 0 || end < start || end >= static_cast<int64_t>(page.size())) return -1;
+  int32_t n = ReadUInt16(page, start);
+  if (n > table.maxColumns || n > 256) return -1;
+  // Null mask at the row's end: bit j for column number j, set when present.
+  int64_t maskBytes = n == 0 ? 1 : (n - 1) / 8 + 1;
+  int64_t mask = end - maskBytes + 1;
+
+  RowCells& cells = cells_;
+  if (cells.size() < static_cast<size_t>(std::max<int32_t>(0, table.maxColumns))) ResetCells(table);
+  // The mask lies inside the row, which lies inside the page. Columns
+  // beyond the row's own mask are not stored in it (the row was written
+  // before they were added).
+  if (mask < start) return -1;
+  const uint8_t* maskBits = page.data() + mask;
+  int32_t storedBits = static_cast<int32_t>(8 * maskBytes);
+  for (int32_t j = 0; j < table.maxColumns; ++j) {
+    CellSlot& cell = cells[static_cast<size_t>(j)];
+    cell.present = j < storedBits ? maskBits[j / 8] >> (j % 8) & 1 : 0;
+    cell.text.assign(kNullText, 4);
+  }
+  int variableColumns = 0;
+  for (const ColumnDef& column : table.columns) {
+    if (column.columnNumber >= 0 && column.columnNumber < table.maxColumns)
+      cells[static_cast<size_t>(column.columnNumber)].size = column.isFixed ? column.length : -1;
+    if (!column.isFixed) ++variableColumns;
+  }
+
+  // Offset table, read backwards from the mask: the count v, the start of
+  // each variable value (relative to the row), then the end of the data.
+  int64_t offsets = mask - 4;
+  int32_t v = variableColumns != 0 ? ReadUInt16(page, mask - 2) : 0;
+  if (v > n) return -1;
+  int64_t dataEnd = v != 0 ? ReadUInt16(page, offsets - 2 * int64_t{v}) : mask - start;
+  if (dataEnd < 0 || dataEnd > end - start) return -1;
+  int64_t variableStart = v != 0 ? ReadUInt16(page, offsets) : mask - start;
+  // Last byte of the fixed part.
+  int64_t fixedEnd = variableStart != 0 ? variableStart - 1 : 0;
+  if (fixedEnd < 0 || fixedEnd > dataEnd) return -1;
+  int32_t fixedValues = n - v;
+
+  // The text is built after what out holds, which stays until the row is
+  // complete.
+  size_t kept = out.size();
+  int64_t fixedCursor = 2;
+  int32_t fixedSeen = 0;
+  for (const ColumnDef& column : table.columns) {
+    if (StopRequested()) {
+      out.resize(kept);
+      return -1;
+    }
+    if (column.columnNumber < 0 || column.columnNumber >= table.maxColumns) {
+      out.append(kNullText, 4);
+      out += kFieldSeparator;
+      continue;
+    }
+    CellSlot& cell = cells[static_cast<size_t>(column.columnNumber)];
+    if (column.isFixed) {
+      ++fixedSeen;
+      if (column.type == ColumnType::Bit) {
+        // A boolean is its presence bit and takes no bytes.
+        cell.text.assign(cell.present ? "1" : "0");
+      } else if (fixedSeen > fixedValues || fixedCursor > fixedEnd || !cell.present) {
+        cell.present = 0;
+      } else {
+        DecodeValue(db_, oleFiles_, page, column, start + 2 + column.fixedOffset, cell.text, column.length);
+        fixedCursor += column.length;
+      }
+    } else {
+      // Variable value i runs from offset entry i to entry i + 1 (entry v is
+      // the end of the data).
+      int32_t i = column.varIndex;
+      int64_t from = 0, to = 0;
+      if (i >= 0 && i < v) {
+        from = ReadUInt16(page, offsets - 2 * int64_t{i});
+        to = i + 1 == v ? dataEnd : ReadUInt16(page, offsets - 2 * (int64_t{i} + 1));
+      }
+      if (!cell.present || from < variableStart || from >= to || to > dataEnd)
+        cell.present = 0;
+      else
+        DecodeValue(db_, oleFiles_, page, column, start + from, cell.text, to - from);
+    }
+    out += cell.text;
+    out += kFieldSeparator;
+  }
+  out.erase(0, kept);
+  return n;
+}

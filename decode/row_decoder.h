@@ -1,0 +1,69 @@
+// Cuts single rows of a data page into row texts: each column's value,
+// rendered, in column order and followed by the field separator
+// (row_text.h). A decoder is the row walk's working state: the page it
+// decodes from, the cells of the last row, that row's flags, and where OLE
+// objects go. Rows are decoded in place from the page buffer; an offset a
+// row gives is checked against the row's own bounds, and a row whose header
+// does not add up is given up whole, never half-decoded.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "format/row_cells.h"
+#include "reader/table_def.h"
+
+class MdbFile;
+class OleFileWriter;
+
+class RowDecoder {
+ public:
+  // Made once the session's layout is known. The session, the stop flag and
+  // the OLE file writer must outlive the decoder; the session is only read.
+  RowDecoder(const MdbFile& db, const std::atomic<uint8_t>& stopRequested, OleFileWriter& oleFiles);
+  RowDecoder(const RowDecoder&) = delete;
+  RowDecoder& operator=(const RowDecoder&) = delete;
+
+  bool StopRequested() const { return stopRequested_.load(std::memory_order_acquire) != 0; }
+
+  // Empties the cells and gives them the table's maxColumns fresh slots.
+  void ResetCells(const TableDef& table);
+  // Reads data page `page` into the page buffer; the page's slot count from
+  // the inventory (0 for a page it does not hold).
+  int32_t LoadPage(int32_t page);
+  // The page rows are decoded from: one page of the session's size.
+  std::span<uint8_t> page() { return page_; }
+
+  // Row slot `slot` of the page buffer into out: the row text, a marker, or
+  // nothing. 1 when the row was decoded (or given up as damaged), 0 when it
+  // holds no columns, -1 for a row flagged deleted or when a stop was
+  // requested. Sets the row's flags. A deleted slot that points to a row
+  // moved to another of the table's pages adds that page's slots to the
+  // table's row count.
+  int ReadRow(TableDef& table, int slot, std::string& out);
+
+  // The row spanning page bytes start to end (inclusive) into out. The
+  // number of columns the row stores, or -1 with out untouched when the row
+  // is damaged or a stop was requested.
+  int DecodeRow(const TableDef& table, int64_t start, int64_t end, std::string& out);
+
+  // The cells of the last row decoded, by column number.
+  const RowCells& cells() const { return cells_; }
+  // The slot flags of the last row read: 1 when set.
+  int32_t lookupRowFlag() const { return lookupRowFlag_; }
+  int32_t deletedRowFlag() const { return deletedRowFlag_; }
+
+ private:
+  int32_t SlotCountOf(int32_t page) const;
+
+  const MdbFile& db_;
+  const std::atomic<uint8_t>& stopRequested_;
+  OleFileWriter& oleFiles_;
+  std::vector<uint8_t> page_;
+  RowCells cells_;
+  int32_t lookupRowFlag_ = 0;
+  int32_t deletedRowFlag_ = 0;
+};

@@ -1,0 +1,22 @@
+// The whole analysis of a file, in a fixed order: open, recognise the
+// format, inventory the pages, find and name the tables, read their
+// schemas, sort their columns. Each step reports through the progress
+// channel; a refused format is shown through the dialog seam.
+#pragma once
+
+#include <string>
+
+class MdbFile;
+class ProgressChannel;
+namespace platform {
+class Dialogs;
+}
+
+// Opens the file in the session and says so in the channel's status text
+// ("Opened file successfully...", "Opening file failed..."; nothing for an
+// empty name). False when it could not be opened.
+bool OpenDatabase(MdbFile& db, const std::string& name, ProgressChannel& progress);
+
+// False when the file cannot be opened, its format is refused or the user
+// stopped before the pages were scanned. The session keeps the file open.
+bool Analyze(MdbFile& db, const std::string& name, ProgressChannel& progress, platform::Dialogs& dialogs);
