@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 #include <unordered_set>
+#include <vector>
 
 #include "decode/value_decoders.h"
 #include "platform/folders.h"
@@ -116,12 +117,16 @@ int DecodeMemo(MdbFile& db, ByteSpan page, int64_t position, CellText& out, int6
       if (lookup == RowLookup::kFound) AppendStoredText(row, 0, static_cast<int64_t>(row.size()), out);
       break;
     }
-    case 0:
-      // Whatever stops the chain keeps the text gathered so far.
-      out.clear();
+    case 0: {
+      // Whatever stops the chain keeps the text gathered so far. The pieces
+      // are one stored text: a character may lie across two of them.
+      std::vector<uint8_t> stored;
       WalkChain(db, pointer, buffer,
-                [&out](ByteSpan piece) { AppendStoredText(piece, 0, static_cast<int64_t>(piece.size()), out); });
+                [&stored](ByteSpan piece) { stored.insert(stored.end(), piece.begin(), piece.end()); });
+      out.clear();
+      AppendStoredText(stored, 0, static_cast<int64_t>(stored.size()), out);
       break;
+    }
     default:
       out = FlagsMessage("Unhandled memo field flags = %04x\n", flags);
       return 1;

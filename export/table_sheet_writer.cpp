@@ -8,6 +8,7 @@
 #include "decode/row_reader.h"
 #include "decode/row_text.h"
 #include "export/excel_session.h"
+#include "format/utf8.h"
 #include "platform/folders.h"
 #include "reader/mdb_file.h"
 
@@ -77,7 +78,7 @@ int TableSheetWriter::WriteTable(TableDef& table, ExcelSession& session,
       char* digitsEnd = std::to_chars(digits, digits + sizeof digits, rowNumber).ptr;
       for (size_t k = 0; k < letters.size(); ++k) {
         std::string_view value = k < values.size() ? values[k] : std::string_view();
-        if (value.size() > kMaxCellText) value = value.substr(0, kMaxCellText);
+        if (value.size() > kMaxCellText) value = Utf8Prefix(value, kMaxCellText);
         address.assign(letters[k]).append(digits, digitsEnd);
         session.WriteDataCell(address, value);
       }

@@ -34,7 +34,8 @@ class TableSheetWriter {
  public:
   // Data rows a sheet takes below its header; an .xls sheet has 65,536 rows.
   static constexpr int32_t kRowsPerSheet = 65535;
-  // The most characters a cell holds; longer values are cut.
+  // The most characters a cell holds; longer values are cut (the engine
+  // makes the last cut, counting as the workbook does).
   static constexpr size_t kMaxCellText = 32767;
 
   TableSheetWriter(MdbFile& db, const std::atomic<uint8_t>& abandonRequested,

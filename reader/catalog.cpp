@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "format/jet_text.h"
 #include "report/progress_channel.h"
 #include "reader/mdb_file.h"
 #include "reader/recovery_naming.h"
@@ -34,7 +35,7 @@ std::vector<CatalogEntry> ReadCatalogPage(ByteSpan page, int32_t rowCount) {
     // row's end.
     int64_t nameEnd = ReadUInt16(page, end - 8);
     if (nameEnd - kNameStart < 0 || nameEnd - kNameStart > kMaxStoredName || nameEnd > end) continue;
-    entry.name = TextDropZeros(page, start + kNameStart, nameEnd - kNameStart);
+    entry.name = JetText(page, start + kNameStart, nameEnd - kNameStart);
     if (entry.name.empty()) continue;
     entries.push_back(std::move(entry));
   }

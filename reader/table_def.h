@@ -11,7 +11,7 @@
 struct ColumnDef {
   static constexpr size_t kMaxNameLength = 259;
 
-  std::string name;  // 8-bit, at most kMaxNameLength characters
+  std::string name;  // UTF-8, at most kMaxNameLength characters
   int32_t typeCode = -1;
   int32_t length = 0;  // bytes; TEXT capped at 255
   int32_t columnNumber = -1;
