@@ -48,7 +48,8 @@ uint32_t StringTable::Store(std::string_view text, bool wide) {
 uint32_t StringTable::Keep(std::string_view text) {
   bool wide = false;
   std::string repaired;
-  uint32_t id = Store(Prepare(text, wide, repaired), wide);
+  text = Prepare(text, wide, repaired);
+  uint32_t id = Store(text, wide);
   if (id == kept_) ++kept_;
   return id;
 }
