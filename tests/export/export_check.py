@@ -13,8 +13,8 @@ PLAN.json:
 The sheets of all workbooks, in order, must be the tables' sheets in order
 (no empty default sheet left): the first named as given, continuation sheets with "_1", "_2", ...;
 each with the column names in row 1 and at most 65,535 rows below, every
-value a text cell equal to the CSV's (cut at a zero byte and at 32,767
-characters, as a cell holds them). Header cells are bold on light yellow
+value a text cell equal to the CSV's (UTF-8; cut at a zero byte and at
+32,767 characters, counted in UTF-16 units as a cell holds them). Header cells are bold on light yellow
 with thin borders, data cells carry the quote prefix, are centred and have
 thin borders. Exit status 0 when everything matches, 1 otherwise.
 """
@@ -33,19 +33,20 @@ ROWS_PER_SHEET = 65535
 MAX_CELL = 32767
 
 
-def cp1252(data):
-    out = []
-    for b in data:
-        try:
-            out.append(bytes([b]).decode("cp1252"))
-        except UnicodeDecodeError:  # the five undefined bytes: C1 controls
-            out.append(chr(b))
-    return "".join(out)
+def cut_units(text, units):
+    """The start of text with at most `units` UTF-16 units: a character
+    beyond U+FFFF counts two and is never cut in half."""
+    used = 0
+    for i, c in enumerate(text):
+        used += 2 if ord(c) > 0xFFFF else 1
+        if used > units:
+            return text[:i]
+    return text
 
 
 def read_rows(path):
     with open(path, "rb") as f:
-        text = cp1252(f.read())
+        text = f.read().decode("utf-8")  # strict: the program writes UTF-8 only
     return list(csv.reader(io.StringIO(text, newline="")))
 
 
@@ -59,12 +60,12 @@ def same_ole(value):
 
 
 def as_cell(value):
-    return same_ole(value.split("\0", 1)[0][:MAX_CELL])
+    return same_ole(cut_units(value.split("\0", 1)[0], MAX_CELL))
 
 
 def continuation_name(first, n):
     suffix = "_%d" % n
-    return first[:31 - len(suffix)] + suffix
+    return cut_units(first, 31 - len(suffix)) + suffix
 
 
 def expected_sheets(tables):
