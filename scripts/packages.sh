@@ -1,6 +1,6 @@
 # Installs the Debian packages the project needs, when any is missing.
 # Sourced by setup.sh and test.sh; idempotent.
-BREVANTIS_PACKAGES="cmake g++ make libgtest-dev qt6-base-dev qt6-base-dev-tools fonts-dejavu-core python3-xlrd libreoffice-calc-nogui gnumeric mdbtools"
+BREVANTIS_PACKAGES="cmake g++ make libgtest-dev qt6-base-dev qt6-base-dev-tools fonts-dejavu-core fonts-wqy-microhei python3-xlrd libreoffice-calc-nogui gnumeric mdbtools"
 
 brevantis_install_packages() {
   local missing=""

@@ -212,7 +212,9 @@ TEST(ExportCommandTest, TextsOfEveryScriptReachTheWorkbooks) {
     testenv::CommandResult result = cli.Run(args);
     ASSERT_EQ(result.exitCode, 0) << result.err;
     std::string folder = DatedFolder(destination);
-    if (perTable) EXPECT_TRUE(fs::exists(folder + "/Emoji 😀.xls"));
+    if (perTable) {
+      EXPECT_TRUE(fs::exists(folder + "/Emoji 😀.xls"));
+    }
     EXPECT_EQ(CheckExport(cli, database, tables, folder, perTable, true), "");
   }
 }

@@ -10,6 +10,7 @@
 #include "app/analysis_progress_dialog.h"
 #include "reader/table_def.h"
 #include "tests/gui/gui_test_support.h"
+#include "tests/support/test_db_presets.h"
 
 using guitest::Session;
 
@@ -61,6 +62,7 @@ class RecordBrowserTest : public QObject {
   void AColumnOfTheShownTableChangesNothing();
   void AColumnOfAnotherTableLoadsItAndFoldsTheFirst();
   void EveryCorpusTableShowsItsFirstPage();
+  void NamesAndTextsOfEveryScriptAreShown();
 
  private:
   std::unique_ptr<testenv::ScratchDir> scratch_;
@@ -209,6 +211,27 @@ void RecordBrowserTest::EveryCorpusTableShowsItsFirstPage() {
                qPrintable(where));
     }
   }
+}
+
+void RecordBrowserTest::NamesAndTextsOfEveryScriptAreShown() {
+  const std::string path = scratch_->File("unicode.mdb");
+  QVERIFY(testdb::WritePreset("unicode", {}, path).ok);
+  Session session;
+  session.OpenAndRecover(path);
+  MainWindow& w = session.w();
+  QVERIFY(Node(w, "Ελληνικά") != nullptr);
+  QVERIFY(Node(w, "Кириллица") != nullptr);
+  session.SelectNode("説明 [MEMO]");
+  QCOMPARE(w.ui.tableName_1068->text(), QString("漢字テーブル"));
+  QTableWidget& list = *w.ui.records_1002;
+  QCOMPARE(list.horizontalHeaderItem(0)->text(), QString("名前"));
+  QCOMPARE(list.item(0, 0)->text(), QString("丁一"));
+  QCOMPARE(list.item(0, 1)->text(), QString("一二三 〇 丁"));
+  QCOMPARE(list.item(2, 0)->text(), QString("한국어"));
+  guitest::SaveScreenshot(w, "main_window_unicode_table");
+  session.SelectNode("Emoji 😀");
+  QCOMPARE(list.horizontalHeaderItem(0)->text(), QString("Symbol 🎉"));
+  QCOMPARE(list.item(1, 0)->text(), QString("a😀b"));
 }
 
 QTEST_MAIN(RecordBrowserTest)
