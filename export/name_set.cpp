@@ -45,7 +45,8 @@ std::string NameSet::Valid(const std::string& base, const std::string& tail) con
   // Sheet names are measured as the workbook counts (UTF-16 units), file
   // names in bytes; a cut never falls inside a character. The tail is ASCII.
   auto cut = [this](std::string& text, size_t limit) {
-    text.resize(kind_ == Kind::Sheet ? xls::Measure(text, limit).bytes : Utf8Prefix(text, std::string_view::npos, limit).size());
+    text.resize(kind_ == Kind::Sheet ? xls::Measure(text, limit).bytes
+                                     : Utf8Prefix(text, std::string_view::npos, limit).size());
   };
   cut(name, maxLength_ > tail.size() ? maxLength_ - tail.size() : 1);
   name += tail;

@@ -180,6 +180,7 @@ class SharedStringReader {
     }
     AppendUtf16AsUtf8(units_, out);
   }
+
   RecordCursor& cursor_;
   const Refusal& refuse_;
   std::span<const uint8_t> piece_;

@@ -177,7 +177,10 @@ void PutSharedStrings(ByteSink& out, const SharedStrings& strings) {
     chars.clear();
     AppendWorkbookChars(strings.table.Text(id), wide, chars);
     size_t charSize = wide ? 2 : 1;
-    if (kMaxPayload - record.Size() < 3 + (chars.empty() ? 0 : charSize)) flush();
+    // The header and at least one character in the record: a whole pair
+    // where the text starts with one.
+    size_t firstChar = chars.empty() ? 0 : wide && (chars[1] & 0xFC) == 0xD8 ? 4 : charSize;
+    if (kMaxPayload - record.Size() < 3 + firstChar) flush();
     if (next % perBucket == 0 && next / perBucket < maxBuckets) {
       extSst.U32(static_cast<uint32_t>(out.Position() + 4 + record.Size()))
           .U16(static_cast<uint16_t>(4 + record.Size()))
