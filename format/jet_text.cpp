@@ -19,6 +19,10 @@ class Utf8Writer {
   void Character(char32_t c) { at_ = EncodeUtf8(c, at_); }
   // One UTF-16 unit; a high surrogate waits for its low half.
   void Unit(char32_t unit) {
+    if (unit < 0x80 && pendingHigh_ == 0) {
+      *at_++ = static_cast<char>(unit);
+      return;
+    }
     if (pendingHigh_ != 0) {
       char32_t high = pendingHigh_;
       pendingHigh_ = 0;
@@ -63,14 +67,14 @@ void AppendJetText(ByteSpan stored, std::string& out) {
   const bool switches = compressed;
   while (i < n) {
     if (compressed) {
+      // ASCII runs, the bulk of stored text, go straight across.
+      while (i < n && static_cast<uint8_t>(b[i] - 1) < 0x7F) to.Byte(b[i++]);
+      if (i == n) break;
       uint8_t c = b[i++];
-      if (c == 0) {
+      if (c == 0)
         compressed = false;
-      } else if (c < 0x80) {
-        to.Byte(c);
-      } else {
+      else
         to.Character(c);
-      }
     } else if (switches && b[i] == 0) {
       to.EndUnits();
       compressed = true;

@@ -39,6 +39,8 @@ class StringTable {
   }
   // True when the text needs 16-bit characters in the workbook.
   bool IsWide(uint32_t id) const { return (lengths_[id] & kWideFlag) != 0; }
+  // True when the text is ASCII: its bytes are the workbook's 8-bit characters.
+  bool IsAscii(uint32_t id) const { return (lengths_[id] & kAsciiFlag) != 0; }
   // Ids given so far.
   uint32_t Count() const { return static_cast<uint32_t>(offsets_.size()); }
 
@@ -51,20 +53,21 @@ class StringTable {
   static constexpr int kBlockBits = 20;
   static constexpr uint32_t kBlockSize = 1u << kBlockBits;
   static constexpr uint32_t kWideFlag = 0x80000000;
-  static constexpr uint32_t kLengthMask = 0x7FFFFFFF;
+  static constexpr uint32_t kAsciiFlag = 0x40000000;
+  static constexpr uint32_t kLengthMask = 0x3FFFFFFF;
   static constexpr size_t kRecentSlots = 1 << 16;
   static constexpr uint64_t kEmptySlot = UINT64_MAX;
 
   // The text as a cell keeps it: cut to kMaxLength, valid UTF-8 (in
   // `repaired` when bytes had to be replaced).
-  static std::string_view Prepare(std::string_view text, bool& wide, std::string& repaired);
-  uint32_t Store(std::string_view prepared, bool wide);
+  static std::string_view Prepare(std::string_view text, uint32_t& flags, std::string& repaired);
+  uint32_t Store(std::string_view prepared, uint32_t flags);
 
   uint32_t kept_ = 0;
   std::vector<std::unique_ptr<char[]>> blocks_;
   uint32_t blockUsed_ = kBlockSize;
   std::vector<uint32_t> offsets_;  // block << kBlockBits | position in block
-  std::vector<uint32_t> lengths_;  // length in bytes, and kWideFlag
+  std::vector<uint32_t> lengths_;  // length in bytes, kWideFlag and kAsciiFlag
   // Direct-mapped by hash: hash << 32 | id of the last text of that hash.
   std::vector<uint64_t> recent_;
 };

@@ -1,6 +1,7 @@
 #include "xls/unicode_text.h"
 
 #include <clocale>
+#include <cstring>
 #include <cwctype>
 #include <locale.h>
 
@@ -61,6 +62,21 @@ char32_t NextCharacter(std::string_view text, size_t& at) {
 
 TextMeasure Measure(std::string_view utf8, size_t maxUnits) {
   TextMeasure m;
+  // Most cell texts are short and ASCII: eight bytes at a time.
+  if (utf8.size() <= maxUnits) {
+    uint64_t high = 0;
+    size_t i = 0;
+    for (; i + 8 <= utf8.size(); i += 8) {
+      uint64_t word;
+      std::memcpy(&word, utf8.data() + i, 8);
+      high |= word;
+    }
+    for (; i < utf8.size(); ++i) high |= static_cast<uint8_t>(utf8[i]);
+    if ((high & 0x8080808080808080ull) == 0) {
+      m.bytes = m.units = utf8.size();
+      return m;
+    }
+  }
   size_t at = 0;
   while (at < utf8.size()) {
     if (static_cast<uint8_t>(utf8[at]) < 0x80) {
@@ -77,6 +93,7 @@ TextMeasure Measure(std::string_view utf8, size_t maxUnits) {
       break;
     }
     m.units += units;
+    m.ascii = false;
     m.wide = m.wide || c > 0xFF;
     // A byte that starts no character is passed over alone.
     m.valid = m.valid && at - before > 1;

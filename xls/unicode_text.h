@@ -18,6 +18,7 @@ struct TextMeasure {
   size_t units = 0;    // UTF-16 units of that start
   bool wide = false;   // a character of it lies above U+00FF
   bool valid = true;   // that start is UTF-8
+  bool ascii = true;   // that start is ASCII: its bytes are its workbook form
 };
 
 // The longest start of the text with at most maxUnits UTF-16 units.

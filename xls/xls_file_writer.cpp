@@ -1,6 +1,7 @@
 #include "xls/xls_file_writer.h"
 
 #include <algorithm>
+#include <span>
 #include <vector>
 
 #include "xls/automation_error.h"
@@ -170,12 +171,17 @@ void PutSharedStrings(ByteSink& out, const SharedStrings& strings) {
     type = kContinue;
   };
   record.U32(strings.textCells).U32(strings.distinct);
-  std::vector<uint8_t> chars;
+  std::vector<uint8_t> converted;
   for (uint32_t id = 0, next = 0; id < strings.table.Count(); ++id) {
     if (strings.indexOf[id] != next) continue;  // a text met before
     bool wide = strings.table.IsWide(id);
-    chars.clear();
-    AppendWorkbookChars(strings.table.Text(id), wide, chars);
+    std::string_view text = strings.table.Text(id);
+    std::span<const uint8_t> chars(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+    if (!strings.table.IsAscii(id)) {
+      converted.clear();
+      AppendWorkbookChars(text, wide, converted);
+      chars = converted;
+    }
     size_t charSize = wide ? 2 : 1;
     // The header and at least one character in the record: a whole pair
     // where the text starts with one.
