@@ -1,7 +1,6 @@
-// How the windows turn the program's texts into Qt's. Texts read from the
-// database file are single-byte and shown byte for byte, with no code-page
-// conversion; file paths, and the names made from them, are in the system's
-// own encoding.
+// How the windows turn the program's texts into Qt's. Every text the
+// program carries is UTF-8: what the database file holds once decoded,
+// file paths, and the names made from them.
 #pragma once
 
 #include <QString>
@@ -10,7 +9,7 @@
 #include <string_view>
 
 inline QString FileText(std::string_view text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-inline QString PathText(const std::string& path) { return QString::fromLocal8Bit(path); }
+inline QString PathText(const std::string& path) { return QString::fromUtf8(path); }

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 #include <unordered_set>
+#include <vector>
 
 #include "decode/ole_file_writer.h"
 #include "decode/value_decoders.h"
@@ -118,12 +119,16 @@ int DecodeMemo(const MdbFile& db, ByteSpan page, int64_t position, CellText& out
       if (lookup == RowLookup::kFound) AppendStoredText(row, 0, static_cast<int64_t>(row.size()), out);
       break;
     }
-    case Storage::kChain:
-      // Whatever stops the chain keeps the text gathered so far.
-      out.clear();
+    case Storage::kChain: {
+      // Whatever stops the chain keeps the text gathered so far. The pieces
+      // are one stored text: a character may lie across two of them.
+      std::vector<uint8_t> stored;
       WalkChain(db, field.pointer, buffer,
-                [&out](ByteSpan piece) { AppendStoredText(piece, 0, static_cast<int64_t>(piece.size()), out); });
+                [&stored](ByteSpan piece) { stored.insert(stored.end(), piece.begin(), piece.end()); });
+      out.clear();
+      AppendStoredText(stored, 0, static_cast<int64_t>(stored.size()), out);
       break;
+    }
     case Storage::kUnknown:
       out = FlagsMessage("Unhandled memo field flags = %04x\n", field.flags);
       return 1;

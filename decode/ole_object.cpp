@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "decode/long_value.h"
+#include "format/jet_text.h"
 
 namespace {
 
@@ -58,8 +59,11 @@ int IdentifyOleObject(std::string& payload, std::string& extension) {
     if (fileName.size() + 1 + sourcePath.size() > 513) return -1;
     size_t dot = fileName.rfind('.');
     if (dot == std::string_view::npos) return -1;
-    // The extension names a file in our folder: no separators from the file.
-    extension.assign(fileName.substr(dot + 1));
+    // The extension names a file in our folder: UTF-8 (the package's name
+    // is single-byte), and no separators from the file.
+    std::string_view stored = fileName.substr(dot + 1);
+    extension.clear();
+    AppendBytesAsCharacters(ByteSpan(reinterpret_cast<const uint8_t*>(stored.data()), stored.size()), extension);
     std::replace(extension.begin(), extension.end(), '/', '_');
     int64_t after = at + static_cast<int64_t>(fileName.size() + 1 + sourcePath.size() + 1);
     if (after + 8 >= n) return -1;

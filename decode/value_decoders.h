@@ -26,12 +26,13 @@ int DecodeDouble(ByteSpan page, int64_t position, CellText& out);
 // lies outside the calendar.
 int DecodeDate(ByteSpan page, int64_t position, CellText& out);
 
-// The bytes unchanged; -1 with out untouched when they run past the page.
+// Each byte as the character of its code point (U+0000 to U+00FF); -1 with
+// out untouched when the bytes run past the page.
 int DecodeBinary(ByteSpan page, int64_t position, CellText& out, int64_t length);
 int DecodeText(ByteSpan page, int64_t position, CellText& out, int64_t length);
 int DecodeGuid(ByteSpan page, int64_t position, CellText& out);
 int DecodeNumeric(ByteSpan page, int64_t position, CellText& out, int32_t precision, int32_t scale);
 
-// Stored text appended to out: two-byte characters, or after the bytes FF FE
-// the compressed form. The part of the run outside the buffer is left out.
+// Stored text appended to out as UTF-8 (format/jet_text.h). The part of the
+// run outside the buffer is left out.
 void AppendStoredText(ByteSpan buffer, int64_t start, int64_t length, CellText& out);

@@ -2,12 +2,15 @@
 
 #include <cstdio>
 
+#include "format/utf8.h"
+
 namespace {
 
 const char kLineEnd[] = "\r\n";
 
 std::string RightAligned(const std::string& text, size_t width) {
-  return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
+  size_t length = Utf8Length(text);
+  return length >= width ? text : std::string(width - length, ' ') + text;
 }
 
 }  // namespace

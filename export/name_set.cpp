@@ -2,7 +2,9 @@
 
 #include <string_view>
 
+#include "format/utf8.h"
 #include "xls/sheet_name.h"
+#include "xls/unicode_text.h"
 
 namespace {
 
@@ -40,10 +42,15 @@ std::string NameSet::Valid(const std::string& base, const std::string& tail) con
       c = '_';
     }
   }
-  size_t room = maxLength_ > tail.size() ? maxLength_ - tail.size() : 1;
-  if (name.size() > room) name.resize(room);
+  // Sheet names are measured as the workbook counts (UTF-16 units), file
+  // names in bytes; a cut never falls inside a character. The tail is ASCII.
+  auto cut = [this](std::string& text, size_t limit) {
+    text.resize(kind_ == Kind::Sheet ? xls::Measure(text, limit).bytes
+                                     : Utf8Prefix(text, std::string_view::npos, limit).size());
+  };
+  cut(name, maxLength_ > tail.size() ? maxLength_ - tail.size() : 1);
   name += tail;
-  if (name.size() > maxLength_) name.resize(maxLength_);
+  cut(name, maxLength_);
   if (kind_ == Kind::Sheet) {
     if (name.front() == '\'') name.front() = '_';
     if (name.back() == '\'') name.back() = '_';

@@ -1,8 +1,8 @@
 // Sheet and workbook file names made from table names, which may hold any
-// bytes. A sheet name must be one Excel takes: 1 to 31 characters, none of
-// : \ / ? * [ ], no apostrophe at either end, not "History", unique in its
-// workbook ignoring case. A file name must stay inside the export folder and
-// must not replace a workbook the same export wrote before.
+// characters. A sheet name must be one Excel takes: 1 to 31 characters,
+// none of : \ / ? * [ ], no apostrophe at either end, not "History", unique
+// in its workbook ignoring case. A file name must stay inside the export
+// folder and must not replace a workbook the same export wrote before.
 #pragma once
 
 #include <cstddef>

@@ -1,5 +1,7 @@
 #include "export/xls_workbook.h"
 
+#include "format/utf8.h"
+
 #include <algorithm>
 #include <charconv>
 
@@ -80,7 +82,8 @@ void XlsWorkbook::WriteRow(int32_t rowNumber, const std::vector<std::string_view
   char* digitsEnd = std::to_chars(digits, digits + sizeof digits, rowNumber).ptr;
   for (size_t k = 0; k < letters_.size() && k < values.size(); ++k) {
     std::string_view value = values[k];
-    if (value.size() > kMaxCellText) value = value.substr(0, kMaxCellText);
+    // The engine makes the last cut, counting as the workbook does.
+    if (value.size() > kMaxCellText) value = Utf8Prefix(value, kMaxCellText);
     address_.assign(letters_[k]).append(digits, digitsEnd);
     session_.WriteDataCell(address_, value);
   }

@@ -16,9 +16,9 @@ uint32_t LoadLittleEndian(ByteSpan buffer, int64_t offset, int width) {
   return value;
 }
 
-// The part of [start, start + n) that lies inside the buffer. Offsets come
-// from damaged files: nothing here may overflow.
-ByteSpan Clip(ByteSpan buffer, int64_t start, int64_t n) {
+}  // namespace
+
+ByteSpan BytesInside(ByteSpan buffer, int64_t start, int64_t n) {
   const int64_t size = static_cast<int64_t>(buffer.size());
   if (n <= 0 || start >= size) return {};
   if (start < 0) {
@@ -29,8 +29,6 @@ ByteSpan Clip(ByteSpan buffer, int64_t start, int64_t n) {
   n = std::min(n, size - start);
   return buffer.subspan(static_cast<size_t>(start), static_cast<size_t>(n));
 }
-
-}  // namespace
 
 int32_t ReadSignedByte(ByteSpan buffer, int64_t offset) {
   return static_cast<int8_t>(LoadLittleEndian(buffer, offset, 1));
@@ -52,26 +50,13 @@ int32_t ReadInt32(ByteSpan buffer, int64_t offset) {
   return static_cast<int32_t>(LoadLittleEndian(buffer, offset, 4));
 }
 
-std::string TextDropZeros(ByteSpan buffer, int64_t start, int64_t n) {
-  ByteSpan bytes = Clip(buffer, start, n);
-  std::string text;
-  text.reserve(bytes.size());
-  for (uint8_t b : bytes)
-    if (b != 0) text.push_back(static_cast<char>(b));
-  return text;
-}
-
-std::string TextDropZerosBuffered(ByteSpan buffer, int64_t start, int64_t n) {
-  return TextDropZeros(buffer, start, n);
-}
-
 std::string BytesAsText(ByteSpan buffer, int64_t start, int64_t n) {
-  ByteSpan bytes = Clip(buffer, start, n);
+  ByteSpan bytes = BytesInside(buffer, start, n);
   return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
 std::string BytesAsTextBuffered(ByteSpan buffer, int64_t start, int64_t n) {
-  ByteSpan bytes = Clip(buffer, start, n);
+  ByteSpan bytes = BytesInside(buffer, start, n);
   if (bytes.empty()) return {};
   const auto* first = reinterpret_cast<const char*>(bytes.data());
   return std::string(first, ::strnlen(first, bytes.size()));

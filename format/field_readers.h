@@ -23,11 +23,9 @@ int32_t ReadUInt24(ByteSpan buffer, int64_t offset);
 // Four bytes as a signed 32-bit value.
 int32_t ReadInt32(ByteSpan buffer, int64_t offset);
 
-// The n bytes at start with every zero byte left out: stored two-byte text
-// whose high bytes are zero becomes single-byte text.
-std::string TextDropZeros(ByteSpan buffer, int64_t start, int64_t n);
-// The same text, for callers that treat it as zero-terminated.
-std::string TextDropZerosBuffered(ByteSpan buffer, int64_t start, int64_t n);
+// The part of the n bytes at start that lies inside the buffer. Offsets come
+// from damaged files: nothing here overflows.
+ByteSpan BytesInside(ByteSpan buffer, int64_t start, int64_t n);
 // The n bytes unchanged, zero bytes included.
 std::string BytesAsText(ByteSpan buffer, int64_t start, int64_t n);
 // The n bytes up to the first zero byte among them.

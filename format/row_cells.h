@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-// The text of one value: single-byte, may hold zero bytes; "NULL" when absent.
+// The text of one value: UTF-8, may hold zero bytes (the character U+0000);
+// "NULL" when absent.
 using CellText = std::string;
 
 struct CellSlot {

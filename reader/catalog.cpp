@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "format/jet_text.h"
 #include "reader/mdb_file.h"
 #include "reader/recovery_naming.h"
 #include "report/progress_channel.h"
@@ -32,7 +33,7 @@ std::vector<CatalogEntry> ReadCatalogPage(ByteSpan page, const JetLayout& layout
     // row's end.
     int64_t nameEnd = ReadUInt16(page, end - 8);
     if (nameEnd - nameStart < 0 || nameEnd - nameStart > kMaxStoredName || nameEnd > end) continue;
-    entry.name = TextDropZeros(page, start + nameStart, nameEnd - nameStart);
+    entry.name = JetText(page, start + nameStart, nameEnd - nameStart);
     if (entry.name.empty()) continue;
     entries.push_back(std::move(entry));
   }

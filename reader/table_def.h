@@ -14,7 +14,7 @@
 struct ColumnDef {
   static constexpr size_t kMaxNameLength = 259;
 
-  std::string name;  // 8-bit, at most kMaxNameLength characters
+  std::string name;  // UTF-8, at most kMaxNameLength characters
   ColumnType type{-1};  // the stored code, known to ColumnType or not
   int32_t length = 0;  // bytes; TEXT capped at 255
   int32_t columnNumber = -1;

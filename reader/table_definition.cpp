@@ -2,17 +2,30 @@
 
 #include <string>
 
+#include "format/jet_text.h"
+#include "format/utf8.h"
+
 namespace {
 
 constexpr int32_t kMaxTextLength = 255;
 
-// Names are shown and written as they are: anything outside printable ASCII
-// becomes '_', except the no-break space.
+// Names are shown and written as they are, but for the control characters
+// (C0, DEL and C1), which become '_'.
 void MakePrintable(std::string& name) {
-  for (char& c : name) {
-    auto byte = static_cast<uint8_t>(c);
-    if ((byte < 0x20 || byte > 0x7E) && byte != 0xA0) c = '_';
+  std::string printable;
+  printable.reserve(name.size());
+  for (size_t i = 0; i < name.size(); ++i) {
+    auto byte = static_cast<uint8_t>(name[i]);
+    bool c1 = byte == 0xC2 && i + 1 < name.size() && static_cast<uint8_t>(name[i + 1]) < 0xA0 &&
+              static_cast<uint8_t>(name[i + 1]) >= 0x80;
+    if (byte < 0x20 || byte == 0x7F || c1) {
+      printable.push_back('_');
+      i += c1;
+    } else {
+      printable.push_back(name[i]);
+    }
   }
+  name = std::move(printable);
 }
 
 }  // namespace
@@ -53,9 +66,9 @@ int ParseTableDefinition(ByteSpan definition, const JetLayout& layout, const Pag
 
   for (ColumnDef& column : table.columns) {
     int64_t length = ReadUInt16(definition, offset);
-    column.name = TextDropZerosBuffered(definition, offset + layout.columnNameLengthSize, length);
+    column.name = JetText(definition, offset + layout.columnNameLengthSize, length);
     // Only a damaged definition holds longer names.
-    if (column.name.size() > ColumnDef::kMaxNameLength) column.name.resize(ColumnDef::kMaxNameLength);
+    column.name.resize(Utf8Prefix(column.name, ColumnDef::kMaxNameLength).size());
     offset += length + layout.columnNameLengthSize;
   }
 

@@ -1,37 +1,22 @@
 #include "xls/sheet_name.h"
 
-#include <cstdint>
+#include "xls/unicode_text.h"
 
 namespace xls {
-namespace {
-
-uint8_t UpperCase1252(uint8_t c) {
-  if (c >= 'a' && c <= 'z') return static_cast<uint8_t>(c - 0x20);
-  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<uint8_t>(c - 0x20);
-  switch (c) {
-    case 0x9A: return 0x8A;  // s caron
-    case 0x9C: return 0x8C;  // oe
-    case 0x9E: return 0x8E;  // z caron
-    case 0xFF: return 0x9F;  // y diaeresis
-    default: return c;
-  }
-}
-
-}  // namespace
 
 bool SameSheetName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (UpperCase1252(static_cast<uint8_t>(a[i])) != UpperCase1252(static_cast<uint8_t>(b[i]))) {
-      return false;
-    }
+  size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    if (UpperCase(NextCharacter(a, i)) != UpperCase(NextCharacter(b, j))) return false;
   }
-  return true;
+  return i == a.size() && j == b.size();
 }
 
 std::string SheetNameProblem(std::string_view name) {
   if (name.empty()) return "a sheet name cannot be empty";
-  if (name.size() > kMaxSheetNameLength) return "a sheet name has at most 31 characters";
+  TextMeasure measure = Measure(name, kMaxSheetNameLength);
+  if (measure.bytes < name.size()) return "a sheet name has at most 31 characters";
+  if (!measure.valid) return "a sheet name must be UTF-8 text";
   if (name.find_first_of(":\\/?*[]") != std::string_view::npos) {
     return "a sheet name cannot hold any of : \\ / ? * [ ]";
   }

@@ -1,4 +1,4 @@
-// The sheet names Excel allows: 1 to 31 characters, none of : \ / ? * [ ],
+// The sheet names Excel allows: 1 to 31 characters (UTF-16 units), none of : \ / ? * [ ],
 // no apostrophe at the start or the end, not "History", and unique in the
 // workbook ignoring case (accented letters included).
 #pragma once
@@ -14,7 +14,7 @@ constexpr size_t kMaxSheetNameLength = 31;
 // Uniqueness is the sheet collection's check.
 std::string SheetNameProblem(std::string_view name);
 
-// Equal ignoring case, by the letters of code page 1252.
+// Equal ignoring case, letters of every script alike.
 bool SameSheetName(std::string_view a, std::string_view b);
 
 }  // namespace xls

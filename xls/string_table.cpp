@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "xls/automation_error.h"
-#include "xls/code_page_1252.h"
+#include "xls/unicode_text.h"
 
 namespace xls {
 namespace {
@@ -18,8 +18,16 @@ uint32_t HashOf(std::string_view text) {
 
 StringTable::StringTable() : recent_(kRecentSlots, kEmptySlot) {}
 
-uint32_t StringTable::Store(std::string_view text) {
-  if (text.size() > kMaxLength) text = text.substr(0, kMaxLength);
+std::string_view StringTable::Prepare(std::string_view text, uint32_t& flags, std::string& repaired) {
+  TextMeasure measure = Measure(text, kMaxLength);
+  flags = (measure.wide ? kWideFlag : 0) | (measure.ascii ? kAsciiFlag : 0);
+  text = text.substr(0, measure.bytes);
+  if (measure.valid) return text;
+  repaired = ValidUtf8(text);
+  return repaired;
+}
+
+uint32_t StringTable::Store(std::string_view text, uint32_t flags) {
   if (offsets_.size() >= kNone - 1) throw AutomationError("Too many texts in one workbook.");
   if (blocks_.empty() || kBlockSize - blockUsed_ < text.size()) {
     // Offsets are 32 bits: 4,096 blocks of 1 MiB.
@@ -33,24 +41,29 @@ uint32_t StringTable::Store(std::string_view text) {
   if (!text.empty()) std::memcpy(blocks_.back().get() + blockUsed_, text.data(), text.size());
   blockUsed_ += static_cast<uint32_t>(text.size());
   offsets_.push_back(at);
-  lengths_.push_back(static_cast<uint16_t>(text.size() | (NeedsWideCharacters(text) ? kWideFlag : 0)));
+  lengths_.push_back(static_cast<uint32_t>(text.size()) | flags);
   return static_cast<uint32_t>(offsets_.size() - 1);
 }
 
 uint32_t StringTable::Keep(std::string_view text) {
-  uint32_t id = Store(text);
+  uint32_t flags = 0;
+  std::string repaired;
+  text = Prepare(text, flags, repaired);
+  uint32_t id = Store(text, flags);
   if (id == kept_) ++kept_;
   return id;
 }
 
 uint32_t StringTable::Intern(std::string_view text) {
-  if (text.size() > kMaxLength) text = text.substr(0, kMaxLength);
+  uint32_t flags = 0;
+  std::string repaired;
+  text = Prepare(text, flags, repaired);
   uint32_t hash = HashOf(text);
   uint64_t& slot = recent_[hash & (kRecentSlots - 1)];
   if (slot != kEmptySlot && static_cast<uint32_t>(slot >> 32) == hash && Text(static_cast<uint32_t>(slot)) == text) {
     return static_cast<uint32_t>(slot);
   }
-  uint32_t id = Store(text);
+  uint32_t id = Store(text, flags);
   slot = uint64_t{hash} << 32 | id;
   return id;
 }

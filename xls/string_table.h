@@ -1,5 +1,6 @@
-// The texts of a workbook's cells, kept in large blocks as the program gives
-// them (code page 1252); a cell refers to its text by id.
+// The texts of a workbook's cells, kept in large blocks as UTF-8 (the
+// workbook's own form is made when it is saved); a cell refers to its text
+// by id.
 //
 // Each distinct text goes into the saved file once (its shared strings), but
 // finding a text among millions costs a cache miss a cell, so the work is
@@ -18,7 +19,8 @@ namespace xls {
 class StringTable {
  public:
   static constexpr uint32_t kNone = UINT32_MAX;
-  // A cell holds at most this many characters; longer texts are cut.
+  // A cell holds at most this many characters (UTF-16 units); longer texts
+  // are cut, never inside a character.
   static constexpr size_t kMaxLength = 32767;
 
   StringTable();
@@ -37,6 +39,8 @@ class StringTable {
   }
   // True when the text needs 16-bit characters in the workbook.
   bool IsWide(uint32_t id) const { return (lengths_[id] & kWideFlag) != 0; }
+  // True when the text is ASCII: its bytes are the workbook's 8-bit characters.
+  bool IsAscii(uint32_t id) const { return (lengths_[id] & kAsciiFlag) != 0; }
   // Ids given so far.
   uint32_t Count() const { return static_cast<uint32_t>(offsets_.size()); }
 
@@ -48,18 +52,22 @@ class StringTable {
  private:
   static constexpr int kBlockBits = 20;
   static constexpr uint32_t kBlockSize = 1u << kBlockBits;
-  static constexpr uint16_t kWideFlag = 0x8000;
-  static constexpr uint16_t kLengthMask = 0x7FFF;
+  static constexpr uint32_t kWideFlag = 0x80000000;
+  static constexpr uint32_t kAsciiFlag = 0x40000000;
+  static constexpr uint32_t kLengthMask = 0x3FFFFFFF;
   static constexpr size_t kRecentSlots = 1 << 16;
   static constexpr uint64_t kEmptySlot = UINT64_MAX;
 
-  uint32_t Store(std::string_view text);
+  // The text as a cell keeps it: cut to kMaxLength, valid UTF-8 (in
+  // `repaired` when bytes had to be replaced).
+  static std::string_view Prepare(std::string_view text, uint32_t& flags, std::string& repaired);
+  uint32_t Store(std::string_view prepared, uint32_t flags);
 
   uint32_t kept_ = 0;
   std::vector<std::unique_ptr<char[]>> blocks_;
   uint32_t blockUsed_ = kBlockSize;
   std::vector<uint32_t> offsets_;  // block << kBlockBits | position in block
-  std::vector<uint16_t> lengths_;  // length, and kWideFlag
+  std::vector<uint32_t> lengths_;  // length in bytes, kWideFlag and kAsciiFlag
   // Direct-mapped by hash: hash << 32 | id of the last text of that hash.
   std::vector<uint64_t> recent_;
 };

@@ -1,7 +1,6 @@
 // The value handed to a member that takes a variant, as Excel's members do:
 // missing (an optional argument left out), a boolean, a 16- or 32-bit
-// integer, a text, or a worksheet. Texts are the program's single-byte text
-// (Windows code page 1252).
+// integer, a text, or a worksheet. Texts are UTF-8.
 #pragma once
 
 #include <cstdint>

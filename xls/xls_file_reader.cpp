@@ -8,8 +8,8 @@
 
 #include "xls/automation_error.h"
 #include "xls/biff_records.h"
-#include "xls/code_page_1252.h"
 #include "xls/compound_file_reader.h"
+#include "xls/unicode_text.h"
 #include "xls/workbook.h"
 #include "xls/worksheet.h"
 
@@ -97,7 +97,7 @@ class SharedStringReader {
     uint32_t unique = Get32(counts + 4);
     std::string text;
     for (uint32_t i = 0; i < unique; ++i) {
-      if (KeepWholeLatin1(strings)) continue;
+      if (KeepWholeAscii(strings)) continue;
       uint8_t header[3];
       Bytes(header, sizeof header);
       uint16_t length = Get16(header);
@@ -131,16 +131,15 @@ class SharedStringReader {
     at_ = 0;
     return true;
   }
-  // The common string: 8-bit, no formatting, within the current record and
-  // without the bytes 0x80 to 0x9F, which stand for other characters in
-  // code page 1252: kept straight from the record.
-  bool KeepWholeLatin1(StringTable& strings) {
+  // The common string: 8-bit, ASCII, no formatting, within the current
+  // record: kept straight from the record.
+  bool KeepWholeAscii(StringTable& strings) {
     if (piece_.size() - at_ < 3 || piece_[at_ + 2] != 0) return false;
     size_t length = Get16(&piece_[at_]);
     if (piece_.size() - at_ - 3 < length) return false;
     const uint8_t* chars = &piece_[at_ + 3];
     for (size_t i = 0; i < length; ++i) {
-      if (chars[i] >= 0x80 && chars[i] < 0xA0) return false;
+      if (chars[i] >= 0x80) return false;
     }
     strings.Keep(std::string_view(reinterpret_cast<const char*>(chars), length));
     at_ += 3 + length;
@@ -164,7 +163,9 @@ class SharedStringReader {
       n -= k;
     }
   }
+  // The characters of one string; a pair split between records is joined.
   void Chars(size_t count, bool wide, std::string& out) {
+    units_.clear();
     while (count > 0) {
       if (at_ == piece_.size()) {
         if (!NextPiece() || piece_.empty()) refuse_("the file is damaged (shared strings cut short)");
@@ -174,26 +175,17 @@ class SharedStringReader {
       size_t size = wide ? 2 : 1;
       size_t k = std::min(count, (piece_.size() - at_) / size);
       if (k == 0) refuse_("the file is damaged (a character split between records)");
-      if (wide) {
-        for (size_t i = 0; i < k; ++i, at_ += 2) out.push_back(static_cast<char>(ByteOf1252(Get16(&piece_[at_]))));
-      } else {
-        // Latin-1: the same bytes in code page 1252, but for 0x80 to 0x9F.
-        size_t from = out.size();
-        out.append(reinterpret_cast<const char*>(&piece_[at_]), k);
-        for (size_t i = from; i < out.size(); ++i) {
-          uint8_t byte = static_cast<uint8_t>(out[i]);
-          if (byte >= 0x80 && byte < 0xA0) out[i] = static_cast<char>(ByteOf1252(byte));
-        }
-        at_ += k;
-      }
+      for (size_t i = 0; i < k; ++i, at_ += size) units_.push_back(wide ? Get16(&piece_[at_]) : piece_[at_]);
       count -= k;
     }
+    AppendUtf16AsUtf8(units_, out);
   }
 
   RecordCursor& cursor_;
   const Refusal& refuse_;
   std::span<const uint8_t> piece_;
   size_t at_ = 0;
+  std::u16string units_;
 };
 
 struct SheetEntry {
@@ -209,10 +201,10 @@ std::string ShortText(std::span<const uint8_t> payload, size_t at, const Refusal
   bool wide = payload[at + 1] & 0x01;
   at += 2;
   if (at + length * (wide ? 2 : 1) > payload.size()) refuse("the file is damaged (a name is cut short)");
+  std::u16string units;
+  for (size_t i = 0; i < length; ++i) units.push_back(wide ? Get16(&payload[at + 2 * i]) : payload[at + i]);
   std::string text;
-  for (size_t i = 0; i < length; ++i) {
-    text.push_back(static_cast<char>(wide ? ByteOf1252(Get16(&payload[at + 2 * i])) : ByteOf1252(payload[at + i])));
-  }
+  AppendUtf16AsUtf8(units, text);
   return text;
 }
 

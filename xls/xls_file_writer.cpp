@@ -1,12 +1,14 @@
 #include "xls/xls_file_writer.h"
 
 #include <algorithm>
+#include <span>
 #include <vector>
 
 #include "xls/automation_error.h"
 #include "xls/biff_records.h"
-#include "xls/code_page_1252.h"
 #include "xls/compound_file_writer.h"
+#include "xls/sheet_name.h"
+#include "xls/unicode_text.h"
 #include "xls/workbook.h"
 #include "xls/worksheet.h"
 
@@ -34,16 +36,10 @@ class Payload {
   }
   Payload& U16(uint16_t v) { return U8(static_cast<uint8_t>(v)).U8(static_cast<uint8_t>(v >> 8)); }
   Payload& U32(uint32_t v) { return U16(static_cast<uint16_t>(v)).U16(static_cast<uint16_t>(v >> 16)); }
-  // Characters of a 1252 text, 8-bit (Latin-1, the same bytes) or 16-bit.
-  Payload& Chars(std::string_view text, bool wide) {
-    if (countsOnly_) {
-      size_ += text.size() * (wide ? 2 : 1);
-    } else if (!wide) {
-      bytes_.insert(bytes_.end(), text.begin(), text.end());
-      size_ += text.size();
-    } else {
-      for (char c : text) U16(UnicodeOf1252(static_cast<uint8_t>(c)));
-    }
+  // Characters in the workbook's form (unicode_text.h).
+  Payload& Chars(const uint8_t* chars, size_t size) {
+    if (!countsOnly_) bytes_.insert(bytes_.end(), chars, chars + size);
+    size_ += size;
     return *this;
   }
   size_t Size() const { return size_; }
@@ -175,24 +171,36 @@ void PutSharedStrings(ByteSink& out, const SharedStrings& strings) {
     type = kContinue;
   };
   record.U32(strings.textCells).U32(strings.distinct);
+  std::vector<uint8_t> converted;
   for (uint32_t id = 0, next = 0; id < strings.table.Count(); ++id) {
     if (strings.indexOf[id] != next) continue;  // a text met before
-    std::string_view text = strings.table.Text(id);
     bool wide = strings.table.IsWide(id);
+    std::string_view text = strings.table.Text(id);
+    std::span<const uint8_t> chars(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+    if (!strings.table.IsAscii(id)) {
+      converted.clear();
+      AppendWorkbookChars(text, wide, converted);
+      chars = converted;
+    }
     size_t charSize = wide ? 2 : 1;
-    if (kMaxPayload - record.Size() < 3 + (text.empty() ? 0 : charSize)) flush();
+    // The header and at least one character in the record: a whole pair
+    // where the text starts with one.
+    size_t firstChar = chars.empty() ? 0 : wide && (chars[1] & 0xFC) == 0xD8 ? 4 : charSize;
+    if (kMaxPayload - record.Size() < 3 + firstChar) flush();
     if (next % perBucket == 0 && next / perBucket < maxBuckets) {
       extSst.U32(static_cast<uint32_t>(out.Position() + 4 + record.Size()))
           .U16(static_cast<uint16_t>(4 + record.Size()))
           .U16(0);
     }
     ++next;
-    record.U16(static_cast<uint16_t>(text.size())).U8(wide ? 1 : 0);
-    for (;;) {
-      size_t n = std::min(text.size(), (kMaxPayload - record.Size()) / charSize);
-      record.Chars(text.substr(0, n), wide);
-      text.remove_prefix(n);
-      if (text.empty()) break;
+    record.U16(static_cast<uint16_t>(chars.size() / charSize)).U8(wide ? 1 : 0);
+    for (size_t at = 0;;) {
+      size_t n = std::min(chars.size() - at, (kMaxPayload - record.Size()) / charSize * charSize);
+      // The two halves of a surrogate pair stay in one record.
+      if (wide && at + n < chars.size() && n >= 2 && (chars[at + n - 1] & 0xFC) == 0xD8) n -= 2;
+      record.Chars(chars.data() + at, n);
+      at += n;
+      if (at == chars.size()) break;
       flush();
       record.U8(wide ? 1 : 0);
     }
@@ -211,7 +219,7 @@ void PutGlobals(ByteSink& out, const std::vector<SheetSource>& sheets,
   for (int i = 0; i < 5; ++i) {
     Payload font;
     font.U16(200).U16(0).U16(0x7FFF).U16(i == 4 ? 700 : 400).U16(0).U8(0).U8(0).U8(0).U8(0);
-    font.U8(5).U8(0).Chars("Arial", false).PutAs(out, kFont);
+    font.U8(5).U8(0).Chars(reinterpret_cast<const uint8_t*>("Arial"), 5).PutAs(out, kFont);
   }
   // Style XFs 0 to 14: Normal, then the built-in styles' records.
   for (uint16_t i = 0; i < kFirstCellXf; ++i) {
@@ -221,10 +229,18 @@ void PutGlobals(ByteSink& out, const std::vector<SheetSource>& sheets,
   for (size_t slot = 0; slot < formats.Count(); ++slot) PutCellXf(out, formats.Format(static_cast<uint8_t>(slot)));
   Payload().U16(0x8000).U8(0).U8(0xFF).PutAs(out, kStyle);
   for (size_t i = 0; i < sheets.size(); ++i) {
-    std::string_view name = *sheets[i].name;
-    bool wide = NeedsWideCharacters(name);
-    Payload().U32(static_cast<uint32_t>(sheetOffsets[i])).U8(0).U8(0).U8(static_cast<uint8_t>(name.size()))
-        .U8(wide ? 1 : 0).Chars(name, wide).PutAs(out, kBoundSheet);
+    // Names are checked when they are set: at most 31 units.
+    bool wide = Measure(*sheets[i].name, kMaxSheetNameLength).wide;
+    std::vector<uint8_t> chars;
+    AppendWorkbookChars(*sheets[i].name, wide, chars);
+    Payload()
+        .U32(static_cast<uint32_t>(sheetOffsets[i]))
+        .U8(0)
+        .U8(0)
+        .U8(static_cast<uint8_t>(chars.size() / (wide ? 2 : 1)))
+        .U8(wide ? 1 : 0)
+        .Chars(chars.data(), chars.size())
+        .PutAs(out, kBoundSheet);
   }
   PutSharedStrings(out, strings);
   Payload().PutAs(out, kEof);

@@ -109,23 +109,29 @@ TEST_F(LongValueTest, MemoRowOutOfBoundsShowsTheTypeName) {
 }
 
 TEST_F(LongValueTest, MemoChainJoinsItsPieces) {
+  // The pieces are one stored text: its marker comes once, and a character
+  // may lie across two pieces.
+  Bytes wide = Ucs2("two Ωmega");
   UsePages({decodetest::DataPage(kLvalOwner, {Link(0, 4, Compressed("one "))}),
-            decodetest::DataPage(kLvalOwner, {Link(0, 5, Ucs2("two "))}),
-            decodetest::DataPage(kLvalOwner, {Link(0, 0, Compressed("three"))})});
+            decodetest::DataPage(kLvalOwner, {Link(0, 5, Text("three "))}),
+            decodetest::DataPage(kLvalOwner, {Link(0, 0, Text("four"))}),
+            decodetest::DataPage(kLvalOwner, {Link(0, 7, Bytes(wide.begin(), wide.begin() + 9))}),
+            decodetest::DataPage(kLvalOwner, {Link(0, 0, Bytes(wide.begin() + 9, wide.end()))})});
   EXPECT_EQ(Cell(12, Field(0)), "NULL");
-  EXPECT_EQ(Cell(12, Field(0, 0, 3)), "one two three");
+  EXPECT_EQ(Cell(12, Field(0, 0, 3)), "one three four");
   // The length's own bits in the flag word (a value of 64 KiB and more).
-  EXPECT_EQ(Cell(12, Field(0x0001, 0, 3)), "one two three");
+  EXPECT_EQ(Cell(12, Field(0x0001, 0, 3)), "one three four");
+  EXPECT_EQ(Cell(12, Field(0, 0, 6)), "two Ωmega");
 }
 
 TEST_F(LongValueTest, LoopingChainEndsWithWhatItGathered) {
   UsePages({decodetest::DataPage(kLvalOwner, {Link(0, 4, Compressed("A"))}),
-            decodetest::DataPage(kLvalOwner, {Link(0, 3, Compressed("B"))}),
+            decodetest::DataPage(kLvalOwner, {Link(0, 3, Text("B"))}),
             decodetest::DataPage(kLvalOwner, {Link(0, 5, Compressed("C"))})});
   EXPECT_EQ(Cell(12, Field(0, 0, 3)), "AB");
   EXPECT_EQ(Cell(12, Field(0, 0, 5)), "C");
   EXPECT_EQ(Cell(11, Field(0, 0, 3)).substr(0, dir.path().size()), dir.path());
-  EXPECT_EQ(testenv::ReadFile(dir.path() + "/TempOLeFiles/Ole1.ole"), "\xFF\xFE" "A\xFF\xFE" "B");
+  EXPECT_EQ(testenv::ReadFile(dir.path() + "/TempOLeFiles/Ole1.ole"), "\xFF\xFE" "AB");
 }
 
 TEST_F(LongValueTest, BothFlagBitsAreNotUnderstood) {
@@ -193,6 +199,8 @@ const Identification kIdentifications[] = {
      OleObject("Package", PackageNative("README", Text("hi")))},
     {"PackageExtensionCannotLeaveTheFolder", OleObject("Package", PackageNative("a./../x", Text("hi"))), 1,
      "_x", Text("hi")},
+    {"PackageExtensionIsUtf8", OleObject("Package", PackageNative("r\xE9sum\xE9.d\xF6" "c", Text("hi"))), 1, "döc",
+     Text("hi")},
     {"NegativeLengthCutsNothing", OleObject("Bitmap", kNative, -5), 1, "bmp", kNative},
     {"LengthPastThePayloadCutsNothing", OleObject("Bitmap", kNative, 100000), 1, "bmp", kNative},
     {"NoSignature", Text("plain bytes here"), -1, "", Text("plain bytes here")},

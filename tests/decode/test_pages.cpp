@@ -1,5 +1,6 @@
 #include "tests/decode/test_pages.h"
 
+#include "tests/support/jet_text.h"
 #include "tests/support/test_env.h"
 
 namespace decodetest {
@@ -29,10 +30,7 @@ Bytes Le64(uint64_t value) {
 
 Bytes Ucs2(const std::string& text) {
   Bytes bytes;
-  for (unsigned char c : text) {
-    bytes.push_back(c);
-    bytes.push_back(0);
-  }
+  testdb::AppendUcs2(testdb::Utf16FromUtf8(text), bytes);
   return bytes;
 }
 

@@ -46,6 +46,7 @@ void PutU32(Bytes& bytes, size_t at, uint32_t value);
 Bytes Le16(uint16_t value);
 Bytes Le32(uint32_t value);
 Bytes Le64(uint64_t value);
+// UTF-8 to stored two-byte text.
 Bytes Ucs2(const std::string& text);
 Bytes Concat(const std::vector<Bytes>& parts);
 

@@ -15,11 +15,12 @@ PLAN.json:
 The sheets of all workbooks, in order, must be the tables' sheets in order
 (no empty default sheet left): the first named as given, continuation sheets with "_1", "_2", ...;
 each with the column names in row 1 and at most 65,535 rows below
-(1,048,575 in .xlsx), every value a text cell equal to the CSV's (cut at a
-zero byte and at 32,767 characters, as a cell holds them). Header cells are
-bold on light yellow with thin borders, data cells are text (.xls: the quote
-prefix; .xlsx: the text number format), centred, with thin borders. Exit
-status 0 when everything matches, 1 otherwise.
+(1,048,575 in .xlsx), every value a text cell equal to the CSV's (UTF-8; cut
+at a zero byte and at 32,767 characters, counted in UTF-16 units as a cell
+holds them). Header cells are bold on light yellow with thin borders, data
+cells are text (.xls: the quote prefix; .xlsx: the text number format),
+centred, with thin borders. Exit status 0 when everything matches, 1
+otherwise.
 """
 
 import csv
@@ -37,27 +38,20 @@ MAX_CELL = 32767
 ESCAPED = re.compile(r"_x([0-9A-Fa-f]{4})_")
 
 
-def cp1252(data):
-    out = []
-    for b in data:
-        try:
-            out.append(bytes([b]).decode("cp1252"))
-        except UnicodeDecodeError:  # the five undefined bytes: C1 controls
-            out.append(chr(b))
-    return "".join(out)
-
-
-def utf8(data):
-    """UTF-8, a byte outside any sequence standing for U+0080 to U+00FF, as
-    the .xlsx writer takes it."""
-    text = data.decode("utf-8", errors="surrogateescape")
-    return "".join(chr(ord(c) - 0xDC00) if 0xDC80 <= ord(c) <= 0xDCFF else c for c in text)
+def cut_units(text, units):
+    """The start of text with at most `units` UTF-16 units: a character
+    beyond U+FFFF counts two and is never cut in half."""
+    used = 0
+    for i, c in enumerate(text):
+        used += 2 if ord(c) > 0xFFFF else 1
+        if used > units:
+            return text[:i]
+    return text
 
 
 def read_rows(path, fmt):
     with open(path, "rb") as f:
-        data = f.read()
-    text = cp1252(data) if fmt == "xls" else utf8(data)
+        text = f.read().decode("utf-8")  # strict: the program writes UTF-8 only
     return list(csv.reader(io.StringIO(text, newline="")))
 
 
@@ -71,12 +65,12 @@ def same_ole(value):
 
 
 def as_cell(value):
-    return same_ole(value.split("\0", 1)[0][:MAX_CELL])
+    return same_ole(cut_units(value.split("\0", 1)[0], MAX_CELL))
 
 
 def continuation_name(first, n):
     suffix = "_%d" % n
-    return first[:31 - len(suffix)] + suffix
+    return cut_units(first, 31 - len(suffix)) + suffix
 
 
 def expected_sheets(tables, fmt):

@@ -7,6 +7,12 @@
 
 namespace {
 
+std::string Times(const std::string& piece, int n) {
+  std::string s;
+  while (n-- > 0) s += piece;
+  return s;
+}
+
 struct NameCase {
   const char* what;
   std::string base;
@@ -35,7 +41,9 @@ INSTANTIATE_TEST_SUITE_P(
                  std::string(30, 'x') + "_"},
         NameCase{"empty", "", "", "Sheet"},
         NameCase{"reserved", "history", "", "history_1"},
-        NameCase{"other bytes", std::string("a\0b\xE9\x01", 5), "", "a_b\xE9\x01"}),
+        NameCase{"other characters", std::string("a\0bé\x01", 6), "", "a_bé\x01"},
+        NameCase{"long Greek", "Αρχείο πελατών και παραγγελιών του έτους", "_1", "Αρχείο πελατών και παραγγελιώ_1"},
+        NameCase{"pairs count two", Times("😀", 16), "", Times("😀", 15)}),
     [](const testing::TestParamInfo<NameCase>& info) {
       std::string name = info.param.what;
       for (char& c : name)
@@ -48,9 +56,11 @@ TEST(SheetNameSetTest, NamesEqualIgnoringCaseGetAFurtherSuffix) {
   EXPECT_EQ(names.Add("Sales"), "Sales");
   EXPECT_EQ(names.Add("SALES"), "SALES_1");
   EXPECT_EQ(names.Add("sales"), "sales_2");
-  // Accented capitals are the same letters to Excel (Western code page).
-  EXPECT_EQ(names.Add("\xC9t\xE9"), "\xC9t\xE9");
-  EXPECT_EQ(names.Add("\xE9T\xC9"), "\xE9T\xC9_1");
+  // Capitals of every script are the same letters to Excel.
+  EXPECT_EQ(names.Add("Été"), "Été");
+  EXPECT_EQ(names.Add("éTÉ"), "éTÉ_1");
+  EXPECT_EQ(names.Add("Ελληνικά"), "Ελληνικά");
+  EXPECT_EQ(names.Add("ΕΛΛΗΝΙΚΆ"), "ΕΛΛΗΝΙΚΆ_1");
 }
 
 TEST(SheetNameSetTest, ATableNamedLikeAContinuationSheetIsKeptApart) {
@@ -94,6 +104,7 @@ INSTANTIATE_TEST_SUITE_P(
                     NameCase{"sheet characters stay", "a:b*c?", "", "a:b*c?"},
                     NameCase{"too long", std::string(300, 'f'), "", std::string(251, 'f')},
                     NameCase{"too long split", std::string(300, 'f'), "_3", std::string(249, 'f') + "_3"},
+                    NameCase{"too long in whole characters", Times("漢", 100), "", Times("漢", 83)},
                     NameCase{"empty", "", "", "Workbook"}),
     [](const testing::TestParamInfo<NameCase>& info) {
       std::string name = info.param.what;

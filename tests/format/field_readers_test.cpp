@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "format/field_readers.h"
+#include "format/jet_text.h"
 
 namespace {
 
@@ -51,15 +52,14 @@ struct TextCase {
   const char* label;
   Bytes bytes;
   int64_t start, n;
-  std::string dropZeros, asText, asTextBuffered;
+  std::string jetText, asText, asTextBuffered;
 };
 
 class ByteStrings : public ::testing::TestWithParam<TextCase> {};
 
 TEST_P(ByteStrings, TakeTheBytesInsideTheBuffer) {
   const TextCase& c = GetParam();
-  EXPECT_EQ(TextDropZeros(c.bytes, c.start, c.n), c.dropZeros);
-  EXPECT_EQ(TextDropZerosBuffered(c.bytes, c.start, c.n), c.dropZeros);
+  EXPECT_EQ(JetText(c.bytes, c.start, c.n), c.jetText);
   EXPECT_EQ(BytesAsText(c.bytes, c.start, c.n), c.asText);
   EXPECT_EQ(BytesAsTextBuffered(c.bytes, c.start, c.n), c.asTextBuffered);
 }
@@ -71,17 +71,17 @@ INSTANTIATE_TEST_SUITE_P(
     Texts, ByteStrings,
     ::testing::Values(
         TextCase{"TwoByteTextBecomesSingleByte", {0x41, 0x00, 0x42, 0x00}, 0, 4, "AB", std::string("A\0B\0", 4), "A"},
-        TextCase{"HighByteKept", {0x41, 0x01}, 0, 2, "A\x01", "A\x01", "A\x01"},
-        TextCase{"AllZeros", {0, 0, 0, 0}, 0, 4, "", std::string(4, '\0'), ""},
-        TextCase{"ZeroInside", {0x41, 0x00, 0x42}, 0, 3, "AB", std::string("A\0B", 3), "A"},
-        TextCase{"StartsWithZero", {0x00, 0x41}, 0, 2, "A", std::string("\0A", 2), ""},
+        TextCase{"HighByteKept", {0x41, 0x01}, 0, 2, "\u0141", "A\x01", "A\x01"},
+        TextCase{"AllZeros", {0, 0, 0, 0}, 0, 4, std::string(2, '\0'), std::string(4, '\0'), ""},
+        TextCase{"ZeroInside", {0x41, 0x00, 0x42}, 0, 3, "A\uFFFD", std::string("A\0B", 3), "A"},
+        TextCase{"StartsWithZero", {0x00, 0x41}, 0, 2, "\u4100", std::string("\0A", 2), ""},
         TextCase{"NothingAsked", {0x41}, 0, 0, "", "", ""},
         TextCase{"NegativeCount", {0x41}, 0, -5, "", "", ""},
-        TextCase{"RunsPastTheEnd", {0x41, 0x42, 0x43}, 1, 10, "BC", "BC", "BC"},
-        TextCase{"StartsBeforeTheBuffer", {0x41, 0x42, 0x43}, -2, 3, "A", "A", "A"},
+        TextCase{"RunsPastTheEnd", {0x41, 0x42, 0x43}, 1, 10, "\u4342", "BC", "BC"},
+        TextCase{"StartsBeforeTheBuffer", {0x41, 0x42, 0x43}, -2, 3, "\uFFFD", "A", "A"},
         TextCase{"EntirelyBefore", {0x41, 0x42}, -5, 3, "", "", ""},
         TextCase{"EntirelyAfter", {0x41, 0x42}, 2, 3, "", "", ""},
-        TextCase{"HugeCount", {0x41, 0x42}, 1, kMax, "B", "B", "B"},
+        TextCase{"HugeCount", {0x41, 0x42}, 1, kMax, "\uFFFD", "B", "B"},
         TextCase{"HugeStart", {0x41, 0x42}, kMax, kMax, "", "", ""},
         TextCase{"MostNegativeStart", {0x41, 0x42}, kMin, kMax, "", "", ""}),
     [](const auto& info) { return std::string(info.param.label); });

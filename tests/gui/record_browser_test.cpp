@@ -17,6 +17,7 @@
 #include "reader/table_def.h"
 #include "tests/gui/gui_test_support.h"
 #include "tests/support/test_db_builder.h"
+#include "tests/support/test_db_presets.h"
 
 using guitest::Session;
 
@@ -112,6 +113,7 @@ class RecordBrowserTest : public QObject {
   void GoToPageJumpsAndPrevComesBack();
   void AWideTableIsReadThroughTooltipsAndTheNextStartsAtItsFirstColumn();
   void AClickSelectsTheTableUnderThePointer();
+  void NamesAndTextsOfEveryScriptAreShown();
 
  private:
   std::unique_ptr<testenv::ScratchDir> scratch_;
@@ -395,6 +397,27 @@ void RecordBrowserTest::AClickSelectsTheTableUnderThePointer() {
   QCoreApplication::processEvents();
   QCOMPARE(scrolled.selectedItems(), QList<QTreeWidgetItem*>({Node(v, "Narrow")}));
   QCOMPARE(v.ui.tableName_1068->text(), QString("Narrow"));
+}
+
+void RecordBrowserTest::NamesAndTextsOfEveryScriptAreShown() {
+  const std::string path = scratch_->File("unicode.mdb");
+  QVERIFY(testdb::WritePreset("unicode", {}, path).ok);
+  Session session;
+  session.OpenAndRecover(path);
+  MainWindow& w = session.w();
+  QVERIFY(Node(w, "Ελληνικά") != nullptr);
+  QVERIFY(Node(w, "Кириллица") != nullptr);
+  session.SelectNode("説明 [MEMO]");
+  QCOMPARE(w.ui.tableName_1068->text(), QString("漢字テーブル"));
+  QTableWidget& list = *w.ui.records_1002;
+  QCOMPARE(list.horizontalHeaderItem(0)->text(), QString("名前"));
+  QCOMPARE(list.item(0, 0)->text(), QString("丁一"));
+  QCOMPARE(list.item(0, 1)->text(), QString("一二三 〇 丁"));
+  QCOMPARE(list.item(2, 0)->text(), QString("한국어"));
+  guitest::SaveScreenshot(w, "main_window_unicode_table");
+  session.SelectNode("Emoji 😀");
+  QCOMPARE(list.horizontalHeaderItem(0)->text(), QString("Symbol 🎉"));
+  QCOMPARE(list.item(1, 0)->text(), QString("a😀b"));
 }
 
 BREVANTIS_GUI_TEST_MAIN(RecordBrowserTest)

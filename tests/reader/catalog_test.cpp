@@ -26,6 +26,14 @@ TEST(ReadCatalogPage, ReadsIdTypeAndNameOfEveryRowInSlotOrder) {
   EXPECT_EQ(rows[2].objectType, 1);  // only the low seven bits count
 }
 
+TEST(ReadCatalogPage, NamesAreDecodedInBothStoredForms) {
+  Bytes page = CatalogPage({{50, 1, Ucs2("Ελληνικά 漢字 😀")}, {51, 1, Bytes{0xFF, 0xFE, 'P', 'r', 0xE9, 's'}}});
+  auto rows = ReadCatalogPage(page, kJet4Layout, 2);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].name, "Ελληνικά 漢字 😀");
+  EXPECT_EQ(rows[1].name, "Prés");
+}
+
 TEST(ReadCatalogPage, ReadsRowsMarkedDeletedLikeTheOthers) {
   Bytes page = CatalogPage({{40, 1, Ucs2("Gone"), 0xC000}});
   auto rows = ReadCatalogPage(page, kJet4Layout, 1);

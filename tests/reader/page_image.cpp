@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <fstream>
 
+#include "tests/support/jet_text.h"
+
 namespace readertest {
 
 namespace {
@@ -20,10 +22,7 @@ void Put32(Bytes& b, size_t at, uint32_t v) {
 
 Bytes Ucs2(const std::string& text) {
   Bytes out;
-  for (unsigned char c : text) {
-    out.push_back(c);
-    out.push_back(0);
-  }
+  testdb::AppendUcs2(testdb::Utf16FromUtf8(text), out);
   return out;
 }
 

@@ -11,6 +11,7 @@ namespace readertest {
 
 using Bytes = std::vector<uint8_t>;
 
+// UTF-8 to the two-byte form stored in definitions and catalog rows.
 Bytes Ucs2(const std::string& text);
 
 struct ColumnPlan {

@@ -127,12 +127,14 @@ TEST_P(ColumnNames, AreMadePrintable) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, ColumnNames,
     ::testing::Values(NameCase{"Ascii", Ucs2("Order Date"), "Order Date"},
-                      NameCase{"NoBreakSpaceKept", Chars16({'a', 0xA0, 'b'}), "a\xA0" "b"},
-                      NameCase{"HighLatinBecomesUnderscore", Chars16({'r', 0xE9, 0x80, 0xFF}), "r___"},
-                      NameCase{"ControlCharacter", Chars16({'x', 0x09, 'y'}), "x_y"},
-                      NameCase{"AboveFFKeepsBothBytes", Chars16({0x0141}), "A_"},
-                      NameCase{"ZeroLowByteDropped", Chars16({0x4100}), "A"},
-                      NameCase{"SingleBytesAsStored", Bytes{'A', 'B', 'C'}, "ABC"}),
+                      NameCase{"NoBreakSpaceKept", Chars16({'a', 0xA0, 'b'}), "a\u00A0b"},
+                      NameCase{"HighLatinKeptC1ControlNot", Chars16({'r', 0xE9, 0x80, 0xFF}), "ré_ÿ"},
+                      NameCase{"ControlCharacter", Chars16({'x', 0x09, 'y', 0x7F}), "x_y_"},
+                      NameCase{"AboveFFIsOneCharacter", Chars16({0x0141}), "Ł"},
+                      NameCase{"ZeroLowByteKept", Chars16({0x4100}), "\u4100"},
+                      NameCase{"EveryScriptKept", Ucs2("Όνομα Имя 名前 😀 €"), "Όνομα Имя 名前 😀 €"},
+                      NameCase{"CompressedName", Bytes{0xFF, 0xFE, 'N', 0xE9, 0, 0xA9, 0x03}, "NéΩ"},
+                      NameCase{"OddBytesDecodeAsFarAsTheyGo", Bytes{'A', 'B', 'C'}, "\u4241\uFFFD"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(ParseTableDefinition, NamesNamelessColumnsInRecordOrderPerTable) {
@@ -154,6 +156,10 @@ TEST(ParseTableDefinition, CutsOverlongNamesTo259Characters) {
   TableDef t = Parse(Stream(plan));
   EXPECT_EQ(t.columns[0].name, std::string(259, 'n'));
   EXPECT_EQ(t.columns[1].name, "Next");  // the next name is still found
+  std::string han;
+  for (int i = 0; i < 300; ++i) han += "漢";
+  plan.columns = {Col(4, 0, han)};
+  EXPECT_EQ(Parse(Stream(plan)).columns[0].name, han.substr(0, 3 * 259));
 }
 
 TEST(ParseTableDefinition, CollectsTheDataPagesOwnedByTheDefinitionPage) {

@@ -259,6 +259,49 @@ void AddAllTypesTables(DatabaseBuilder& db) {
   };
 }
 
+// Text beyond Latin-1 in values, table names and column names: Western
+// punctuation, Greek, Cyrillic, CJK and emoji (surrogate pairs), in both
+// stored forms, and memos whose pages cut through characters.
+void AddUnicodeTables(DatabaseBuilder& db) {
+  Table& prices = db.AddTable("Prices € “quoted”", {{"Item – name", T::Text, 100},
+                                                    {"Price ™", T::Text, 50},
+                                                    {"Note ‘memo’", T::Memo}});
+  prices.rows = {
+      {{"Œuvre ™", "Price 5 €", "Don’t “quote” me — ok…"}},
+      {{Text{"‘single’ – dash", TextEncoding::Ucs2}, Text{"€ 1,00", TextEncoding::Ucs2}, Null{}}},
+      {{"Latin-1 only: café", Text{"Zürich", TextEncoding::Compressed}, ""}},
+  };
+
+  Table& greek = db.AddTable("Ελληνικά", {{"Όνομα", T::Text, 50}, {"Πόλη", T::Text, 50}, {"Σημείωση", T::Memo}});
+  greek.rows = {
+      {{"Σωκράτης", "Αθήνα", Text{Repeat("Ο βίος βραχύς, ἡ δὲ τέχνη μακρή. ", 6000), TextEncoding::Auto,
+                                     LongStorage::Chain}}},
+      {{"Ωmega mixed with Latin", "Θεσσαλονίκη", "ΑΒΓΔ αβγδ"}},
+  };
+
+  Table& cyrillic = db.AddTable("Кириллица", {{"Имя", T::Text, 50}, {"Город", T::Text, 50}});
+  cyrillic.rows = {{{"Фёдор Достоевский", "Москва"}},
+                   {{"Леся Українка", "Київ"}},
+                   {{"ЁЖИК ёжик", "Ђ Љ Њ"}},
+                   {{"Смайлик 🙂", Text{"😀", TextEncoding::Ucs2}}}};
+
+  Table& cjk = db.AddTable("漢字テーブル", {{"名前", T::Text, 50}, {"説明", T::Memo}});
+  cjk.rows = {
+      {{"丁一", Text{"一二三 〇 丁", TextEncoding::Ucs2, LongStorage::Inline}}},
+      {{"日本語", Text{Repeat("いろはにほへと ちりぬるを 漢字 ", 9000), TextEncoding::Auto, LongStorage::Chain}}},
+      {{"한국어", Text{Repeat("다람쥐 헌 쳇바퀴에 타고파 ", 700), TextEncoding::Auto, LongStorage::Single}}},
+  };
+
+  Table& emoji = db.AddTable("Emoji 😀", {{"Symbol 🎉", T::Text, 20}, {"Story", T::Memo}});
+  emoji.rows = {
+      {{"😀", Text{Repeat("🎉 party 𝄞 ", 12000), TextEncoding::Auto, LongStorage::Chain}}},
+      {{"a😀b", "emoji 🙂 inline"}},
+  };
+
+  // Longer than a sheet name may be: cut at 31 characters.
+  db.AddTable("Αρχείο πελατών και παραγγελιών του έτους", {{"Κωδικός", T::Long}}).rows = {{{1}}, {{2}}};
+}
+
 void AddLargeTable(DatabaseBuilder& db, uint64_t rows, uint64_t seed) {
   Table& t = db.AddTable("LargeTable", {{"ID", T::Long},
                                         {"Name", T::Text, 50},
@@ -301,13 +344,17 @@ void AddManyTables(DatabaseBuilder& db, int count, uint64_t rows, uint64_t seed)
 
 }  // namespace
 
-std::vector<std::string> PresetNames() { return {"sample", "all-types", "large", "many-tables", "no-catalog", "damaged"}; }
+std::vector<std::string> PresetNames() {
+  return {"sample", "all-types", "unicode", "large", "many-tables", "no-catalog", "damaged"};
+}
 
 bool DescribePreset(const std::string& name, const PresetOptions& options, DatabaseBuilder& db) {
   if (name == "sample" || name == "no-catalog" || name == "damaged") {
     AddSampleTables(db, options.seed);
   } else if (name == "all-types") {
     AddAllTypesTables(db);
+  } else if (name == "unicode") {
+    AddUnicodeTables(db);
   } else if (name == "large") {
     AddLargeTable(db, options.rows ? options.rows : kLargeDefaultRows, options.seed);
   } else if (name == "many-tables") {

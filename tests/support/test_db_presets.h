@@ -1,6 +1,7 @@
 // The ready-made databases that make-test-db writes (the bundled example,
-// every type with its edge values, a big table for benchmarks, many tables,
-// lost catalog, damage), shared with the tests that check them.
+// every type with its edge values, text in many scripts, a big table for
+// benchmarks, many tables, lost catalog, damage), shared with the tests that
+// check them.
 #pragma once
 
 #include <cstdint>

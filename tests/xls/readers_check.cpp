@@ -22,10 +22,10 @@ std::string Join(const std::vector<std::string>& parts) {
 }  // namespace
 
 void Expectation::Sheet(const std::string& name, const std::vector<std::vector<std::string>>& rows) {
-  std::string json = "{\"name\":" + testenv::JsonString(Utf8Of1252(name)) + ",\"rows\":[";
+  std::string json = "{\"name\":" + testenv::JsonString(name) + ",\"rows\":[";
   for (size_t r = 0; r < rows.size(); ++r) {
     json += r ? ",[" : "[";
-    for (size_t c = 0; c < rows[r].size(); ++c) json += (c ? "," : "") + testenv::JsonString(Utf8Of1252(rows[r][c]));
+    for (size_t c = 0; c < rows[r].size(); ++c) json += (c ? "," : "") + testenv::JsonString(rows[r][c]);
     json += "]";
   }
   sheets_.push_back(json + "]}");
@@ -36,7 +36,7 @@ void Expectation::GeneratedSheet(const std::string& name, int rows, int columns,
   std::snprintf(json, sizeof json,
                 "{\"name\":%s,\"generated\":{\"rows\":%d,\"columns\":%d,\"header\":\"H{c}\","
                 "\"cell\":\"s{s}r{v}c{c}\",\"modulo\":%d}}",
-                testenv::JsonString(Utf8Of1252(name)).c_str(), rows, columns, modulo);
+                testenv::JsonString(name).c_str(), rows, columns, modulo);
   sheets_.push_back(json);
 }
 

@@ -18,7 +18,7 @@ namespace xlscheck {
 // What the readers must show, built while the workbook is written.
 class Expectation {
  public:
-  // A sheet written cell by cell; rows hold program (1252) texts.
+  // A sheet written cell by cell.
   void Sheet(const std::string& name, const std::vector<std::vector<std::string>>& rows);
   // A sheet of `rows` rows (header included) whose texts are GeneratedText's.
   void GeneratedSheet(const std::string& name, int rows, int columns, int modulo);

@@ -65,13 +65,23 @@ TEST(StringTableTest, TellsEmptyAndLongTextsApart) {
   EXPECT_EQ(table.Text(cut).size(), xls::StringTable::kMaxLength);
   // Longer texts that agree on their first 32,767 characters are one cell text.
   EXPECT_EQ(table.Intern(big + "y"), cut);
+  // Characters, not bytes; a pair counts two and is never cut in half.
+  std::string han, pairs = "x";
+  for (int i = 0; i < 40000; ++i) han += "漢", pairs += "😀";
+  EXPECT_EQ(table.Text(table.Intern(han)), han.substr(0, 3 * 32767));
+  EXPECT_EQ(table.Text(table.Intern(pairs)), pairs.substr(0, 1 + 4 * 16383));
 }
 
 TEST(StringTableTest, MarksTextsThatNeed16BitCharacters) {
   xls::StringTable table;
-  EXPECT_FALSE(table.IsWide(table.Intern("caf\xE9")));               // é is Latin-1
-  EXPECT_FALSE(table.IsWide(table.Intern("\x81\x8D\x8F\x90\x9D")));  // undefined bytes: C1 controls
-  EXPECT_TRUE(table.IsWide(table.Intern("5 \x80")));                 // the euro sign
+  EXPECT_FALSE(table.IsWide(table.Intern("café")));                      // é is Latin-1
+  EXPECT_FALSE(table.IsWide(table.Intern("\u0081\u008D\u008F\u0090\u009D")));  // C1 controls
+  EXPECT_TRUE(table.IsWide(table.Intern("5 €")));
+  EXPECT_TRUE(table.IsWide(table.Intern("😀")));
+  // Bytes that are not UTF-8 become U+FFFD, so the saved text is whole.
+  uint32_t repaired = table.Intern("a\xFF" "b\xE6\xBC");
+  EXPECT_EQ(table.Text(repaired), "a\uFFFDb\uFFFD\uFFFD");
+  EXPECT_TRUE(table.IsWide(repaired));
 }
 
 }  // namespace

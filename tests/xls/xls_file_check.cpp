@@ -30,11 +30,35 @@ void AppendUtf8(std::string& out, uint32_t c) {
   } else if (c < 0x800) {
     out += static_cast<char>(0xC0 | c >> 6);
     out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
+  } else if (c < 0x10000) {
     out += static_cast<char>(0xE0 | c >> 12);
     out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
     out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | c >> 18);
+    out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
   }
+}
+
+bool IsHigh(uint32_t unit) { return unit >= 0xD800 && unit < 0xDC00; }
+bool IsLow(uint32_t unit) { return unit >= 0xDC00 && unit < 0xE000; }
+
+// UTF-8 of UTF-16 units; false when a surrogate has no partner.
+bool AppendUnits(std::string& out, const std::vector<uint32_t>& units) {
+  bool whole = true;
+  for (size_t i = 0; i < units.size(); ++i) {
+    uint32_t c = units[i];
+    if (IsHigh(c) && i + 1 < units.size() && IsLow(units[i + 1])) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
+    } else if (IsHigh(c) || IsLow(c)) {
+      whole = false;
+      c = 0xFFFD;
+    }
+    AppendUtf8(out, c);
+  }
+  return whole;
 }
 
 class Checker {
@@ -214,10 +238,11 @@ class Checker {
   uint32_t P32(const Rec& rec, size_t at) { return at + 4 <= rec.size ? U32(stream_, rec.payload + at) : 0; }
 
   std::string Chars(size_t at, size_t count, bool wide) {
+    std::vector<uint32_t> units;
+    for (size_t i = 0; i < count; ++i)
+      units.push_back(wide ? U16(stream_, at + 2 * i) : static_cast<uint8_t>(stream_[at + i]));
     std::string text;
-    for (size_t i = 0; i < count; ++i) {
-      AppendUtf8(text, wide ? U16(stream_, at + 2 * i) : static_cast<uint8_t>(stream_[at + i]));
-    }
+    if (!AppendUnits(text, units)) Problem("a name holds half a surrogate pair");
     return text;
   }
 
@@ -303,9 +328,10 @@ class Checker {
       if (flags > 1) Problem("string " + std::to_string(k) + " has flags " + std::to_string(flags));
       bool wide = flags & 1;
       at += 3;
-      std::string text;
+      std::vector<uint32_t> units;
       while (remaining > 0) {
         if (at == pieces[p].size) {
+          if (!units.empty() && IsHigh(units.back())) Problem("a pair of string " + std::to_string(k) + " is split");
           if (!next() || pieces[p].size == 0) return Problem("SST ends inside string " + std::to_string(k));
           uint8_t continued = static_cast<uint8_t>(stream_[pieces[p].payload]);
           if (continued > 1) Problem("CONTINUE of string " + std::to_string(k) + " has flags " + std::to_string(continued));
@@ -315,13 +341,15 @@ class Checker {
         size_t size = wide ? 2 : 1;
         size_t n = std::min(remaining, (pieces[p].size - at) / size);
         for (size_t i = 0; i < n; ++i) {
-          AppendUtf8(text, wide ? U16(stream_, pieces[p].payload + at + 2 * i)
-                                : static_cast<uint8_t>(stream_[pieces[p].payload + at + i]));
+          units.push_back(wide ? U16(stream_, pieces[p].payload + at + 2 * i)
+                               : static_cast<uint8_t>(stream_[pieces[p].payload + at + i]));
         }
         at += n * size;
         remaining -= n;
         if (remaining > 0 && at != pieces[p].size) return Problem("a 16-bit character of string " + std::to_string(k) + " is split");
       }
+      std::string text;
+      if (!AppendUnits(text, units)) Problem("string " + std::to_string(k) + " holds half a surrogate pair");
       r_.book.strings.push_back(std::move(text));
     }
     if (p + 1 != pieces.size() || at != pieces[p].size) Problem("SST holds more than its strings");
@@ -487,16 +515,6 @@ std::string CheckResult::Problems() const {
   std::string all;
   for (const auto& p : problems) all += p + "\n";
   return all;
-}
-
-std::string Utf8Of1252(const std::string& text) {
-  static const uint16_t kHigh[32] = {0x20AC, 0x81,   0x201A, 0x192,  0x201E, 0x2026, 0x2020, 0x2021,
-                                     0x2C6,  0x2030, 0x160,  0x2039, 0x152,  0x8D,   0x17D,  0x8F,
-                                     0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                     0x2DC,  0x2122, 0x161,  0x203A, 0x153,  0x9D,   0x17E,  0x178};
-  std::string out;
-  for (unsigned char b : text) AppendUtf8(out, b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80] : b);
-  return out;
 }
 
 CheckResult CheckXlsFile(const std::string& path) {

@@ -69,10 +69,6 @@ struct CheckResult {
 
 CheckResult CheckXlsFile(const std::string& path);
 
-// UTF-8 of code page 1252 text, from the code page's published table: what
-// a reader shows for a text the program wrote.
-std::string Utf8Of1252(const std::string& text);
-
 // The "Workbook" stream of a compound file the engine wrote (one stream in
 // consecutive sectors after the header): where stream offset x lies in the
 // file, for tests that damage a record on purpose.

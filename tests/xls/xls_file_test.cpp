@@ -20,7 +20,6 @@
 
 namespace {
 
-using xlscheck::Utf8Of1252;
 using xls::AutomationError;
 using xls::OptionalArg;
 using xls::Variant;
@@ -173,12 +172,22 @@ TEST_F(XlsFileTest, SharedStringsSplitAcrossContinueRecordsReadBack) {
   for (int i = 0; i < 30000; ++i) {
     seed = seed * 1103515245 + 12345;
     std::string text = std::to_string(i) + std::string(seed >> 16 & 0x3F ? (seed >> 16) % 50 : 0, 'a' + i % 26);
-    if (i % 7 == 0) text += "\x80\xE9";
+    if (i % 7 == 0) text += "€é";
+    if (i % 11 == 0) text += "😀";  // a pair, never split between records
     texts.push_back(text);
   }
-  texts.push_back(std::string(32767, 'L'));
-  texts.push_back(std::string(20000, '\x80'));
-  texts.push_back(std::string(40000, 'C'));  // cut to what a cell holds
+  std::vector<std::string> expected = texts;
+  std::string euros, han, pairs;
+  for (int i = 0; i < 20000; ++i) euros += "€";
+  for (int i = 0; i < 40000; ++i) han += "漢";
+  for (int i = 0; i < 16384; ++i) pairs += "😀";
+  // Cut to what a cell holds: 32,767 UTF-16 units, never half a pair.
+  for (auto [text, cut] : {std::pair{std::string(32767, 'L'), std::string(32767, 'L')}, std::pair{euros, euros},
+                           std::pair{std::string(40000, 'C'), std::string(32767, 'C')},
+                           std::pair{han, han.substr(0, 3 * 32767)}, std::pair{pairs, pairs.substr(0, 4 * 16383)}}) {
+    texts.push_back(text);
+    expected.push_back(cut);
+  }
   for (size_t i = 0; i < texts.size(); ++i) {
     Put(*sheet, std::string(1, char('A' + i % 10)) + std::to_string(i / 10 + 1), texts[i]);
   }
@@ -190,23 +199,31 @@ TEST_F(XlsFileTest, SharedStringsSplitAcrossContinueRecordsReadBack) {
   for (const auto& r : result.records) continues += r.type == 0x003C;
   EXPECT_GT(continues, 30u);
   for (size_t i = 0; i < texts.size(); ++i) {
-    std::string expected = Utf8Of1252(texts[i].substr(0, 32767));
-    ASSERT_EQ(result.book.Text(0, static_cast<uint16_t>(i / 10), static_cast<uint16_t>(i % 10)), expected) << i;
+    ASSERT_EQ(result.book.Text(0, static_cast<uint16_t>(i / 10), static_cast<uint16_t>(i % 10)), expected[i]) << i;
   }
 }
 
-TEST_F(XlsFileTest, EveryCodePageByteIsSavedAndReopenedUnchanged) {
+TEST_F(XlsFileTest, EveryCharacterIsSavedAndReopenedUnchanged) {
+  // U+0001 to U+00FF, then characters of 16-bit strings.
   std::string all;
-  for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
+  for (int c = 1; c < 256; ++c) {
+    if (c < 0x80) {
+      all += static_cast<char>(c);
+    } else {
+      all += static_cast<char>(0xC0 | c >> 6);
+      all += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  all += "€“”–™ ΩЖ 漢字 😀 \uFFFD";
   auto book = NewBook();
   auto sheet = book->Sheets()->Item(1);
   Put(*sheet, "A1", all);
-  sheet->SetName("\x80 \xC9t\xE9 \x9F");
+  sheet->SetName("€ Été Ÿ Ω 漢 😀");
   std::string first = dir.File("first.xls"), second = dir.File("second.xls");
   Save(book, first);
   auto firstRead = Check(first);
-  EXPECT_EQ(firstRead.book.Text(0, 0, 0), Utf8Of1252(all));
-  EXPECT_EQ(firstRead.book.sheets[0].name, Utf8Of1252("\x80 \xC9t\xE9 \x9F"));
+  EXPECT_EQ(firstRead.book.Text(0, 0, 0), all);
+  EXPECT_EQ(firstRead.book.sheets[0].name, "€ Été Ÿ Ω 漢 😀");
 
   Save(books->Open(first), second);
   EXPECT_EQ(Describe(Check(second).book), Describe(firstRead.book));
@@ -404,7 +421,7 @@ TEST_F(XlsFileTest, OpenSurvivesADamagedByteAnywhere) {
   auto sheets = book->Sheets();
   for (int r = 1; r <= 40; ++r) {
     Put(*sheets->Item(1), "A" + std::to_string(r), std::string(r * 7, 'a' + r % 26));
-    Put(*sheets->Item(2), "B" + std::to_string(r), "\x80" + std::to_string(r));
+    Put(*sheets->Item(2), "B" + std::to_string(r), "€" + std::to_string(r));
   }
   Save(book, good);
   std::string bytes = testenv::ReadFile(good);

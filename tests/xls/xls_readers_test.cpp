@@ -21,12 +21,13 @@ TEST_F(XlsReadersTest, SmallWorkbookReadsTheSameEverywhere) {
   Expectation expected;
   WriteTable(session, expected, 1, "Orders",
              {{"Id", "Name", "Price", "Note"},
-              {"1", "Caf\xE9", "12.50", "'quoted"},
-              {"007", "Zo\xEB \x80", "", "a, \"b\""},
+              {"1", "Café", "12.50", "'quoted"},
+              {"007", "Zoë €", "", "a, \"b\""},
               {"=1+1", "TRUE", "1E5", "   spaced"},
-              {"2020-01-31", "<b>", "x\ty", "\x81\x8D\x8F\x90\x9D"}});
-  WriteTable(session, expected, 2, "\xDCn\xEF" "code \x80 \x9C",
-             {{"Text"}, {std::string(300, 'w')}, {"\x93quoted\x94 \x85"}});
+              {"2020-01-31", "<b>", "x\ty", "\u0081\u008D\u008F\u0090\u009D"},
+              {"Ελληνικά", "Кириллица", "漢字 かな", "😀 🎉"}});
+  WriteTable(session, expected, 2, "Ünïcode € œ Ω 漢 😀",
+             {{"Text"}, {std::string(300, 'w')}, {"“quoted” …"}});
   expected.Sheet("Sheet3", {});
   ExpectReadersAgree(SaveNew(session, "small.xls"), expected);
 }
@@ -36,9 +37,11 @@ TEST_F(XlsReadersTest, StringsSplitAcrossContinueRecordsReadTheSameEverywhere) {
   session.StartExcel();
   session.NewWorkbook();
   std::vector<std::vector<std::string>> rows{{"Long", "Wide", "Varied"}};
-  rows.push_back({std::string(32767, 'L'), std::string(20000, '\x80'), "short"});
+  std::string euros;
+  for (int i = 0; i < 20000; ++i) euros += "€";
+  rows.push_back({std::string(32767, 'L'), euros, "short"});
   for (int i = 0; i < 3000; ++i) {
-    rows.push_back({std::string(1 + i * 7 % 97, 'a' + i % 26), std::string(1 + i % 13, '\x99') + std::to_string(i),
+    rows.push_back({std::string(1 + i * 7 % 97, 'a' + i % 26), (i % 5 ? "™" : "😀") + std::to_string(i),
                     std::to_string(i * 7919)});
   }
   Expectation expected;
@@ -84,7 +87,7 @@ TEST_F(XlsReadersTest, ReopenedWorkbookWithAFourthSheetReadsTheSameEverywhere) {
   session.SetDisplayAlerts(true);
   session.ReopenWorkbook(path);
   session.TakeFirstWorkbook();
-  WriteTable(session, expected, 4, "Fourth", {{"D", "E"}, {"shared", "new \x80"}});
+  WriteTable(session, expected, 4, "Fourth", {{"D", "E"}, {"shared", "new €"}});
   session.SetAlerts(false);
   session.SaveAndQuit(path);
   ExpectReadersAgree(path, expected);
