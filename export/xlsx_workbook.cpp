@@ -5,28 +5,12 @@
 
 #include <xlsxwriter.h>
 
+#include "format/utf8.h"
+
 namespace {
 
 constexpr size_t kMaxCellCharacters = 32767;
 constexpr lxw_color_t kLightYellow = 0xFFFFCC;  // Excel's ColorIndex 19
-
-// The length of the UTF-8 sequence at text[i], 0 when none starts there
-// (overlong forms, surrogates and code points beyond U+10FFFF included).
-size_t Utf8SequenceLength(std::string_view text, size_t i) {
-  auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
-  unsigned char lead = byte(i);
-  if (lead < 0x80) return 1;
-  size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
-                : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
-  if (length == 0 || i + length > text.size()) return 0;
-  for (size_t k = 1; k < length; ++k)
-    if ((byte(i + k) & 0xC0) != 0x80) return 0;
-  unsigned char second = byte(i + 1);
-  if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) ||
-      (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second > 0x8F))
-    return 0;
-  return length;
-}
 
 bool IsEscapeLike(std::string_view text, size_t i) {
   if (text.size() - i < 7 || text[i + 1] != 'x' || text[i + 6] != '_') return false;

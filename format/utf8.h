@@ -40,3 +40,7 @@ size_t Utf8Length(std::string_view text);
 // The longest start of the text with at most maxCharacters characters, and
 // at most maxBytes bytes.
 std::string_view Utf8Prefix(std::string_view text, size_t maxCharacters, size_t maxBytes = std::string_view::npos);
+
+// The length of the UTF-8 sequence at text[i], 0 when none starts there
+// (overlong forms, surrogates and code points beyond U+10FFFF included).
+size_t Utf8SequenceLength(std::string_view text, size_t i);
