@@ -14,10 +14,9 @@ build=${BUILD:-$root/build-bench}
 runs=${1:-7}
 rows=9800000  # about 1.05 GB
 
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBREVANTIS_GUI=OFF >/dev/null
-cmake --build "$build" -j2 --target make-test-db brevantis-cli >/dev/null
-db="$build/bench-large-$rows.mdb"
-[ -f "$db" ] || "$build/tests/support/make-test-db" "$db" --preset large --rows "$rows" >/dev/null
+. "$root/bench/large_db.sh"
+bench_build "$build" OFF brevantis-cli
+db=$(bench_large_db "$build" "$rows")
 size=$(stat -c %s "$db")
 if [ "$size" -lt $((1 << 30)) ]; then
   echo "bench file is smaller than 1 GiB: $db" >&2

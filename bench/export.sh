@@ -12,10 +12,9 @@ rows=${1:-1000000}
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBREVANTIS_GUI=OFF >/dev/null
-cmake --build "$build" -j2 --target make-test-db brevantis-cli >/dev/null
-db="$build/bench-large-$rows.mdb"
-[ -f "$db" ] || "$build/tests/support/make-test-db" "$db" --preset large --rows "$rows" >/dev/null
+. "$root/bench/large_db.sh"
+bench_build "$build" OFF brevantis-cli
+db=$(bench_large_db "$build" "$rows")
 echo "file: $db ($(($(stat -c %s "$db") / 1048576)) MiB, $rows rows)"
 echo "load average before the runs: $(cut -d' ' -f1-3 /proc/loadavg)"
 

@@ -11,11 +11,9 @@ build=${BUILD:-$root/build-bench-gui}
 rows=${1:-9800000}
 db_dir=${DB_DIR:-$root/build-bench}  # shared with analysis.sh
 
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBREVANTIS_GUI=ON >/dev/null
-cmake --build "$build" -j2 --target make-test-db record-page-bench >/dev/null
-mkdir -p "$db_dir"
-db="$db_dir/bench-large-$rows.mdb"
-[ -f "$db" ] || "$build/tests/support/make-test-db" "$db" --preset large --rows "$rows" >/dev/null
+. "$root/bench/large_db.sh"
+bench_build "$build" ON record-page-bench
+db=$(bench_large_db "$build" "$rows" "$db_dir")
 
 echo "file: $db ($(($(stat -c %s "$db") / 1048576)) MiB, $rows rows)"
 QT_QPA_PLATFORM=offscreen "$build/bench/record-page-bench" "$db" LargeTable 2>&1 | grep -v '^QStandardPaths'

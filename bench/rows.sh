@@ -7,10 +7,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD:-$root/build-bench}
 rows=${1:-1000000}
 
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBREVANTIS_GUI=OFF >/dev/null
-cmake --build "$build" -j2 --target make-test-db rows-bench >/dev/null
-db="$build/bench-large-$rows.mdb"
-[ -f "$db" ] || "$build/tests/support/make-test-db" "$db" --preset large --rows "$rows" >/dev/null
+. "$root/bench/large_db.sh"
+bench_build "$build" OFF rows-bench
+db=$(bench_large_db "$build" "$rows")
 
 echo "file: $db ($(($(stat -c %s "$db") / 1048576)) MiB, $rows rows)"
 # The row phase alone, as the command runs it after the analysis.
