@@ -1,6 +1,6 @@
 # Installs the Debian packages the project needs, when any is missing.
 # Sourced by setup.sh and test.sh; idempotent.
-BREVANTIS_PACKAGES="cmake g++ make dpkg-dev file libgtest-dev qt6-base-dev qt6-base-dev-tools fonts-dejavu-core fonts-wqy-microhei libxlsxwriter-dev python3-xlrd python3-openpyxl libreoffice-calc-nogui gnumeric mdbtools"
+BREVANTIS_PACKAGES="cmake g++ make dpkg-dev file libgtest-dev qt6-base-dev qt6-base-dev-tools fonts-dejavu-core fonts-wqy-microhei libxlsxwriter-dev python3-xlrd python3-openpyxl libreoffice-calc-nogui gnumeric mdbtools nodejs"
 
 brevantis_install_packages() {
   local missing=""
@@ -13,4 +13,19 @@ brevantis_install_packages() {
   echo "Installing:$missing"
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing
+}
+
+# The npm package mdb-reader, an independent reader the builder's files are
+# checked against. Without the registry its tests skip, saying why.
+brevantis_install_mdb_reader() {
+  local prefix=${BREVANTIS_MDB_READER:-/tmp/mdbr}
+  [ -f "$prefix/node_modules/mdb-reader/package.json" ] && return 0
+  # Debian's nodejs comes without npm; other builds of node carry their own.
+  if ! command -v npm >/dev/null; then
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends npm >/dev/null || true
+  fi
+  npm install --silent --no-audit --no-fund --prefix "$prefix" mdb-reader@3.2.0 >/dev/null 2>&1 ||
+    echo "mdb-reader could not be installed: its checks will be skipped" >&2
 }

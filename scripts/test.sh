@@ -6,6 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
 brevantis_install_packages
+brevantis_install_mdb_reader
 
 # run_suite BUILD_DIR "CTEST ARGS" CMAKE ARGS...
 run_suite() {
