@@ -49,7 +49,7 @@ MainWindow::MainWindow(ProgressChannel& progress, platform::Dialogs& dialogs, QW
                                      ui.recordCount_1064, ui.pageNumber_1074, ui.next_1071,
                                      ui.prev_1070, ui.rowTotal, ui.pageTotal, ui.goToPage,
                                      ui.goTo}),
-      exportJob_(session_, progress, dialogs, log_, oleFiles_),
+      exportJob_(session_, progress, dialogs, log_),
       exportOptionsDialog_(std::make_unique<ExportOptionsDialog>(tree_, dialogs, exportOptions_, this)),
       analysisJob_(session_, progress, dialogs, *this, *this),
       exportClosingPause_(ExportProgressDialog::kClosingPauseMilliseconds) {

@@ -51,12 +51,14 @@ TEST(ExportJobTest, ThreeTablesGiveMessagesPercentagesLogAndStatistics) {
   EXPECT_TRUE(f.job.Succeeded());
   EXPECT_TRUE(f.progress.Finished());
 
-  EXPECT_EQ(testenv::ReadFile(f.dir.File("program/Export Statistics.log")),
+  EXPECT_EQ(testenv::ReadFile(f.StatisticsFile()),
             "Database Path : " + f.dir.File("Shop.mdb") + "\r\n\r\n"
             "            Table name             :          No of Records\r\n"
             "                             Orders:                   3\r\n"
             "                          Customers:                   2\r\n" +
-                longName + ":                   1\r\n");
+                longName + ":                   1\r\n\r\nExport completed Successfully...\r\n");
+  // Each export its own: nothing beside the program.
+  EXPECT_FALSE(platform::FileExists(f.dir.File("program/Export Statistics.log")));
   EXPECT_EQ(testenv::ReadFile(f.log.ExecLogPath()),
             std::string(kSessionHeader) +
                 "Code:0  Error:0  MSG:Export Database started...\r\n"
@@ -80,9 +82,10 @@ TEST(ExportJobTest, NoChosenTablesEndsAtOnceWithEmptyStatistics) {
   EXPECT_EQ(f.view.messages, (Names{"Export Database started...", "Export completed Successfully..."}));
   EXPECT_EQ(f.view.percentages, (std::vector<int>{100}));
   EXPECT_TRUE(f.view.statistics.empty());
-  EXPECT_EQ(testenv::ReadFile(f.dir.File("program/Export Statistics.log")),
+  EXPECT_EQ(testenv::ReadFile(f.StatisticsFile()),
             "Database Path : " + f.dir.File("Shop.mdb") +
-                "\r\n\r\n            Table name             :          No of Records\r\n");
+                "\r\n\r\n            Table name             :          No of Records\r\n"
+                "\r\nExport completed Successfully...\r\n");
   EXPECT_TRUE(f.ExportedFiles().empty());
 }
 
@@ -100,8 +103,12 @@ TEST(ExportJobTest, StopDuringTheSecondOfThreeTablesSavesWhatWasWritten) {
               (Names{"Export Database started...", "Export started  : Orders", "Export completed : Orders",
                      "Export started  : Customers", "Export completed : Customers",
                      "Export Aborted by user..."}));
-    EXPECT_EQ(f.view.statistics, (std::vector<StatisticsEntry>{{0, "Orders", 3}, {1, "Customers", 0}}));
+    EXPECT_EQ(f.view.statistics,
+              (std::vector<StatisticsEntry>{{0, "Orders", 3}, {1, "Customers", 0, "stopped"}}));
     EXPECT_EQ(f.view.percentages, (std::vector<int>{33, 66, 100}));
+    std::string statistics = testenv::ReadFile(f.StatisticsFile());
+    EXPECT_NE(statistics.find("Customers:                   0  (stopped)\r\n\r\nExport Aborted by user...\r\n"),
+              std::string::npos) << statistics;
     if (mode == kExcelPerDatabase) {
       auto book = ReadWorkbook(f.Workbook("Shop.xls"));
       EXPECT_EQ(SheetNames(book), (Names{"Orders", "Customers"}));
@@ -158,6 +165,12 @@ TEST(ExportJobTest, AbandonEndsAtOnceWithoutSavingOrStatistics) {
     EXPECT_TRUE(f.view.statistics.empty());
     EXPECT_EQ(f.view.calls, (Names{"running"}));
     EXPECT_FALSE(platform::FileExists(f.dir.File("program/Export Statistics.log")));
+    // What is left says that the export was abandoned, and where.
+    std::string statistics = testenv::ReadFile(f.StatisticsFile());
+    EXPECT_NE(statistics.find("Orders:                   3\r\n"), std::string::npos) << statistics;
+    EXPECT_NE(statistics.find("Customers:                   0  (abandoned)\r\n\r\n"
+                              "Export abandoned: the window was closed while it ran...\r\n"),
+              std::string::npos) << statistics;
     EXPECT_FALSE(f.job.IsRunning());
     // Per database the first table was saved before the second began, to
     // be reopened: the workbook keeps its default sheets then.
@@ -216,8 +229,7 @@ TEST(ExportJobTest, TheEndOfTheSessionGoesToTheErrorLogOnce) {
     ProgressChannel progress;
     RecordingDialogs dialogs;
     MdbFile db;
-    OleFileWriter oleFiles(dir.File("ole"));
-    ExportJob job(db, progress, dialogs, log, oleFiles);
+    ExportJob job(db, progress, dialogs, log);
   }
   EXPECT_EQ(testenv::ReadFile(log.ErrorLogPath()),
             std::string(kSessionHeader) + "Code:0  Error:0  MSG:Database was not opened\r\n");
@@ -247,6 +259,70 @@ TEST(ExportJobTest, AViewThatCannotEmptyItsStatisticsEndsTheJobWithoutThem) {
   EXPECT_TRUE(f.view.statistics.empty());
   EXPECT_FALSE(platform::FileExists(f.dir.File("program/Export Statistics.log")));
   EXPECT_FALSE(f.job.IsRunning());
+}
+
+// Every object a cell names lies inside the export's own folder, numbered
+// from 1 for each export; one that cannot be written fails its table.
+TEST(ExportJobTest, OleObjectsStayInsideTheirExportAndAFileNotWrittenFailsItsTable) {
+  ExportFixture f;
+  testdb::DatabaseBuilder builder;
+  testdb::Table& table = builder.AddTable("Pics", {{"Kind", testdb::ColumnType::Text, 20},
+                                                   {"Object", testdb::ColumnType::Ole}});
+  table.rows = {{{"bitmap", testdb::Bytes{testdb::OleBitmap(testdb::MakeBmp(4, 4))}}},
+                {{"package", testdb::Bytes{testdb::OlePackage("note.txt", {'h', 'i'})}}}};
+  ASSERT_NO_FATAL_FAILURE(f.Open(builder));
+  for (const std::string& folder : {f.ExportFolder(), f.dir.File("second")}) {
+    platform::CreateFolder(folder);
+    ExportOptions options = f.Options(kExcelPerTable);
+    options.exportFolder = folder;
+    ASSERT_EQ(f.Run(options), 1);
+    EXPECT_TRUE(f.job.Succeeded());
+    auto grid = SheetGrid(ReadWorkbook(folder + "/Pics.xls"), 0);
+    ASSERT_EQ(grid.size(), 3u);
+    EXPECT_EQ(grid[1][1], folder + "/OLE Objects/Ole1.bmp");
+    EXPECT_EQ(grid[2][1], folder + "/OLE Objects/Ole2.txt");
+    EXPECT_EQ(testenv::ReadFile(grid[2][1]), "hi");
+    EXPECT_TRUE(platform::FileExists(grid[1][1]));
+  }
+  EXPECT_FALSE(platform::FileExists(f.dir.File("program/TempOLeFiles")));
+
+  std::string blocked = f.dir.File("blocked");
+  platform::CreateFolder(blocked);
+  testenv::WriteFile(blocked + "/OLE Objects", "in the way");
+  ExportOptions options = f.Options(kExcelPerTable);
+  options.exportFolder = blocked;
+  f.view.messages.clear();
+  f.view.statistics.clear();
+  EXPECT_EQ(f.Run(options), 1);
+  EXPECT_FALSE(f.job.Succeeded());
+  EXPECT_NE(std::find(f.view.messages.begin(), f.view.messages.end(),
+                      "2 OLE object(s) of Pics could not be written, the first " + blocked +
+                          "/OLE Objects/Ole1.bmp: Not a directory"),
+            f.view.messages.end());
+  EXPECT_EQ(f.view.messages.back(), "Export completed with errors...");
+  EXPECT_EQ(f.view.statistics, (std::vector<StatisticsEntry>{{0, "Pics", 2, "not all written"}}));
+}
+
+// A sheet of .xls ends at column IV: the table keeps its sheet with the
+// first 256 columns, and the rest is reported, not the table lost.
+TEST(ExportJobTest, ATableWiderThanASheetKeepsItsFirstColumnsAndSaysHowManyWereLeftOut) {
+  ExportFixture f;
+  testdb::DatabaseBuilder builder;
+  std::vector<testdb::Column> columns;
+  for (int i = 1; i <= 300; ++i) columns.push_back({"C" + std::to_string(i), testdb::ColumnType::Long});
+  builder.AddTable("Wide", columns);
+  ASSERT_NO_FATAL_FAILURE(f.Open(builder));
+  EXPECT_EQ(f.Run(f.Options(kExcelPerDatabase)), 1);
+  EXPECT_FALSE(f.job.Succeeded());
+  EXPECT_NE(std::find(f.view.messages.begin(), f.view.messages.end(),
+                      "Wide has 300 columns, a sheet takes 256: 44 column(s) left out"),
+            f.view.messages.end());
+  EXPECT_EQ(f.view.messages.back(), "Export completed with errors...");
+  EXPECT_EQ(f.view.statistics, (std::vector<StatisticsEntry>{{0, "Wide", 0, "44 columns left out"}}));
+  auto grid = SheetGrid(ReadWorkbook(f.Workbook("x.xls")), 0);
+  ASSERT_EQ(grid.size(), 1u);
+  ASSERT_EQ(grid[0].size(), 256u);
+  EXPECT_EQ(grid[0][255], "C256");
 }
 
 TEST(ExportJobTest, SheetLimitFollowsTheFreeMemory) {
