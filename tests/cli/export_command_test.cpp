@@ -1,16 +1,19 @@
 // brevantis-cli export end to end: the dated folder, the workbooks checked
 // with python3-xlrd or python3-openpyxl (and LibreOffice once) against
 // `rows --all` of every table, CSV files byte for byte, the statistics on
-// stdout and beside the program, the logs, the exit codes; over builder
-// databases and the corpus of real files.
+// stdout and in the export's folder, the OLE files there too, the logs, the
+// refusals, the exit codes; over builder databases and the corpus of real
+// files.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <regex>
 
+#include "export/export_statistics.h"
 #include "export/name_set.h"
 #include "export/xlsx_workbook.h"
 #include "tests/support/test_db_builder.h"
@@ -23,8 +26,8 @@ using Names = std::vector<std::string>;
 
 const char kHeading[] = "            Table name             :          No of Records";
 
-// A copy of the program in a folder of its own: its logs, statistics file
-// and OLE files go beside it, apart from every other test's.
+// A copy of the program in a folder of its own: its logs go beside it, apart
+// from every other test's.
 class CliCopy {
  public:
   CliCopy() : program_(dir_.File("brevantis-cli")) {
@@ -55,20 +58,28 @@ Names TableNames(const CliCopy& cli, const std::string& database, int* exitCode 
   return names;
 }
 
-// The one dated folder an export made in destination.
-std::string DatedFolder(const std::string& destination) {
+// The dated folders exports made in destination, sorted.
+Names DatedFolders(const std::string& destination) {
   Names found;
   for (const auto& entry : fs::directory_iterator(destination)) found.push_back(entry.path().string());
+  std::sort(found.begin(), found.end());
+  static const std::regex kDated(R"(.*/Corvanel_Brevantis_\(DATE=\d+-\d+-\d{4}\)_\(TIME=\d+hr\.\d+m\.\d+s\)(_\d+)?)");
+  for (const std::string& folder : found) EXPECT_TRUE(std::regex_match(folder, kDated)) << folder;
+  return found;
+}
+
+// The one dated folder an export made in destination.
+std::string DatedFolder(const std::string& destination) {
+  Names found = DatedFolders(destination);
   EXPECT_EQ(found.size(), 1u);
-  static const std::regex kDated(R"(.*/Corvanel_Brevantis_\(DATE=\d+-\d+-\d{4}\)_\(TIME=\d+hr\.\d+m\.\d+s\))");
-  EXPECT_TRUE(!found.empty() && std::regex_match(found[0], kDated)) << (found.empty() ? "" : found[0]);
   return found.empty() ? std::string() : found[0];
 }
 
-// OLE files are numbered in the order a process writes them.
+// OLE files are numbered in the order a writer writes them, and an export
+// keeps its own.
 std::string SameOle(const std::string& text) {
-  static const std::regex kOleFile(R"((TempOLeFiles/Ole)\d+(\.))");
-  return std::regex_replace(text, kOleFile, "$1#$2");
+  static const std::regex kOleFile(R"([^,\r\n]*/(TempOLeFiles|OLE Objects)/Ole\d+\.)");
+  return std::regex_replace(text, kOleFile, "OLE#.");
 }
 
 // The CSV files of an export in `folder`, one per table, against
@@ -83,7 +94,8 @@ std::string CheckCsvExport(const CliCopy& cli, const std::string& database, cons
     if (SameOle(testenv::ReadFile(path)) != SameOle(rows.out)) return path + " differs from rows --all";
   }
   Names files;
-  for (const auto& entry : fs::directory_iterator(folder)) files.push_back(entry.path().string());
+  for (const auto& entry : fs::directory_iterator(folder))
+    if (entry.path().extension() == ".csv") files.push_back(entry.path().string());
   return files.size() == tables.size() ? "" : "not a file per table in " + folder;
 }
 
@@ -148,15 +160,21 @@ TEST(ExportCommandTest, ExportsEveryTableInBothModesAndEveryFormatWithStatistics
     testenv::CommandResult result = cli.Run(args);
     ASSERT_EQ(result.exitCode, 0) << result.err;
 
-    // stdout: the heading and a line per table, the statistics file's rows.
-    std::string statistics = testenv::ReadFile(cli.File("Export Statistics.log"));
+    // stdout: the heading and a line per table, the statistics file's rows
+    // (which end with the closing message).
+    std::string folder = DatedFolder(destination);
+    std::string statistics = testenv::ReadFile(folder + "/Export Statistics.log");
+    EXPECT_FALSE(fs::exists(cli.File("Export Statistics.log")));
     std::string expectedOut = std::string(kHeading) + "\n";
     std::string fileRows;
     std::regex line("([^\r\n]*)\r\n");
     std::string afterHeading = statistics.substr(statistics.find(kHeading) + sizeof kHeading + 1);
-    for (std::sregex_iterator it(afterHeading.begin(), afterHeading.end(), line), end; it != end; ++it)
+    for (std::sregex_iterator it(afterHeading.begin(), afterHeading.end(), line), end; it != end; ++it) {
+      if ((*it)[1].str().empty()) break;
       expectedOut += (*it)[1].str() + "\n";
+    }
     EXPECT_EQ(result.out, expectedOut);
+    EXPECT_TRUE(statistics.ends_with("\r\n\r\nExport completed Successfully...\r\n")) << statistics;
     EXPECT_EQ(statistics.rfind("Database Path : " + database + "\r\n\r\n", 0), 0u) << statistics;
     EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), static_cast<long>(tables.size() + 1));
 
@@ -169,7 +187,6 @@ TEST(ExportCommandTest, ExportsEveryTableInBothModesAndEveryFormatWithStatistics
     std::string errorLog = testenv::ReadFile(cli.File("Log Files/ErrorLog.log"));
     EXPECT_TRUE(errorLog.ends_with("=\r\nCode:0  Error:0  MSG:Database was not opened\r\n")) << errorLog;
 
-    std::string folder = DatedFolder(destination);
     EXPECT_EQ(CheckExport(cli, database, tables, folder, perTable, !perTable && format != "csv", format), "");
   }
 }
@@ -230,17 +247,141 @@ TEST(ExportCommandTest, WrongArgumentsAndRefusedFilesEndWithTheirExitCodes) {
   EXPECT_FALSE(fs::exists(cli.File("Export Statistics.log")));
 }
 
-TEST(ExportCommandTest, AMissingDestinationNamesTheWorkbookNotSavedAndFails) {
+// A destination nothing can be written to is refused before the analysis,
+// with one message naming it, and nothing is written.
+TEST(ExportCommandTest, ADestinationThatCannotTakeTheExportIsRefusedBeforeTheAnalysis) {
   CliCopy cli;
   std::string database = MakePreset(cli, "sample");
-  std::string destination = cli.File("missing/deeper");
-  testenv::CommandResult result = cli.Run({"export", database, "--to", destination});
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_NE(result.err.find("Could not save " + destination + "/Corvanel_Brevantis_("), std::string::npos)
-      << result.err;
-  EXPECT_EQ(result.err.find("Export completed Successfully..."), std::string::npos);
-  EXPECT_NE(result.err.find("Export completed with errors..."), std::string::npos);
+  testenv::WriteFile(cli.File("plain"), "x");
+  fs::create_directory(cli.File("locked"));
+  fs::permissions(cli.File("locked"), fs::perms::owner_read | fs::perms::owner_exec);
+  struct Case {
+    std::string destination;
+    std::string reason;
+  };
+  std::vector<Case> cases = {{cli.File("missing/deeper"), "does not exist"}, {cli.File("plain"), "is not a folder"}};
+  // root writes into any folder: the read-only case means nothing then.
+  if (::geteuid() != 0) cases.push_back({cli.File("locked"), "is not writable: Permission denied"});
+  for (const Case& c : cases) {
+    testenv::CommandResult result = cli.Run({"export", database, "--to", c.destination});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "Export destination " + c.destination + " " + c.reason + "\n");
+    EXPECT_EQ(result.out, "");
+  }
   EXPECT_FALSE(fs::exists(cli.File("missing")));
+  EXPECT_TRUE(fs::is_empty(cli.File("locked")));
+  EXPECT_FALSE(fs::exists(cli.File("Log Files")));
+}
+
+// Exports in a row, as a shell loop runs them: within one second each gets
+// a folder of its own, every workbook of every run stays, and every OLE
+// file a cell names lies inside its export's folder; nothing goes beside
+// the program but the logs.
+TEST(ExportCommandTest, ExportsInOneSecondKeepEveryWorkbookAndTheirOwnOleFiles) {
+  CliCopy cli;
+  std::string database = MakePreset(cli, "sample");
+  std::string destination = cli.File("out");
+  fs::create_directory(destination);
+  // Started together, so that they share their second, and in a row.
+  constexpr int kRuns = 4;
+  std::string exportCommand = "'" + cli.File("brevantis-cli") + "' export '" + database + "' --to '" + destination +
+                              "' --format csv 2>/dev/null >/dev/null";
+  testenv::CommandResult together = testenv::RunCommand(
+      {"/bin/sh", "-c", exportCommand + " & a=$!; " + exportCommand + " & b=$!; wait $a && wait $b"});
+  ASSERT_EQ(together.exitCode, 0) << together.err;
+  for (int run = 2; run < kRuns; ++run) {
+    testenv::CommandResult result = cli.Run({"export", database, "--to", destination, "--format", "csv"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+  }
+  Names folders = DatedFolders(destination);
+  ASSERT_EQ(folders.size(), static_cast<size_t>(kRuns));
+  static const std::regex kOlePath(R"([^,\r\n]*/OLE Objects/Ole\d+\.[a-z]+)");
+  int oleFiles = 0;
+  for (const std::string& folder : folders) {
+    EXPECT_TRUE(fs::exists(folder + "/Export Statistics.log")) << folder;
+    std::string employees = testenv::ReadFile(folder + "/Employees.csv");
+    for (std::sregex_iterator it(employees.begin(), employees.end(), kOlePath), end; it != end; ++it) {
+      std::string path = it->str();
+      EXPECT_EQ(path.rfind(folder + "/OLE Objects/Ole", 0), 0u) << path;
+      EXPECT_TRUE(fs::is_regular_file(path)) << path;
+      ++oleFiles;
+    }
+    EXPECT_TRUE(fs::exists(folder + "/OLE Objects/Ole1.bmp")) << folder;
+  }
+  EXPECT_GT(oleFiles, kRuns);
+  Names besideProgram;
+  for (const auto& entry : fs::directory_iterator(cli.File(""))) besideProgram.push_back(entry.path().filename());
+  std::sort(besideProgram.begin(), besideProgram.end());
+  EXPECT_EQ(besideProgram, (Names{"Log Files", "brevantis-cli", "out", "sample.mdb"}));
+}
+
+// Every command's product is its stdout: a full device is an error.
+TEST(ExportCommandTest, AFullStandardOutputFailsEveryCommandWithAMessage) {
+  CliCopy cli;
+  std::string database = MakePreset(cli, "sample");
+  std::string destination = cli.File("out");
+  fs::create_directory(destination);
+  std::string program = cli.File("brevantis-cli");
+  for (const std::string& command :
+       Names{"analyze '" + database + "'", "rows '" + database + "' Employees", "rows '" + database + "' Orders --page 1",
+        "export '" + database + "' --to '" + destination + "'", "--help", "--version"}) {
+    testenv::CommandResult result = testenv::RunCommand({"/bin/sh", "-c", "'" + program + "' " + command + " > /dev/full"});
+    EXPECT_EQ(result.exitCode, 1) << command;
+    EXPECT_NE(result.err.find("brevantis-cli: writing to standard output failed"), std::string::npos)
+        << command << "\n" << result.err;
+  }
+}
+
+TEST(ExportCommandTest, ArgumentErrorsNameTheArgumentAndTableTakesANameWhole) {
+  CliCopy cli;
+  testdb::DatabaseBuilder builder;
+  builder.AddTable("Sales, 2024", {{"Id", testdb::ColumnType::Long}}).rows = {{{int64_t{1}}}};
+  builder.AddTable("Other", {{"Id", testdb::ColumnType::Long}});
+  std::string database = cli.File("commas.mdb");
+  ASSERT_TRUE(builder.Write(database).ok);
+  std::string destination = cli.File("out");
+  fs::create_directory(destination);
+
+  testenv::CommandResult chosen =
+      cli.Run({"export", database, "--to", destination, "--table", "Sales, 2024", "--format", "csv"});
+  ASSERT_EQ(chosen.exitCode, 0) << chosen.err;
+  EXPECT_EQ(chosen.out, std::string(kHeading) + "\n" + StatisticsLine({"Sales, 2024", 1}) + "\n");
+  EXPECT_TRUE(fs::exists(DatedFolder(destination) + "/Sales, 2024.csv"));
+
+  struct Case {
+    Names args;
+    std::string message;
+  };
+  for (const Case& c : {Case{{"export", database, "--to", destination, "--bogus"}, "brevantis-cli export: unknown argument --bogus"},
+                        Case{{"export", database, "--to"}, "brevantis-cli export: --to needs a value"},
+                        Case{{"export", database}, "brevantis-cli export: --to DIR is missing"},
+                        Case{{"export", "--to", destination}, "brevantis-cli export: FILE is missing"},
+                        Case{{"export", database, "extra", "--to", destination}, "brevantis-cli export: unexpected argument extra"},
+                        Case{{"rows", database}, "brevantis-cli rows: TABLE is missing"},
+                        Case{{"rows", database, "Other", "--page", "x"}, "brevantis-cli rows: --page takes a page number from 1, not x"},
+                        Case{{"analyze", ""}, "brevantis-cli analyze: FILE is empty"}}) {
+    testenv::CommandResult result = cli.Run(c.args);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err.rfind(c.message + "\nusage: brevantis-cli " + c.args[0] + " ", 0), 0u) << result.err;
+  }
+
+  // A FIFO would block an open for ever; a missing file says which and why.
+  std::string fifo = cli.File("fifo.mdb");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& command : {"analyze", "rows", "export"}) {
+    Names args = {command, fifo};
+    if (command == "rows") args.push_back("Other");
+    if (command == "export") args.insert(args.end(), {"--to", destination});
+    testenv::CommandResult result = cli.Run(args);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "Opening file failed... " + fifo + ": not a regular file\n") << command;
+  }
+
+  testenv::CommandResult help = cli.Run({"help"});
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_NE(help.out.find("exit codes:\n  0  "), std::string::npos) << help.out;
+  EXPECT_EQ(cli.Run({"--help"}).out, help.out);
+  EXPECT_EQ(cli.Run({"--version"}).out.rfind("brevantis-cli ", 0), 0u);
 }
 
 // Names and texts of many scripts reach the sheets, the sheet names and the
