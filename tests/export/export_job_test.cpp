@@ -325,6 +325,26 @@ TEST(ExportJobTest, ATableWiderThanASheetKeepsItsFirstColumnsAndSaysHowManyWereL
   EXPECT_EQ(grid[0][255], "C256");
 }
 
+// A file name may have 255 bytes: a table name near that is cut, keeping
+// the extension, in every format.
+TEST(ExportJobTest, ATableNameTooLongForAFileNameIsCutKeepingItsExtension) {
+  ExportFixture f;
+  testdb::DatabaseBuilder builder;
+  const std::string longName(254, 'n');
+  AddNumberedTable(builder, longName, 2);
+  ASSERT_NO_FATAL_FAILURE(f.Open(builder));
+  for (OutputFormat format : {OutputFormat::Xls, OutputFormat::Xlsx, OutputFormat::Csv}) {
+    ExportOptions options = f.Options(kExcelPerTable);
+    options.format = format;
+    options.exportFolder = f.dir.File("out" + std::to_string(static_cast<int>(format)));
+    platform::CreateFolder(options.exportFolder);
+    EXPECT_EQ(f.Run(options), 1);
+    EXPECT_TRUE(f.job.Succeeded()) << f.view.messages.back();
+    const char* extension = format == OutputFormat::Xls ? ".xls" : format == OutputFormat::Xlsx ? ".xlsx" : ".csv";
+    EXPECT_TRUE(platform::FileExists(options.exportFolder + "/" + std::string(250, 'n') + extension)) << extension;
+  }
+}
+
 TEST(ExportJobTest, SheetLimitFollowsTheFreeMemory) {
   constexpr uint64_t kGiB = uint64_t{1} << 30;
   struct Case {
