@@ -156,10 +156,18 @@ void MainWindow::AddTableNode(TableDef& table) { tree_.AddTableNode(table); }
 void MainWindow::EndAnalysisState() {
   analysisRunning_.store(0);
   EnableCommands(true);
+  // Nothing to export: an export would only make an empty folder.
+  const bool anyTable = !tree_.TableItems().empty();
+  ui.export_1008->setEnabled(anyTable);
+  ui.export_32772->setEnabled(anyTable);
 }
 
 void MainWindow::ShowAnalysisFinished() {
   if (progressDialog_ != nullptr) progressDialog_->ShowFinished();
+}
+
+void MainWindow::ShowAnalysisNotOpened(const std::string& message) {
+  if (progressDialog_ != nullptr) progressDialog_->ShowNotOpened(message);
 }
 
 void MainWindow::Browse() {

@@ -58,6 +58,7 @@ class MainWindow : public QDialog, public AnalysisHost {
   void AddTableNode(TableDef& table) override;
   void EndAnalysisState() override;
   void ShowAnalysisFinished() override;
+  void ShowAnalysisNotOpened(const std::string& message) override;
 
   bool analysisRunning() const { return analysisRunning_.load() != 0; }
   bool exportRunning() const { return exportRunning_.load() != 0; }

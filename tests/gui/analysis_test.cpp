@@ -1,5 +1,6 @@
 // The Recover command end to end: the progress window, its watchers, the
 // tree filled as the tables arrive, stopping, and refused files.
+#include <QElapsedTimer>
 #include <QListWidget>
 
 #include <algorithm>
@@ -39,6 +40,7 @@ class AnalysisTest : public QObject {
   void EnterAndEscapeDoNotCloseTheProgressWindow();
   void TheCloseBoxLeavesTheAnalysisToFinish();
   void ADatabaseWithoutTablesEndsComplete();
+  void AFileThatCannotBeOpenedEndsTheWindowAtOnce();
 };
 
 void AnalysisTest::RecoverFillsTheTreeTableByTable() {
@@ -143,7 +145,8 @@ void AnalysisTest::StopDuringThePageScanThenACleanSecondRecover() {
   QCOMPARE(TablesNode(window)->childCount(), 0);
   QVERIFY(window.ui.browse_1006->isEnabled());
   QVERIFY(window.ui.recover_1007->isEnabled());
-  QVERIFY(window.ui.export_1008->isEnabled());
+  // No table was read: nothing to export.
+  QVERIFY(!window.ui.export_1008->isEnabled());
 
   QStringList messages;
   session.RecoverToEnd([&](QWidget& shown) {
@@ -184,10 +187,15 @@ void AnalysisTest::RefusedFilesShowTheirMessageOnce() {
   window.UseFile(path);
 
   // Only the table watcher ends: the status watcher never gets a report.
+  // A refused file was not recovered: the window never says so.
+  int bar = -1;
+  QStringList shown;
   guitest::ModalAnswerer closer([&](QWidget& modal) {
     auto* dialog = qobject_cast<AnalysisProgressDialog*>(&modal);
     if (dialog == nullptr || dialog->ui.stopClose_1063->text() != "Close" || window.analysisRunning())
       return false;
+    bar = dialog->ui.progress_1036->value();
+    shown = ListTexts(*dialog->ui.messages_1095);
     dialog->ui.stopClose_1063->click();
     return true;
   });
@@ -196,6 +204,10 @@ void AnalysisTest::RefusedFilesShowTheirMessageOnce() {
   QCOMPARE(session.dialogs.messageTexts(), std::vector<std::string>{message.toStdString()});
   QCOMPARE(TablesNode(window)->childCount(), 0);
   QVERIFY(window.ui.recover_1007->isEnabled());
+  QVERIFY(bar < 100);
+  QVERIFY(!shown.contains("Recovery Completed"));
+  QVERIFY(!window.ui.export_1008->isEnabled());
+  QVERIFY(!window.ui.export_32772->isEnabled());
 
   // The watcher left waiting is ended by the next Recover, which runs clean.
   const std::string good = guitest::WriteSampleDatabase(scratch.File("good.mdb"));
@@ -284,7 +296,43 @@ void AnalysisTest::ADatabaseWithoutTablesEndsComplete() {
   QCOMPARE(messages.value(0), QString("Recovery Completed"));
   QVERIFY(messages.contains("User tables found = 0"));
   QCOMPARE(TablesNode(session.w())->childCount(), 0);
-  QVERIFY(session.w().ui.export_1008->isEnabled());
+  // An export of no table would only make an empty folder.
+  QVERIFY(!session.w().ui.export_1008->isEnabled());
+}
+
+void AnalysisTest::AFileThatCannotBeOpenedEndsTheWindowAtOnce() {
+  testenv::ScratchDir scratch;
+  const std::string missing = scratch.File("missing.mdb");
+  Session session;
+  MainWindow& window = session.w();
+  window.UseFile(missing);
+  int bar = -1;
+  QStringList shown;
+  QElapsedTimer clock;
+  clock.start();
+  guitest::ModalAnswerer closer([&](QWidget& modal) {
+    auto* dialog = qobject_cast<AnalysisProgressDialog*>(&modal);
+    if (dialog == nullptr || dialog->ui.stopClose_1063->text() != "Close") return false;
+    bar = dialog->ui.progress_1036->value();
+    shown = ListTexts(*dialog->ui.messages_1095);
+    guitest::SaveScreenshot(*dialog, "analysis_not_opened");
+    dialog->ui.stopClose_1063->click();
+    return true;
+  });
+  window.Recover();
+  QVERIFY(closer.done());
+  QVERIFY(clock.elapsed() < 1000);
+  QCOMPARE(shown.value(0), QString::fromStdString("Opening file failed... " + missing + ": No such file or directory"));
+  QVERIFY(!shown.contains("Recovery Completed"));
+  QCOMPARE(bar, 0);
+  QVERIFY(!window.analysisRunning());
+  QVERIFY(window.ui.recover_1007->isEnabled());
+  QVERIFY(!window.ui.export_1008->isEnabled());
+
+  // The watchers left at once: the next Recover runs clean.
+  session.OpenAndRecover(guitest::WriteSampleDatabase(scratch.File("good.mdb")));
+  QCOMPARE(TablesNode(window)->childCount(), 3);
+  QVERIFY(window.ui.export_1008->isEnabled());
 }
 
 BREVANTIS_GUI_TEST_MAIN(AnalysisTest)

@@ -247,6 +247,20 @@ void ExportDialogsTest::ExportSaveMakesTheDatedFolderAndListsTheTickedTables() {
   QVERIFY(options.format == OutputFormat::Xlsx);
   d.Prepare();
   QCOMPARE(d.ui.format->currentText(), QString("Excel (.xlsx)"));
+
+  // A destination gone since it was chosen is refused with the reason, and
+  // the dialog stays.
+  testenv::ScratchDir gone;
+  const std::string vanished = gone.File("vanished");
+  std::filesystem::create_directory(vanished);
+  session_->dialogs.QueueFolder(vanished);
+  d.Browse();
+  std::filesystem::remove(vanished);
+  d.setResult(QDialog::Rejected);
+  d.ui.exportSave_1021->click();
+  QCOMPARE(d.result(), int(QDialog::Rejected));
+  QVERIFY(options.exportFolder.empty());
+  QCOMPARE(session_->dialogs.messageTexts().back(), "Export destination " + vanished + " does not exist");
 }
 
 void ExportDialogsTest::ACancelledDialogStartsNothing() {
@@ -356,6 +370,7 @@ void ExportDialogsTest::StopDuringTheSecondTable() {
   QCOMPARE(end.messages.value(0), QString("Export Aborted by user..."));
   QCOMPARE(end.messages.value(1), QString("Export completed : Orders"));
   QCOMPARE(end.names, QStringList({"Customers", "Orders"}));
+  QVERIFY(end.counts.value(1).endsWith(" (stopped)"));
   const std::vector<ShownMessage> shown = session_->dialogs.messages();
   QCOMPARE(shown.size(), size_t{1});
   QCOMPARE(shown[0].text, std::string("Are you sure you want stop the export process ?"));
@@ -401,6 +416,9 @@ void ExportDialogsTest::TheCloseBoxAbandonsTheJob() {
   QVERIFY(openAfterNo);
   QVERIFY(!messagesAtClose.contains("Export completed Successfully..."));
   QCOMPARE(session_->dialogs.messages().size(), size_t{2});
+  // What is left of the export says that it was abandoned.
+  const std::string statistics = testenv::ReadFile(w.exportOptions().exportFolder + "/Export Statistics.log");
+  QVERIFY(statistics.ends_with("Export abandoned: the window was closed while it ran...\r\n"));
   QVERIFY(!w.exportRunning());
   QVERIFY(w.ui.export_1008->isEnabled());
 }
