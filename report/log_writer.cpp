@@ -18,12 +18,11 @@ bool AppendToFile(const std::string& path, const std::string& text) {
 
 }  // namespace
 
-std::string LogWriter::DefaultFolder() {
-  std::string program = platform::ProgramFolder();
-  return platform::FolderProblem(program).empty() ? program : platform::UserStateFolder() + "/";
+std::string LogWriter::DefaultFolder(const std::string& programFolder) {
+  return platform::FolderProblem(programFolder).empty() ? programFolder : platform::UserStateFolder() + "/";
 }
 
-LogWriter::LogWriter() : LogWriter(DefaultFolder()) {}
+LogWriter::LogWriter() : LogWriter(DefaultFolder(platform::ProgramFolder())) {}
 
 LogWriter::LogWriter(std::string folder) : folder_(std::move(folder)) {
   if (!folder_.empty() && folder_.back() != '/') folder_ += '/';

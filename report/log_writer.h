@@ -13,9 +13,9 @@
 
 class LogWriter {
  public:
-  // The program's folder when it is writable, else the per-user state
-  // folder; ends in '/'.
-  static std::string DefaultFolder();
+  // programFolder when it is writable, else the per-user state folder;
+  // ends in '/'.
+  static std::string DefaultFolder(const std::string& programFolder);
 
   // The logs live in folder's "Log Files".
   LogWriter();
