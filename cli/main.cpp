@@ -33,7 +33,7 @@ int UsageError(const std::string& message, const char* usage) {
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) {
-    std::fputs(kUsage, stderr);
+    std::fprintf(stderr, "brevantis-cli: no command given\n%s", kUsage);
     return 1;
   }
   std::string command = args.front();

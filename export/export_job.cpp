@@ -153,7 +153,8 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
                                      failures > failuresBefore + (writer.columnsLeftOut() > 0 ? 1 : 0),
                                      progress_.StopRequested())};
     if (Abandoned()) break;
-    announce("Export completed : " + table.name);
+    // A table that failed is not announced as completed.
+    announce((failures > failuresBefore ? "Export failed : " : "Export completed : ") + table.name);
     view.SetPercentage(static_cast<int>(static_cast<double>(reached + 1) / tableCount * 100));
   }
   if (Abandoned()) {

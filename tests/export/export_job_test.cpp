@@ -300,6 +300,7 @@ TEST(ExportJobTest, OleObjectsStayInsideTheirExportAndAFileNotWrittenFailsItsTab
                           "/OLE Objects/Ole1.bmp: Not a directory"),
             f.view.messages.end());
   EXPECT_EQ(f.view.messages.back(), "Export completed with errors...");
+  EXPECT_EQ(f.view.messages[f.view.messages.size() - 2], "Export failed : Pics");
   EXPECT_EQ(f.view.statistics, (std::vector<StatisticsEntry>{{0, "Pics", 2, "not all written"}}));
 }
 
