@@ -10,6 +10,7 @@
 #pragma once
 
 #include <string>
+#include <variant>
 #include <vector>
 
 class Arguments {
@@ -32,10 +33,12 @@ class Arguments {
   const std::string& error() const { return error_; }
 
  private:
+  // A positional argument or an option is a text, a flag a bool, a
+  // repeated option a list.
   struct Declared {
     std::string name;
-    enum class Kind { Positional, Flag, Option, Repeated } kind;
-    void* value;
+    bool positional = false;
+    std::variant<std::string*, bool*, std::vector<std::string>*> value;
     bool* given = nullptr;
   };
   const Declared* Find(const std::string& name) const;

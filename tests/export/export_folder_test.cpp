@@ -55,12 +55,4 @@ TEST(ExportFolderTest, AMissingDestinationMakesNothingAndSaysWhy) {
   EXPECT_FALSE(platform::FileExists(dir.File("gone")));
 }
 
-TEST(ExportFolderTest, DestinationProblemNamesTheDestination) {
-  testenv::ScratchDir dir;
-  testenv::WriteFile(dir.File("file"), "x");
-  EXPECT_EQ(DestinationProblem(dir.path()), "");
-  EXPECT_EQ(DestinationProblem(dir.File("gone")), "Export destination " + dir.File("gone") + " does not exist");
-  EXPECT_EQ(DestinationProblem(dir.File("file")), "Export destination " + dir.File("file") + " is not a folder");
-}
-
 }  // namespace

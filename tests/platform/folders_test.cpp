@@ -1,11 +1,6 @@
 // Folders and paths in place of the Windows calls.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdlib>
-
 #include "platform/folders.h"
 #include "tests/support/test_env.h"
 
@@ -41,33 +36,6 @@ TEST(Folders, DeleteFolderTreeRemovesEverything) {
   testenv::WriteFile(dir.File("t/u/f"), "x");
   EXPECT_TRUE(platform::DeleteFolderTree(dir.File("t")));
   EXPECT_FALSE(platform::FileExists(dir.File("t")));
-}
-
-TEST(Folders, FolderProblemSaysWhyNoFileCanBeMadeThere) {
-  testenv::ScratchDir dir;
-  testenv::WriteFile(dir.File("file"), "x");
-  EXPECT_EQ(platform::FolderProblem(dir.path()), "");
-  EXPECT_EQ(platform::FolderProblem(dir.File("missing")), "does not exist");
-  EXPECT_EQ(platform::FolderProblem(dir.File("file")), "is not a folder");
-  ASSERT_TRUE(platform::CreateFolder(dir.File("locked")));
-  ::chmod(dir.File("locked").c_str(), 0500);
-  // root may write anywhere.
-  if (::geteuid() != 0) EXPECT_NE(platform::FolderProblem(dir.File("locked")).find("not writable"), std::string::npos);
-  ::chmod(dir.File("locked").c_str(), 0700);
-  EXPECT_TRUE(platform::CreateFolders(dir.File("a/b/c")));
-  EXPECT_TRUE(platform::CreateFolders(dir.File("a/b/c")));
-  EXPECT_FALSE(platform::CreateFolders(dir.File("file/below")));
-}
-
-TEST(Folders, PerUserFoldersFollowTheXdgVariablesAndTheirDefaults) {
-  ::setenv("HOME", "/home/u", 1);
-  ::setenv("XDG_STATE_HOME", "/s", 1);
-  ::setenv("XDG_CACHE_HOME", "relative", 1);  // ignored, as the XDG rules say
-  EXPECT_EQ(platform::UserStateFolder(), "/s/brevantis");
-  EXPECT_EQ(platform::UserCacheFolder(), "/home/u/.cache/brevantis");
-  ::unsetenv("XDG_STATE_HOME");
-  EXPECT_EQ(platform::UserStateFolder(), "/home/u/.local/state/brevantis");
-  ::unsetenv("XDG_CACHE_HOME");
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
 // Read-only files read by position.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include "platform/read_only_file.h"
 #include "tests/support/test_env.h"
 
@@ -22,19 +20,6 @@ TEST(ReadOnlyFile, OpensRegularFilesOnly) {
   file.Close();
   EXPECT_FALSE(file.IsOpen());
   EXPECT_EQ(file.Size(), -1);
-}
-
-// A FIFO without a writer would block an open for ever.
-TEST(ReadOnlyFile, RefusesAFifoAtOnceAndSaysWhyAFileCannotBeRead) {
-  testenv::ScratchDir dir;
-  ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
-  platform::ReadOnlyFile file;
-  EXPECT_FALSE(file.Open(dir.File("fifo")));
-  EXPECT_EQ(platform::ReadableFileProblem(dir.File("fifo")), "not a regular file");
-  EXPECT_EQ(platform::ReadableFileProblem(dir.path()), "not a regular file");
-  EXPECT_EQ(platform::ReadableFileProblem(dir.File("missing")), "No such file or directory");
-  testenv::WriteFile(dir.File("f"), "abc");
-  EXPECT_EQ(platform::ReadableFileProblem(dir.File("f")), "");
 }
 
 TEST(ReadOnlyFile, ReadsByPositionUpToTheEnd) {
