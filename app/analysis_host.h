@@ -2,6 +2,8 @@
 // window's thread: the threads get there through RunOnGuiThread.
 #pragma once
 
+#include <string>
+
 struct TableDef;
 
 class AnalysisHost {
@@ -10,8 +12,12 @@ class AnalysisHost {
   // A table the schema read has published; it goes into the tree.
   virtual void AddTableNode(TableDef& table) = 0;
   // The analysis is over for this thread: analysisRunning cleared; Browse,
-  // Recover and Export usable again, with their menu items.
+  // Recover and, when a table was read, Export usable again, with their
+  // menu items.
   virtual void EndAnalysisState() = 0;
   // The current progress window shows the end: "Close", 100 percent.
   virtual void ShowAnalysisFinished() = 0;
+  // The file could not be opened: the current progress window shows why
+  // and ends at once ("Close"), its bar where it was.
+  virtual void ShowAnalysisNotOpened(const std::string& message) = 0;
 };

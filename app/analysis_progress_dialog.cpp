@@ -60,11 +60,24 @@ void AnalysisProgressDialog::ShowFinished() {
   ui.percent_1053->setText(PercentText(100));
 }
 
+void AnalysisProgressDialog::ShowNotOpened(const std::string& message) {
+  ui.messages_1095->insertItem(0, FileText(message));
+  ui.stopClose_1063->setText(kClose);
+  DismissWatchers();
+}
+
+void AnalysisProgressDialog::DismissWatchers() {
+  watcher_.Dismiss();
+  progress_.UpdateProgStatusEvent.Set();
+  progress_.RecoveryTblEvent.Set();
+}
+
 void AnalysisProgressDialog::StopOrClose() {
   if (ui.stopClose_1063->text() == kStop) {
+    userStopped_ = true;
     progress_.RequestStop();
-    // Wake both watchers now: a run that has stopped reporting (a file that
-    // could not be opened) would otherwise leave the window at "Stop" for good.
+    // Wake both watchers now: a run that has stopped reporting would
+    // otherwise leave the window at "Stop" for good.
     progress_.UpdateProgStatusEvent.Set();
     progress_.RecoveryTblEvent.Set();
     return;
@@ -119,8 +132,15 @@ void AnalysisProgressDialog::ShowTable(const TableReport& report) {
 
 void AnalysisProgressDialog::TableWatchEnded() {
   RunOnGuiThread(this, [this] {
-    ui.progress_1036->setValue(100);
-    ui.percent_1053->setText(PercentText(100));
+    // A file the reader refused was not recovered: no 100 percent, and no
+    // "Recovery Completed" from the status watcher either.
+    const bool refused = progress_.StopRequested() && !userStopped_;
+    if (refused) {
+      DismissWatchers();
+    } else {
+      ui.progress_1036->setValue(100);
+      ui.percent_1053->setText(PercentText(100));
+    }
     ui.stopClose_1063->setText(kClose);
     host_.EndAnalysisState();
   });

@@ -29,6 +29,9 @@ class AnalysisProgressDialog : public QDialog, private AnalysisView {
 
   // The analysis ended well: "Close", 100 percent.
   void ShowFinished();
+  // The file could not be opened: the message on top, "Close", the bar
+  // where it was; the watchers leave without showing anything more.
+  void ShowNotOpened(const std::string& message);
   // Ends both watchers cooperatively: stop requested, every event released,
   // the threads joined while the window thread keeps serving them.
   void EndWatchers();
@@ -48,6 +51,8 @@ class AnalysisProgressDialog : public QDialog, private AnalysisView {
   void TableWatchEnded() override;
 
   void StopOrClose();
+  // Both watchers leave at once, showing nothing: the run was refused.
+  void DismissWatchers();
   void ShowPercent(int percent, QString& lastText);
   void SetEveryEvent();
 
@@ -57,6 +62,9 @@ class AnalysisProgressDialog : public QDialog, private AnalysisView {
   // The percent text each watcher last showed.
   QString statusPercentText_;
   QString tablePercentText_;
+  // Stop was pressed: a stop the user asked for ends like a finished run,
+  // one the reader made (a refused file) does not.
+  bool userStopped_ = false;
   WorkerThread tableWatcher_;
   WorkerThread statusWatcher_;
 };

@@ -146,8 +146,18 @@ void ExportOptionsDialog::UpdateExportSave() {
 
 void ExportOptionsDialog::ExportSave() {
   const std::string destination = ui.destination_1086->text().toLocal8Bit().toStdString();
-  options_.exportFolder =
-      CreateExportFolder(destination, platform::UtcNow(), platform::LocalNow());
+  // The destination may have gone, or never have been writable, since it
+  // was chosen: the export is refused with the reason before it starts.
+  std::string problem = DestinationProblem(destination);
+  if (problem.empty()) {
+    options_.exportFolder = CreateExportFolder(destination, platform::UtcNow(), platform::LocalNow(), problem);
+  }
+  if (!problem.empty()) {
+    options_.exportFolder.clear();
+    dialogs_.ShowMessage(problem, "Corvanel Brevantis", platform::MessageButtons::Ok,
+                         platform::MessageIcon::Warning);
+    return;
+  }
   options_.workbookMode = ui.perTable_1077->isChecked() ? kExcelPerTable : kExcelPerDatabase;
   options_.format = kFormats[ui.format->currentIndex()];
   QSettings().setValue(kFormatSetting, kFormatNames[ui.format->currentIndex()]);

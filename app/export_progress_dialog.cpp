@@ -169,15 +169,18 @@ bool ExportProgressDialog::ClearStatistics() {
   return true;
 }
 
-void ExportProgressDialog::AddStatisticsRow(int position, const std::string& name, int32_t rows) {
+void ExportProgressDialog::AddStatisticsRow(int position, const StatisticsRow& row) {
   RunOnGuiThread(this, [&] {
     QTableWidget* list = ui.statistics_1097;
     // Tables without a name leave no row, so positions may run ahead.
-    const int row = std::min(position, list->rowCount());
-    list->insertRow(row);
-    list->setItem(row, 0, new QTableWidgetItem(FileText(name)));
-    auto* count = new QTableWidgetItem(QString::number(rows));
+    const int at = std::min(position, list->rowCount());
+    list->insertRow(at);
+    list->setItem(at, 0, new QTableWidgetItem(FileText(row.name)));
+    // A stopped table, or one not written whole, says so beside its count.
+    QString countText = QString::number(row.rows);
+    if (!row.note.empty()) countText += QStringLiteral(" (") + FileText(row.note) + QLatin1Char(')');
+    auto* count = new QTableWidgetItem(countText);
     count->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    list->setItem(row, 1, count);
+    list->setItem(at, 1, count);
   });
 }

@@ -46,7 +46,7 @@ class ExportProgressDialog : public QDialog, public ExportView {
   void SetPercentage(int percent) override;
   void ShowFinished() override;
   bool ClearStatistics() override;
-  void AddStatisticsRow(int position, const std::string& name, int32_t rows) override;
+  void AddStatisticsRow(int position, const StatisticsRow& row) override;
 
   Ui::ExportProgressDialog ui;
 

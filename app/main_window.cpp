@@ -49,7 +49,7 @@ MainWindow::MainWindow(ProgressChannel& progress, platform::Dialogs& dialogs, QW
                                      ui.recordCount_1064, ui.pageNumber_1074, ui.next_1071,
                                      ui.prev_1070, ui.rowTotal, ui.pageTotal, ui.goToPage,
                                      ui.goTo}),
-      exportJob_(session_, progress, dialogs, log_, oleFiles_),
+      exportJob_(session_, progress, dialogs, log_),
       exportOptionsDialog_(std::make_unique<ExportOptionsDialog>(tree_, dialogs, exportOptions_, this)),
       analysisJob_(session_, progress, dialogs, *this, *this),
       exportClosingPause_(ExportProgressDialog::kClosingPauseMilliseconds) {
@@ -156,10 +156,18 @@ void MainWindow::AddTableNode(TableDef& table) { tree_.AddTableNode(table); }
 void MainWindow::EndAnalysisState() {
   analysisRunning_.store(0);
   EnableCommands(true);
+  // Nothing to export: an export would only make an empty folder.
+  const bool anyTable = !tree_.TableItems().empty();
+  ui.export_1008->setEnabled(anyTable);
+  ui.export_32772->setEnabled(anyTable);
 }
 
 void MainWindow::ShowAnalysisFinished() {
   if (progressDialog_ != nullptr) progressDialog_->ShowFinished();
+}
+
+void MainWindow::ShowAnalysisNotOpened(const std::string& message) {
+  if (progressDialog_ != nullptr) progressDialog_->ShowNotOpened(message);
 }
 
 void MainWindow::Browse() {

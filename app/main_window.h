@@ -2,8 +2,8 @@
 // (Recover, with the analysis progress window), browse its tables in the
 // tree and their records 100 a page, and export them (the export options,
 // then the export progress window). It owns the session's long-lived
-// objects: the reader session, the OLE file writer the record browser and
-// the export share, the export options and their dialog, the record
+// objects: the reader session, the record browser's OLE file writer, the
+// export options and their dialog, the record
 // browser, and the busy flags that keep analysis, export and record fetch
 // from ever using the session at the same time.
 #pragma once
@@ -58,6 +58,7 @@ class MainWindow : public QDialog, public AnalysisHost {
   void AddTableNode(TableDef& table) override;
   void EndAnalysisState() override;
   void ShowAnalysisFinished() override;
+  void ShowAnalysisNotOpened(const std::string& message) override;
 
   bool analysisRunning() const { return analysisRunning_.load() != 0; }
   bool exportRunning() const { return exportRunning_.load() != 0; }
@@ -96,7 +97,7 @@ class MainWindow : public QDialog, public AnalysisHost {
   platform::Dialogs& dialogs_;
   LogWriter log_;
   MdbFile session_;
-  OleFileWriter oleFiles_;
+  OleFileWriter oleFiles_{OleFileWriter::BrowserFolder()};
   TableTree tree_;
   RecordBrowser browser_;
   ExportJob exportJob_;

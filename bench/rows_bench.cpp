@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
     if (candidate->name == argv[2]) table = candidate.get();
   if (!table) return 1;
 
-  OleFileWriter oleFiles;
+  OleFileWriter oleFiles{OleFileWriter::BrowserFolder()};
   RowDecoder decoder(file, progress.stopRequested, oleFiles);
   Stopwatch csv;
   WriteTableCsv(decoder, *table, 0, stdout);

@@ -3,26 +3,28 @@
 #include <cstdio>
 
 #include "report/progress_channel.h"
+#include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/console_watchers.h"
+#include "cli/standard_output.h"
 #include "platform/dialogs.h"
 #include "reader/column_types.h"
 #include "reader/mdb_file.h"
 
 int RunAnalyzeCommand(const std::vector<std::string>& args) {
-  if (args.size() != 1 || args[0].empty()) {
-    std::fputs("usage: brevantis-cli analyze FILE\n", stderr);
-    return 1;
-  }
+  std::string path;
+  Arguments arguments("analyze");
+  arguments.Positional("FILE", path);
+  if (!arguments.Parse(args)) return UsageError(arguments.error(), "analyze FILE");
+
   ProgressChannel progress;
   platform::StderrDialogs dialogs;
   MdbFile file;
-  AnalysisResult result = RunAnalysis(file, progress, dialogs, args[0], [](const TableDef& table) {
+  AnalysisResult result = RunAnalysis(file, progress, dialogs, path, [](const TableDef& table) {
     if (table.name.empty()) return;  // the tree leaves such a table out too
     std::string text = table.name + "\n";
     for (const ColumnDef& column : table.columns) text += "  " + ColumnTreeText(column) + "\n";
     std::fwrite(text.data(), 1, text.size(), stdout);
   });
-  std::fflush(stdout);
-  return AnalysisExitCode(result);
+  return ExitAfterOutput(AnalysisExitCode(result));
 }

@@ -9,6 +9,7 @@
 #include "report/progress_channel.h"
 #include "reader/analysis.h"
 #include "reader/mdb_file.h"
+#include "platform/read_only_file.h"
 
 namespace {
 
@@ -99,6 +100,14 @@ std::string DatabaseName(const std::string& path) {
 
 AnalysisResult RunAnalysis(MdbFile& file, ProgressChannel& progress, platform::Dialogs& dialogs,
                            const std::string& path, const TableShown& onTable) {
+  // Refused at once, with the reason: a FIFO or a device would otherwise be
+  // waited on or read as pages, and "Opening file failed..." alone names
+  // neither the file nor the cause.
+  std::string problem = platform::ReadableFileProblem(path);
+  if (!problem.empty()) {
+    std::fprintf(stderr, "Opening file failed... %s: %s\n", path.c_str(), problem.c_str());
+    return AnalysisResult::NotOpened;
+  }
   progress.Reset();
   progress.databaseName.Set(DatabaseName(path));
   ConsoleView view(onTable);
@@ -118,7 +127,7 @@ AnalysisResult RunAnalysis(MdbFile& file, ProgressChannel& progress, platform::D
   if (read) return AnalysisResult::Read;
   if (!file.IsOpen()) {
     std::string message = progress.statusText.Get();
-    if (!message.empty()) std::fprintf(stderr, "%s\n", message.c_str());
+    if (!message.empty()) std::fprintf(stderr, "%s %s\n", message.c_str(), path.c_str());
     return AnalysisResult::NotOpened;
   }
   // A refused file never gets as far as the first report.

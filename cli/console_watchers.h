@@ -19,7 +19,7 @@ class Dialogs;
 
 enum class AnalysisResult {
   Read,       // the tables were read
-  NotOpened,  // the file could not be opened ("Opening file failed..." printed)
+  NotOpened,  // the file could not be opened ("Opening file failed... PATH: reason" printed)
   Refused,    // the format was refused (its message printed)
   Stopped,    // stopped before the pages were scanned
 };

@@ -1,5 +1,5 @@
 // brevantis-cli export FILE --to DIR [--per-table] [--tables NAME[,NAME...]]
-// [--format xls|xlsx|csv]:
+// [--table NAME]... [--format xls|xlsx|csv]:
 // the analysis, then the export as Export/Save and the export window run it,
 // with DIR as the destination. The job's messages go to stderr, the record
 // counts to stdout.
@@ -11,9 +11,10 @@
 
 #include "report/log_writer.h"
 #include "report/progress_channel.h"
+#include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/console_watchers.h"
-#include "decode/ole_file_writer.h"
+#include "cli/standard_output.h"
 #include "export/export_folder.h"
 #include "export/export_job.h"
 #include "export/export_options.h"
@@ -26,56 +27,8 @@
 namespace {
 
 const char kUsage[] =
-    "usage: brevantis-cli export FILE --to DIR [--per-table] [--tables NAME[,NAME...]]"
-    " [--format xls|xlsx|csv]\n";
-
-struct ExportArguments {
-  std::string file;
-  std::string destination;
-  bool perTable = false;
-  OutputFormat format = OutputFormat::Xls;
-  bool someTables = false;
-  std::set<std::string> tables;
-};
-
-bool ParseArguments(const std::vector<std::string>& args, ExportArguments& parsed) {
-  bool haveDestination = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "--to" && i + 1 < args.size()) {
-      parsed.destination = args[++i];
-      haveDestination = true;
-    } else if (arg == "--format" && i + 1 < args.size()) {
-      const std::string& name = args[++i];
-      if (name == "xls") {
-        parsed.format = OutputFormat::Xls;
-      } else if (name == "xlsx") {
-        parsed.format = OutputFormat::Xlsx;
-      } else if (name == "csv") {
-        parsed.format = OutputFormat::Csv;
-      } else {
-        std::fprintf(stderr, "brevantis-cli: unknown format %s\n", name.c_str());
-        return false;
-      }
-    } else if (arg == "--per-table") {
-      parsed.perTable = true;
-    } else if (arg == "--tables" && i + 1 < args.size()) {
-      parsed.someTables = true;
-      const std::string& list = args[++i];
-      for (size_t start = 0;;) {
-        size_t comma = list.find(',', start);
-        parsed.tables.insert(list.substr(start, comma - start));
-        if (comma == std::string::npos) break;
-        start = comma + 1;
-      }
-    } else if (parsed.file.empty() && !arg.empty() && arg.rfind("--", 0) != 0) {
-      parsed.file = arg;
-    } else {
-      return false;
-    }
-  }
-  return !parsed.file.empty() && haveDestination && !parsed.destination.empty();
-}
+    "export FILE --to DIR [--per-table] [--tables NAME[,NAME...]] [--table NAME]...\n"
+    "                            [--format xls|xlsx|csv]";
 
 // Messages as they come, one a line; the counts as the statistics file has them.
 class ConsoleExportView : public ExportView {
@@ -91,42 +44,79 @@ class ConsoleExportView : public ExportView {
     std::printf("%s\n", StatisticsHeading().c_str());
     return true;
   }
-  void AddStatisticsRow(int, const std::string& name, int32_t rows) override {
-    std::string line = StatisticsLine({name, rows}) + "\n";
+  void AddStatisticsRow(int, const StatisticsRow& row) override {
+    std::string line = StatisticsLine(row) + "\n";
     std::fwrite(line.data(), 1, line.size(), stdout);
   }
 };
 
+// "--tables A,B" chooses A and B; a name with a comma in it takes --table.
+void AddListedTables(const std::vector<std::string>& lists, std::set<std::string>& tables) {
+  for (const std::string& list : lists) {
+    for (size_t start = 0;;) {
+      size_t comma = list.find(',', start);
+      tables.insert(list.substr(start, comma - start));
+      if (comma == std::string::npos) break;
+      start = comma + 1;
+    }
+  }
+}
+
 }  // namespace
 
 int RunExportCommand(const std::vector<std::string>& args) {
-  ExportArguments parsed;
-  if (!ParseArguments(args, parsed)) {
-    std::fputs(kUsage, stderr);
+  std::string path, destination, formatName = "xls";
+  bool perTable = false;
+  std::vector<std::string> tableLists, tableNames;
+  Arguments arguments("export");
+  arguments.Positional("FILE", path);
+  arguments.Option("--to", destination);
+  arguments.Flag("--per-table", perTable);
+  arguments.Repeated("--tables", tableLists);
+  arguments.Repeated("--table", tableNames);
+  arguments.Option("--format", formatName);
+  if (!arguments.Parse(args)) return UsageError(arguments.error(), kUsage);
+  if (destination.empty()) return UsageError("brevantis-cli export: --to DIR is missing", kUsage);
+  OutputFormat format = OutputFormat::Xls;
+  if (formatName == "xlsx") {
+    format = OutputFormat::Xlsx;
+  } else if (formatName == "csv") {
+    format = OutputFormat::Csv;
+  } else if (formatName != "xls") {
+    return UsageError("brevantis-cli export: unknown format " + formatName, kUsage);
+  }
+  std::set<std::string> chosen(tableNames.begin(), tableNames.end());
+  AddListedTables(tableLists, chosen);
+  const bool someTables = !tableLists.empty() || !tableNames.empty();
+
+  // Refused before the analysis, which may take long, not after it.
+  std::string problem = DestinationProblem(destination);
+  if (!problem.empty()) {
+    std::fprintf(stderr, "%s\n", problem.c_str());
     return 1;
   }
+
   ProgressChannel progress;
   platform::StderrDialogs dialogs;
   MdbFile file;
-  OleFileWriter oleFiles;
   LogWriter log;
   log.LogSessionHeader();
-  ExportJob job(file, progress, dialogs, log, oleFiles);
+  ExportJob job(file, progress, dialogs, log);
 
   // The statistics name the database by its full path.
   std::error_code ec;
-  std::string path = std::filesystem::absolute(parsed.file, ec).string();
-  AnalysisResult analysis = RunAnalysis(file, progress, dialogs, ec ? parsed.file : path);
+  std::string fullPath = std::filesystem::absolute(path, ec).string();
+  AnalysisResult analysis = RunAnalysis(file, progress, dialogs, ec ? path : fullPath);
   if (analysis != AnalysisResult::Read) return AnalysisExitCode(analysis);
 
   ExportOptions options;
-  options.workbookMode = parsed.perTable ? kExcelPerTable : kExcelPerDatabase;
-  options.format = parsed.format;
-  std::set<std::string> unknown = parsed.tables;
+  options.workbookMode = perTable ? kExcelPerTable : kExcelPerDatabase;
+  options.format = format;
+  std::set<std::string> unknown = chosen;
   for (const auto& table : file.tables) {
     // The export dialog lists what the tree shows: named tables.
     if (table->name.empty()) continue;
-    if (parsed.someTables && parsed.tables.count(table->name) == 0) continue;
+    if (someTables && chosen.count(table->name) == 0) continue;
     options.chosenTables.push_back(table.get());
     unknown.erase(table->name);
   }
@@ -134,13 +124,16 @@ int RunExportCommand(const std::vector<std::string>& args) {
     std::fprintf(stderr, "brevantis-cli: no table named %s\n", unknown.begin()->c_str());
     return 1;
   }
-  options.exportFolder =
-      CreateExportFolder(parsed.destination, platform::UtcNow(), platform::LocalNow());
+  options.exportFolder = CreateExportFolder(destination, platform::UtcNow(), platform::LocalNow(), problem);
+  if (options.exportFolder.empty()) {
+    std::fprintf(stderr, "%s\n", problem.c_str());
+    return 1;
+  }
   // The analysis leaves its end flag set; the export sets it again at its end.
   progress.finished.store(0);
 
   ConsoleExportView view;
   int result = job.RunExport(options, view);
-  std::fflush(stdout);
-  return result == 1 && job.Succeeded() ? 0 : 1;
+  std::fprintf(stderr, "Written to : %s\n", options.exportFolder.c_str());
+  return ExitAfterOutput(result == 1 && job.Succeeded() ? 0 : 1);
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/standard_output.h"
 
 namespace {
 
@@ -11,15 +12,28 @@ const char kUsage[] =
     "usage: brevantis-cli analyze FILE\n"
     "       brevantis-cli rows FILE TABLE [--page N | --all]\n"
     "       brevantis-cli export FILE --to DIR [--per-table] [--tables NAME[,NAME...]]\n"
-    "                            [--format xls|xlsx|csv]\n"
-    "       brevantis-cli --version | --help\n";
+    "                            [--table NAME]... [--format xls|xlsx|csv]\n"
+    "       brevantis-cli --version | --help | help\n";
+
+const char kExitCodes[] =
+    "\n"
+    "exit codes:\n"
+    "  0  done: the tables were read, the rows printed, every table exported\n"
+    "  1  an error: wrong arguments, a file that cannot be opened, a destination\n"
+    "     that cannot be written, anything not written or saved (named on stderr)\n"
+    "  2  the file was refused: not a Jet 4 database, or too damaged to read\n";
 
 }  // namespace
+
+int UsageError(const std::string& message, const char* usage) {
+  std::fprintf(stderr, "%s\nusage: brevantis-cli %s\n", message.c_str(), usage);
+  return 1;
+}
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) {
-    std::fputs(kUsage, stderr);
+    std::fprintf(stderr, "brevantis-cli: no command given\n%s", kUsage);
     return 1;
   }
   std::string command = args.front();
@@ -29,12 +43,13 @@ int main(int argc, char** argv) {
   if (command == "export") return RunExportCommand(args);
   if (command == "--version") {
     std::printf("brevantis-cli %s\n", BREVANTIS_VERSION);
-    return 0;
+    return ExitAfterOutput(0);
   }
   if (command == "--help" || command == "-h" || command == "help") {
     std::fputs(kUsage, stdout);
-    return 0;
+    std::fputs(kExitCodes, stdout);
+    return ExitAfterOutput(0);
   }
-  std::fprintf(stderr, "unknown command: %s\n%s", command.c_str(), kUsage);
+  std::fprintf(stderr, "brevantis-cli: unknown command %s\n%s", command.c_str(), kUsage);
   return 1;
 }

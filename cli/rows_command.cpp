@@ -7,8 +7,10 @@
 #include <string>
 
 #include "report/progress_channel.h"
+#include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/console_watchers.h"
+#include "cli/standard_output.h"
 #include "cli/table_csv.h"
 #include "decode/ole_file_writer.h"
 #include "decode/row_decoder.h"
@@ -17,43 +19,55 @@
 
 namespace {
 
-const char kUsage[] = "usage: brevantis-cli rows FILE TABLE [--page N | --all]\n";
+const char kUsage[] = "rows FILE TABLE [--page N | --all]";
 
 }  // namespace
 
 int RunRowsCommand(const std::vector<std::string>& args) {
+  std::string path, tableName, pageText;
+  bool all = false, pageGiven = false;
+  Arguments arguments("rows");
+  arguments.Positional("FILE", path);
+  arguments.Positional("TABLE", tableName);
+  arguments.Option("--page", pageText, &pageGiven);
+  arguments.Flag("--all", all);
+  if (!arguments.Parse(args)) return UsageError(arguments.error(), kUsage);
   long page = 0;  // 0: every row
-  if (args.size() == 4 && args[2] == "--page") {
+  if (pageGiven) {
+    if (all) return UsageError("brevantis-cli rows: --page and --all exclude each other", kUsage);
     char* end = nullptr;
-    page = std::strtol(args[3].c_str(), &end, 10);
-    if (*end != '\0' || page < 1) page = -1;
-  } else if (!(args.size() == 2 || (args.size() == 3 && args[2] == "--all"))) {
-    page = -1;
-  }
-  if (page < 0 || args[0].empty()) {
-    std::fputs(kUsage, stderr);
-    return 1;
+    page = std::strtol(pageText.c_str(), &end, 10);
+    if (pageText.empty() || *end != '\0' || page < 1) {
+      return UsageError("brevantis-cli rows: --page takes a page number from 1, not " + pageText, kUsage);
+    }
   }
 
   ProgressChannel progress;
   platform::StderrDialogs dialogs;
   MdbFile file;
-  AnalysisResult result = RunAnalysis(file, progress, dialogs, args[0]);
+  AnalysisResult result = RunAnalysis(file, progress, dialogs, path);
   if (result != AnalysisResult::Read) return AnalysisExitCode(result);
 
   TableDef* table = nullptr;
   for (auto& candidate : file.tables)
-    if (candidate->name == args[1]) {
+    if (candidate->name == tableName) {
       table = candidate.get();
       break;
     }
   if (!table) {
-    std::fprintf(stderr, "unknown table: %s\n", args[1].c_str());
+    std::fprintf(stderr, "unknown table: %s\n", tableName.c_str());
     return 1;
   }
 
-  OleFileWriter oleFiles;
+  OleFileWriter oleFiles(OleFileWriter::BrowserFolder());
   RowDecoder rows(file, progress.stopRequested, oleFiles);
-  bool written = WriteTableCsv(rows, *table, page, stdout);
-  return written && std::fflush(stdout) == 0 ? 0 : 1;
+  WriteTableCsv(rows, *table, page, stdout);
+  int code = ExitAfterOutput(0);
+  OleFileWriter::Failures ole = oleFiles.TakeFailures();
+  if (ole.count > 0) {
+    std::fprintf(stderr, "brevantis-cli: %d OLE object(s) could not be written, the first %s\n", ole.count,
+                 ole.first.c_str());
+    code = 1;
+  }
+  return code;
 }

@@ -1,22 +1,49 @@
 #include "decode/ole_file_writer.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "decode/long_value.h"
 #include "platform/folders.h"
 
-std::string OleFileWriter::DefaultFolder() { return platform::ProgramFolder() + "TempOLeFiles"; }
+namespace {
+
+// A packaged file's extension may be long; the name must still fit in the
+// 255 bytes a file name may have.
+constexpr size_t kMaxExtension = 64;
+
+}  // namespace
+
+std::string OleFileWriter::BrowserFolder() { return platform::UserCacheFolder() + "/TempOLeFiles"; }
+
+std::string OleFileWriter::ExportFolder(const std::string& exportFolder) {
+  return exportFolder + "/OLE Objects";
+}
 
 std::string OleFileWriter::Write(std::string& payload) {
   ++counter_;
-  platform::CreateFolder(folder_);
   std::string extension;
   IdentifyOleObject(payload, extension);
   if (extension.empty()) extension = "ole";
+  if (extension.size() > kMaxExtension) extension.resize(kMaxExtension);
   std::string path = folder_ + "/Ole" + std::to_string(counter_) + "." + extension;
-  if (FILE* file = std::fopen(path.c_str(), "wb+")) {
-    std::fwrite(payload.data(), 1, payload.size(), file);
-    std::fclose(file);
+
+  std::string problem;
+  platform::CreateFolders(folder_);
+  if (FILE* file = std::fopen(path.c_str(), "wb")) {
+    bool written = std::fwrite(payload.data(), 1, payload.size(), file) == payload.size();
+    if (!written) problem = std::strerror(errno);
+    if (std::fclose(file) != 0 && written) problem = std::strerror(errno);
+  } else {
+    problem = std::strerror(errno);
   }
+  if (!problem.empty() && failures_.count++ == 0) failures_.first = path + ": " + problem;
   return path;
+}
+
+OleFileWriter::Failures OleFileWriter::TakeFailures() {
+  Failures taken = std::move(failures_);
+  failures_ = Failures();
+  return taken;
 }

@@ -1,6 +1,7 @@
 // Writes the OLE objects the decoder gathers as numbered files ("Ole1.bmp",
-// "Ole2.ole", ...) into one folder. The numbers go on for the writer's life,
-// so that one writer per program run never reuses a file's name.
+// "Ole2.ole", ...) into one folder: an export's own "OLE Objects", or the
+// record browser's folder in the per-user cache. The numbers go on for the
+// writer's life, so that one writer never reuses a file's name.
 #pragma once
 
 #include <cstdint>
@@ -8,19 +9,31 @@
 
 class OleFileWriter {
  public:
-  // "TempOLeFiles" in the program's folder.
-  static std::string DefaultFolder();
+  // "TempOLeFiles" in the per-user cache folder.
+  static std::string BrowserFolder();
+  // "OLE Objects" inside an export's folder.
+  static std::string ExportFolder(const std::string& exportFolder);
 
-  explicit OleFileWriter(std::string folder = DefaultFolder()) : folder_(std::move(folder)) {}
+  explicit OleFileWriter(std::string folder) : folder_(std::move(folder)) {}
 
   // Cuts a known object down to its own bytes (IdentifyOleObject) and writes
   // it as the next file, making the folder first when it is missing. The
-  // path, which the cell shows whether the file could be written or not.
+  // path, which the cell shows; a file that could not be written is counted
+  // as a failure (TakeFailures).
   std::string Write(std::string& payload);
+
+  // The files not written since the last call: how many, and the first as
+  // "path: reason". The count starts again from 0.
+  struct Failures {
+    int32_t count = 0;
+    std::string first;
+  };
+  Failures TakeFailures();
 
   int32_t filesWritten() const { return counter_; }
 
  private:
   std::string folder_;
   int32_t counter_ = 0;
+  Failures failures_;
 };

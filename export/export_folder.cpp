@@ -1,6 +1,8 @@
 #include "export/export_folder.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/folders.h"
 
@@ -13,21 +15,25 @@ std::string DatedFolderName(const platform::ClockReading& utcDate,
   return name;
 }
 
+std::string DestinationProblem(const std::string& destination) {
+  std::string problem = platform::FolderProblem(destination);
+  return problem.empty() ? problem : "Export destination " + destination + " " + problem;
+}
+
 std::string CreateExportFolder(const std::string& destination,
                                const platform::ClockReading& utcDate,
-                               const platform::ClockReading& localTime) {
+                               const platform::ClockReading& localTime, std::string& problem) {
   std::string dated = destination;
   if (dated.empty() || dated.back() != '/') dated += '/';
   dated += DatedFolderName(utcDate, localTime);
-  if (!platform::CreateFolder(dated)) {
-    // Left by an export within the same second (or not makeable at all).
-    if (platform::DeleteFolderTree(dated)) {
-      platform::CreateFolder(dated);
-    } else {
-      platform::DeleteFilesIn(dated);
+  // CreateFolder (mkdir) either makes the folder or finds it taken: two exports started in
+  // the same second, even by two processes, never share one.
+  for (int n = 1;; ++n) {
+    std::string candidate = n == 1 ? dated : dated + "_" + std::to_string(n);
+    if (platform::CreateFolder(candidate)) return candidate;
+    if (errno != EEXIST) {
+      problem = "Could not create the export folder " + candidate + ": " + std::strerror(errno);
+      return std::string();
     }
   }
-  // Had it vanished meanwhile, it is made now; the workbooks go nowhere else.
-  platform::CreateFolder(dated);
-  return dated;
 }

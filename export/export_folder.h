@@ -1,5 +1,6 @@
-// The dated folder every export writes into, made fresh inside the chosen
-// destination, so that one export never mixes its workbooks with another's.
+// The dated folder every export writes into, made new inside the chosen
+// destination, so that one export never mixes its files with another's nor
+// deletes them.
 #pragma once
 
 #include <string>
@@ -11,10 +12,15 @@
 std::string DatedFolderName(const platform::ClockReading& utcDate,
                             const platform::ClockReading& localTime);
 
-// Export/Save: makes the dated folder inside destination, emptying one of the
-// same name left by an export in the same second, and returns its path, the
-// folder the workbooks go to (exportFolder). A folder that cannot be made is
-// returned all the same; the writers find it missing and say so.
+// Why no export can go to destination ("... does not exist", "... is not a
+// folder", "... is not writable: ..."), or an empty text when one can. Asked
+// before the work starts, so that a refusal comes before the analysis.
+std::string DestinationProblem(const std::string& destination);
+
+// Export/Save: makes the dated folder inside destination and returns its
+// path (exportFolder). One left by an export in the same second is never
+// touched: the new folder takes the suffix "_2", "_3", ... instead. An empty
+// text when no folder could be made, with the reason in problem.
 std::string CreateExportFolder(const std::string& destination,
                                const platform::ClockReading& utcDate,
-                               const platform::ClockReading& localTime);
+                               const platform::ClockReading& localTime, std::string& problem);

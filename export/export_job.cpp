@@ -1,5 +1,8 @@
 #include "export/export_job.h"
 
+#include <algorithm>
+
+#include "decode/ole_file_writer.h"
 #include "decode/row_decoder.h"
 #include "report/log_writer.h"
 #include "report/progress_channel.h"
@@ -26,9 +29,8 @@ std::string FileTitle(const std::string& filePath) {
   return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-ExportJob::ExportJob(MdbFile& db, ProgressChannel& progress, platform::Dialogs& dialogs, LogWriter& log,
-                     OleFileWriter& oleFiles)
-    : db_(db), progress_(progress), dialogs_(dialogs), log_(log), oleFiles_(oleFiles) {}
+ExportJob::ExportJob(MdbFile& db, ProgressChannel& progress, platform::Dialogs& dialogs, LogWriter& log)
+    : db_(db), progress_(progress), dialogs_(dialogs), log_(log) {}
 
 ExportJob::~ExportJob() {
   RequestAbandon();
@@ -60,12 +62,29 @@ int ExportJob::RunExport(const ExportOptions& options, ExportView& view) {
   return Run(options, view);
 }
 
+namespace {
+
+const char kStatisticsFile[] = "/Export Statistics.log";
+
+// What the statistics say of a table besides its count.
+std::string TableNote(size_t columnsLeftOut, bool failed, bool stopped) {
+  std::string note;
+  auto add = [&note](const std::string& part) { note += (note.empty() ? "" : ", ") + part; };
+  if (columnsLeftOut > 0) add(std::to_string(columnsLeftOut) + " columns left out");
+  if (failed) add("not all written");
+  if (stopped) add("stopped");
+  return note;
+}
+
+}  // namespace
+
 int ExportJob::Run(const ExportOptions& options, ExportView& view) {
   struct EndOfRun {
     std::atomic<bool>& running;
     ~EndOfRun() { running.store(false, std::memory_order_release); }
   } endOfRun{running_};
   failed_.store(false, std::memory_order_release);
+  int32_t failures = 0;
 
   auto announce = [&](const std::string& text) {
     view.AddMessage(text);
@@ -73,6 +92,7 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
   };
   auto reportFailure = [&](const std::string& text) {
     failed_.store(true, std::memory_order_release);
+    ++failures;
     if (!Abandoned()) view.AddMessage(text);
   };
   auto reportRows = [&](const std::string& table, int32_t rows) {
@@ -89,7 +109,8 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
     }
     return std::make_unique<XlsWorkbook>(dialogs_, startApplication_, reportFailure);
   };
-  RowDecoder rows(db_, progress_.stopRequested, oleFiles_);
+  OleFileWriter oleFiles(OleFileWriter::ExportFolder(options.exportFolder));
+  RowDecoder rows(db_, progress_.stopRequested, oleFiles);
   WorkbookWriter writer(rows, options.exportFolder, FileTitle(db_.FileName()), abandonRequested_,
                         reportFailure, reportRows, makeFormat);
   const bool perTable = options.workbookMode == kExcelPerTable || options.format == OutputFormat::Csv;
@@ -101,43 +122,66 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
 
   const size_t tableCount = options.chosenTables.size();
   exportedRows_.assign(tableCount, 0);
+  std::vector<StatisticsRow> statistics(tableCount);
+  auto statisticsUpTo = [&](size_t end) {
+    std::vector<StatisticsRow> named;
+    for (size_t j = 0; j < end; ++j)
+      if (!statistics[j].name.empty()) named.push_back(statistics[j]);
+    return named;
+  };
+  const std::string statisticsPath = options.exportFolder + kStatisticsFile;
   size_t reached = 0;
   for (; reached < tableCount && !progress_.StopRequested() && !Abandoned(); ++reached) {
     TableDef& table = *options.chosenTables[reached];
     if (table.name.empty()) continue;
     announce("Export started  : " + table.name);
+    // The columns left out are one failure of their own, noted apart.
+    const int32_t failuresBefore = failures;
     if (perTable) {
       writer.WriteTablePerTable(table, sheetLimit_);
     } else {
       writer.WriteTablePerDatabase(table, static_cast<int32_t>(tableCount), sheetLimit_);
     }
+    OleFileWriter::Failures ole = oleFiles.TakeFailures();
+    if (ole.count > 0) {
+      reportFailure(std::to_string(ole.count) + " OLE object(s) of " + table.name +
+                    " could not be written, the first " + ole.first);
+    }
     exportedRows_[reached] = writer.rowsWritten();
-    if (Abandoned()) return -1;
-    announce("Export completed : " + table.name);
+    statistics[reached] = {table.name, writer.rowsWritten(),
+                           TableNote(writer.columnsLeftOut(),
+                                     failures > failuresBefore + (writer.columnsLeftOut() > 0 ? 1 : 0),
+                                     progress_.StopRequested())};
+    if (Abandoned()) break;
+    // A table that failed is not announced as completed.
+    announce((failures > failuresBefore ? "Export failed : " : "Export completed : ") + table.name);
     view.SetPercentage(static_cast<int>(static_cast<double>(reached + 1) / tableCount * 100));
   }
-  if (Abandoned()) return -1;
+  if (Abandoned()) {
+    // No one is told any more; the file is what is left to say so.
+    if (reached < tableCount) statistics[reached].note = "abandoned";
+    WriteStatisticsFile(statisticsPath, db_.FileName(), statisticsUpTo(std::min(reached + 1, tableCount)),
+                        "Export abandoned: the window was closed while it ran...");
+    return -1;
+  }
   writer.SaveOpenWorkbook();
 
   view.SetPercentage(100);
   progress_.finished.store(1, std::memory_order_release);
-  if (progress_.StopRequested() && tableCount > 0) {
-    view.AddMessage("Export Aborted by user...");
-  } else if (!Succeeded()) {
-    view.AddMessage("Export completed with errors...");
-  } else {
-    view.AddMessage("Export completed Successfully...");
+  const std::vector<StatisticsRow> reported = statisticsUpTo(reached);
+  auto closing = [&] {
+    if (progress_.StopRequested() && tableCount > 0) return "Export Aborted by user...";
+    return Succeeded() ? "Export completed Successfully..." : "Export completed with errors...";
+  };
+  if (!WriteStatisticsFile(statisticsPath, db_.FileName(), reported, closing())) {
+    reportFailure("Could not write " + statisticsPath);
   }
+  view.AddMessage(closing());
   view.ShowFinished();
 
   if (!view.ClearStatistics()) return 0;
-  std::vector<StatisticsRow> statistics;
   for (size_t j = 0; j < reached; ++j) {
-    const TableDef& table = *options.chosenTables[j];
-    if (table.name.empty()) continue;
-    view.AddStatisticsRow(static_cast<int>(j), table.name, exportedRows_[j]);
-    statistics.push_back({table.name, exportedRows_[j]});
+    if (!statistics[j].name.empty()) view.AddStatisticsRow(static_cast<int>(j), statistics[j]);
   }
-  WriteStatisticsFile(log_.programFolder() + "Export Statistics.log", db_.FileName(), statistics);
   return 1;
 }

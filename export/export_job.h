@@ -1,12 +1,15 @@
 // The export job: hands the chosen tables one by one to the workbook writer
 // of the chosen mode, tells its view and the execution log what it does, and
 // ends with the record count of every table reached, shown by the view and
-// written to "Export Statistics.log" in the program's folder.
+// written to "Export Statistics.log" in the export's folder. Everything an
+// export writes stays inside its folder: its OLE objects go to "OLE
+// Objects" there, numbered from 1 for each export.
 //
 // The desktop program runs it on a thread of its own (Start), the command
 // line on its own thread (RunExport). A stop saves what was written; an
 // abandon (the progress window closed while the job runs) ends the job at
-// its next row without saving anything or telling the view more. A new job
+// its next row without saving anything or telling the view more; its
+// statistics file says that it was abandoned. A new job
 // cannot start before the thread of the last one has ended.
 #pragma once
 
@@ -22,7 +25,6 @@
 class ExportView;
 class LogWriter;
 class MdbFile;
-class OleFileWriter;
 class ProgressChannel;
 namespace platform {
 class Dialogs;
@@ -37,10 +39,8 @@ std::string FileTitle(const std::string& filePath);
 
 class ExportJob {
  public:
-  // The statistics file goes to the log writer's program folder; the rows'
-  // OLE objects to oleFiles. Everything given must outlive the job.
-  ExportJob(MdbFile& db, ProgressChannel& progress, platform::Dialogs& dialogs, LogWriter& log,
-            OleFileWriter& oleFiles);
+  // Everything given must outlive the job.
+  ExportJob(MdbFile& db, ProgressChannel& progress, platform::Dialogs& dialogs, LogWriter& log);
   // Abandons a running job and waits for it; the session's end goes to the
   // error log.
   ~ExportJob();
@@ -73,7 +73,8 @@ class ExportJob {
   // From Start (or the entry of RunExport) until the job has returned.
   bool IsRunning() const { return running_.load(std::memory_order_acquire); }
 
-  // After a job: true when every workbook was written and saved.
+  // After a job: true when every workbook, OLE object and the statistics
+  // file were written and saved, every column included.
   bool Succeeded() const { return !failed_.load(std::memory_order_acquire); }
   // After a job: the rows written of each chosen table, by position.
   const std::vector<int32_t>& exportedRows() const { return exportedRows_; }
@@ -86,7 +87,6 @@ class ExportJob {
   ProgressChannel& progress_;
   platform::Dialogs& dialogs_;
   LogWriter& log_;
-  OleFileWriter& oleFiles_;
   int32_t sheetLimitSetting_ = 0;
   int32_t sheetLimit_ = 0;
   ExcelSession::ApplicationFactory startApplication_ = &xls::Application::Create;

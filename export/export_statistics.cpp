@@ -20,20 +20,23 @@ std::string StatisticsHeading() {
 }
 
 std::string StatisticsLine(const StatisticsRow& row) {
-  return RightAligned(row.name, 35) + ":" + RightAligned(std::to_string(row.rows), 20);
+  std::string line = RightAligned(row.name, 35) + ":" + RightAligned(std::to_string(row.rows), 20);
+  return row.note.empty() ? line : line + "  (" + row.note + ")";
 }
 
-std::string StatisticsText(const std::string& databasePath, const std::vector<StatisticsRow>& rows) {
+std::string StatisticsText(const std::string& databasePath, const std::vector<StatisticsRow>& rows,
+                           const std::string& closing) {
   std::string text = "Database Path : " + databasePath + kLineEnd + kLineEnd + StatisticsHeading() + kLineEnd;
   for (const StatisticsRow& row : rows) text += StatisticsLine(row) + kLineEnd;
+  if (!closing.empty()) text += kLineEnd + closing + kLineEnd;
   return text;
 }
 
 bool WriteStatisticsFile(const std::string& path, const std::string& databasePath,
-                         const std::vector<StatisticsRow>& rows) {
+                         const std::vector<StatisticsRow>& rows, const std::string& closing) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) return false;
-  std::string text = StatisticsText(databasePath, rows);
+  std::string text = StatisticsText(databasePath, rows, closing);
   bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
   return std::fclose(file) == 0 && written;
 }

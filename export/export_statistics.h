@@ -1,6 +1,7 @@
 // The record counts of an export, table by table: shown by the front end at
-// the end of the job and written to "Export Statistics.log" beside the
-// program, replaced by every export. Lines end in CR LF.
+// the end of the job and written to "Export Statistics.log" in the export's
+// own folder, closed by the job's closing message, so that a stopped or
+// abandoned export says so. Lines end in CR LF.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,9 @@
 struct StatisticsRow {
   std::string name;
   int32_t rows = 0;
+  // What sets the table apart from one written whole ("stopped", "44
+  // columns left out", ...); empty for most.
+  std::string note;
 };
 
 // "            Table name             :          No of Records", the colon
@@ -17,12 +21,15 @@ struct StatisticsRow {
 std::string StatisticsHeading();
 
 // The name right-aligned in 35 characters (longer names whole, whatever
-// bytes they hold), a colon, the count right-aligned in 20.
+// bytes they hold), a colon, the count right-aligned in 20; the note, if
+// any, after it in parentheses.
 std::string StatisticsLine(const StatisticsRow& row);
 
-// The whole file: "Database Path : ", an empty line, the heading, the rows.
-std::string StatisticsText(const std::string& databasePath, const std::vector<StatisticsRow>& rows);
+// The whole file: "Database Path : ", an empty line, the heading, the rows,
+// then, when given, an empty line and the closing message.
+std::string StatisticsText(const std::string& databasePath, const std::vector<StatisticsRow>& rows,
+                           const std::string& closing = std::string());
 
 // Replaces the file at path; false when it cannot be written.
 bool WriteStatisticsFile(const std::string& path, const std::string& databasePath,
-                         const std::vector<StatisticsRow>& rows);
+                         const std::vector<StatisticsRow>& rows, const std::string& closing = std::string());

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "export/export_statistics.h"
+
 class ExportView {
  public:
   virtual ~ExportView() = default;
@@ -30,5 +32,5 @@ class ExportView {
   virtual bool ClearStatistics() = 0;
   // One row of the statistics at `position`, the table's place among the
   // chosen tables.
-  virtual void AddStatisticsRow(int position, const std::string& name, int32_t rows) = 0;
+  virtual void AddStatisticsRow(int position, const StatisticsRow& row) = 0;
 };

@@ -8,8 +8,9 @@
 
 namespace {
 
-// File names leave room for ".xls" in the 255 bytes a Linux file name may have.
-constexpr size_t kFileStemLength = 251;
+// File names leave room for the longest extension, ".xlsx", in the 255
+// bytes a Linux file name may have.
+constexpr size_t kFileStemLength = 250;
 constexpr std::string_view kSheetForbidden(":\\/?*[]");
 
 }  // namespace

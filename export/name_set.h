@@ -18,7 +18,7 @@ class NameSet {
   // The name for base followed by suffix (a continuation's "_1", kept whole
   // when the name is cut), made valid and different from every name handed
   // out before, with a further "_n" when needed. File names come without
-  // their ".xls", which is allowed for in their length.
+  // their extension, which is allowed for in their length.
   std::string Add(const std::string& base, const std::string& suffix = std::string());
   // A name in use already (a sheet of the workbook), taken as it is.
   void Reserve(const std::string& name);

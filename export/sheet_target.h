@@ -3,6 +3,7 @@
 // sheet is full; a target only lays out the cells of the row it is given.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -15,6 +16,8 @@ class SheetTarget {
   // Data rows a sheet takes below its header; the next row starts a
   // continuation sheet.
   virtual int32_t RowsPerSheet() const = 0;
+  // Columns a sheet takes; the columns beyond are left out.
+  virtual size_t MaxColumns() const { return SIZE_MAX; }
   // Row 1: the column names. `centred` is false for the continuation
   // sheets of an .xls written per table, which the Excel design left unset.
   virtual void WriteHeader(const std::vector<std::string>& names, bool centred) = 0;

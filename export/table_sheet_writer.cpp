@@ -1,5 +1,6 @@
 #include "export/table_sheet_writer.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,7 @@ TableSheetWriter::TableSheetWriter(RowDecoder& rows, const std::atomic<uint8_t>&
 
 bool TableSheetWriter::StartTable(TableDef& table, const std::string& exportFolder) {
   rowsWritten_ = 0;
+  columnsLeftOut_ = 0;
   // The folder was made by Export/Save; if it can be made now, it had gone.
   if (platform::CreateFolder(exportFolder)) {
     reportFailure_("Export folder was missing, " + table.name + " not exported: " + exportFolder);
@@ -30,9 +32,18 @@ int TableSheetWriter::WriteTable(TableDef& table, SheetTarget& target, const She
   TableRowWalk walk(rows_, table);
 
   // Kept from the first header for the headers of continuation sheets.
+  // A damaged or hand-made table may have more columns than a sheet: the
+  // sheet takes the first ones and the rest is reported, not the whole
+  // table lost.
   std::vector<std::string> names;
-  names.reserve(table.columns.size());
-  for (const ColumnDef& column : table.columns) names.push_back(column.name);
+  const size_t columnCount = std::min(table.columns.size(), target.MaxColumns());
+  columnsLeftOut_ = table.columns.size() - columnCount;
+  for (size_t i = 0; i < columnCount; ++i) names.push_back(table.columns[i].name);
+  if (columnsLeftOut_ > 0) {
+    reportFailure_(table.name + " has " + std::to_string(table.columns.size()) + " columns, a sheet takes " +
+                   std::to_string(columnCount) + ": " + std::to_string(columnsLeftOut_) +
+                   " column(s) left out");
+  }
   target.WriteHeader(names, true);
 
   const int32_t rowsPerSheet = target.RowsPerSheet();

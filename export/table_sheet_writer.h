@@ -49,13 +49,16 @@ class TableSheetWriter {
   bool StartTable(TableDef& table, const std::string& exportFolder);
 
   // With the table's first sheet current and named: 1 when the table was
-  // written to its end, -1 on a stop (after the stop handler) or when the
+  // written to its end (only the columns the target takes, the others
+  // reported as left out), -1 on a stop (after the stop handler) or when the
   // job is abandoned (nothing saved). Rows the target refuses are left out
   // and reported; a refused header ends the table by throwing.
   int WriteTable(TableDef& table, SheetTarget& target, const SheetHandlers& handlers);
 
   // The rows of the table at hand written so far.
   int32_t rowsWritten() const { return rowsWritten_; }
+  // The columns of the table at hand beyond the target's last column.
+  size_t columnsLeftOut() const { return columnsLeftOut_; }
 
  private:
   RowDecoder& rows_;
@@ -63,4 +66,5 @@ class TableSheetWriter {
   FailureSink reportFailure_;
   RowsSink reportRows_;
   int32_t rowsWritten_ = 0;
+  size_t columnsLeftOut_ = 0;
 };

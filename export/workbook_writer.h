@@ -47,6 +47,8 @@ class WorkbookWriter {
 
   // The rows of the table last written.
   int32_t rowsWritten() const { return sheetWriter_.rowsWritten(); }
+  // The columns of the table last written that no sheet took.
+  size_t columnsLeftOut() const { return sheetWriter_.columnsLeftOut(); }
 
  private:
   std::string FilePath(const std::string& fileStem) const;

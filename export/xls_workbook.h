@@ -17,6 +17,8 @@ class XlsWorkbook : public WorkbookFormat {
  public:
   // Data rows a sheet takes below its header; an .xls sheet has 65,536 rows.
   static constexpr int32_t kRowsPerSheet = 65535;
+  // Columns A to IV.
+  static constexpr size_t kMaxColumns = 256;
   // The most characters a cell holds; longer values are cut.
   static constexpr size_t kMaxCellText = 32767;
 
@@ -25,6 +27,7 @@ class XlsWorkbook : public WorkbookFormat {
 
   const char* Extension() const override { return ".xls"; }
   int32_t RowsPerSheet() const override { return kRowsPerSheet; }
+  size_t MaxColumns() const override { return kMaxColumns; }
   void NewWorkbook(const std::string& path) override;
   void ResumeWorkbook(const std::string& path) override;
   void AddSheet(int32_t position, const std::string& base, const std::string& suffix) override;

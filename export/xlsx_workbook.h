@@ -19,6 +19,7 @@ struct lxw_format;
 class XlsxWorkbook : public WorkbookFormat {
  public:
   static constexpr int32_t kRowsPerSheet = 1048575;
+  static constexpr size_t kMaxColumns = 16384;
 
   explicit XlsxWorkbook(FailureSink reportFailure) : reportFailure_(std::move(reportFailure)) {}
   // A workbook not saved is dropped: no file is written for it.
@@ -26,6 +27,7 @@ class XlsxWorkbook : public WorkbookFormat {
 
   const char* Extension() const override { return ".xlsx"; }
   int32_t RowsPerSheet() const override { return kRowsPerSheet; }
+  size_t MaxColumns() const override { return kMaxColumns; }
   void NewWorkbook(const std::string& path) override;
   // Throws std::runtime_error when the sheet cannot be added.
   void AddSheet(int32_t position, const std::string& base, const std::string& suffix) override;

@@ -3,7 +3,9 @@
 #include <unistd.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -50,6 +52,40 @@ void DeleteFilesIn(const std::string& path) {
     if (!it->is_directory(ignored)) fs::remove(it->path(), ignored);
   }
 }
+
+bool CreateFolders(const std::string& path) {
+  std::error_code ec;
+  fs::create_directories(path, ec);
+  return IsFolder(path);
+}
+
+std::string FolderProblem(const std::string& path) {
+  struct stat st {};
+  if (path.empty()) return "no folder given";
+  if (::stat(path.c_str(), &st) != 0) {
+    return errno == ENOENT ? std::string("does not exist") : std::strerror(errno);
+  }
+  if (!S_ISDIR(st.st_mode)) return "is not a folder";
+  if (::access(path.c_str(), W_OK | X_OK) != 0) return std::string("is not writable: ") + std::strerror(errno);
+  return std::string();
+}
+
+namespace {
+
+// $variable, or fallback below the home folder, with "/brevantis".
+std::string UserFolder(const char* variable, const char* fallback) {
+  const char* base = std::getenv(variable);
+  // The XDG rules ignore a relative path.
+  if (base != nullptr && base[0] == '/') return std::string(base) + "/brevantis";
+  const char* home = std::getenv("HOME");
+  return std::string(home != nullptr && home[0] != '\0' ? home : "/tmp") + "/" + fallback + "/brevantis";
+}
+
+}  // namespace
+
+std::string UserStateFolder() { return UserFolder("XDG_STATE_HOME", ".local/state"); }
+
+std::string UserCacheFolder() { return UserFolder("XDG_CACHE_HOME", ".cache"); }
 
 std::string CurrentFolder() {
   std::error_code ec;

@@ -23,6 +23,20 @@ bool DeleteFolderTree(const std::string& path);
 // Deletes every file directly inside the folder; sub-folders stay.
 void DeleteFilesIn(const std::string& path);
 
+// Makes the folder and every missing folder above it; true when it is a
+// folder afterwards.
+bool CreateFolders(const std::string& path);
+
+// Why the folder cannot take new files ("does not exist", "is not a
+// folder", the system's reason), or an empty text when it can.
+std::string FolderProblem(const std::string& path);
+
+// The per-user folders of the XDG base directories, "brevantis" inside
+// $XDG_STATE_HOME (default ~/.local/state) and $XDG_CACHE_HOME (default
+// ~/.cache). Neither ends in '/'; neither is made here.
+std::string UserStateFolder();
+std::string UserCacheFolder();
+
 // The current working folder, or an empty text.
 std::string CurrentFolder();
 

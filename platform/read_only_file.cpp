@@ -1,23 +1,47 @@
 #include "platform/read_only_file.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
 
-bool ReadOnlyFile::Open(const std::string& path) {
-  Close();
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+namespace {
+
+// The descriptor of a regular file, or -1 with the reason in problem.
+// O_NONBLOCK keeps the open of a FIFO without writer from waiting for ever;
+// it changes nothing for a regular file.
+int OpenRegularFile(const std::string& path, std::string& problem) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    problem = std::strerror(errno);
+    return -1;
+  }
   struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    problem = "not a regular file";
     ::close(fd);
-    return false;
+    return -1;
   }
-  fd_ = fd;
-  return true;
+  return fd;
+}
+
+}  // namespace
+
+std::string ReadableFileProblem(const std::string& path) {
+  std::string problem;
+  int fd = OpenRegularFile(path, problem);
+  if (fd >= 0) ::close(fd);
+  return problem;
+}
+
+bool ReadOnlyFile::Open(const std::string& path) {
+  Close();
+  std::string problem;
+  fd_ = OpenRegularFile(path, problem);
+  return fd_ >= 0;
 }
 
 void ReadOnlyFile::Close() {

@@ -7,6 +7,11 @@
 
 namespace platform {
 
+// Why the path cannot be opened as ReadOnlyFile: the system's reason, or "not
+// a regular file"; an empty text when it can. Never waits: a FIFO or a
+// device is refused, not opened.
+std::string ReadableFileProblem(const std::string& path);
+
 class ReadOnlyFile {
  public:
   ReadOnlyFile() = default;

@@ -18,15 +18,19 @@ bool AppendToFile(const std::string& path, const std::string& text) {
 
 }  // namespace
 
-LogWriter::LogWriter() : LogWriter(platform::ProgramFolder()) {}
-
-LogWriter::LogWriter(std::string programFolder) : programFolder_(std::move(programFolder)) {
-  if (!programFolder_.empty() && programFolder_.back() != '/') programFolder_ += '/';
+std::string LogWriter::DefaultFolder(const std::string& programFolder) {
+  return platform::FolderProblem(programFolder).empty() ? programFolder : platform::UserStateFolder() + "/";
 }
 
-std::string LogWriter::ExecLogPath() const { return programFolder_ + "Log Files/ExecLog.log"; }
+LogWriter::LogWriter() : LogWriter(DefaultFolder(platform::ProgramFolder())) {}
 
-std::string LogWriter::ErrorLogPath() const { return programFolder_ + "Log Files/ErrorLog.log"; }
+LogWriter::LogWriter(std::string folder) : folder_(std::move(folder)) {
+  if (!folder_.empty() && folder_.back() != '/') folder_ += '/';
+}
+
+std::string LogWriter::ExecLogPath() const { return folder_ + "Log Files/ExecLog.log"; }
+
+std::string LogWriter::ErrorLogPath() const { return folder_ + "Log Files/ErrorLog.log"; }
 
 void LogWriter::LogSessionHeader() {
   LogSessionHeader(platform::UtcNow(), platform::LocalNow());
@@ -34,7 +38,7 @@ void LogWriter::LogSessionHeader() {
 
 void LogWriter::LogSessionHeader(const platform::ClockReading& utcDate,
                                  const platform::ClockReading& localTime) {
-  platform::CreateFolder(programFolder_ + "Log Files");
+  platform::CreateFolders(folder_ + "Log Files");
   const std::string rule(79, '=');
   std::string block = rule + kLineEnd + "Last Log On" + kLineEnd;
   block += "Date : " + std::to_string(utcDate.day) + "/" + std::to_string(utcDate.month) + "/" +

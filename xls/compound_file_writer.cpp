@@ -46,10 +46,22 @@ void PutDirectoryEntry(uint8_t* entry, const char* name, uint8_t type, uint32_t 
   Put32(entry + 120, size);
 }
 
+// The file is written under a name of its own and renamed when whole. A
+// name at the file system's limit of 255 bytes has no room for ".part": the
+// partial file's name is cut first.
+std::string PartPath(const std::string& path) {
+  constexpr size_t kMaxName = 255;
+  const std::string suffix = ".part";
+  const size_t nameStart = path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1;
+  std::string part = path;
+  if (part.size() - nameStart + suffix.size() > kMaxName) part.resize(nameStart + kMaxName - suffix.size());
+  return part + suffix;
+}
+
 }  // namespace
 
 CompoundFileWriter::CompoundFileWriter(const std::string& path)
-    : path_(path), partPath_(path + ".part") {
+    : path_(path), partPath_(PartPath(path)) {
   out_.open(partPath_, std::ios::binary | std::ios::trunc);
   if (!out_) {
     throw AutomationError("Cannot save '" + path_ + "': the file cannot be created there.");

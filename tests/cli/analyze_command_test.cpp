@@ -156,10 +156,12 @@ TEST(AnalyzeCommand, RefusesTheJet3AndEncodedFilesOfTheCorpus) {
 
 TEST(AnalyzeCommand, ReportsFilesItCannotOpenAndWrongArguments) {
   testenv::ScratchDir dir;
-  for (const std::string& path : {dir.path(), dir.File("missing.mdb")}) {
+  // The message names the file and the system's reason.
+  for (const auto& [path, reason] : {std::pair<std::string, std::string>{dir.path(), "not a regular file"},
+                                     {dir.File("missing.mdb"), "No such file or directory"}}) {
     testenv::CommandResult r = Analyze({path});
     EXPECT_EQ(r.exitCode, 1) << path;
-    EXPECT_EQ(r.err, "Opening file failed...\n") << path;
+    EXPECT_EQ(r.err, "Opening file failed... " + path + ": " + reason + "\n") << path;
     EXPECT_EQ(r.out, "");
   }
   for (const std::vector<std::string>& args : {std::vector<std::string>{}, {"a.mdb", "b.mdb"}, {""}}) {

@@ -1,16 +1,19 @@
 // brevantis-cli export end to end: the dated folder, the workbooks checked
 // with python3-xlrd or python3-openpyxl (and LibreOffice once) against
 // `rows --all` of every table, CSV files byte for byte, the statistics on
-// stdout and beside the program, the logs, the exit codes; over builder
-// databases and the corpus of real files.
+// stdout and in the export's folder, the OLE files there too, the logs, the
+// refusals, the exit codes; over builder databases and the corpus of real
+// files.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <regex>
 
+#include "export/export_statistics.h"
 #include "export/name_set.h"
 #include "export/xlsx_workbook.h"
 #include "tests/support/test_db_builder.h"
@@ -23,8 +26,8 @@ using Names = std::vector<std::string>;
 
 const char kHeading[] = "            Table name             :          No of Records";
 
-// A copy of the program in a folder of its own: its logs, statistics file
-// and OLE files go beside it, apart from every other test's.
+// A copy of the program in a folder of its own: its logs go beside it, apart
+// from every other test's.
 class CliCopy {
  public:
   CliCopy() : program_(dir_.File("brevantis-cli")) {
@@ -55,20 +58,28 @@ Names TableNames(const CliCopy& cli, const std::string& database, int* exitCode 
   return names;
 }
 
-// The one dated folder an export made in destination.
-std::string DatedFolder(const std::string& destination) {
+// The dated folders exports made in destination, sorted.
+Names DatedFolders(const std::string& destination) {
   Names found;
   for (const auto& entry : fs::directory_iterator(destination)) found.push_back(entry.path().string());
+  std::sort(found.begin(), found.end());
+  static const std::regex kDated(R"(.*/Corvanel_Brevantis_\(DATE=\d+-\d+-\d{4}\)_\(TIME=\d+hr\.\d+m\.\d+s\)(_\d+)?)");
+  for (const std::string& folder : found) EXPECT_TRUE(std::regex_match(folder, kDated)) << folder;
+  return found;
+}
+
+// The one dated folder an export made in destination.
+std::string DatedFolder(const std::string& destination) {
+  Names found = DatedFolders(destination);
   EXPECT_EQ(found.size(), 1u);
-  static const std::regex kDated(R"(.*/Corvanel_Brevantis_\(DATE=\d+-\d+-\d{4}\)_\(TIME=\d+hr\.\d+m\.\d+s\))");
-  EXPECT_TRUE(!found.empty() && std::regex_match(found[0], kDated)) << (found.empty() ? "" : found[0]);
   return found.empty() ? std::string() : found[0];
 }
 
-// OLE files are numbered in the order a process writes them.
+// OLE files are numbered in the order a writer writes them, and an export
+// keeps its own.
 std::string SameOle(const std::string& text) {
-  static const std::regex kOleFile(R"((TempOLeFiles/Ole)\d+(\.))");
-  return std::regex_replace(text, kOleFile, "$1#$2");
+  static const std::regex kOleFile(R"([^,\r\n]*/(TempOLeFiles|OLE Objects)/Ole\d+\.)");
+  return std::regex_replace(text, kOleFile, "OLE#.");
 }
 
 // The CSV files of an export in `folder`, one per table, against
@@ -83,7 +94,8 @@ std::string CheckCsvExport(const CliCopy& cli, const std::string& database, cons
     if (SameOle(testenv::ReadFile(path)) != SameOle(rows.out)) return path + " differs from rows --all";
   }
   Names files;
-  for (const auto& entry : fs::directory_iterator(folder)) files.push_back(entry.path().string());
+  for (const auto& entry : fs::directory_iterator(folder))
+    if (entry.path().extension() == ".csv") files.push_back(entry.path().string());
   return files.size() == tables.size() ? "" : "not a file per table in " + folder;
 }
 
@@ -148,15 +160,21 @@ TEST(ExportCommandTest, ExportsEveryTableInBothModesAndEveryFormatWithStatistics
     testenv::CommandResult result = cli.Run(args);
     ASSERT_EQ(result.exitCode, 0) << result.err;
 
-    // stdout: the heading and a line per table, the statistics file's rows.
-    std::string statistics = testenv::ReadFile(cli.File("Export Statistics.log"));
+    // stdout: the heading and a line per table, the statistics file's rows
+    // (which end with the closing message).
+    std::string folder = DatedFolder(destination);
+    std::string statistics = testenv::ReadFile(folder + "/Export Statistics.log");
+    EXPECT_FALSE(fs::exists(cli.File("Export Statistics.log")));
     std::string expectedOut = std::string(kHeading) + "\n";
     std::string fileRows;
     std::regex line("([^\r\n]*)\r\n");
     std::string afterHeading = statistics.substr(statistics.find(kHeading) + sizeof kHeading + 1);
-    for (std::sregex_iterator it(afterHeading.begin(), afterHeading.end(), line), end; it != end; ++it)
+    for (std::sregex_iterator it(afterHeading.begin(), afterHeading.end(), line), end; it != end; ++it) {
+      if ((*it)[1].str().empty()) break;
       expectedOut += (*it)[1].str() + "\n";
+    }
     EXPECT_EQ(result.out, expectedOut);
+    EXPECT_TRUE(statistics.ends_with("\r\n\r\nExport completed Successfully...\r\n")) << statistics;
     EXPECT_EQ(statistics.rfind("Database Path : " + database + "\r\n\r\n", 0), 0u) << statistics;
     EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), static_cast<long>(tables.size() + 1));
 
@@ -169,7 +187,6 @@ TEST(ExportCommandTest, ExportsEveryTableInBothModesAndEveryFormatWithStatistics
     std::string errorLog = testenv::ReadFile(cli.File("Log Files/ErrorLog.log"));
     EXPECT_TRUE(errorLog.ends_with("=\r\nCode:0  Error:0  MSG:Database was not opened\r\n")) << errorLog;
 
-    std::string folder = DatedFolder(destination);
     EXPECT_EQ(CheckExport(cli, database, tables, folder, perTable, !perTable && format != "csv", format), "");
   }
 }
@@ -230,17 +247,74 @@ TEST(ExportCommandTest, WrongArgumentsAndRefusedFilesEndWithTheirExitCodes) {
   EXPECT_FALSE(fs::exists(cli.File("Export Statistics.log")));
 }
 
-TEST(ExportCommandTest, AMissingDestinationNamesTheWorkbookNotSavedAndFails) {
+// Exports as a shell loop runs them, two of them started together: each
+// gets a folder of its own, and every OLE file a cell names is there.
+TEST(ExportCommandTest, ExportsInOneSecondKeepEveryWorkbookAndTheirOwnOleFiles) {
   CliCopy cli;
   std::string database = MakePreset(cli, "sample");
-  std::string destination = cli.File("missing/deeper");
-  testenv::CommandResult result = cli.Run({"export", database, "--to", destination});
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_NE(result.err.find("Could not save " + destination + "/Corvanel_Brevantis_("), std::string::npos)
-      << result.err;
-  EXPECT_EQ(result.err.find("Export completed Successfully..."), std::string::npos);
-  EXPECT_NE(result.err.find("Export completed with errors..."), std::string::npos);
-  EXPECT_FALSE(fs::exists(cli.File("missing")));
+  std::string destination = cli.File("out");
+  fs::create_directory(destination);
+  std::string run = "'" + cli.File("brevantis-cli") + "' export '" + database + "' --to '" + destination +
+                    "' --format csv >/dev/null 2>&1";
+  testenv::CommandResult runs =
+      testenv::RunCommand({"/bin/sh", "-c", run + " & a=$!; " + run + " & b=$!; wait $a && wait $b && " + run});
+  ASSERT_EQ(runs.exitCode, 0);
+  Names folders = DatedFolders(destination);
+  ASSERT_EQ(folders.size(), 3u);
+  static const std::regex kOlePath(R"([^,\r\n]*/OLE Objects/Ole\d+\.[a-z]+)");
+  for (const std::string& folder : folders) {
+    std::string employees = testenv::ReadFile(folder + "/Employees.csv");
+    std::sregex_iterator it(employees.begin(), employees.end(), kOlePath), end;
+    EXPECT_NE(it, end) << folder;
+    for (; it != end; ++it) EXPECT_TRUE(fs::is_regular_file(it->str()) && it->str().starts_with(folder)) << it->str();
+  }
+}
+
+// Every command's product is its stdout: a full device is an error.
+TEST(ExportCommandTest, AFullStandardOutputFailsEveryCommandWithAMessage) {
+  CliCopy cli;
+  std::string database = MakePreset(cli, "sample");
+  fs::create_directory(cli.File("out"));
+  for (const std::string& command : Names{"analyze '" + database + "'", "rows '" + database + "' Employees",
+                                          "export '" + database + "' --to '" + cli.File("out") + "'", "--help"}) {
+    testenv::CommandResult result =
+        testenv::RunCommand({"/bin/sh", "-c", "'" + cli.File("brevantis-cli") + "' " + command + " > /dev/full"});
+    EXPECT_EQ(result.exitCode, 1) << command;
+    EXPECT_NE(result.err.find("brevantis-cli: writing to standard output failed"), std::string::npos) << command;
+  }
+}
+
+TEST(ExportCommandTest, ArgumentErrorsNameTheArgumentAndTableTakesANameWhole) {
+  CliCopy cli;
+  testdb::DatabaseBuilder builder;
+  builder.AddTable("Sales, 2024", {{"Id", testdb::ColumnType::Long}}).rows = {{{int64_t{1}}}};
+  std::string database = cli.File("commas.mdb");
+  ASSERT_TRUE(builder.Write(database).ok);
+  std::string destination = cli.File("out");
+  fs::create_directory(destination);
+  testenv::CommandResult chosen = cli.Run({"export", database, "--to", destination, "--table", "Sales, 2024"});
+  EXPECT_EQ(chosen.out, std::string(kHeading) + "\n" + StatisticsLine({"Sales, 2024", 1}) + "\n") << chosen.err;
+
+  // A destination that cannot take the export is refused before the analysis.
+  testenv::WriteFile(cli.File("plain"), "x");
+  for (const std::string& wrong : {cli.File("missing"), cli.File("plain")}) {
+    testenv::CommandResult refused = cli.Run({"export", database, "--to", wrong});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err, "Export destination " + wrong + (wrong.ends_with("plain") ? " is not a folder\n" : " does not exist\n"));
+  }
+  for (const auto& [args, message] :
+       {std::pair<Names, std::string>{{"export", database, "--to"}, "brevantis-cli export: --to needs a value"},
+        {{"export", "--to", destination}, "brevantis-cli export: FILE is missing"},
+        {{"rows", database, "T", "--page", "x"}, "brevantis-cli rows: --page takes a page number from 1, not x"}}) {
+    testenv::CommandResult result = cli.Run(args);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err.rfind(message + "\nusage: brevantis-cli " + args[0] + " ", 0), 0u) << result.err;
+  }
+  // A FIFO would block an open for ever.
+  ASSERT_EQ(::mkfifo(cli.File("fifo.mdb").c_str(), 0600), 0);
+  EXPECT_EQ(cli.Run({"analyze", cli.File("fifo.mdb")}).err,
+            "Opening file failed... " + cli.File("fifo.mdb") + ": not a regular file\n");
+  EXPECT_NE(cli.Run({"help"}).out.find("exit codes:\n  0  "), std::string::npos);
 }
 
 // Names and texts of many scripts reach the sheets, the sheet names and the

@@ -21,7 +21,7 @@ class TestSession {
   TestSession() { db.UseLayout(kJet4Layout); }
   ProgressChannel progress;  // its stop flag is the decoders'
   MdbFile db;
-  OleFileWriter oleFiles;
+  OleFileWriter oleFiles{OleFileWriter::BrowserFolder()};
 };
 
 // A row as Jet 4 stores it: column count, fixed area, variable data, end of

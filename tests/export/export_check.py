@@ -55,13 +55,14 @@ def read_rows(path, fmt):
     return list(csv.reader(io.StringIO(text, newline="")))
 
 
-OLE_FILE = re.compile(r"(TempOLeFiles/Ole)\d+(\.)")
+OLE_FILE = re.compile(r"^.*/(?:TempOLeFiles|OLE Objects)/Ole\d+\.")
 
 
 def same_ole(value):
-    """OLE files are numbered in the order a process writes them: an export
-    of all tables and `rows` of one table number them differently."""
-    return OLE_FILE.sub(r"\1#\2", value)
+    """OLE files are numbered in the order a writer writes them, and an
+    export keeps them in its own folder: an export of all tables and `rows`
+    of one table name them differently."""
+    return OLE_FILE.sub("OLE#.", value)
 
 
 def as_cell(value):

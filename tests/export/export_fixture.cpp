@@ -11,7 +11,7 @@
 namespace exporttest {
 
 void PrintTo(const StatisticsEntry& entry, std::ostream* out) {
-  *out << "{" << entry.position << ", \"" << entry.name << "\", " << entry.rows << "}";
+  *out << "{" << entry.position << ", \"" << entry.name << "\", " << entry.rows << ", \"" << entry.note << "\"}";
 }
 
 testdb::Table& AddNumberedTable(testdb::DatabaseBuilder& builder, const std::string& name,
@@ -77,7 +77,7 @@ int32_t ExportFixture::ExportedRows(const std::string& name) {
 std::vector<std::string> ExportFixture::ExportedFiles() const {
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(ExportFolder()))
-    names.push_back(entry.path().filename().string());
+    if (entry.path() != StatisticsFile()) names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }

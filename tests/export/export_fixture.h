@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "decode/ole_file_writer.h"
 #include "report/log_writer.h"
 #include "report/progress_channel.h"
 #include "export/export_job.h"
@@ -37,6 +36,7 @@ struct StatisticsEntry {
   int position;
   std::string name;
   int32_t rows;
+  std::string note = std::string();
   bool operator==(const StatisticsEntry&) const = default;
 };
 void PrintTo(const StatisticsEntry& entry, std::ostream* out);
@@ -59,8 +59,8 @@ class RecordingView : public ExportView {
     calls.push_back("clear");
     return clearSucceeds;
   }
-  void AddStatisticsRow(int position, const std::string& name, int32_t rows) override {
-    statistics.push_back({position, name, rows});
+  void AddStatisticsRow(int position, const StatisticsRow& row) override {
+    statistics.push_back({position, row.name, row.rows, row.note});
   }
 
   std::function<void(const std::string&)> onMessage;
@@ -93,7 +93,9 @@ class ExportFixture {
 
   std::string ExportFolder() const { return dir.File("export"); }
   std::string Workbook(const std::string& fileName) const { return ExportFolder() + "/" + fileName; }
-  // Names of the files the export folder holds, sorted.
+  std::string StatisticsFile() const { return Workbook("Export Statistics.log"); }
+  // Names of the files the export folder holds, sorted, its statistics
+  // file aside.
   std::vector<std::string> ExportedFiles() const;
 
   testenv::ScratchDir dir;
@@ -101,8 +103,7 @@ class ExportFixture {
   RecordingDialogs dialogs;
   MdbFile db;
   LogWriter log{dir.File("program")};
-  OleFileWriter oleFiles{dir.File("program") + "/TempOLeFiles"};
-  ExportJob job{db, progress, dialogs, log, oleFiles};
+  ExportJob job{db, progress, dialogs, log};
   RecordingView view;
 
  private:

@@ -20,13 +20,16 @@ TEST(ExportFolderTest, NameTakesMonthDayYearOfTheUtcDateAndTheLocalTimeUnpadded)
 
 TEST(ExportFolderTest, MakesTheDatedFolderInsideTheDestination) {
   testenv::ScratchDir dir;
-  std::string folder = CreateExportFolder(dir.path(), kUtc, kLocal);
+  std::string problem;
+  std::string folder = CreateExportFolder(dir.path(), kUtc, kLocal, problem);
   EXPECT_EQ(folder, dir.File(kFolderName));
   EXPECT_TRUE(platform::IsFolder(folder));
-  EXPECT_EQ(CreateExportFolder(dir.path() + "/", kUtc, kLocal), folder);
+  EXPECT_EQ(problem, "");
 }
 
-TEST(ExportFolderTest, AFolderLeftByAnExportInTheSameSecondIsEmptied) {
+// Two exports in one second: the second gets a folder of its own and the
+// first one's workbooks stay.
+TEST(ExportFolderTest, AFolderLeftByAnExportInTheSameSecondIsKeptAndTheNextGetsASuffix) {
   testenv::ScratchDir dir;
   std::string folder = dir.File(kFolderName);
   ASSERT_TRUE(platform::CreateFolder(folder));
@@ -34,16 +37,21 @@ TEST(ExportFolderTest, AFolderLeftByAnExportInTheSameSecondIsEmptied) {
   ASSERT_TRUE(platform::CreateFolder(folder + "/sub"));
   testenv::WriteFile(folder + "/sub/deeper.xls", "old");
 
-  EXPECT_EQ(CreateExportFolder(dir.path(), kUtc, kLocal), folder);
-  EXPECT_TRUE(platform::IsFolder(folder));
-  EXPECT_FALSE(platform::FileExists(folder + "/old.xls"));
-  EXPECT_FALSE(platform::FileExists(folder + "/sub"));
+  std::string problem;
+  EXPECT_EQ(CreateExportFolder(dir.path() + "/", kUtc, kLocal, problem), folder + "_2");
+  EXPECT_EQ(CreateExportFolder(dir.path(), kUtc, kLocal, problem), folder + "_3");
+  EXPECT_TRUE(platform::IsFolder(folder + "_2"));
+  EXPECT_EQ(testenv::ReadFile(folder + "/old.xls"), "old");
+  EXPECT_EQ(testenv::ReadFile(folder + "/sub/deeper.xls"), "old");
 }
 
-TEST(ExportFolderTest, AMissingDestinationGivesTheDatedPathAndMakesNothing) {
+TEST(ExportFolderTest, AMissingDestinationMakesNothingAndSaysWhy) {
   testenv::ScratchDir dir;
-  std::string folder = CreateExportFolder(dir.File("gone"), kUtc, kLocal);
-  EXPECT_EQ(folder, dir.File("gone") + "/" + kFolderName);
+  std::string problem;
+  std::string folder = CreateExportFolder(dir.File("gone"), kUtc, kLocal, problem);
+  EXPECT_EQ(folder, "");
+  EXPECT_EQ(problem, "Could not create the export folder " + dir.File("gone") + "/" + kFolderName +
+                         ": No such file or directory");
   EXPECT_FALSE(platform::FileExists(dir.File("gone")));
 }
 

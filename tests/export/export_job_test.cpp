@@ -51,12 +51,14 @@ TEST(ExportJobTest, ThreeTablesGiveMessagesPercentagesLogAndStatistics) {
   EXPECT_TRUE(f.job.Succeeded());
   EXPECT_TRUE(f.progress.Finished());
 
-  EXPECT_EQ(testenv::ReadFile(f.dir.File("program/Export Statistics.log")),
+  EXPECT_EQ(testenv::ReadFile(f.StatisticsFile()),
             "Database Path : " + f.dir.File("Shop.mdb") + "\r\n\r\n"
             "            Table name             :          No of Records\r\n"
             "                             Orders:                   3\r\n"
             "                          Customers:                   2\r\n" +
-                longName + ":                   1\r\n");
+                longName + ":                   1\r\n\r\nExport completed Successfully...\r\n");
+  // Each export its own: nothing beside the program.
+  EXPECT_FALSE(platform::FileExists(f.dir.File("program/Export Statistics.log")));
   EXPECT_EQ(testenv::ReadFile(f.log.ExecLogPath()),
             std::string(kSessionHeader) +
                 "Code:0  Error:0  MSG:Export Database started...\r\n"
@@ -80,9 +82,10 @@ TEST(ExportJobTest, NoChosenTablesEndsAtOnceWithEmptyStatistics) {
   EXPECT_EQ(f.view.messages, (Names{"Export Database started...", "Export completed Successfully..."}));
   EXPECT_EQ(f.view.percentages, (std::vector<int>{100}));
   EXPECT_TRUE(f.view.statistics.empty());
-  EXPECT_EQ(testenv::ReadFile(f.dir.File("program/Export Statistics.log")),
+  EXPECT_EQ(testenv::ReadFile(f.StatisticsFile()),
             "Database Path : " + f.dir.File("Shop.mdb") +
-                "\r\n\r\n            Table name             :          No of Records\r\n");
+                "\r\n\r\n            Table name             :          No of Records\r\n"
+                "\r\nExport completed Successfully...\r\n");
   EXPECT_TRUE(f.ExportedFiles().empty());
 }
 
@@ -100,8 +103,12 @@ TEST(ExportJobTest, StopDuringTheSecondOfThreeTablesSavesWhatWasWritten) {
               (Names{"Export Database started...", "Export started  : Orders", "Export completed : Orders",
                      "Export started  : Customers", "Export completed : Customers",
                      "Export Aborted by user..."}));
-    EXPECT_EQ(f.view.statistics, (std::vector<StatisticsEntry>{{0, "Orders", 3}, {1, "Customers", 0}}));
+    EXPECT_EQ(f.view.statistics,
+              (std::vector<StatisticsEntry>{{0, "Orders", 3}, {1, "Customers", 0, "stopped"}}));
     EXPECT_EQ(f.view.percentages, (std::vector<int>{33, 66, 100}));
+    std::string statistics = testenv::ReadFile(f.StatisticsFile());
+    EXPECT_NE(statistics.find("Customers:                   0  (stopped)\r\n\r\nExport Aborted by user...\r\n"),
+              std::string::npos) << statistics;
     if (mode == kExcelPerDatabase) {
       auto book = ReadWorkbook(f.Workbook("Shop.xls"));
       EXPECT_EQ(SheetNames(book), (Names{"Orders", "Customers"}));
@@ -158,6 +165,12 @@ TEST(ExportJobTest, AbandonEndsAtOnceWithoutSavingOrStatistics) {
     EXPECT_TRUE(f.view.statistics.empty());
     EXPECT_EQ(f.view.calls, (Names{"running"}));
     EXPECT_FALSE(platform::FileExists(f.dir.File("program/Export Statistics.log")));
+    // What is left says that the export was abandoned, and where.
+    std::string statistics = testenv::ReadFile(f.StatisticsFile());
+    EXPECT_NE(statistics.find("Orders:                   3\r\n"), std::string::npos) << statistics;
+    EXPECT_NE(statistics.find("Customers:                   0  (abandoned)\r\n\r\n"
+                              "Export abandoned: the window was closed while it ran...\r\n"),
+              std::string::npos) << statistics;
     EXPECT_FALSE(f.job.IsRunning());
     // Per database the first table was saved before the second began, to
     // be reopened: the workbook keeps its default sheets then.
@@ -216,8 +229,7 @@ TEST(ExportJobTest, TheEndOfTheSessionGoesToTheErrorLogOnce) {
     ProgressChannel progress;
     RecordingDialogs dialogs;
     MdbFile db;
-    OleFileWriter oleFiles(dir.File("ole"));
-    ExportJob job(db, progress, dialogs, log, oleFiles);
+    ExportJob job(db, progress, dialogs, log);
   }
   EXPECT_EQ(testenv::ReadFile(log.ErrorLogPath()),
             std::string(kSessionHeader) + "Code:0  Error:0  MSG:Database was not opened\r\n");
@@ -247,6 +259,51 @@ TEST(ExportJobTest, AViewThatCannotEmptyItsStatisticsEndsTheJobWithoutThem) {
   EXPECT_TRUE(f.view.statistics.empty());
   EXPECT_FALSE(platform::FileExists(f.dir.File("program/Export Statistics.log")));
   EXPECT_FALSE(f.job.IsRunning());
+}
+
+// An OLE object that cannot be written fails its table, named.
+TEST(ExportJobTest, AnOleFileNotWrittenFailsItsTable) {
+  ExportFixture f;
+  testdb::DatabaseBuilder builder;
+  builder.AddTable("Pics", {{"Object", testdb::ColumnType::Ole}}).rows = {
+      {{testdb::Bytes{testdb::OleBitmap(testdb::MakeBmp(4, 4))}}}, {{testdb::Bytes{{'x'}}}}};
+  ASSERT_NO_FATAL_FAILURE(f.Open(builder));
+  testenv::WriteFile(f.ExportFolder() + "/OLE Objects", "in the way");
+  EXPECT_EQ(f.Run(f.Options(kExcelPerTable)), 1);
+  EXPECT_FALSE(f.job.Succeeded());
+  EXPECT_EQ(f.view.messages, (Names{"Export Database started...", "Export started  : Pics",
+                                    "2 OLE object(s) of Pics could not be written, the first " + f.ExportFolder() +
+                                        "/OLE Objects/Ole1.bmp: Not a directory",
+                                    "Export failed : Pics", "Export completed with errors..."}));
+  EXPECT_EQ(f.view.statistics, (std::vector<StatisticsEntry>{{0, "Pics", 2, "not all written"}}));
+}
+
+// Limits of the format, not lost tables: a name too long for a file is cut
+// keeping the extension; an .xls sheet keeps the first 256 columns.
+TEST(ExportJobTest, ANameTooLongForAFileAndColumnsBeyondASheetLoseNoTable) {
+  ExportFixture f;
+  testdb::DatabaseBuilder builder;
+  std::vector<testdb::Column> columns;
+  for (int i = 1; i <= 300; ++i) columns.push_back({"C" + std::to_string(i), testdb::ColumnType::Long});
+  builder.AddTable(std::string(254, 'n'), columns);
+  ASSERT_NO_FATAL_FAILURE(f.Open(builder));
+  for (OutputFormat format : {OutputFormat::Xls, OutputFormat::Xlsx, OutputFormat::Csv}) {
+    ExportOptions options = f.Options(kExcelPerTable);
+    options.format = format;
+    options.exportFolder = f.dir.File("out" + std::to_string(static_cast<int>(format)));
+    platform::CreateFolder(options.exportFolder);
+    f.view.statistics.clear();
+    EXPECT_EQ(f.Run(options), 1);
+    const char* extension = format == OutputFormat::Xls ? ".xls" : format == OutputFormat::Xlsx ? ".xlsx" : ".csv";
+    std::string file = options.exportFolder + "/" + std::string(250, 'n') + extension;
+    EXPECT_TRUE(platform::FileExists(file)) << extension;
+    EXPECT_EQ(f.job.Succeeded(), format != OutputFormat::Xls);
+    if (format != OutputFormat::Xls) continue;
+    EXPECT_EQ(f.view.statistics.at(0).note, "44 columns left out");
+    auto grid = SheetGrid(ReadWorkbook(file), 0);
+    ASSERT_EQ(grid.size(), 1u);
+    EXPECT_EQ(grid[0].size(), 256u);
+  }
 }
 
 TEST(ExportJobTest, SheetLimitFollowsTheFreeMemory) {

@@ -130,12 +130,12 @@ TEST(WorkbookWriterTest, AWorkbookThatCannotBeSavedIsNamedAndSuccessIsNotClaimed
     EXPECT_EQ(f.view.messages.back(), "Export completed with errors...");
     EXPECT_FALSE(f.job.Succeeded());
     if (mode == kExcelPerTable) {
-      EXPECT_EQ(f.view.statistics, (std::vector<StatisticsEntry>{{0, "A", 3}, {1, "B", 3}}));
+      EXPECT_EQ(f.view.statistics, (std::vector<StatisticsEntry>{{0, "A", 3}, {1, "B", 3, "not all written"}}));
       EXPECT_EQ(SheetRowCount(ReadWorkbook(f.Workbook("A.xls")), 0), 4u);
     } else {
       // The unsaved workbook cannot be reopened for the second table.
       EXPECT_TRUE(HasMessageStartingWith(f.view, "Could not export B: "));
-      EXPECT_EQ(f.view.statistics, (std::vector<StatisticsEntry>{{0, "A", 3}, {1, "B", 0}}));
+      EXPECT_EQ(f.view.statistics, (std::vector<StatisticsEntry>{{0, "A", 3}, {1, "B", 0, "not all written"}}));
     }
   }
 }
@@ -154,7 +154,7 @@ TEST(WorkbookWriterTest, AVanishedExportFolderIsReportedAndTheTableLeftOut) {
   EXPECT_TRUE(HasMessageStartingWith(f.view, "Export folder was missing, A not exported"));
   EXPECT_FALSE(platform::FileExists(f.dir.File("gone/A.xls")));
   EXPECT_TRUE(platform::FileExists(f.dir.File("gone/B.xls")));
-  EXPECT_EQ(f.view.statistics, (std::vector<StatisticsEntry>{{0, "A", 0}, {1, "B", 3}}));
+  EXPECT_EQ(f.view.statistics, (std::vector<StatisticsEntry>{{0, "A", 0, "not all written"}, {1, "B", 3}}));
   EXPECT_EQ(f.view.messages.back(), "Export completed with errors...");
 }
 
@@ -172,6 +172,10 @@ TEST(WorkbookWriterTest, WithoutTheEngineEveryTableIsReadAndNothingIsWritten) {
 
     EXPECT_EQ(f.dialogs.messages, Names(3, "Couldn't start Excel."));
     EXPECT_TRUE(f.ExportedFiles().empty());
+    // Which table a failed save is noted on differs between the modes.
+    ASSERT_EQ(f.view.statistics.size(), 3u);
+    EXPECT_EQ(f.view.statistics.back().note, "not all written");
+    for (StatisticsEntry& entry : f.view.statistics) entry.note.clear();
     EXPECT_EQ(f.view.statistics, (std::vector<StatisticsEntry>{{0, "A", 3}, {1, "B", 4}, {2, "C", 5}}));
     EXPECT_EQ(f.view.messages.back(), "Export completed with errors...");
   }

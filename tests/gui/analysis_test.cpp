@@ -1,5 +1,6 @@
 // The Recover command end to end: the progress window, its watchers, the
 // tree filled as the tables arrive, stopping, and refused files.
+#include <QElapsedTimer>
 #include <QListWidget>
 
 #include <algorithm>
@@ -39,6 +40,7 @@ class AnalysisTest : public QObject {
   void EnterAndEscapeDoNotCloseTheProgressWindow();
   void TheCloseBoxLeavesTheAnalysisToFinish();
   void ADatabaseWithoutTablesEndsComplete();
+  void AFileThatCannotBeOpenedEndsTheWindowAtOnce();
 };
 
 void AnalysisTest::RecoverFillsTheTreeTableByTable() {
@@ -143,7 +145,8 @@ void AnalysisTest::StopDuringThePageScanThenACleanSecondRecover() {
   QCOMPARE(TablesNode(window)->childCount(), 0);
   QVERIFY(window.ui.browse_1006->isEnabled());
   QVERIFY(window.ui.recover_1007->isEnabled());
-  QVERIFY(window.ui.export_1008->isEnabled());
+  // No table was read: nothing to export.
+  QVERIFY(!window.ui.export_1008->isEnabled());
 
   QStringList messages;
   session.RecoverToEnd([&](QWidget& shown) {
@@ -184,10 +187,13 @@ void AnalysisTest::RefusedFilesShowTheirMessageOnce() {
   window.UseFile(path);
 
   // Only the table watcher ends: the status watcher never gets a report.
+  // A refused file was not recovered: the window never says so.
+  int bar = -1;
   guitest::ModalAnswerer closer([&](QWidget& modal) {
     auto* dialog = qobject_cast<AnalysisProgressDialog*>(&modal);
     if (dialog == nullptr || dialog->ui.stopClose_1063->text() != "Close" || window.analysisRunning())
       return false;
+    bar = ListTexts(*dialog->ui.messages_1095).contains("Recovery Completed") ? 100 : dialog->ui.progress_1036->value();
     dialog->ui.stopClose_1063->click();
     return true;
   });
@@ -196,6 +202,8 @@ void AnalysisTest::RefusedFilesShowTheirMessageOnce() {
   QCOMPARE(session.dialogs.messageTexts(), std::vector<std::string>{message.toStdString()});
   QCOMPARE(TablesNode(window)->childCount(), 0);
   QVERIFY(window.ui.recover_1007->isEnabled());
+  QVERIFY(bar < 100);
+  QVERIFY(!window.ui.export_1008->isEnabled());
 
   // The watcher left waiting is ended by the next Recover, which runs clean.
   const std::string good = guitest::WriteSampleDatabase(scratch.File("good.mdb"));
@@ -284,7 +292,25 @@ void AnalysisTest::ADatabaseWithoutTablesEndsComplete() {
   QCOMPARE(messages.value(0), QString("Recovery Completed"));
   QVERIFY(messages.contains("User tables found = 0"));
   QCOMPARE(TablesNode(session.w())->childCount(), 0);
-  QVERIFY(session.w().ui.export_1008->isEnabled());
+  // An export of no table would only make an empty folder.
+  QVERIFY(!session.w().ui.export_1008->isEnabled());
+}
+
+void AnalysisTest::AFileThatCannotBeOpenedEndsTheWindowAtOnce() {
+  testenv::ScratchDir scratch;
+  Session session;
+  session.w().UseFile(scratch.File("missing.mdb"));
+  QStringList shown;
+  QElapsedTimer clock;
+  clock.start();
+  session.RecoverToEnd([&](QWidget& window) {
+    auto& dialog = static_cast<AnalysisProgressDialog&>(window);
+    shown = ListTexts(*dialog.ui.messages_1095) << QString::number(dialog.ui.progress_1036->value());
+  });
+  QVERIFY(clock.elapsed() < 1000);
+  QCOMPARE(shown, QStringList({QString::fromStdString("Opening file failed... " + scratch.File("missing.mdb") +
+                                                      ": No such file or directory"), "0"}));
+  QVERIFY(!session.w().ui.export_1008->isEnabled());
 }
 
 BREVANTIS_GUI_TEST_MAIN(AnalysisTest)

@@ -247,6 +247,14 @@ void ExportDialogsTest::ExportSaveMakesTheDatedFolderAndListsTheTickedTables() {
   QVERIFY(options.format == OutputFormat::Xlsx);
   d.Prepare();
   QCOMPARE(d.ui.format->currentText(), QString("Excel (.xlsx)"));
+
+  // A destination gone since it was chosen is refused with the reason.
+  session_->dialogs.QueueFolder(destination.path());
+  d.Browse();
+  d.ui.destination_1086->setText(QString::fromStdString(destination.File("gone")));
+  d.ui.exportSave_1021->click();
+  QVERIFY(options.exportFolder.empty());
+  QCOMPARE(session_->dialogs.messageTexts().back(), "Export destination " + destination.File("gone") + " does not exist");
 }
 
 void ExportDialogsTest::ACancelledDialogStartsNothing() {
@@ -356,6 +364,7 @@ void ExportDialogsTest::StopDuringTheSecondTable() {
   QCOMPARE(end.messages.value(0), QString("Export Aborted by user..."));
   QCOMPARE(end.messages.value(1), QString("Export completed : Orders"));
   QCOMPARE(end.names, QStringList({"Customers", "Orders"}));
+  QVERIFY(end.counts.value(1).endsWith(" (stopped)"));
   const std::vector<ShownMessage> shown = session_->dialogs.messages();
   QCOMPARE(shown.size(), size_t{1});
   QCOMPARE(shown[0].text, std::string("Are you sure you want stop the export process ?"));
@@ -401,6 +410,9 @@ void ExportDialogsTest::TheCloseBoxAbandonsTheJob() {
   QVERIFY(openAfterNo);
   QVERIFY(!messagesAtClose.contains("Export completed Successfully..."));
   QCOMPARE(session_->dialogs.messages().size(), size_t{2});
+  // What is left of the export says that it was abandoned.
+  const std::string statistics = testenv::ReadFile(w.exportOptions().exportFolder + "/Export Statistics.log");
+  QVERIFY(statistics.ends_with("Export abandoned: the window was closed while it ran...\r\n"));
   QVERIFY(!w.exportRunning());
   QVERIFY(w.ui.export_1008->isEnabled());
 }

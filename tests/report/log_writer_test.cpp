@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "platform/folders.h"
 #include "tests/support/test_env.h"
 
@@ -63,6 +65,17 @@ TEST(LogWriterTest, AProgramFolderThatCannotHoldLogsGivesNoLogsAndNoError) {
   log.LogSessionHeader();
   EXPECT_FALSE(log.LogEntry(0, 0, "Export Database started...", 1));
   EXPECT_EQ(testenv::ReadFile(dir.File("not-a-folder")), "x");
+}
+
+// An installed program's folder is not the user's to write.
+TEST(LogWriterTest, LogsGoToTheStateFolderWhenTheProgramFolderCannotTakeThem) {
+  testenv::ScratchDir dir;
+  ::setenv("XDG_STATE_HOME", dir.File("state").c_str(), 1);
+  testenv::WriteFile(dir.File("not-a-folder"), "x");
+  EXPECT_EQ(LogWriter::DefaultFolder(dir.path()), dir.path());
+  LogWriter log(LogWriter::DefaultFolder(dir.File("not-a-folder")));
+  log.LogSessionHeader({2024, 1, 2, 3, 4, 5}, {2024, 1, 2, 3, 4, 5});
+  EXPECT_EQ(testenv::ReadFile(dir.File("state/brevantis/Log Files/ExecLog.log")), HeaderBlock("2/1/2024", "3:4:5"));
 }
 
 }  // namespace
