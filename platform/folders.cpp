@@ -39,20 +39,6 @@ bool FileExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
-bool DeleteFolderTree(const std::string& path) {
-  std::error_code ec;
-  fs::remove_all(path, ec);
-  return !ec && !FileExists(path);
-}
-
-void DeleteFilesIn(const std::string& path) {
-  std::error_code ec;
-  for (fs::directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec)) {
-    std::error_code ignored;
-    if (!it->is_directory(ignored)) fs::remove(it->path(), ignored);
-  }
-}
-
 bool CreateFolders(const std::string& path) {
   std::error_code ec;
   fs::create_directories(path, ec);

@@ -17,12 +17,6 @@ bool CreateFolder(const std::string& path);
 bool IsFolder(const std::string& path);
 bool FileExists(const std::string& path);
 
-// Deletes the folder with everything in it; false when that fails.
-bool DeleteFolderTree(const std::string& path);
-
-// Deletes every file directly inside the folder; sub-folders stay.
-void DeleteFilesIn(const std::string& path);
-
 // Makes the folder and every missing folder above it; true when it is a
 // folder afterwards.
 bool CreateFolders(const std::string& path);

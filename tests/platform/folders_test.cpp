@@ -1,6 +1,8 @@
 // Folders and paths in place of the Windows calls.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "platform/folders.h"
 #include "tests/support/test_env.h"
 
@@ -16,26 +18,25 @@ TEST(Folders, CreateFolderSucceedsOnlyForANewFolder) {
   EXPECT_FALSE(platform::CreateFolder(""));
 }
 
-TEST(Folders, DeleteFilesInLeavesSubFolders) {
+TEST(Folders, FolderProblemNamesWhyNothingCanBeWritten) {
   testenv::ScratchDir dir;
-  testenv::WriteFile(dir.File("one"), "1");
-  testenv::WriteFile(dir.File("two"), "2");
-  ASSERT_TRUE(platform::CreateFolder(dir.File("sub")));
-  testenv::WriteFile(dir.File("sub/three"), "3");
-  platform::DeleteFilesIn(dir.path());
-  EXPECT_FALSE(platform::FileExists(dir.File("one")));
-  EXPECT_FALSE(platform::FileExists(dir.File("two")));
-  EXPECT_TRUE(platform::FileExists(dir.File("sub/three")));
-  platform::DeleteFilesIn(dir.File("missing"));  // nothing to do, no failure
+  testenv::WriteFile(dir.File("file"), "x");
+  EXPECT_EQ(platform::FolderProblem(dir.path()), "");
+  EXPECT_EQ(platform::FolderProblem(dir.File("missing")), "does not exist");
+  EXPECT_EQ(platform::FolderProblem(dir.File("file")), "is not a folder");
+  EXPECT_NE(platform::FolderProblem(dir.File("file/below")), "");
+  EXPECT_TRUE(platform::CreateFolders(dir.File("a/b/c")));
+  EXPECT_FALSE(platform::CreateFolders(dir.File("file/d")));
 }
 
-TEST(Folders, DeleteFolderTreeRemovesEverything) {
-  testenv::ScratchDir dir;
-  ASSERT_TRUE(platform::CreateFolder(dir.File("t")));
-  ASSERT_TRUE(platform::CreateFolder(dir.File("t/u")));
-  testenv::WriteFile(dir.File("t/u/f"), "x");
-  EXPECT_TRUE(platform::DeleteFolderTree(dir.File("t")));
-  EXPECT_FALSE(platform::FileExists(dir.File("t")));
+TEST(Folders, PerUserFoldersFollowXdgAndIgnoreRelativePaths) {
+  std::string state = std::getenv("XDG_STATE_HOME") ? std::getenv("XDG_STATE_HOME") : "";
+  setenv("XDG_STATE_HOME", "/x/state", 1);
+  EXPECT_EQ(platform::UserStateFolder(), "/x/state/brevantis");
+  setenv("XDG_STATE_HOME", "relative", 1);
+  setenv("HOME", std::getenv("HOME") ? std::getenv("HOME") : "/h", 1);
+  EXPECT_EQ(platform::UserStateFolder(), std::string(std::getenv("HOME")) + "/.local/state/brevantis");
+  if (state.empty()) unsetenv("XDG_STATE_HOME"); else setenv("XDG_STATE_HOME", state.c_str(), 1);
 }
 
 }  // namespace
