@@ -110,3 +110,19 @@ void AppendBytesAsCharacters(ByteSpan bytes, std::string& out) {
   }
   out.resize(static_cast<size_t>(to.End() - out.data()));
 }
+
+bool IsReadableJetText(ByteSpan stored) {
+  std::string text;
+  AppendJetText(stored, text);
+  for (size_t i = 0; i < text.size();) {
+    auto lead = static_cast<uint8_t>(text[i]);
+    int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    char32_t c = length == 1 ? lead : lead & (0xFF >> (length + 1));
+    for (int k = 1; k < length && i + static_cast<size_t>(k) < text.size(); ++k)
+      c = c << 6 | (static_cast<uint8_t>(text[i + static_cast<size_t>(k)]) & 0x3F);
+    i += static_cast<size_t>(length);
+    bool control = (c < 0x20 && c != '\t' && c != '\n' && c != '\r') || (c >= 0x7F && c < 0xA0);
+    if (control || c == kReplacement || c == 0xFFFE || c == 0xFFFF) return false;
+  }
+  return true;
+}
