@@ -8,13 +8,11 @@
 #include "platform/dialogs.h"
 #include "reader/database_header.h"
 #include "reader/mdb_file.h"
+#include "reader/page_scan.h"
 #include "reader/table_definition.h"
 #include "report/progress_channel.h"
 
 namespace {
-
-// Header, data, definition, the two index kinds and usage bitmaps.
-constexpr int32_t kLastJetPageType = 5;
 
 // The channel first, so that the progress window ends its wait, then the
 // message.
@@ -22,13 +20,6 @@ void RefuseFormat(ProgressChannel& progress, platform::Dialogs& dialogs, const c
   if (corrupted) progress.finished.store(1, std::memory_order_release);
   progress.SignalEnd(true);
   dialogs.ShowMessage(message, "Corvanel Brevantis", platform::MessageButtons::Ok, platform::MessageIcon::None);
-}
-
-// A page's type byte followed by 0x01, as every Jet page of these types
-// starts.
-bool CarriesJetPageType(ByteSpan page) {
-  int32_t type = ReadSignedByte(page, 0);
-  return ReadSignedByte(page, 1) == 1 && type >= static_cast<int32_t>(PageType::Data) && type <= kLastJetPageType;
 }
 
 // True when some page of the file is a Jet 4 table definition whose header
@@ -44,7 +35,7 @@ bool HoldsTableDefinition(const MdbFile& db, const JetLayout& layout) {
     for (int64_t i = 0; i * pageSize < got; ++i) {
       ByteSpan page(block.data() + i * pageSize, static_cast<size_t>(pageSize));
       if (ReadSignedByte(page, layout.pageTypeOffset) == static_cast<int32_t>(PageType::TableDefinition) &&
-          CarriesJetPageType(page) && ReadUInt16(page, layout.freeSpaceOffset) <= pageSize &&
+          CarriesJetPageType(page, layout) && ReadUInt16(page, layout.freeSpaceOffset) <= pageSize &&
           ReadDefinitionHeader(page, layout).Holds())
         return true;
     }
@@ -61,9 +52,9 @@ bool DecodingReveals(const MdbFile& db, uint32_t key) {
   int stored = 0, decoded = 0;
   for (int64_t p = 1; p <= kPagesTried; ++p) {
     if (db.ReadBytes(page.data(), page.size(), p * pageSize) <= 0) break;
-    stored += CarriesJetPageType(page);
+    stored += CarriesJetPageType(page, kJet4Layout);
     Rc4Apply(key ^ static_cast<uint32_t>(p), page);
-    decoded += CarriesJetPageType(page);
+    decoded += CarriesJetPageType(page, kJet4Layout);
   }
   return decoded > stored;
 }

@@ -8,6 +8,7 @@
 #include "format/jet_text.h"
 #include "format/row_structure.h"
 #include "reader/mdb_file.h"
+#include "reader/page_scan.h"
 #include "reader/recovery_naming.h"
 #include "reader/table_definition.h"
 
@@ -27,18 +28,22 @@ struct RowSurvey {
   std::vector<std::array<int32_t, 4>> kinds;
 };
 
-bool IsReadableDefinition(const MdbFile& db, int32_t page, std::vector<uint8_t>& buffer) {
-  if (static_cast<size_t>(page) >= db.pages.size() || !db.pages[static_cast<size_t>(page)].Is(PageType::TableDefinition))
-    return false;
-  db.ReadPage(buffer.data(), page);
-  return ReadDefinitionHeader(buffer, db.Layout()).Holds();
+// True when the owner's page is gone, damaged, or a definition whose header
+// does not hold. A page that serves as another kind of page lost nothing:
+// it was given to other use after its table was deleted, and the rows
+// naming it are leftovers.
+bool DefinitionLost(const MdbFile& db, int32_t owner, std::vector<uint8_t>& buffer) {
+  if (static_cast<size_t>(owner) >= db.pages.size()) return true;
+  db.ReadPage(buffer.data(), owner);
+  if (!CarriesJetPageType(buffer, db.Layout())) return true;
+  return db.pages[static_cast<size_t>(owner)].Is(PageType::TableDefinition) &&
+         !ReadDefinitionHeader(buffer, db.Layout()).Holds();
 }
 
 void SurveyPage(const MdbFile& db, ByteSpan page, int32_t slots, RowSurvey& survey) {
   const JetLayout& layout = db.Layout();
-  // Data pages start with their type and the byte 1; one without it is
-  // garbage that only looks like a data page.
-  if (ReadSignedByte(page, layout.pageTypeOffset + 1) != 1) return;
+  // Garbage that only looks like a data page seldom has the byte 1 after its type.
+  if (!CarriesJetPageType(page, layout)) return;
   RowStructure row;
   for (int32_t slot = 0; slot < slots; ++slot) {
     uint16_t entry = ReadWord(page, layout.rowOffsetTable + 2 * int64_t{slot});
@@ -150,7 +155,7 @@ TableList FindOrphanTables(const MdbFile& db) {
   TableList orphans;
   std::vector<uint8_t> buffer(static_cast<size_t>(layout.pageSize));
   for (auto& [owner, pages] : pagesByOwner) {
-    if (IsReadableDefinition(db, owner, buffer)) continue;
+    if (!DefinitionLost(db, owner, buffer)) continue;
     if (auto table = OrphanTable(db, owner, std::move(pages), buffer)) orphans.push_back(std::move(table));
   }
   return orphans;

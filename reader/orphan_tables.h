@@ -1,6 +1,6 @@
 // Rows whose table definition is lost. A data page names its table by the
-// table's definition page; when that page holds no readable definition, the
-// data pages of each such owner become a table of their own, whose columns
+// table's definition page; when that page is gone or damaged, the data
+// pages of each such owner become a table of their own, whose columns
 // come from the rows themselves: the fixed data as one BINARY column
 // ("Fixed data"), then one column per variable value ("Value 1", ...),
 // typed by what most of its values are.
@@ -24,7 +24,7 @@ enum class OrphanValue {
 // The length bytes at start of page.
 OrphanValue ClassifyOrphanValue(const MdbFile& db, ByteSpan page, int64_t start, int64_t length);
 
-// One table per owner page that is no readable definition, in owner order,
+// One table per owner whose definition is lost, in owner order,
 // each with its data pages, columns and the count of rows whose structure
 // holds; an owner none of whose rows holds gives none. Named with the
 // provisional kOrphanPrefix (recovery_naming.h).
