@@ -114,15 +114,14 @@ void AppendBytesAsCharacters(ByteSpan bytes, std::string& out) {
 bool IsReadableJetText(ByteSpan stored) {
   std::string text;
   AppendJetText(stored, text);
-  for (size_t i = 0; i < text.size();) {
-    auto lead = static_cast<uint8_t>(text[i]);
-    int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    char32_t c = length == 1 ? lead : lead & (0xFF >> (length + 1));
-    for (int k = 1; k < length && i + static_cast<size_t>(k) < text.size(); ++k)
-      c = c << 6 | (static_cast<uint8_t>(text[i + static_cast<size_t>(k)]) & 0x3F);
-    i += static_cast<size_t>(length);
-    bool control = (c < 0x20 && c != '\t' && c != '\n' && c != '\r') || (c >= 0x7F && c < 0xA0);
-    if (control || c == kReplacement || c == 0xFFFE || c == 0xFFFF) return false;
+  // Looked for in the UTF-8: C0 and C1 controls, DEL, and U+FFFD to U+FFFF
+  // (what did not decode, and the two non-characters).
+  for (size_t i = 0; i < text.size(); ++i) {
+    auto b = static_cast<uint8_t>(text[i]);
+    auto next = [&](size_t k) { return i + k < text.size() ? static_cast<uint8_t>(text[i + k]) : 0; };
+    if ((b < 0x20 && b != '\t' && b != '\n' && b != '\r') || b == 0x7F) return false;
+    if (b == 0xC2 && next(1) >= 0x80 && next(1) < 0xA0) return false;
+    if (b == 0xEF && next(1) == 0xBF && next(2) >= 0xBD) return false;
   }
   return true;
 }
