@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Recovery report: tables and rows that come back from damaged copies of the
-# corpus of real files, per kind of damage.
+# Recovery report: files refused, tables and rows that come back from damaged
+# copies of the corpus of real files, per kind of damage (lost catalog, pages
+# 1-5, garbled, zeroed and cut-off pages, encoded copies). Every row of the
+# sound files counts, those of refused files and lost definitions included.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 corpus=${1:-../shared/corpus}

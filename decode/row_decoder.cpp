@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "decode/orphan_row_decoder.h"
 #include "decode/row_text.h"
 #include "decode/value_decoders.h"
 #include "decode/value_renderer.h"
@@ -63,6 +64,7 @@ int RowDecoder::ReadRow(TableDef& table, int slot, std::string& out) {
 int RowDecoder::DecodeRow(const TableDef& table, int64_t start, int64_t end, std::string& out) {
   ByteSpan page(page_);
   if (start < 0 || end < start || end >= static_cast<int64_t>(page.size())) return -1;
+  if (table.orphan) return DecodeOrphanRow(db_, page, table, start, end, cells_, out);
   int32_t n = ReadUInt16(page, start);
   if (n > table.maxColumns || n > 256) return -1;
   // Null mask at the row's end: bit j for column number j, set when present.

@@ -81,6 +81,7 @@ struct JetLayout {
   // The catalog: data pages owned by its definition; in each row the Id, the
   // object type and the name (the first variable column) at fixed places.
   int32_t catalogDefinitionPage;  // definition page of the catalog
+  int32_t systemPages;            // pages below it: header, global page map, system definitions
   int32_t catalogIdOffset;        // 32 bits: the object's definition page
   int32_t catalogTypeOffset;      // 16 bits, low 7 bits: object type (1 a table)
   int32_t catalogNameOffset;      // first byte of the name
@@ -94,6 +95,22 @@ struct JetLayout {
   uint16_t longValueInlineFlag;    // flag: the data follows the field
   uint16_t longValueSingleRowFlag; // flag: the data is one long-value row
   int32_t longValueLinkSize;       // bytes of a chained row's pointer to the next row
+};
+
+// The header page (page 0), the same in Jet 3 and Jet 4 files up to the
+// encoded area, which a Jet 3 file keeps in its own way.
+struct JetHeader {
+  static constexpr uint8_t kMagic[4] = {0x00, 0x01, 0x00, 0x00};  // at offset 0
+  static constexpr int32_t kEngineNameOffset = 4;  // "Standard Jet DB" or "Standard ACE DB"
+  static constexpr int32_t kVersionOffset = 0x14;  // byte: 0 Jet 3, 1 Jet 4, higher for later engines
+  static constexpr uint8_t kJet3Version = 0;
+  // 128 bytes RC4-encoded with a fixed key; they hold the database key.
+  static constexpr int32_t kEncodedAreaOffset = 0x18;
+  static constexpr int32_t kEncodedAreaSize = 128;
+  static constexpr uint32_t kEncodedAreaKey = 0x6B39DAC7;
+  // 32 bits in the decoded area: 0, or the key of every later page, which
+  // is RC4-encoded with this key XOR its page number.
+  static constexpr int32_t kDatabaseKeyOffset = 0x3E;
 };
 
 // The largest page of any layout: buffers that must not allocate per use.
@@ -141,6 +158,7 @@ inline constexpr JetLayout kJet4Layout{
     .columnLengthOffset = 23,
     .columnNameLengthSize = 2,
     .catalogDefinitionPage = 2,
+    .systemPages = 6,
     .catalogIdOffset = 2,
     .catalogTypeOffset = 10,
     .catalogNameOffset = 32,

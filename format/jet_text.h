@@ -21,6 +21,11 @@ void AppendJetText(ByteSpan stored, std::string& out);
 // left out.
 std::string JetText(ByteSpan buffer, int64_t start, int64_t n);
 
+// True when the bytes decode as text a person wrote: no byte left over, no
+// broken surrogate, no control character but tab and line ends. Bytes of
+// another kind read as text rarely pass.
+bool IsReadableJetText(ByteSpan stored);
+
 // Appends each byte as the character of that code point (U+0000 to U+00FF):
 // how a BINARY value, or a file's own single-byte name, becomes text.
 void AppendBytesAsCharacters(ByteSpan bytes, std::string& out);

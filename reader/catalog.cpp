@@ -40,19 +40,29 @@ std::vector<CatalogEntry> ReadCatalogPage(ByteSpan page, const JetLayout& layout
   return entries;
 }
 
-int NameTablesFromCatalog(MdbFile& db, ProgressChannel& progress) {
+std::vector<CatalogEntry> ReadCatalog(const MdbFile& db) {
   const JetLayout& layout = db.Layout();
+  std::vector<CatalogEntry> catalog;
   std::vector<uint8_t> page(static_cast<size_t>(layout.pageSize));
   for (const PageEntry& entry : db.pages) {
     if (!entry.Is(PageType::Data) || entry.linkPage != layout.catalogDefinitionPage) continue;
     db.ReadPage(page.data(), entry.pageNumber);
-    for (CatalogEntry& row : ReadCatalogPage(page, layout, entry.rowCount)) {
-      auto table = FindTable(db.tables, row.definitionPage);
-      if (table == db.tables.end()) continue;
-      (*table)->objectType = row.objectType;
-      (*table)->name = std::move(row.name);
-    }
+    for (CatalogEntry& row : ReadCatalogPage(page, layout, entry.rowCount)) catalog.push_back(std::move(row));
   }
+  return catalog;
+}
+
+void ApplyCatalog(const std::vector<CatalogEntry>& catalog, TableList& tables) {
+  for (const CatalogEntry& row : catalog) {
+    auto table = FindTable(tables, row.definitionPage);
+    if (table == tables.end()) continue;
+    (*table)->objectType = row.objectType;
+    (*table)->name = row.name;
+  }
+}
+
+int NameTablesFromCatalog(MdbFile& db, ProgressChannel& progress) {
+  ApplyCatalog(ReadCatalog(db), db.tables);
   int recovered = NameRecoveredTablesAndFilter(db.tables);
   progress.unnamedTableCount.store(recovered);
   progress.statusText.Set("Unnamed tables found = " + std::to_string(recovered));

@@ -11,6 +11,7 @@
 
 #include "format/field_readers.h"
 #include "format/jet_layout.h"
+#include "reader/table_def.h"
 
 class MdbFile;
 class ProgressChannel;
@@ -26,7 +27,16 @@ struct CatalogEntry {
 // name are left out.
 std::vector<CatalogEntry> ReadCatalogPage(ByteSpan page, const JetLayout& layout, int32_t rowCount);
 
-// Names the session's tables from the catalog pages of the inventory, names
-// and filters the rest (recovery_naming.h) and reports the count of tables
-// recovered. Returns 1.
+// The readable rows of every catalog page of the session's inventory, in
+// page order. The catalog's own definition page is not needed: its rows are
+// read at the places its standard definition gives them.
+std::vector<CatalogEntry> ReadCatalog(const MdbFile& db);
+
+// Gives each table of the list that a row names (the row's Id is its
+// definition page) that row's type and name; a later row for the same Id
+// wins. The list must be in definition-page order.
+void ApplyCatalog(const std::vector<CatalogEntry>& catalog, TableList& tables);
+
+// Names the session's tables from the catalog, names and filters the rest
+// (recovery_naming.h) and reports the count of tables recovered. Returns 1.
 int NameTablesFromCatalog(MdbFile& db, ProgressChannel& progress);

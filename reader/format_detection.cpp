@@ -4,8 +4,12 @@
 #include <vector>
 
 #include "format/field_readers.h"
+#include "format/rc4.h"
 #include "platform/dialogs.h"
+#include "reader/database_header.h"
 #include "reader/mdb_file.h"
+#include "reader/page_scan.h"
+#include "reader/table_definition.h"
 #include "report/progress_channel.h"
 
 namespace {
@@ -16,6 +20,43 @@ void RefuseFormat(ProgressChannel& progress, platform::Dialogs& dialogs, const c
   if (corrupted) progress.finished.store(1, std::memory_order_release);
   progress.SignalEnd(true);
   dialogs.ShowMessage(message, "Corvanel Brevantis", platform::MessageButtons::Ok, platform::MessageIcon::None);
+}
+
+// True when some page of the file is a Jet 4 table definition whose header
+// holds: the analysis can find a table in it. A Jet 3 definition page has
+// the letters "VC" where Jet 4 keeps its free space, never above a page.
+bool HoldsTableDefinition(const MdbFile& db, const JetLayout& layout) {
+  constexpr int64_t kBlockPages = 64;
+  const int64_t pageSize = layout.pageSize;
+  std::vector<uint8_t> block(static_cast<size_t>(kBlockPages * pageSize));
+  for (int64_t first = 0; first * pageSize < std::min(db.FileSize(), MdbFile::kAddressableBytes);
+       first += kBlockPages) {
+    int64_t got = db.ReadBytes(block.data(), block.size(), first * pageSize);
+    for (int64_t i = 0; i * pageSize < got; ++i) {
+      ByteSpan page(block.data() + i * pageSize, static_cast<size_t>(pageSize));
+      if (ReadSignedByte(page, layout.pageTypeOffset) == static_cast<int32_t>(PageType::TableDefinition) &&
+          CarriesJetPageType(page, layout) && ReadUInt16(page, layout.freeSpaceOffset) <= pageSize &&
+          ReadDefinitionHeader(page, layout).Holds())
+        return true;
+    }
+  }
+  return false;
+}
+
+// True when pages 1 to 8 carry more Jet page types decoded with key than
+// as stored: the header's key is believed only when it makes pages.
+bool DecodingReveals(const MdbFile& db, uint32_t key) {
+  constexpr int64_t kPagesTried = 8;
+  const int64_t pageSize = db.PageSize();
+  std::vector<uint8_t> page(static_cast<size_t>(pageSize));
+  int stored = 0, decoded = 0;
+  for (int64_t p = 1; p <= kPagesTried; ++p) {
+    if (db.ReadBytes(page.data(), page.size(), p * pageSize) <= 0) break;
+    stored += CarriesJetPageType(page, kJet4Layout);
+    Rc4Apply(key ^ static_cast<uint32_t>(p), page);
+    decoded += CarriesJetPageType(page, kJet4Layout);
+  }
+  return decoded > stored;
 }
 
 }  // namespace
@@ -43,10 +84,21 @@ int DetectFormat(MdbFile& db, ProgressChannel& progress, platform::Dialogs& dial
     RefuseFormat(progress, dialogs, "File not a valid MS Access file.", false);
     return -1;
   }
-  if (CheckSignature(db, kJet4Layout.signature)) {
-    db.UseLayout(kJet4Layout);
-    return 4;
+  std::vector<uint8_t> first(static_cast<size_t>(kJet4Layout.pageSize));
+  db.ReadBytes(first.data(), first.size(), 0);
+  DatabaseHeader header = ReadDatabaseHeader(first);
+  // The signature fails on any damage to pages 1 to 5; the header or the
+  // pages themselves still tell a Jet 4 file, which then gives what it holds.
+  bool jet4 = CheckSignature(db, kJet4Layout.signature);
+  if (!jet4 && header.intact && header.version == JetHeader::kJet3Version) {
+    RefuseFormat(progress, dialogs, "File not a valid MS Access file.", false);
+    return -1;
   }
-  RefuseFormat(progress, dialogs, "This file is highly corrupted and cannot be recovered.", true);
-  return -1;
+  if (!jet4 && !header.intact && !HoldsTableDefinition(db, kJet4Layout)) {
+    RefuseFormat(progress, dialogs, "This file is highly corrupted and cannot be recovered.", true);
+    return -1;
+  }
+  db.UseLayout(kJet4Layout);
+  if (header.databaseKey != 0 && DecodingReveals(db, header.databaseKey)) db.UsePageKey(header.databaseKey);
+  return 4;
 }

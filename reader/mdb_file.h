@@ -38,6 +38,11 @@ class MdbFile {
   const JetLayout& Layout() const { return layout_; }
   int32_t PageSize() const { return layout_.pageSize; }
   void UseLayout(const JetLayout& layout) { layout_ = layout; }
+  // The database key of an encoded database (0: pages are plain). Page
+  // reads decode every page after the header with it, so that nothing above
+  // them sees an encoded page. Reset by Open.
+  void UsePageKey(uint32_t key) { pageKey_ = key; }
+  uint32_t PageKey() const { return pageKey_; }
 
   // Bytes read into buffer (PageSize() bytes, zero-filled first): 0 at or
   // past the end of the file, -1 when no file is open.
@@ -45,8 +50,9 @@ class MdbFile {
   // Reads `count` consecutive pages into buffer (count * PageSize() bytes,
   // zero-filled first); the bytes read, cut at the addressable limit.
   int64_t ReadPages(uint8_t* buffer, int64_t firstPage, int64_t count) const;
-  // The n bytes at offset, before a layout is known; the rest of buffer
-  // past the bytes read is zero-filled. The count read.
+  // The n bytes at offset as stored (never decoded), before a layout is
+  // known; the rest of buffer past the bytes read is zero-filled. The count
+  // read.
   int64_t ReadBytes(uint8_t* buffer, size_t n, int64_t offset) const;
 
   // What the analysis found. Plain data rather than accessors: the analysis
@@ -60,4 +66,5 @@ class MdbFile {
   std::string fileName_;
   platform::ReadOnlyFile file_;
   JetLayout layout_{};
+  uint32_t pageKey_ = 0;
 };

@@ -14,7 +14,17 @@ namespace {
 // read short enough to be spent spinning rather than sleeping.
 constexpr int64_t kScanBlockPages = 8;
 
+// Data, definition, the two index kinds, usage bitmaps, and the further
+// types files Access wrote carry (8, 9).
+constexpr int32_t kLastJetPageType = 15;
+
 }  // namespace
+
+bool CarriesJetPageType(ByteSpan page, const JetLayout& layout) {
+  int32_t type = ReadSignedByte(page, layout.pageTypeOffset);
+  return ReadSignedByte(page, layout.pageTypeOffset + 1) == 1 && type >= static_cast<int32_t>(PageType::Data) &&
+         type <= kLastJetPageType;
+}
 
 int ScanPages(MdbFile& db, ProgressChannel& progress) {
   const JetLayout& layout = db.Layout();

@@ -3,6 +3,9 @@
 // through the file's own page maps, which may be damaged.
 #pragma once
 
+#include "format/field_readers.h"
+#include "format/jet_layout.h"
+
 class MdbFile;
 class ProgressChannel;
 
@@ -10,3 +13,8 @@ class ProgressChannel;
 // report per page. The number of pages visited (fewer after a stop), or -1
 // when no file is open or no layout is known.
 int ScanPages(MdbFile& db, ProgressChannel& progress);
+
+// True when the page starts as every Jet page in use does: a page type
+// (data, definition, index, usage map, ...) followed by the byte 1.
+// Garbage and zeroed pages seldom do.
+bool CarriesJetPageType(ByteSpan page, const JetLayout& layout);

@@ -2,10 +2,12 @@
 // provisional name; one that still carries it after the catalog rows were
 // applied was not named there and is kept as "Recovered Table %02d",
 // numbered from the end of the list (01 at the highest definition page).
+// Tables whose definition is lost are named the same way after them.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "reader/table_def.h"
 
@@ -17,3 +19,9 @@ std::string ProvisionalTableName(size_t position, int32_t definitionPage);
 // tables (object type 1) whose names do not begin with "MSys". Returns the
 // number of tables recovered.
 int NameRecoveredTablesAndFilter(TableList& tables);
+
+// The same for the tables made of rows whose definition is lost (their
+// provisional name is kOrphanPrefix): the unnamed ones become "Orphan Rows
+// %02d", 01 at the highest owner page. Returns the number so named.
+inline constexpr std::string_view kOrphanPrefix = "Orphan Rows ";
+int NameOrphanTablesAndFilter(TableList& tables);

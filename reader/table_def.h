@@ -35,6 +35,10 @@ struct TableDef {
   int32_t varColumnCount = 0;
   int32_t rowCount = 0;
 
+  // Its definition is lost: definitionPage is the owner its data pages
+  // name, and the columns were read from the rows (orphan_tables.h).
+  bool orphan = false;
+
   std::string name;
   std::vector<int32_t> continuationPages;  // further definition pages, in chain order
   std::vector<int32_t> dataPages;          // data pages owned by definitionPage, in page order
@@ -53,7 +57,8 @@ struct TableDef {
 using TableList = std::vector<std::unique_ptr<TableDef>>;
 
 // The table whose definition starts at `page`, or end(). The list is in
-// definition-page order from its creation on; the search relies on it.
+// definition-page order from its creation on, until the tables whose
+// definition is lost are added after the others; the search relies on it.
 inline TableList::const_iterator FindTable(const TableList& tables, int32_t page) {
   auto it = std::lower_bound(tables.begin(), tables.end(), page,
                              [](const auto& table, int32_t p) { return table->definitionPage < p; });

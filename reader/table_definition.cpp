@@ -30,6 +30,24 @@ void MakePrintable(std::string& name) {
 
 }  // namespace
 
+DefinitionHeader ReadDefinitionHeader(ByteSpan page, const JetLayout& layout) {
+  DefinitionHeader header;
+  header.rowCount = ReadInt32(page, layout.tdefRowCountOffset);
+  header.objectType = ReadSignedByte(page, layout.tdefTableTypeOffset);
+  header.maxColumns = ReadUInt16(page, layout.tdefMaxColumnsOffset);
+  header.varColumnCount = ReadUInt16(page, layout.tdefVarColumnsOffset);
+  header.columnCount = ReadUInt16(page, layout.tdefColumnCountOffset);
+  return header;
+}
+
+void ApplyDefinitionHeader(const DefinitionHeader& header, TableDef& table) {
+  table.rowCount = header.rowCount;
+  table.objectType = header.objectType;
+  table.maxColumns = header.maxColumns;
+  table.varColumnCount = header.varColumnCount;
+  table.columnCount = header.columnCount;
+}
+
 int ParseColumnRecord(ByteSpan definition, const JetLayout& layout, TableDef& table, int64_t offset) {
   ColumnDef column;
   column.type = static_cast<ColumnType>(ReadSignedByte(definition, offset + layout.columnTypeOffset));
@@ -50,11 +68,7 @@ int ParseColumnRecord(ByteSpan definition, const JetLayout& layout, TableDef& ta
 
 int ParseTableDefinition(ByteSpan definition, const JetLayout& layout, const PageInventory& pages,
                          TableDef& table) {
-  table.rowCount = ReadInt32(definition, layout.tdefRowCountOffset);
-  table.objectType = ReadSignedByte(definition, layout.tdefTableTypeOffset);
-  table.maxColumns = ReadUInt16(definition, layout.tdefMaxColumnsOffset);
-  table.varColumnCount = ReadUInt16(definition, layout.tdefVarColumnsOffset);
-  table.columnCount = ReadUInt16(definition, layout.tdefColumnCountOffset);
+  ApplyDefinitionHeader(ReadDefinitionHeader(definition, layout), table);
   int64_t realIndexCount = ReadInt32(definition, layout.tdefRealIndexCountOffset);
   if (table.columnCount == 0) return 0;
 

@@ -11,6 +11,25 @@
 #include "reader/page_entry.h"
 #include "reader/table_def.h"
 
+// The counts at the head of a definition's first page.
+struct DefinitionHeader {
+  int32_t rowCount = 0;
+  int32_t objectType = 0;  // the table-type byte
+  int32_t maxColumns = 0;
+  int32_t varColumnCount = 0;
+  int32_t columnCount = 0;
+
+  // Counts a definition can have, whatever its table type: a page whose
+  // header holds is a readable definition.
+  bool Holds() const {
+    return maxColumns > 0 && columnCount > 0 && varColumnCount >= 0 && rowCount >= 0 && columnCount <= maxColumns;
+  }
+};
+
+DefinitionHeader ReadDefinitionHeader(ByteSpan page, const JetLayout& layout);
+// Gives the table the header's counts.
+void ApplyDefinitionHeader(const DefinitionHeader& header, TableDef& table);
+
 // Fills the table's counts, columns and data pages (the data pages of the
 // inventory owned by its definition page). 0 when the column count is 0.
 int ParseTableDefinition(ByteSpan definition, const JetLayout& layout, const PageInventory& pages,

@@ -7,6 +7,7 @@
 #include "format/field_readers.h"
 #include "reader/catalog.h"
 #include "reader/mdb_file.h"
+#include "reader/orphan_tables.h"
 #include "reader/recovery_naming.h"
 #include "reader/table_definition.h"
 #include "report/progress_channel.h"
@@ -51,13 +52,9 @@ int ReadTables(MdbFile& db, ProgressChannel& progress) {
   for (size_t k = 0; k < tables.size(); ++k) {
     TableDef& table = *tables[k];
     db.ReadPage(page.data(), table.definitionPage);
-    table.rowCount = ReadInt32(page, layout.tdefRowCountOffset);
-    table.objectType = ReadSignedByte(page, layout.tdefTableTypeOffset);
-    table.maxColumns = ReadUInt16(page, layout.tdefMaxColumnsOffset);
-    table.varColumnCount = ReadUInt16(page, layout.tdefVarColumnsOffset);
-    table.columnCount = ReadUInt16(page, layout.tdefColumnCountOffset);
-    if (table.maxColumns <= 0 || table.columnCount <= 0 || table.rowCount < 0 ||
-        table.columnCount > table.maxColumns || table.objectType != layout.userTableType) {
+    DefinitionHeader header = ReadDefinitionHeader(page, layout);
+    ApplyDefinitionHeader(header, table);
+    if (!header.Holds() || header.objectType != layout.userTableType) {
       marks[k] = 1;
       continue;
     }
@@ -68,6 +65,11 @@ int ReadTables(MdbFile& db, ProgressChannel& progress) {
     if (marks[k]) tables.erase(tables.begin() + static_cast<std::ptrdiff_t>(k));
 
   NameTablesFromCatalog(db, progress);
+  // Rows whose definition is lost follow, as tables of their own.
+  TableList orphans = FindOrphanTables(db);
+  ApplyCatalog(ReadCatalog(db), orphans);
+  NameOrphanTablesAndFilter(orphans);
+  for (auto& orphan : orphans) tables.push_back(std::move(orphan));
 
   progress.statusText.Set("Analyzing Completed");
   progress.ReportStatus();
@@ -86,6 +88,12 @@ int ReadTables(MdbFile& db, ProgressChannel& progress) {
     }
     TableDef& table = *tables[k];
     table.ordinal = static_cast<int32_t>(k);
+    if (table.orphan) {
+      // Its columns came from its rows.
+      if (!progress.ReportTable(&table, table.name)) break;
+      ++k;
+      continue;
+    }
 
     // The first page, then each further page without its header; the last
     // header-sized bytes per further page stay zero.

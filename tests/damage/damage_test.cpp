@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <filesystem>
 #include <random>
+#include <set>
 
 #include "tests/damage/recovery_check.h"
+#include "tests/support/file_header.h"
 #include "tests/support/test_db_builder.h"
 #include "tests/support/test_db_damage.h"
 #include "tests/support/test_env.h"
@@ -68,7 +70,7 @@ class Damage : public ::testing::Test {
     sources_->push_back({"builder", MakeBuilderDatabase(scratch_->File("builder.mdb"))});
     for (const std::string& file : testenv::CorpusJet4Files()) {
       std::string name = std::filesystem::path(file).filename().string();
-      if (name == "db-enc.mdb") continue;  // encoded pages: refused whole, nothing to compare
+      if (name == "db-enc.mdb") continue;  // its plain twin is not at hand
       sources_->push_back({name, file});
     }
   }
@@ -167,13 +169,114 @@ TEST_F(Damage, TruncatedFileGivesTheTablesBeforeTheCut) {
   }
 }
 
-TEST_F(Damage, ShorterThanSixPagesIsRefusedAsHighlyCorrupted) {
+TEST_F(Damage, ShorterThanSixPagesIsReadAsJet4WhileItsHeaderSaysSo) {
   const Source& source = sources_->front();
   std::string path = Copy(source);
   ASSERT_TRUE(testdb::TruncateFile(path, 5 * 4096));
   Recovery damaged = Recover(path, OleFolder());
+  EXPECT_TRUE(damaged.analysed);
+  EXPECT_TRUE(damaged.tables.empty());
+  // With the header and the definitions gone too, nothing of Jet 4 is left.
+  ASSERT_TRUE(testdb::ZeroPages(path, {0, 2, 3, 4}));
+  damaged = Recover(path, OleFolder());
   EXPECT_FALSE(damaged.analysed);
   EXPECT_EQ(damaged.refusal, "This file is highly corrupted and cannot be recovered.");
+}
+
+// Pages 1 to 5 carry the words of the format's signature; losing any of
+// them, or the catalog with its definition page, refuses no file and costs
+// no table.
+TEST_F(Damage, DamageToTheFirstPagesRefusesNoFile) {
+  for (const Source& source : *sources_) {
+    Recovery original = Original(source);
+    for (uint32_t page : {1u, 2u, 3u, 4u, 5u}) {
+      std::string path = Copy(source);
+      ASSERT_TRUE(testdb::GarblePages(path, {page}, page));
+      Recovery damaged = Recover(path, OleFolder());
+      ASSERT_TRUE(damaged.analysed) << source.name << ", page " << page << " garbled";
+      ExpectSurvivorsWhole(source, original, damaged, {}, "page " + std::to_string(page) + " garbled");
+    }
+    std::string path = Copy(source);
+    std::vector<uint32_t> catalog = original.catalogPages;
+    catalog.push_back(2);
+    ASSERT_TRUE(testdb::ZeroPages(path, catalog));
+    Recovery damaged = Recover(path, OleFolder());
+    ASSERT_TRUE(damaged.analysed) << source.name;
+    ExpectSurvivorsWhole(source, original, damaged, {}, "catalog and page 2 lost");
+  }
+}
+
+TEST_F(Damage, EncodedDatabaseGivesWhatItsPlainTwinGives) {
+  testenv::ScratchDir dir;
+  std::string plain = MakeBuilderDatabase(dir.File("plain.mdb"));
+  std::string encoded = dir.File("encoded.mdb");
+  std::filesystem::copy_file(plain, encoded);
+  ASSERT_TRUE(testdb::SetDatabaseKey(encoded, 0x5EC0DE42));
+  ASSERT_NE(testenv::ReadFile(plain).substr(4096), testenv::ReadFile(encoded).substr(4096));
+  Recovery original = Recover(plain, dir.path() + "/");
+  Recovery decoded = Recover(encoded, dir.path() + "/");
+  ASSERT_TRUE(decoded.analysed) << decoded.refusal;
+  EXPECT_EQ(damage::FirstLoss(original, decoded, {}), "");
+  for (const auto& [page, table] : original.tables) EXPECT_EQ(decoded.tables[page].name, table.name);
+}
+
+// A table whose definition page is lost: its rows come back in a table of
+// their own, named by the catalog while its row is there, each variable
+// value a column; rows whose structure does not hold, pages that only look
+// like data pages and long-value pointers into garbage are passed over.
+TEST_F(Damage, RowsOfALostDefinitionComeBackAsATableOfTheirOwn) {
+  testenv::ScratchDir dir;
+  testdb::DatabaseBuilder db;
+  testdb::Table& people = db.AddTable("People", {{"Id", testdb::ColumnType::Long},
+                                                 {"Name", testdb::ColumnType::Text, 40},
+                                                 {"City", testdb::ColumnType::Text, 40},
+                                                 {"Notes", testdb::ColumnType::Memo}});
+  std::vector<std::string> texts;
+  for (int i = 0; i < 600; ++i) {
+    std::string name = "Person " + std::to_string(i), city = i % 7 ? "Graz" : "Zürich";
+    // Inline, one long-value row, a chain of them.
+    std::string notes = "Notes on " + name + std::string(static_cast<size_t>(i % 3) * 3000, '.');
+    people.rows.push_back(
+        {{i, name, testdb::Text{city, i % 2 ? testdb::TextEncoding::Ucs2 : testdb::TextEncoding::Auto}, notes}});
+    texts.insert(texts.end(), {name, city, notes});
+  }
+  // Column counts of 0 and 257, offsets out of order and past the row.
+  for (std::vector<uint8_t> raw : {std::vector<uint8_t>{0, 0, 1, 2, 3, 4, 0},
+                                   std::vector<uint8_t>(44, 0x01),
+                                   std::vector<uint8_t>{4, 0, 1, 0, 0, 0, 'a', 'b', 9, 0, 6, 0, 2, 0, 0x0F},
+                                   std::vector<uint8_t>{4, 0, 1, 0, 0, 0, 'a', 'b', 0xFF, 0, 6, 0, 1, 0, 0x0F}})
+    people.rows.push_back({{}, testdb::RowState::Normal, raw});
+  db.AddTable("Kept", {{"Name", testdb::ColumnType::Text, 10}}).rows.push_back({{"kept"}});
+  std::string path = dir.File("orphans.mdb");
+  testdb::Layout layout = db.Write(path);
+  ASSERT_TRUE(layout.ok) << layout.error;
+  const testdb::TableLayout& lost = *layout.Find("People");
+  ASSERT_TRUE(testdb::ZeroPages(path, lost.definitionPages));
+
+  Recovery r = Recover(path, dir.path() + "/");
+  ASSERT_TRUE(r.analysed);
+  ASSERT_EQ(r.tables.size(), 2u);
+  const damage::RecoveredTable& orphan = r.tables.at(static_cast<int32_t>(lost.definitionPages[0]));
+  EXPECT_EQ(orphan.name, "People");
+  EXPECT_EQ(orphan.rows.size(), 600u);
+  std::multiset<std::string> cells;
+  for (const damage::RecoveredRow& row : orphan.rows) {
+    ASSERT_EQ(row.cells.size(), 4u) << row.text;  // fixed data, then three values
+    cells.insert(row.cells.begin(), row.cells.end());
+  }
+  EXPECT_EQ(cells.count("57 02 00 00"), 1u);  // the fixed data of Id 599, in hexadecimal
+  for (const std::string& text : texts) EXPECT_GE(cells.count(text), 1u) << text.substr(0, 40);
+
+  // Without its catalog row, it is numbered; garbage where its rows and
+  // long values were changes nothing else.
+  ASSERT_TRUE(testdb::LoseCatalogRows(path, layout, {"People"}));
+  std::vector<uint32_t> scrambled = lost.longValuePages;
+  scrambled.push_back(lost.dataPages.front());
+  ASSERT_TRUE(testdb::ScrambleRows(path, scrambled, 5));
+  r = Recover(path, dir.path() + "/");
+  ASSERT_TRUE(r.analysed);
+  EXPECT_EQ(r.tables.at(static_cast<int32_t>(lost.definitionPages[0])).name, "Orphan Rows 01");
+  EXPECT_EQ(r.tables.at(static_cast<int32_t>(layout.Find("Kept")->definitionPages[0])).rows.size(), 1u);
 }
 
 // Single bits flipped in one table's definition pages, row offset tables,

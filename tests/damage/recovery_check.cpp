@@ -38,6 +38,8 @@ RecoveredRow StableRow(const std::string& row, const TableDef& table) {
     std::string value = values[i];
     ColumnType type = i < table.columns.size() ? table.columns[i].type : ColumnType{0};
     if (type == ColumnType::Ole && std::filesystem::is_regular_file(value)) value = "ole:" + testenv::ReadFile(value);
+    if (type == ColumnType::Text && value != "NULL") r.texts.push_back(value);
+    r.cells.push_back(value);
     r.text += value;
     r.text += kFieldSeparator;
     if (type != ColumnType::Ole && type != ColumnType::Memo) r.key += value;
@@ -50,7 +52,7 @@ bool AnyHit(const std::vector<int32_t>& pages, const std::set<int32_t>& hit) {
   return std::any_of(pages.begin(), pages.end(), [&](int32_t p) { return hit.count(p) != 0; });
 }
 
-// Rows of `want` found in `got`, each counted once.
+// Values of `want` found in `got`, each counted once.
 int64_t RowsFound(std::vector<std::string> want, std::vector<std::string> got) {
   std::sort(want.begin(), want.end());
   std::sort(got.begin(), got.end());
@@ -67,7 +69,21 @@ struct TableCount {
 TableCount CountTable(const Recovery& original, const RecoveredTable& table, const Recovery& damaged,
                       const std::set<int32_t>& hit) {
   TableCount c;
-  if (AnyHit(table.definitionPages, hit)) return c;
+  if (AnyHit(table.definitionPages, hit)) {
+    c.tally.lostTables = 1;
+    std::vector<std::string> texts, cells;
+    for (const RecoveredRow& row : table.rows) {
+      if (hit.count(row.page) != 0) continue;
+      ++c.tally.lostRows;
+      texts.insert(texts.end(), row.texts.begin(), row.texts.end());
+    }
+    c.tally.texts = static_cast<int64_t>(texts.size());
+    auto found = damaged.tables.find(table.definitionPages.front());
+    if (found != damaged.tables.end())
+      for (const RecoveredRow& row : found->second.rows) cells.insert(cells.end(), row.cells.begin(), row.cells.end());
+    c.tally.textsBack = RowsFound(std::move(texts), std::move(cells));
+    return c;
+  }
   c.counted = true;
   c.tally.tables = 1;
   bool longValuesHit = std::any_of(original.longValuePages.begin(), original.longValuePages.end(),
@@ -132,6 +148,10 @@ void Tally::Add(const Tally& other) {
   tablesBack += other.tablesBack;
   rows += other.rows;
   rowsBack += other.rowsBack;
+  lostTables += other.lostTables;
+  lostRows += other.lostRows;
+  texts += other.texts;
+  textsBack += other.textsBack;
 }
 
 Tally Compare(const Recovery& original, const Recovery& damaged, const std::set<int32_t>& hitPages) {

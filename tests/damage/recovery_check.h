@@ -14,6 +14,8 @@ namespace damage {
 struct RecoveredRow {
   std::string text;  // the row text; OLE paths replaced by the files' contents
   std::string key;   // the same without its MEMO and OLE values
+  std::vector<std::string> texts;  // its TEXT values other than NULL
+  std::vector<std::string> cells;  // every value
   int32_t page = 0;  // the data page it came from
 };
 
@@ -40,13 +42,19 @@ Recovery Recover(const std::string& path, const std::string& oleFolder);
 struct Tally {
   int64_t tables = 0, tablesBack = 0;
   int64_t rows = 0, rowsBack = 0;
+  // Tables whose definition pages were hit, and their rows on data pages
+  // that were not: lost as rows, but their text values may come back in a
+  // table of their own (found at the same definition page).
+  int64_t lostTables = 0, lostRows = 0;
+  int64_t texts = 0, textsBack = 0;
   void Add(const Tally& other);
 };
 
 // What of `original` came back in `damaged`: the tables whose definition
 // pages were not hit, and their rows on data pages that were not hit. Where
 // a long-value page was hit, rows are matched without their MEMO and OLE
-// values, which may be lost with it.
+// values, which may be lost with it. Tables whose definition was hit are
+// counted apart.
 Tally Compare(const Recovery& original, const Recovery& damaged, const std::set<int32_t>& hitPages);
 
 // The first table of `original` that lost something that survived,

@@ -82,6 +82,22 @@ TEST(JetText, BytesBecomeTheirCodePoints) {
   EXPECT_EQ(out, std::string("xA\0\u0080éÿ", 9));
 }
 
+// Text written by people passes; numbers, odd bytes and control characters
+// read as text do not.
+TEST(JetText, ReadableTextIsToldFromOtherBytes) {
+  const std::vector<std::pair<Bytes, bool>> cases = {
+      {{0xFF, 0xFE, 'Z', 0xFC, 'r', 'i', 'c', 'h'}, true},    // compressed, Latin-1
+      {{'G', 0, 'r', 0, 0x1A, 0x04, '\n', 0}, true},          // two-byte, Cyrillic, a line end
+      {{0x34, 0x6C, 0x57, 0x5B}, true},                        // two-byte CJK
+      {{0x01, 0x00, 0x00, 0x00}, false},                       // a LONG 1
+      {{'A', 0, 'B'}, false},                                  // an odd byte left over
+      {{0xFF, 0xFE, 'a', 0x85}, false},                        // a C1 control
+      {{0x00, 0xD8, 'a', 0}, false},                           // a surrogate without its other half
+      {{0xFF, 0xFF}, false},                                   // a non-character
+  };
+  for (const auto& [stored, readable] : cases) EXPECT_EQ(IsReadableJetText(stored), readable) << Decoded(stored);
+}
+
 // Whatever a damaged page holds reads as valid UTF-8, within the value.
 TEST(JetText, AnyBytesGiveValidUtf8) {
   std::mt19937 random(13);

@@ -16,6 +16,7 @@
 #include "tests/reader/channel_responder.h"
 #include "tests/reader/page_image.h"
 #include "tests/reader/recording_dialogs.h"
+#include "tests/support/file_header.h"
 #include "tests/support/test_env.h"
 
 namespace readertest {
@@ -124,6 +125,16 @@ std::string WriteImage(const testenv::ScratchDir& dir, const PageImage& image) {
   return dir.File("f.mdb");
 }
 
+// The image with a header page whose version byte is `version`, and a word
+// of page 3 the signature does not expect.
+PageImage WithHeader(PageImage image, uint8_t version) {
+  testdb::Page header = testdb::MakeHeaderPage(45000.5);
+  header[0x14] = version;
+  std::copy(header.begin(), header.end(), image.Page(0));
+  image.Put16(3, 2, 0x0EAA);
+  return image;
+}
+
 const char kNotAccess[] = "File not a valid MS Access file.";
 const char kCorrupted[] = "This file is highly corrupted and cannot be recovered.";
 
@@ -178,6 +189,20 @@ INSTANTIATE_TEST_SUITE_P(
                      return WriteImage(d, image);
                    },
                    -1, kCorrupted, true, true},
+        FormatCase{"DamagedSignatureUnderAnIntactJet4Header",
+                   [](const auto& d) { return WriteImage(d, WithHeader(PageImage(8), 1)); }, 4, nullptr, false,
+                   false},
+        FormatCase{"DamagedSignatureUnderAJet3Header",
+                   [](const auto& d) { return WriteImage(d, WithHeader(PageImage(8), 0)); }, -1, kNotAccess, true,
+                   false},
+        FormatCase{"NoHeaderNoSignatureButATableDefinition",
+                   [](const auto& d) {
+                     PageImage image(8);
+                     std::fill_n(image.Page(0), 6 * 4096, 0);
+                     image.PutDefinition(7, {.columns = {Col(4, 0, "Id")}});
+                     return WriteImage(d, image);
+                   },
+                   4, nullptr, false, false},
         FormatCase{"EmptyFile",
                    [](const auto& d) {
                      testenv::WriteFile(d.File("f.mdb"), "");

@@ -3,28 +3,17 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <fstream>
 #include <vector>
+
+#include "format/jet_layout.h"
+#include "format/rc4.h"
 
 namespace testdb {
 namespace {
 
 constexpr size_t kEncodedStart = 0x18;
 constexpr size_t kEncodedSize = 128;
-
-void Rc4(const uint8_t* key, size_t keySize, uint8_t* data, size_t size) {
-  uint8_t s[256];
-  for (int i = 0; i < 256; ++i) s[i] = static_cast<uint8_t>(i);
-  for (int i = 0, j = 0; i < 256; ++i) {
-    j = (j + s[i] + key[i % keySize]) & 0xFF;
-    std::swap(s[i], s[j]);
-  }
-  for (size_t n = 0, i = 0, j = 0; n < size; ++n) {
-    i = (i + 1) & 0xFF;
-    j = (j + s[i]) & 0xFF;
-    std::swap(s[i], s[j]);
-    data[n] ^= s[(s[i] + s[j]) & 0xFF];
-  }
-}
 
 }  // namespace
 
@@ -47,8 +36,7 @@ Page MakeHeaderPage(double creationDate) {
   uint64_t dateBits;
   std::memcpy(&dateBits, &creationDate, sizeof dateBits);
   PutU64(&page[0x72], dateBits);
-  const uint8_t key[] = {0xC7, 0xDA, 0x39, 0x6B};
-  Rc4(key, sizeof key, area, kEncodedSize);
+  Rc4Apply(JetHeader::kEncodedAreaKey, std::span<uint8_t>(area, kEncodedSize));
 
   const uint8_t tail[] = {0x54, 0x06, 0x00, 0x00, '4', '.', '0', 0x00};
   std::memcpy(&page[0x98], tail, sizeof tail);
@@ -71,6 +59,35 @@ Page MakeGlobalMapPage(uint32_t pageCount) {
   std::vector<uint8_t> empty(row.size(), 0);
   page.Add(empty);
   return page.Finish();
+}
+
+
+bool SetDatabaseKey(const std::string& path, uint32_t key) {
+  std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+  auto transfer = [&file](uint32_t p, Page& page, bool write) {
+    if (write) {
+      file.seekp(std::streamoff{p} * kPageSize);
+      return static_cast<bool>(file.write(reinterpret_cast<const char*>(page.data()), kPageSize));
+    }
+    file.seekg(std::streamoff{p} * kPageSize);
+    return static_cast<bool>(file.read(reinterpret_cast<char*>(page.data()), kPageSize));
+  };
+  Page page;
+  if (!transfer(0, page, false)) return false;
+  std::span<uint8_t> area(&page[kEncodedStart], kEncodedSize);
+  Rc4Apply(JetHeader::kEncodedAreaKey, area);
+  uint8_t* stored = &page[JetHeader::kDatabaseKeyOffset];
+  uint32_t old = stored[0] | stored[1] << 8 | stored[2] << 16 | static_cast<uint32_t>(stored[3]) << 24;
+  PutU32(stored, key);
+  Rc4Apply(JetHeader::kEncodedAreaKey, area);
+  if (!transfer(0, page, true)) return false;
+  for (uint32_t p = 1; transfer(p, page, false); ++p) {
+    if (old != 0) Rc4Apply(old ^ p, page);
+    if (key != 0) Rc4Apply(key ^ p, page);
+    if (!transfer(p, page, true)) return false;
+  }
+  file.clear();  // the read past the last page
+  return static_cast<bool>(file.flush());
 }
 
 }  // namespace testdb

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "tests/support/page_file.h"
 
@@ -12,6 +13,11 @@ namespace testdb {
 
 // Page 0 for a file with an empty password created at `creationDate`.
 Page MakeHeaderPage(double creationDate);
+// Encodes every page after the header of the file at path with `key` (0:
+// plain pages), as the database key of the header says, decoding them
+// first with the key the header held. False when the file cannot be
+// rewritten.
+bool SetDatabaseKey(const std::string& path, uint32_t key);
 // Page 1: row 0 marks every page from pageCount on as free, row 1 is the
 // same size and empty. Past what two inline rows can cover, a reference row
 // without bitmap pages.

@@ -194,6 +194,7 @@ Layout DatabaseBuilder::Write(const std::string& path) const {
     file.Write(0, MakeHeaderPage(creationDate_).data());
     layout.pageCount = file.pageCount();
     file.Finish();
+    if (databaseKey_ != 0 && !testdb::SetDatabaseKey(path, databaseKey_)) throw BuildError("cannot encode " + path);
 
     layout.catalogDataPages = objects.dataPages;
     layout.usageMapPages = maps.pages();

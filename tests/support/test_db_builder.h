@@ -213,6 +213,9 @@ class DatabaseBuilder {
   void AddLinkedTable(LinkedTable link);
   // Creation date in the header and catalog dates (a date double).
   void SetCreationDate(double days) { creationDate_ = days; }
+  // An encoded database: every page after the header RC4-encoded with this
+  // key XOR the page number (0, the default: plain pages).
+  void SetDatabaseKey(uint32_t key) { databaseKey_ = key; }
 
   const std::vector<std::unique_ptr<Table>>& tables() const { return tables_; }
 
@@ -225,6 +228,7 @@ class DatabaseBuilder {
   std::vector<Query> queries_;
   std::vector<LinkedTable> links_;
   double creationDate_ = 45000.5;
+  uint32_t databaseKey_ = 0;
 };
 
 // OLE payloads as Access stores them: a storage header (signature 0x1C15,

@@ -62,6 +62,19 @@ bool GarblePages(const std::string& path, const std::vector<uint32_t>& pages, ui
   return OverwritePages(path, pages, &random);
 }
 
+bool ScrambleRows(const std::string& path, const std::vector<uint32_t>& pages, uint64_t seed) {
+  constexpr size_t kHeaderBytes = 14;
+  std::mt19937_64 random(seed);
+  FileEditor file(path);
+  for (uint32_t p : pages) {
+    Page page;
+    if (!file.ok() || !file.Read(p, page)) return false;
+    for (size_t i = kHeaderBytes; i < kPageSize; ++i) page[i] = static_cast<uint8_t>(random());
+    if (!file.Write(p, page)) return false;
+  }
+  return true;
+}
+
 std::vector<uint32_t> DamagePercent(const std::string& path, double percent, uint64_t seed, bool garble,
                                     uint32_t firstPage) {
   uint32_t pageCount = FileEditor(path).pageCount();

@@ -15,6 +15,10 @@ namespace testdb {
 bool ZeroPages(const std::string& path, const std::vector<uint32_t>& pages);
 // Fills pages with bytes from a generator seeded with `seed`.
 bool GarblePages(const std::string& path, const std::vector<uint32_t>& pages, uint64_t seed);
+// Keeps each page's header (type, owner, row count: its first 14 bytes) and
+// garbles the rest: pages that still look like data pages, their slots and
+// rows garbage.
+bool ScrambleRows(const std::string& path, const std::vector<uint32_t>& pages, uint64_t seed);
 // Zeroes (or garbles) `percent` of the pages from firstPage on, chosen by
 // `seed`; returns the pages hit, in page order (empty on failure).
 std::vector<uint32_t> DamagePercent(const std::string& path, double percent, uint64_t seed, bool garble,

@@ -1,0 +1,162 @@
+#include "reader/orphan_tables.h"
+
+#include <algorithm>
+#include <array>
+#include <map>
+#include <vector>
+
+#include "format/jet_text.h"
+#include "format/row_structure.h"
+#include "reader/mdb_file.h"
+#include "reader/page_scan.h"
+#include "reader/recovery_naming.h"
+#include "reader/table_definition.h"
+
+namespace {
+
+constexpr int32_t kTableObject = 1;
+constexpr int32_t kTextLength = 255;
+// The field's length word keeps its flags in the top two bits.
+constexpr uint32_t kLongValueLengthMask = 0x3FFFFFFF;
+
+// What the rows of one owner gave, under both readings of a row: with an
+// offset table (the table had variable columns) and without.
+struct RowSurvey {
+  int32_t fixedRows = 0;
+  int32_t variableRows = 0;
+  // Per variable value position, the count of values of each OrphanValue kind.
+  std::vector<std::array<int32_t, 4>> kinds;
+};
+
+// True when the owner's page is gone, damaged, or a definition whose header
+// does not hold. A page that serves as another kind of page lost nothing:
+// it was given to other use after its table was deleted, and the rows
+// naming it are leftovers.
+bool DefinitionLost(const MdbFile& db, int32_t owner, std::vector<uint8_t>& buffer) {
+  if (static_cast<size_t>(owner) >= db.pages.size()) return true;
+  db.ReadPage(buffer.data(), owner);
+  if (!CarriesJetPageType(buffer, db.Layout())) return true;
+  return db.pages[static_cast<size_t>(owner)].Is(PageType::TableDefinition) &&
+         !ReadDefinitionHeader(buffer, db.Layout()).Holds();
+}
+
+void SurveyPage(const MdbFile& db, ByteSpan page, int32_t slots, RowSurvey& survey) {
+  const JetLayout& layout = db.Layout();
+  // Garbage that only looks like a data page seldom has the byte 1 after its type.
+  if (!CarriesJetPageType(page, layout)) return;
+  RowStructure row;
+  for (int32_t slot = 0; slot < slots; ++slot) {
+    uint16_t entry = ReadWord(page, layout.rowOffsetTable + 2 * int64_t{slot});
+    if (entry & layout.deletedRowFlag) continue;
+    int64_t limit = slot == 0 ? layout.pageSize
+                              : ReadWord(page, layout.rowOffsetTable + 2 * (int64_t{slot} - 1)) & layout.rowOffsetMask;
+    int64_t start = entry & layout.rowOffsetMask;
+    if (ReadRowStructure(page, start, limit - 1, false, row)) ++survey.fixedRows;
+    if (!ReadRowStructure(page, start, limit - 1, true, row)) continue;
+    ++survey.variableRows;
+    if (survey.kinds.size() < row.values.size()) survey.kinds.resize(row.values.size(), {});
+    for (size_t i = 0; i < row.values.size(); ++i) {
+      auto [from, to] = row.values[i];
+      ++survey.kinds[i][static_cast<size_t>(ClassifyOrphanValue(db, page, from, to - from))];
+    }
+  }
+}
+
+ColumnDef OrphanColumn(std::string name, ColumnType type, int32_t number) {
+  ColumnDef column;
+  column.name = std::move(name);
+  column.type = type;
+  column.columnNumber = column.columnIndex = number;
+  column.length = type == ColumnType::Text ? kTextLength : 0;
+  column.isFixed = number == 0;
+  column.fixedOffset = 0;
+  column.varIndex = number - 1;
+  return column;
+}
+
+// The kind most of a position's values are; text when they tie or are all empty.
+ColumnType ColumnTypeOf(const std::array<int32_t, 4>& kinds) {
+  auto count = [&](OrphanValue kind) { return kinds[static_cast<size_t>(kind)]; };
+  if (count(OrphanValue::LongValue) > count(OrphanValue::Text) && count(OrphanValue::LongValue) >= count(OrphanValue::Bytes))
+    return ColumnType::Memo;
+  if (count(OrphanValue::Bytes) > count(OrphanValue::Text)) return ColumnType::Binary;
+  return ColumnType::Text;
+}
+
+// The table of one owner's pages, or nullptr when none of its rows holds.
+std::unique_ptr<TableDef> OrphanTable(const MdbFile& db, int32_t owner, std::vector<int32_t> dataPages,
+                                      std::vector<uint8_t>& buffer) {
+  const JetLayout& layout = db.Layout();
+  const int32_t maxSlots = (layout.pageSize - layout.rowOffsetTable) / 2;
+  RowSurvey survey;
+  for (int32_t page : dataPages) {
+    db.ReadPage(buffer.data(), page);
+    SurveyPage(db, buffer, std::clamp<int32_t>(db.pages[static_cast<size_t>(page)].rowCount, 0, maxSlots), survey);
+  }
+  // Any row holds without an offset table; rows of a table with variable
+  // columns hold with one too, and rows of other tables seldom do.
+  const bool variable = survey.variableRows > 0 && 2 * survey.variableRows >= survey.fixedRows;
+  const int32_t rows = variable ? survey.variableRows : survey.fixedRows;
+  if (rows == 0) return nullptr;
+
+  auto table = std::make_unique<TableDef>();
+  table->orphan = true;
+  table->definitionPage = owner;
+  table->objectType = kTableObject;
+  table->name = kOrphanPrefix;
+  table->rowCount = rows;
+  table->dataPages = std::move(dataPages);
+  table->columns.push_back(OrphanColumn("Fixed data", ColumnType::Binary, 0));
+  if (variable)
+    for (size_t i = 0; i < survey.kinds.size(); ++i)
+      table->columns.push_back(OrphanColumn("Value " + std::to_string(i + 1), ColumnTypeOf(survey.kinds[i]),
+                                            static_cast<int32_t>(i + 1)));
+  table->columnCount = table->maxColumns = static_cast<int32_t>(table->columns.size());
+  table->varColumnCount = table->columnCount - 1;
+  return table;
+}
+
+}  // namespace
+
+OrphanValue ClassifyOrphanValue(const MdbFile& db, ByteSpan page, int64_t start, int64_t length) {
+  if (length <= 0) return OrphanValue::Empty;
+  const JetLayout& layout = db.Layout();
+  ByteSpan bytes = BytesInside(page, start, length);
+  if (static_cast<int64_t>(bytes.size()) != length) return OrphanValue::Bytes;
+  if (length >= layout.longValueFieldSize) {
+    uint16_t flags = ReadWord(bytes, layout.longValueFlagsOffset);
+    uint32_t stated = static_cast<uint32_t>(ReadInt32(bytes, 0)) & kLongValueLengthMask;
+    uint16_t storage = flags & (layout.longValueInlineFlag | layout.longValueSingleRowFlag);
+    if (storage == layout.longValueInlineFlag && stated == static_cast<uint32_t>(length - layout.longValueFieldSize))
+      return OrphanValue::LongValue;
+    // Data elsewhere: the field alone, pointing to a row of a long-value page.
+    int32_t row = ReadSignedByte(bytes, layout.longValuePointerOffset) & 0xFF;
+    int32_t target = ReadUInt24(bytes, layout.longValuePointerOffset + 1);
+    if ((storage == layout.longValueSingleRowFlag || storage == 0) && length == layout.longValueFieldSize && stated > 0 && static_cast<size_t>(target) < db.pages.size()) {
+      const PageEntry& entry = db.pages[static_cast<size_t>(target)];
+      if (entry.Is(PageType::Data) && entry.linkPage == layout.longValueMark && row < entry.rowCount)
+        return OrphanValue::LongValue;
+    }
+  }
+  return IsReadableJetText(bytes) ? OrphanValue::Text : OrphanValue::Bytes;
+}
+
+TableList FindOrphanTables(const MdbFile& db) {
+  const JetLayout& layout = db.Layout();
+  const int64_t addressablePages = MdbFile::kAddressableBytes / std::max(layout.pageSize, 1);
+  std::map<int32_t, std::vector<int32_t>> pagesByOwner;
+  for (const PageEntry& entry : db.pages) {
+    int32_t owner = entry.linkPage;
+    // Pages below systemPages have fixed roles, the catalog's data among
+    // them; the long-value pages' mark lies past any page.
+    if (entry.Is(PageType::Data) && owner >= layout.systemPages && owner < addressablePages)
+      pagesByOwner[owner].push_back(entry.pageNumber);
+  }
+  TableList orphans;
+  std::vector<uint8_t> buffer(static_cast<size_t>(layout.pageSize));
+  for (auto& [owner, pages] : pagesByOwner) {
+    if (!DefinitionLost(db, owner, buffer)) continue;
+    if (auto table = OrphanTable(db, owner, std::move(pages), buffer)) orphans.push_back(std::move(table));
+  }
+  return orphans;
+}
