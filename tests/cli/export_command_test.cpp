@@ -293,7 +293,7 @@ TEST(ExportCommandTest, ArgumentErrorsNameTheArgumentAndTableTakesANameWhole) {
   std::string destination = cli.File("out");
   fs::create_directory(destination);
   testenv::CommandResult chosen = cli.Run({"export", database, "--to", destination, "--table", "Sales, 2024"});
-  EXPECT_EQ(chosen.out, std::string(kHeading) + "\n" + StatisticsLine({"Sales, 2024", 1}) + "\n") << chosen.err;
+  EXPECT_EQ(chosen.out, std::string(kHeading) + "\n" + StatisticsLine({"Sales, 2024", 1, ""}) + "\n") << chosen.err;
 
   // A destination that cannot take the export is refused before the analysis.
   testenv::WriteFile(cli.File("plain"), "x");

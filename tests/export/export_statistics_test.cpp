@@ -8,9 +8,9 @@ namespace {
 
 TEST(ExportStatisticsTest, NamesAreWrittenWholeWhateverBytesTheyHold) {
   std::string name("a\0%s\xFF", 5);
-  EXPECT_EQ(StatisticsLine({name, 3}), std::string(30, ' ') + name + ":" + std::string(19, ' ') + "3");
+  EXPECT_EQ(StatisticsLine({name, 3, ""}), std::string(30, ' ') + name + ":" + std::string(19, ' ') + "3");
   // Aligned by characters, whatever their bytes.
-  EXPECT_EQ(StatisticsLine({"Ελληνικά 漢字", 3}), std::string(24, ' ') + "Ελληνικά 漢字:" + std::string(19, ' ') + "3");
+  EXPECT_EQ(StatisticsLine({"Ελληνικά 漢字", 3, ""}), std::string(24, ' ') + "Ελληνικά 漢字:" + std::string(19, ' ') + "3");
   EXPECT_EQ(StatisticsLine({"T", 12, "stopped"}), std::string(34, ' ') + "T:" + std::string(18, ' ') + "12  (stopped)");
 }
 
