@@ -1,5 +1,5 @@
 // brevantis-cli export FILE --to DIR [--per-table] [--tables NAME[,NAME...]]
-// [--format xls|xlsx|csv]:
+// [--format xls|xlsx|csv] [--deleted]:
 // the analysis, then the export as Export/Save and the export window run it,
 // with DIR as the destination. The job's messages go to stderr, the record
 // counts to stdout.
@@ -27,12 +27,13 @@ namespace {
 
 const char kUsage[] =
     "usage: brevantis-cli export FILE --to DIR [--per-table] [--tables NAME[,NAME...]]"
-    " [--format xls|xlsx|csv]\n";
+    " [--format xls|xlsx|csv] [--deleted]\n";
 
 struct ExportArguments {
   std::string file;
   std::string destination;
   bool perTable = false;
+  bool deleted = false;
   OutputFormat format = OutputFormat::Xls;
   bool someTables = false;
   std::set<std::string> tables;
@@ -59,6 +60,8 @@ bool ParseArguments(const std::vector<std::string>& args, ExportArguments& parse
       }
     } else if (arg == "--per-table") {
       parsed.perTable = true;
+    } else if (arg == "--deleted") {
+      parsed.deleted = true;
     } else if (arg == "--tables" && i + 1 < args.size()) {
       parsed.someTables = true;
       const std::string& list = args[++i];
@@ -122,6 +125,7 @@ int RunExportCommand(const std::vector<std::string>& args) {
   ExportOptions options;
   options.workbookMode = parsed.perTable ? kExcelPerTable : kExcelPerDatabase;
   options.format = parsed.format;
+  options.includeDeleted = parsed.deleted;
   std::set<std::string> unknown = parsed.tables;
   for (const auto& table : file.tables) {
     // The export dialog lists what the tree shows: named tables.

@@ -1,7 +1,8 @@
-// brevantis-cli rows FILE TABLE [--page N | --all]: one table as CSV, a
-// header of column names and one line per row, the values as rendered.
-// --all gives every row as the sheets get them; --page N the rows of the
-// record browser's Nth page.
+// brevantis-cli rows FILE TABLE [--page N | --all | --deleted]: one table as
+// CSV, a header of column names and one line per row, the values as
+// rendered. --all gives every row as the sheets get them; --page N the rows
+// of the record browser's Nth page; --deleted the deleted rows that can
+// still be read.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -17,13 +18,16 @@
 
 namespace {
 
-const char kUsage[] = "usage: brevantis-cli rows FILE TABLE [--page N | --all]\n";
+const char kUsage[] = "usage: brevantis-cli rows FILE TABLE [--page N | --all | --deleted]\n";
 
 }  // namespace
 
 int RunRowsCommand(const std::vector<std::string>& args) {
   long page = 0;  // 0: every row
-  if (args.size() == 4 && args[2] == "--page") {
+  RowSet rowSet = RowSet::Live;
+  if (args.size() == 3 && args[2] == "--deleted") {
+    rowSet = RowSet::Deleted;
+  } else if (args.size() == 4 && args[2] == "--page") {
     char* end = nullptr;
     page = std::strtol(args[3].c_str(), &end, 10);
     if (*end != '\0' || page < 1) page = -1;
@@ -54,6 +58,6 @@ int RunRowsCommand(const std::vector<std::string>& args) {
 
   OleFileWriter oleFiles;
   RowDecoder rows(file, progress.stopRequested, oleFiles);
-  bool written = WriteTableCsv(rows, *table, page, stdout);
+  bool written = WriteTableCsv(rows, *table, page, stdout, rowSet);
   return written && std::fflush(stdout) == 0 ? 0 : 1;
 }

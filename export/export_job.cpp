@@ -1,5 +1,6 @@
 #include "export/export_job.h"
 
+#include "decode/deleted_row_walk.h"
 #include "decode/row_decoder.h"
 #include "report/log_writer.h"
 #include "report/progress_channel.h"
@@ -101,19 +102,38 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
 
   const size_t tableCount = options.chosenTables.size();
   exportedRows_.assign(tableCount, 0);
+  // Known before the first table: the workbook per database is saved after
+  // the last of its tables' outputs.
+  std::vector<int32_t> deletedRows(tableCount, -1);
+  size_t outputs = tableCount;
+  for (size_t j = 0; j < tableCount && options.includeDeleted; ++j) {
+    if (CountReadableDeletedRows(rows, *options.chosenTables[j]) > 0) {
+      deletedRows[j] = 0;
+      ++outputs;
+    }
+  }
+  auto write = [&](TableDef& table, RowSet rowSet) {
+    announce("Export started  : " + table.name + RowSetLabel(rowSet));
+    if (perTable) {
+      writer.WriteTablePerTable(table, sheetLimit_, rowSet);
+    } else {
+      writer.WriteTablePerDatabase(table, static_cast<int32_t>(outputs), sheetLimit_, rowSet);
+    }
+    if (Abandoned()) return false;
+    announce("Export completed : " + table.name + RowSetLabel(rowSet));
+    return true;
+  };
   size_t reached = 0;
   for (; reached < tableCount && !progress_.StopRequested() && !Abandoned(); ++reached) {
     TableDef& table = *options.chosenTables[reached];
     if (table.name.empty()) continue;
-    announce("Export started  : " + table.name);
-    if (perTable) {
-      writer.WriteTablePerTable(table, sheetLimit_);
-    } else {
-      writer.WriteTablePerDatabase(table, static_cast<int32_t>(tableCount), sheetLimit_);
-    }
+    bool going = write(table, RowSet::Live);
     exportedRows_[reached] = writer.rowsWritten();
-    if (Abandoned()) return -1;
-    announce("Export completed : " + table.name);
+    if (!going) return -1;
+    if (deletedRows[reached] == 0 && !progress_.StopRequested()) {
+      if (!write(table, RowSet::Deleted)) return -1;
+      deletedRows[reached] = writer.rowsWritten();
+    }
     view.SetPercentage(static_cast<int>(static_cast<double>(reached + 1) / tableCount * 100));
   }
   if (Abandoned()) return -1;
@@ -132,11 +152,16 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
 
   if (!view.ClearStatistics()) return 0;
   std::vector<StatisticsRow> statistics;
+  int deletedLines = 0;
   for (size_t j = 0; j < reached; ++j) {
     const TableDef& table = *options.chosenTables[j];
     if (table.name.empty()) continue;
-    view.AddStatisticsRow(static_cast<int>(j), table.name, exportedRows_[j]);
+    view.AddStatisticsRow(static_cast<int>(j) + deletedLines, table.name, exportedRows_[j]);
     statistics.push_back({table.name, exportedRows_[j]});
+    if (deletedRows[j] < 0) continue;
+    const std::string name = table.name + RowSetLabel(RowSet::Deleted);
+    view.AddStatisticsRow(static_cast<int>(j) + ++deletedLines, name, deletedRows[j]);
+    statistics.push_back({name, deletedRows[j]});
   }
   WriteStatisticsFile(log_.programFolder() + "Export Statistics.log", db_.FileName(), statistics);
   return 1;

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "decode/deleted_row_walk.h"
 #include "decode/row_reader.h"
 #include "decode/row_text.h"
 #include "export/sheet_target.h"
@@ -26,13 +27,26 @@ bool TableSheetWriter::StartTable(TableDef& table, const std::string& exportFold
   return true;
 }
 
-int TableSheetWriter::WriteTable(TableDef& table, SheetTarget& target, const SheetHandlers& handlers) {
-  TableRowWalk walk(rows_, table);
+const char* RowSetLabel(RowSet rowSet) { return rowSet == RowSet::Deleted ? " (deleted)" : ""; }
 
+int TableSheetWriter::WriteTable(TableDef& table, SheetTarget& target, const SheetHandlers& handlers,
+                                 RowSet rowSet) {
   // Kept from the first header for the headers of continuation sheets.
   std::vector<std::string> names;
   names.reserve(table.columns.size());
   for (const ColumnDef& column : table.columns) names.push_back(column.name);
+  const std::string name = table.name + RowSetLabel(rowSet);
+  if (rowSet == RowSet::Deleted) {
+    DeletedRowWalk walk(rows_, table);
+    return WriteRows([&walk](std::string& text) { return walk.Next(text); }, name, names, target, handlers);
+  }
+  TableRowWalk walk(rows_, table);
+  return WriteRows([&walk](std::string& text) { return walk.Next(text); }, name, names, target, handlers);
+}
+
+int TableSheetWriter::WriteRows(const std::function<int(std::string&)>& next, const std::string& name,
+                                const std::vector<std::string>& names, SheetTarget& target,
+                                const SheetHandlers& handlers) {
   target.WriteHeader(names, true);
 
   const int32_t rowsPerSheet = target.RowsPerSheet();
@@ -49,7 +63,7 @@ int TableSheetWriter::WriteTable(TableDef& table, SheetTarget& target, const She
       result = -1;
       break;
     }
-    int got = walk.Next(text);
+    int got = next(text);
     if (got == 0) break;
     if (got < 0) {
       result = -1;
@@ -69,16 +83,16 @@ int TableSheetWriter::WriteTable(TableDef& table, SheetTarget& target, const She
       }
       target.WriteRow(rowsInSheet + 2, values);
       ++rowsInSheet;
-      if (rowsWritten_ % kRowsPerReport == 0) reportRows_(table.name, rowsWritten_);
+      if (rowsWritten_ % kRowsPerReport == 0) reportRows_(name, rowsWritten_);
     } catch (const std::runtime_error& error) {
       // The row is left out, and the next one takes its sheet row.
       --rowsWritten_;
       if (failedRows++ == 0) firstFailure = error.what();
     }
   }
-  reportRows_(table.name, rowsWritten_);
+  reportRows_(name, rowsWritten_);
   if (failedRows > 0) {
-    reportFailure_(std::to_string(failedRows) + " row(s) of " + table.name +
+    reportFailure_(std::to_string(failedRows) + " row(s) of " + name +
                    " could not be written: " + firstFailure);
   }
   if (result < 0 && !abandonRequested_.load(std::memory_order_acquire) && handlers.stop) handlers.stop();

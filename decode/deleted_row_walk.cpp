@@ -1,0 +1,105 @@
+#include "decode/deleted_row_walk.h"
+
+#include <algorithm>
+
+#include "decode/long_value.h"
+#include "decode/row_text.h"
+#include "decode/value_decoders.h"
+#include "decode/value_renderer.h"
+#include "reader/mdb_file.h"
+
+namespace {
+
+// The last byte of the row starting at start: rows are packed from the page
+// end down, so a row ends where the nearest row above it begins.
+int64_t RowEnd(ByteSpan page, const JetLayout& layout, int32_t slotCount, int64_t start) {
+  int64_t end = layout.pageSize;
+  for (int32_t s = 0; s < slotCount; ++s) {
+    int64_t other = ReadWord(page, layout.rowOffsetTable + 2 * int64_t{s}) & layout.rowOffsetMask;
+    if (other > start) end = std::min(end, other);
+  }
+  return end - 1;
+}
+
+// A row moved to another page leaves a slot holding only a row pointer to
+// it: a row byte and a page of the table that has such a row.
+bool IsMovedRowPointer(ByteSpan page, const MdbFile& db, const TableDef& table, uint16_t entry, int64_t start,
+                       int64_t end) {
+  const JetLayout& layout = db.Layout();
+  if (end - start + 1 == layout.longValueLinkSize) return true;
+  if (entry & layout.lookupRowFlag) return false;
+  int32_t target = ReadUInt24(page, start + 1);
+  if (!std::binary_search(table.dataPages.begin(), table.dataPages.end(), target) ||
+      static_cast<size_t>(target) >= db.pages.size())
+    return false;
+  return (ReadSignedByte(page, start) & 0xFF) < db.pages[static_cast<size_t>(target)].rowCount;
+}
+
+}  // namespace
+
+DeletedRowWalk::DeletedRowWalk(RowDecoder& decoder, const TableDef& table) : decoder_(decoder), table_(table) {
+  if (!table.dataPages.empty()) slotCount_ = decoder.LoadPage(table.dataPages.front());
+}
+
+int DeletedRowWalk::Find() {
+  const MdbFile& db = decoder_.db();
+  const JetLayout& layout = db.Layout();
+  const int32_t lastPage = static_cast<int32_t>(table_.dataPages.size()) - 1;
+  for (;;) {
+    if (decoder_.StopRequested()) return -1;
+    if (cursor_.pageSlot >= slotCount_) {
+      if (cursor_.dataPageIndex >= lastPage) return 0;
+      ++cursor_.dataPageIndex;
+      cursor_.pageSlot = 0;
+      slotCount_ = decoder_.LoadPage(table_.dataPages[static_cast<size_t>(cursor_.dataPageIndex)]);
+      continue;
+    }
+    ByteSpan page(decoder_.page());
+    uint16_t entry = ReadWord(page, layout.rowOffsetTable + 2 * int64_t{cursor_.pageSlot++});
+    if (!(entry & layout.deletedRowFlag)) continue;
+    int64_t start = entry & layout.rowOffsetMask;
+    // A row never lies over the slot table.
+    if (start < layout.rowOffsetTable + 2 * int64_t{slotCount_}) continue;
+    int64_t end = RowEnd(page, layout, slotCount_, start);
+    if (IsMovedRowPointer(page, db, table_, entry, start, end)) continue;
+    if (!ReadDeletedRowLayout(page, table_, start, end, cells_)) continue;
+    ++cursor_.nextRow;
+    return 1;
+  }
+}
+
+int DeletedRowWalk::Skip() { return table_.dataPages.empty() ? 0 : Find(); }
+
+int DeletedRowWalk::Next(std::string& out) {
+  int found = Skip();
+  if (found != 1) return found;
+  out.clear();
+  ByteSpan page(decoder_.page());
+  CellText text;
+  for (size_t k = 0; k < table_.columns.size(); ++k) {
+    const ColumnDef& column = table_.columns[k];
+    const CellExtent& cell = cells_[k];
+    if (column.type == ColumnType::Bit) {
+      // A boolean is its presence bit.
+      text.assign(cell.present ? "1" : "0");
+    } else if (!cell.present || cell.length == 0) {
+      text.assign(kNullText);
+    } else if (column.type == ColumnType::Memo || column.type == ColumnType::Ole) {
+      DecodeIntactLongValue(decoder_.db(), decoder_.oleFiles(), page, cell.position, cell.length,
+                            column.type == ColumnType::Ole, text);
+    } else {
+      DecodeValue(decoder_.db(), decoder_.oleFiles(), page, column, cell.position, text, cell.length);
+    }
+    out += text;
+    out += kFieldSeparator;
+  }
+  return 1;
+}
+
+int32_t CountReadableDeletedRows(RowDecoder& decoder, const TableDef& table) {
+  DeletedRowWalk walk(decoder, table);
+  int found;
+  while ((found = walk.Skip()) == 1) {
+  }
+  return found < 0 ? -1 : walk.cursor().nextRow;
+}
