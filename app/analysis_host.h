@@ -2,6 +2,8 @@
 // window's thread: the threads get there through RunOnGuiThread.
 #pragma once
 
+#include <cstdint>
+
 struct TableDef;
 
 class AnalysisHost {
@@ -9,6 +11,8 @@ class AnalysisHost {
   virtual ~AnalysisHost() = default;
   // A table the schema read has published; it goes into the tree.
   virtual void AddTableNode(TableDef& table) = 0;
+  // After the analysis: a table has `rows` readable deleted rows.
+  virtual void AddDeletedRowsNode(TableDef& table, int32_t rows) = 0;
   // The analysis is over for this thread: analysisRunning cleared; Browse,
   // Recover and Export usable again, with their menu items.
   virtual void EndAnalysisState() = 0;

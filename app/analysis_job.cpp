@@ -1,8 +1,12 @@
 #include "app/analysis_job.h"
 
 #include "app/analysis_host.h"
+#include "decode/deleted_row_walk.h"
+#include "decode/ole_file_writer.h"
+#include "decode/row_decoder.h"
 #include "report/progress_channel.h"
 #include "reader/analysis.h"
+#include "reader/mdb_file.h"
 
 void AnalysisJob::Start(const std::string& filePath) {
   thread_.Start([this, filePath] { Run(filePath); });
@@ -12,6 +16,19 @@ void AnalysisJob::Run(const std::string& filePath) {
   if (Analyze(session_, filePath, progress_, dialogs_)) {
     progress_.SignalEnd(false);
     RunOnGuiThread(&window_, [this] { host_.ShowAnalysisFinished(); });
+    ShowDeletedRows();
   }
   RunOnGuiThread(&window_, [this] { host_.EndAnalysisState(); });
+}
+
+void AnalysisJob::ShowDeletedRows() {
+  // Counting decodes no value: no OLE file is written.
+  OleFileWriter oleFiles;
+  RowDecoder rows(session_, progress_.stopRequested, oleFiles);
+  for (const auto& table : session_.tables) {
+    if (table->name.empty()) continue;
+    const int32_t deleted = CountReadableDeletedRows(rows, *table);
+    if (deleted < 0) return;
+    if (deleted > 0) RunOnGuiThread(&window_, [&] { host_.AddDeletedRowsNode(*table, deleted); });
+  }
 }

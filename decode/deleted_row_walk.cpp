@@ -37,8 +37,11 @@ bool IsMovedRowPointer(ByteSpan page, const MdbFile& db, const TableDef& table, 
 
 }  // namespace
 
-DeletedRowWalk::DeletedRowWalk(RowDecoder& decoder, const TableDef& table) : decoder_(decoder), table_(table) {
-  if (!table.dataPages.empty()) slotCount_ = decoder.LoadPage(table.dataPages.front());
+DeletedRowWalk::DeletedRowWalk(RowDecoder& decoder, const TableDef& table, const RowCursor& from)
+    : decoder_(decoder), table_(table), cursor_(from) {
+  if (table.dataPages.empty()) return;
+  cursor_.dataPageIndex = std::clamp(cursor_.dataPageIndex, 0, static_cast<int32_t>(table.dataPages.size()) - 1);
+  slotCount_ = decoder.LoadPage(table.dataPages[static_cast<size_t>(cursor_.dataPageIndex)]);
 }
 
 int DeletedRowWalk::Find() {
@@ -102,4 +105,17 @@ int32_t CountReadableDeletedRows(RowDecoder& decoder, const TableDef& table) {
   while ((found = walk.Skip()) == 1) {
   }
   return found < 0 ? -1 : walk.cursor().nextRow;
+}
+
+int FetchDeletedRowPage(RowDecoder& decoder, const TableDef& table, RowCursor& cursor,
+                        std::vector<std::string>& texts) {
+  DeletedRowWalk walk(decoder, table, cursor);
+  size_t k = 0;
+  int found = 1;
+  for (; k < texts.size() && (found = walk.Next(texts[k])) == 1; ++k) {
+  }
+  if (found < 0) return -1;
+  for (size_t rest = k; rest < texts.size(); ++rest) texts[rest].clear();
+  cursor = walk.cursor();
+  return 1;
 }

@@ -19,9 +19,10 @@
 
 class DeletedRowWalk {
  public:
-  // Starts at the table's first data page. The decoder (whose page buffer
-  // the walk reads into) and the table must outlive the walk.
-  DeletedRowWalk(RowDecoder& decoder, const TableDef& table);
+  // Starts at from: the table's first data page, or where the cursor of an
+  // earlier walk over the table stood. The decoder (whose page buffer the
+  // walk reads into) and the table must outlive the walk.
+  DeletedRowWalk(RowDecoder& decoder, const TableDef& table, const RowCursor& from = RowCursor());
   // 1 with the next readable deleted row's text in out (the live rows'
   // form, row_text.h), 0 when the pages are used up, -1 when a stop was
   // requested.
@@ -47,3 +48,9 @@ class DeletedRowWalk {
 // The readable deleted rows of the table, nothing decoded; -1 when a stop was
 // requested.
 int32_t CountReadableDeletedRows(RowDecoder& decoder, const TableDef& table);
+
+// The record browser's page of deleted rows: the next texts.size() of them
+// from cursor on into texts (the texts after the last row found emptied),
+// moving the cursor. 1, or -1 when a stop was requested.
+int FetchDeletedRowPage(RowDecoder& decoder, const TableDef& table, RowCursor& cursor,
+                        std::vector<std::string>& texts);
