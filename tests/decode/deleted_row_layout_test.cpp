@@ -1,0 +1,89 @@
+// Which bytes pass as a deleted row: an intact row does, with every value
+// where it lies; a row whose bytes were written over in any of the ways a
+// layout shows does not.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "decode/deleted_row_layout.h"
+#include "tests/decode/test_pages.h"
+
+namespace {
+
+using decodetest::Bytes;
+
+// Id LONG (#0, fixed), Name TEXT(10 characters) (#1, variable 0), Data
+// BINARY(4) (#2, variable 1).
+TableDef Table() {
+  TableDef table;
+  table.maxColumns = 3;
+  table.columns = {decodetest::Column(4, 0, true, 0, 4), decodetest::Column(10, 1, false, 0, 20, 0),
+                   decodetest::Column(9, 2, false, 0, 4, 1)};
+  return table;
+}
+
+decodetest::RowSpec IntactRow() {
+  return {3, decodetest::Le32(7), {decodetest::Ucs2("Ann"), {1, 2}}, {true, true, true}};
+}
+
+struct Damage {
+  const char* name;
+  std::function<void(decodetest::RowSpec&, Bytes&)> apply;
+};
+
+// Runs the check over the row's bytes placed at offset 100 of a page.
+bool Holds(const Bytes& row, std::vector<CellExtent>& cells) {
+  Bytes page(4096, 0);
+  std::copy(row.begin(), row.end(), page.begin() + 100);
+  return ReadDeletedRowLayout(page, Table(), 100, 100 + static_cast<int64_t>(row.size()) - 1, cells);
+}
+
+TEST(DeletedRowLayout, AnIntactRowGivesWhereEachValueLies) {
+  std::vector<CellExtent> cells;
+  ASSERT_TRUE(Holds(decodetest::EncodeRow(IntactRow()), cells));
+  ASSERT_EQ(cells.size(), 3u);
+  EXPECT_EQ(cells[0].position, 102);
+  EXPECT_EQ(cells[0].length, 4);
+  EXPECT_EQ(cells[1].position, 106);
+  EXPECT_EQ(cells[1].length, 6);
+  EXPECT_EQ(cells[2].position, 112);
+  EXPECT_EQ(cells[2].length, 2);
+}
+
+class DeletedRowDamage : public ::testing::TestWithParam<Damage> {};
+
+TEST_P(DeletedRowDamage, IsLeftOut) {
+  decodetest::RowSpec spec = IntactRow();
+  Bytes bytes;
+  GetParam().apply(spec, bytes);
+  if (bytes.empty()) bytes = decodetest::EncodeRow(spec);
+  std::vector<CellExtent> cells;
+  EXPECT_FALSE(Holds(bytes, cells));
+}
+
+const Damage kDamages[] = {
+    {"FewerColumnsThanTheTable", [](auto& spec, auto&) { spec.columnCount = 2; }},
+    {"MaskBitPastTheLastColumn", [](auto& spec, auto&) { spec.present.push_back(true); }},
+    {"NullValueWithBytes", [](auto& spec, auto&) { spec.present[2] = false; }},
+    {"PresentValueWithoutAnOffset", [](auto& spec, auto&) { spec.variable.pop_back(); }},
+    {"TextOfOddLength", [](auto& spec, auto&) { spec.variable[0].push_back('x'); }},
+    {"TextLongerThanItsColumn", [](auto& spec, auto&) { spec.variable[0] = decodetest::Ucs2("eleven char"); }},
+    {"BinaryLongerThanItsColumn", [](auto& spec, auto&) { spec.variable[1] = {1, 2, 3, 4, 5}; }},
+    {"FixedValueOverTheVariableData", [](auto& spec, auto&) { spec.fixed = {7, 0}; }},
+    {"OffsetsOutOfOrder",
+     [](auto& spec, auto& bytes) {
+       bytes = decodetest::EncodeRow(spec);
+       // The start of variable 1 (the second offset from the mask) before variable 0's.
+       decodetest::PutU16(bytes, bytes.size() - 1 - 2 - 4, 3);
+     }},
+    {"DataEndPastTheOffsets",
+     [](auto& spec, auto& bytes) {
+       bytes = decodetest::EncodeRow(spec);
+       decodetest::PutU16(bytes, bytes.size() - 1 - 2 - 6, 200);
+     }},
+};
+
+INSTANTIATE_TEST_SUITE_P(Damages, DeletedRowDamage, ::testing::ValuesIn(kDamages),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
