@@ -10,15 +10,21 @@
 
 namespace {
 
-// The last byte of the row starting at start: rows are packed from the page
-// end down, so a row ends where the nearest row above it begins.
-int64_t RowEnd(ByteSpan page, const JetLayout& layout, int32_t slotCount, int64_t start) {
-  int64_t end = layout.pageSize;
+// The last byte of the deleted row in slot at start: rows are packed from
+// the page end down, so a row ends where the nearest row above it begins.
+// False when the bytes are another slot's too (a live row, or a slot before
+// this one): they are given once, or never.
+bool FindRowEnd(ByteSpan page, const JetLayout& layout, int32_t slotCount, int32_t slot, int64_t start,
+                int64_t& end) {
+  end = layout.pageSize;
   for (int32_t s = 0; s < slotCount; ++s) {
-    int64_t other = ReadWord(page, layout.rowOffsetTable + 2 * int64_t{s}) & layout.rowOffsetMask;
+    uint16_t entry = ReadWord(page, layout.rowOffsetTable + 2 * int64_t{s});
+    int64_t other = entry & layout.rowOffsetMask;
     if (other > start) end = std::min(end, other);
+    if (other == start && s != slot && (s < slot || !(entry & layout.deletedRowFlag))) return false;
   }
-  return end - 1;
+  --end;
+  return true;
 }
 
 // A row moved to another page leaves a slot holding only a row pointer to
@@ -58,12 +64,13 @@ int DeletedRowWalk::Find() {
       continue;
     }
     ByteSpan page(decoder_.page());
-    uint16_t entry = ReadWord(page, layout.rowOffsetTable + 2 * int64_t{cursor_.pageSlot++});
+    const int32_t slot = cursor_.pageSlot++;
+    uint16_t entry = ReadWord(page, layout.rowOffsetTable + 2 * int64_t{slot});
     if (!(entry & layout.deletedRowFlag)) continue;
-    int64_t start = entry & layout.rowOffsetMask;
+    int64_t start = entry & layout.rowOffsetMask, end = 0;
     // A row never lies over the slot table.
     if (start < layout.rowOffsetTable + 2 * int64_t{slotCount_}) continue;
-    int64_t end = RowEnd(page, layout, slotCount_, start);
+    if (!FindRowEnd(page, layout, slotCount_, slot, start, end)) continue;
     if (IsMovedRowPointer(page, db, table_, entry, start, end)) continue;
     if (!ReadDeletedRowLayout(page, table_, start, end, cells_)) continue;
     ++cursor_.nextRow;
