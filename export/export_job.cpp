@@ -102,12 +102,14 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
 
   const size_t tableCount = options.chosenTables.size();
   exportedRows_.assign(tableCount, 0);
-  // Known before the first table: the workbook per database is saved after
-  // the last of its tables' outputs.
+  // The deleted rows written of each table, -1 where there are none to
+  // write. Counted before the first table: the workbook per database is
+  // saved once the job's last output is in it.
   std::vector<int32_t> deletedRows(tableCount, -1);
   size_t outputs = tableCount;
   for (size_t j = 0; j < tableCount && options.includeDeleted; ++j) {
-    if (CountReadableDeletedRows(rows, *options.chosenTables[j]) > 0) {
+    const TableDef& table = *options.chosenTables[j];
+    if (!table.name.empty() && CountReadableDeletedRows(rows, table) > 0) {
       deletedRows[j] = 0;
       ++outputs;
     }

@@ -53,32 +53,32 @@ TEST(DeletedRowLayout, AnIntactRowGivesWhereEachValueLies) {
 class DeletedRowDamage : public ::testing::TestWithParam<Damage> {};
 
 TEST_P(DeletedRowDamage, IsLeftOut) {
-  decodetest::RowSpec spec = IntactRow();
+  decodetest::RowSpec row = IntactRow();
   Bytes bytes;
-  GetParam().apply(spec, bytes);
-  if (bytes.empty()) bytes = decodetest::EncodeRow(spec);
+  GetParam().apply(row, bytes);
+  if (bytes.empty()) bytes = decodetest::EncodeRow(row);
   std::vector<CellExtent> cells;
   EXPECT_FALSE(Holds(bytes, cells));
 }
 
 const Damage kDamages[] = {
-    {"FewerColumnsThanTheTable", [](auto& spec, auto&) { spec.columnCount = 2; }},
-    {"MaskBitPastTheLastColumn", [](auto& spec, auto&) { spec.present.push_back(true); }},
-    {"NullValueWithBytes", [](auto& spec, auto&) { spec.present[2] = false; }},
-    {"PresentValueWithoutAnOffset", [](auto& spec, auto&) { spec.variable.pop_back(); }},
-    {"TextOfOddLength", [](auto& spec, auto&) { spec.variable[0].push_back('x'); }},
-    {"TextLongerThanItsColumn", [](auto& spec, auto&) { spec.variable[0] = decodetest::Ucs2("eleven char"); }},
-    {"BinaryLongerThanItsColumn", [](auto& spec, auto&) { spec.variable[1] = {1, 2, 3, 4, 5}; }},
-    {"FixedValueOverTheVariableData", [](auto& spec, auto&) { spec.fixed = {7, 0}; }},
+    {"FewerColumnsThanTheTable", [](auto& row, auto&) { row.columnCount = 2; }},
+    {"MaskBitPastTheLastColumn", [](auto& row, auto&) { row.present.push_back(true); }},
+    {"NullValueWithBytes", [](auto& row, auto&) { row.present[2] = false; }},
+    {"PresentValueWithoutAnOffset", [](auto& row, auto&) { row.variable.pop_back(); }},
+    {"TextOfOddLength", [](auto& row, auto&) { row.variable[0].push_back('x'); }},
+    {"TextLongerThanItsColumn", [](auto& row, auto&) { row.variable[0] = decodetest::Ucs2("eleven char"); }},
+    {"BinaryLongerThanItsColumn", [](auto& row, auto&) { row.variable[1] = {1, 2, 3, 4, 5}; }},
+    {"FixedValueOverTheVariableData", [](auto& row, auto&) { row.fixed = {7, 0}; }},
     {"OffsetsOutOfOrder",
-     [](auto& spec, auto& bytes) {
-       bytes = decodetest::EncodeRow(spec);
+     [](auto& row, auto& bytes) {
+       bytes = decodetest::EncodeRow(row);
        // The start of variable 1 (the second offset from the mask) before variable 0's.
        decodetest::PutU16(bytes, bytes.size() - 1 - 2 - 4, 3);
      }},
     {"DataEndPastTheOffsets",
-     [](auto& spec, auto& bytes) {
-       bytes = decodetest::EncodeRow(spec);
+     [](auto& row, auto& bytes) {
+       bytes = decodetest::EncodeRow(row);
        decodetest::PutU16(bytes, bytes.size() - 1 - 2 - 6, 200);
      }},
 };
