@@ -41,13 +41,9 @@ bool Holds(const Bytes& row, std::vector<CellExtent>& cells) {
 TEST(DeletedRowLayout, AnIntactRowGivesWhereEachValueLies) {
   std::vector<CellExtent> cells;
   ASSERT_TRUE(Holds(decodetest::EncodeRow(IntactRow()), cells));
-  ASSERT_EQ(cells.size(), 3u);
-  EXPECT_EQ(cells[0].position, 102);
-  EXPECT_EQ(cells[0].length, 4);
-  EXPECT_EQ(cells[1].position, 106);
-  EXPECT_EQ(cells[1].length, 6);
-  EXPECT_EQ(cells[2].position, 112);
-  EXPECT_EQ(cells[2].length, 2);
+  EXPECT_EQ((std::vector<int64_t>{cells[0].position, cells[1].position, cells[2].position}),
+            (std::vector<int64_t>{102, 106, 112}));
+  EXPECT_EQ((std::vector<int64_t>{cells[0].length, cells[1].length, cells[2].length}), (std::vector<int64_t>{4, 6, 2}));
 }
 
 class DeletedRowDamage : public ::testing::TestWithParam<Damage> {};
