@@ -445,6 +445,7 @@ void RecordBrowserTest::DeletedRowsHaveANodeOfTheirOwnAndArePagedApart() {
   ComparePage(Shown(w), {100, "100", "1", true, false, "22", "220"});
   QCOMPARE(w.ui.rowTotal->text(), QString("230"));
   QCOMPARE(w.ui.pageTotal->text(), QString("3"));
+  guitest::SaveScreenshot(w, "main_window_deleted_rows");
   w.ui.next_1071->click();
   w.browser().WaitForFetch();
   ComparePage(Shown(w), {100, "100", "2", true, true, "222", "420"});
