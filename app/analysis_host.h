@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <cstdint>
 
 struct TableDef;
 
@@ -11,6 +12,8 @@ class AnalysisHost {
   virtual ~AnalysisHost() = default;
   // A table the schema read has published; it goes into the tree.
   virtual void AddTableNode(TableDef& table) = 0;
+  // After the analysis: a table has `rows` readable deleted rows.
+  virtual void AddDeletedRowsNode(TableDef& table, int32_t rows) = 0;
   // The analysis is over for this thread: analysisRunning cleared; Browse,
   // Recover and, when a table was read, Export usable again, with their
   // menu items.

@@ -1,6 +1,9 @@
 #include "app/analysis_job.h"
 
 #include "app/analysis_host.h"
+#include "decode/deleted_row_walk.h"
+#include "decode/ole_file_writer.h"
+#include "decode/row_decoder.h"
 #include "report/progress_channel.h"
 #include "reader/analysis.h"
 #include "reader/mdb_file.h"
@@ -14,6 +17,7 @@ void AnalysisJob::Run(const std::string& filePath) {
   if (Analyze(session_, filePath, progress_, dialogs_)) {
     progress_.SignalEnd(false);
     RunOnGuiThread(&window_, [this] { host_.ShowAnalysisFinished(); });
+    ShowDeletedRows();
   } else if (!session_.IsOpen()) {
     // The open gives no report the window's watchers would see: without
     // this the window would wait at "Stop" for good.
@@ -23,4 +27,16 @@ void AnalysisJob::Run(const std::string& filePath) {
     RunOnGuiThread(&window_, [&] { host_.ShowAnalysisNotOpened(message); });
   }
   RunOnGuiThread(&window_, [this] { host_.EndAnalysisState(); });
+}
+
+void AnalysisJob::ShowDeletedRows() {
+  // Counting decodes no value: no OLE file is written.
+  OleFileWriter oleFiles(OleFileWriter::BrowserFolder());
+  RowDecoder rows(session_, progress_.stopRequested, oleFiles);
+  for (const auto& table : session_.tables) {
+    if (table->name.empty()) continue;
+    const int32_t deleted = CountReadableDeletedRows(rows, *table);
+    if (deleted < 0) return;
+    if (deleted > 0) RunOnGuiThread(&window_, [&] { host_.AddDeletedRowsNode(*table, deleted); });
+  }
 }

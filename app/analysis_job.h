@@ -1,6 +1,7 @@
 // The Recover command's worker thread: runs the session's analysis of the
 // chosen file, which reports through the progress channel in lock-step with
-// the progress window's watchers, then hands the main window back.
+// the progress window's watchers, counts each table's readable deleted rows
+// for the tree, then hands the main window back.
 #pragma once
 
 #include <string>
@@ -32,6 +33,7 @@ class AnalysisJob {
 
  private:
   void Run(const std::string& filePath);
+  void ShowDeletedRows();
 
   MdbFile& session_;
   ProgressChannel& progress_;

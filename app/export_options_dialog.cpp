@@ -65,6 +65,7 @@ int ExportOptionsDialog::exec() {
 void ExportOptionsDialog::Prepare() {
   ui.destination_1086->clear();
   ui.perDatabase_1076->setChecked(true);
+  ui.includeDeleted->setChecked(false);
   const QString saved = QSettings().value(kFormatSetting, kFormatNames[0]).toString();
   int format = 0;
   for (int i = 0; i < ui.format->count(); ++i)
@@ -160,6 +161,7 @@ void ExportOptionsDialog::ExportSave() {
   }
   options_.workbookMode = ui.perTable_1077->isChecked() ? kExcelPerTable : kExcelPerDatabase;
   options_.format = kFormats[ui.format->currentIndex()];
+  options_.includeDeleted = ui.includeDeleted->isChecked();
   QSettings().setValue(kFormatSetting, kFormatNames[ui.format->currentIndex()]);
   options_.chosenTables.clear();
   for (int i = 0; i < tablesItem_->childCount(); ++i) {

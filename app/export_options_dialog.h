@@ -1,7 +1,7 @@
 // The dialog of the Export command: the destination folder, the tables to
 // export (a tree with check boxes, copied from the main window's tree), one
-// workbook for the database or one per table, and the file format (kept in
-// the user's settings for the next run). Export/Save makes the dated
+// workbook for the database or one per table, the file format (kept in
+// the user's settings for the next run), and whether deleted rows go too. Export/Save makes the dated
 // folder inside the destination and fills the export options; the main
 // window then runs the export.
 #pragma once

@@ -153,6 +153,8 @@ void MainWindow::ResetTableView() {
 
 void MainWindow::AddTableNode(TableDef& table) { tree_.AddTableNode(table); }
 
+void MainWindow::AddDeletedRowsNode(TableDef& table, int32_t rows) { tree_.AddDeletedRowsNode(table, rows); }
+
 void MainWindow::EndAnalysisState() {
   analysisRunning_.store(0);
   EnableCommands(true);

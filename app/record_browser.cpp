@@ -16,6 +16,7 @@
 #include "report/progress_channel.h"
 #include "app/table_tree.h"
 #include "app/window_text.h"
+#include "decode/deleted_row_walk.h"
 #include "decode/row_reader.h"
 #include "decode/row_decoder.h"
 #include "decode/row_text.h"
@@ -73,18 +74,20 @@ void RecordBrowser::ShowNoTable() {
   controls_.next->setEnabled(false);
   controls_.prev->setEnabled(false);
   rowIndex_.Clear();
+  showingDeleted_ = false;
+  deletedRows_ = -1;
   ShowTotals();
 }
 
 void RecordBrowser::WaitForFetch() { fetchThread_.Join(); }
 
 int32_t RecordBrowser::pageTotal() const {
-  const int64_t pages = (rowIndex_.liveRows() + kPageRows - 1) / kPageRows;
+  const int64_t pages = (rowTotal() + kPageRows - 1) / kPageRows;
   return static_cast<int32_t>(std::clamp<int64_t>(pages, 1, std::numeric_limits<int32_t>::max()));
 }
 
 void RecordBrowser::ShowTotals() {
-  const bool known = rowIndex_.built();
+  const bool known = TotalsKnown();
   controls_.rowTotal->setText(known ? QString::number(rowTotal()) : QString());
   controls_.pageTotal->setText(known ? QString::number(pageTotal()) : QString());
   const QSignalBlocker quiet(controls_.goToPage);
@@ -108,23 +111,27 @@ void RecordBrowser::SelectionChanged(QTreeWidgetItem* item) {
   }
   QTreeWidgetItem* node = tree_.TableNodeFor(item);
   if (node == nullptr) return;
+  const bool deleted = TableTree::IsDeletedRowsNode(item);
+  const QString title = node->text(0) + (deleted ? QStringLiteral(" (deleted)") : QString());
 
   controls_.area->setCurrentWidget(controls_.list);
-  controls_.tableName->setText(node->text(0));
-  controls_.tableName->setToolTip(node->text(0));
+  controls_.tableName->setText(title);
+  controls_.tableName->setToolTip(title);
 
   QTreeWidgetItem* fold = nullptr;
   if (selected_ != nullptr) {
     QTreeWidgetItem* shownNode = tree_.TableNodeFor(selected_);
     if (shownNode != nullptr && shownNode->text(0) != node->text(0)) {
       fold = shownNode;
-    } else if (shownNode != nullptr) {
+    } else if (shownNode != nullptr && deleted == showingDeleted_) {
       selected_ = item;
       return;
     }
   }
 
   selected_ = item;
+  showingDeleted_ = deleted;
+  deletedRows_ = -1;
   pageNumber_ = 1;
   controls_.pageNumber->setText(QStringLiteral("1"));
   tree_.RefoldLater(fold, item);
@@ -146,7 +153,7 @@ void RecordBrowser::Prev() {
   if (selected_ == nullptr || fetchBusy()) return;
   if (pageHistory_.empty()) {
     // Reached by a jump: the page before is located like the jump's.
-    if (pageNumber_ > 1 && rowIndex_.built()) LoadLocatedPage(pageNumber_ - 1);
+    if (pageNumber_ > 1 && TotalsKnown()) LoadLocatedPage(pageNumber_ - 1);
     return;
   }
   cursor_ = pageHistory_.back();
@@ -156,16 +163,25 @@ void RecordBrowser::Prev() {
 }
 
 void RecordBrowser::GoToPage(int page) {
-  if (selected_ == nullptr || fetchBusy() || !rowIndex_.built()) return;
+  if (selected_ == nullptr || fetchBusy() || !TotalsKnown()) return;
   LoadLocatedPage(std::clamp(page, 1, static_cast<int>(pageTotal())));
 }
 
 void RecordBrowser::LoadLocatedPage(int page) {
   TableDef& table = *TableTree::TableOf(selected_);
-  RowPosition position;
-  // A table without rows has only its empty first page.
-  if (!rowIndex_.Locate(session_, table, int64_t{page - 1} * kPageRows, position)) position = {};
-  cursor_ = Cursor{static_cast<int32_t>(position.row), position.slot, position.dataPageIndex};
+  if (showingDeleted_) {
+    // Deleted rows are found only by walking to them.
+    RowDecoder decoder(session_, progress_.stopRequested, oleFiles_);
+    DeletedRowWalk walk(decoder, table);
+    for (int64_t row = 0; row < int64_t{page - 1} * kPageRows && walk.Skip() == 1; ++row) {
+    }
+    cursor_ = walk.cursor();
+  } else {
+    RowPosition position;
+    // A table without rows has only its empty first page.
+    if (!rowIndex_.Locate(session_, table, int64_t{page - 1} * kPageRows, position)) position = {};
+    cursor_ = Cursor{static_cast<int32_t>(position.row), position.slot, position.dataPageIndex};
+  }
   pageHistory_.clear();
   pageNumber_ = page;
   StartFetch();
@@ -190,7 +206,10 @@ void RecordBrowser::RecordFetchThread(TableDef& table) {
   std::vector<std::string>& texts = progress_.rowBuffer;
   texts.assign(kPageRows, std::string());
   RowDecoder decoder(session_, progress_.stopRequested, oleFiles_);
-  FetchRowPage(decoder, table, cursor_, texts);
+  if (showingDeleted_)
+    FetchDeletedRowPage(decoder, table, cursor_, texts);
+  else
+    FetchRowPage(decoder, table, cursor_, texts);
 
   // The page is cut into cells here, off the window's thread; the list is
   // then filled in one go.
@@ -214,7 +233,10 @@ void RecordBrowser::RecordFetchThread(TableDef& table) {
   QTableWidget* list = controls_.list;
   RunOnGuiThread(list, [&] { FillList(table, rows); });
   // The first page is on screen before a new table's rows are counted.
-  if (!rowIndex_.built()) rowIndex_.Build(session_, table);
+  if (showingDeleted_ && deletedRows_ < 0)
+    deletedRows_ = CountReadableDeletedRows(decoder, table);
+  else if (!showingDeleted_ && !rowIndex_.built())
+    rowIndex_.Build(session_, table);
   RunOnGuiThread(list, [this] { FinishFetch(); });
 }
 

@@ -5,9 +5,12 @@
 // keep earlier pages: it re-reads one from the row-reader cursor saved when
 // that page was left, so any table shows in constant time and memory. Any
 // page can also be reached at once (GoToPage): the row index of the table,
-// counted once when the table is first shown, says where its rows lie.
+// counted once when the table is first shown, says where its rows lie. A
+// table's "Deleted rows" node shows its readable deleted rows the same way,
+// paged from their own cursor and counted by their own walk.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <vector>
@@ -79,7 +82,7 @@ class RecordBrowser {
   bool fetchBusy() const { return fetchBusy_.load() != 0; }
   int32_t pageNumber() const { return pageNumber_; }
   // 0 until the shown table's rows are counted.
-  int64_t rowTotal() const { return rowIndex_.liveRows(); }
+  int64_t rowTotal() const { return showingDeleted_ ? std::max<int64_t>(deletedRows_, 0) : rowIndex_.liveRows(); }
   int32_t pageTotal() const;
   const std::vector<Cursor>& pageHistory() const { return pageHistory_; }
 
@@ -91,6 +94,7 @@ class RecordBrowser {
   void FinishFetch();
   // The shown table's rows and pages, and the jump enabled, once counted.
   void ShowTotals();
+  bool TotalsKnown() const { return showingDeleted_ ? deletedRows_ >= 0 : rowIndex_.built(); }
   void LoadLocatedPage(int page);
   void RecordFetchThread(TableDef& table);
 
@@ -108,6 +112,10 @@ class RecordBrowser {
   int32_t pageNumber_ = 0;
   // Of the table shown; built by its first fetch, dropped with the table.
   RowPageIndex rowIndex_;
+  // The shown rows are the table's deleted ones; their count, -1 until the
+  // first fetch has counted them.
+  bool showingDeleted_ = false;
+  int64_t deletedRows_ = -1;
   CellToolTips toolTips_;
   WorkerThread fetchThread_;
 };

@@ -11,6 +11,7 @@
 namespace {
 
 constexpr int kTableRole = Qt::UserRole;
+constexpr int kDeletedRowsRole = Qt::UserRole + 1;
 
 void SetTable(QTreeWidgetItem* item, TableDef* table) {
   item->setData(0, kTableRole, QVariant::fromValue(reinterpret_cast<quintptr>(table)));
@@ -89,6 +90,21 @@ void TableTree::AddTableNode(TableDef& table) {
   }
   tables_->setExpanded(true);
   tree_.viewport()->update();
+}
+
+void TableTree::AddDeletedRowsNode(TableDef& table, int32_t rows) {
+  for (QTreeWidgetItem* node : TableItems()) {
+    if (TableOf(node) != &table) continue;
+    auto* deleted = new QTreeWidgetItem(node, QStringList(QStringLiteral("Deleted rows (%1)").arg(rows)));
+    deleted->setIcon(0, images_[kSpareImage]);
+    SetTable(deleted, &table);
+    deleted->setData(0, kDeletedRowsRole, true);
+    return;
+  }
+}
+
+bool TableTree::IsDeletedRowsNode(const QTreeWidgetItem* item) {
+  return item != nullptr && item->data(0, kDeletedRowsRole).toBool();
 }
 
 std::vector<QTreeWidgetItem*> TableTree::TableItems() const {

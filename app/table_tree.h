@@ -35,14 +35,20 @@ class TableTree : public QObject {
   // the order the table holds its columns now. A table without a name gets
   // none; a table with rows is shown in bold.
   void AddTableNode(TableDef& table);
+  // Under the table's node, after its columns: "Deleted rows (N)", the way
+  // to the table's readable deleted rows.
+  void AddDeletedRowsNode(TableDef& table, int32_t rows);
 
   // The table nodes, top to bottom.
   std::vector<QTreeWidgetItem*> TableItems() const;
   // The table of a table or column node, else none.
   static TableDef* TableOf(const QTreeWidgetItem* item);
+  // True for a table's "Deleted rows (N)" node.
+  static bool IsDeletedRowsNode(const QTreeWidgetItem* item);
 
   // The table node a selection stands for: the node itself when it is a
-  // table node, its parent for a column node, none for anything else (the
+  // table node, its parent for a column or deleted-rows node, none for
+  // anything else (the
   // root, "TABLES", or an item titled like the root).
   QTreeWidgetItem* TableNodeFor(QTreeWidgetItem* item) const;
 

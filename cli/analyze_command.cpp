@@ -1,12 +1,17 @@
 // brevantis-cli analyze FILE: every table the analysis publishes, with its
-// columns as the desktop program's tree shows them.
+// columns as the desktop program's tree shows them, and how many of its
+// deleted rows can be read.
 #include <cstdio>
+#include <optional>
 
 #include "report/progress_channel.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/console_watchers.h"
 #include "cli/standard_output.h"
+#include "decode/deleted_row_walk.h"
+#include "decode/ole_file_writer.h"
+#include "decode/row_decoder.h"
 #include "platform/dialogs.h"
 #include "reader/column_types.h"
 #include "reader/mdb_file.h"
@@ -20,10 +25,17 @@ int RunAnalyzeCommand(const std::vector<std::string>& args) {
   ProgressChannel progress;
   platform::StderrDialogs dialogs;
   MdbFile file;
-  AnalysisResult result = RunAnalysis(file, progress, dialogs, path, [](const TableDef& table) {
+  // Counting decodes no value: no OLE file is written.
+  OleFileWriter oleFiles(OleFileWriter::BrowserFolder());
+  // Made with the first table, once the file's layout is known.
+  std::optional<RowDecoder> rows;
+  AnalysisResult result = RunAnalysis(file, progress, dialogs, path, [&](const TableDef& table) {
     if (table.name.empty()) return;  // the tree leaves such a table out too
     std::string text = table.name + "\n";
     for (const ColumnDef& column : table.columns) text += "  " + ColumnTreeText(column) + "\n";
+    if (!rows) rows.emplace(file, progress.stopRequested, oleFiles);
+    if (int32_t deleted = CountReadableDeletedRows(*rows, table); deleted > 0)
+      text += "  (" + std::to_string(deleted) + " deleted rows readable)\n";
     std::fwrite(text.data(), 1, text.size(), stdout);
   });
   return ExitAfterOutput(AnalysisExitCode(result));

@@ -1,5 +1,5 @@
 // brevantis-cli export FILE --to DIR [--per-table] [--tables NAME[,NAME...]]
-// [--table NAME]... [--format xls|xlsx|csv]:
+// [--table NAME]... [--format xls|xlsx|csv] [--deleted]:
 // the analysis, then the export as Export/Save and the export window run it,
 // with DIR as the destination. The job's messages go to stderr, the record
 // counts to stdout.
@@ -28,7 +28,7 @@ namespace {
 
 const char kUsage[] =
     "export FILE --to DIR [--per-table] [--tables NAME[,NAME...]] [--table NAME]...\n"
-    "                            [--format xls|xlsx|csv]";
+    "                            [--format xls|xlsx|csv] [--deleted]";
 
 // Messages as they come, one a line; the counts as the statistics file has them.
 class ConsoleExportView : public ExportView {
@@ -66,12 +66,13 @@ void AddListedTables(const std::vector<std::string>& lists, std::set<std::string
 
 int RunExportCommand(const std::vector<std::string>& args) {
   std::string path, destination, formatName = "xls";
-  bool perTable = false;
+  bool perTable = false, deleted = false;
   std::vector<std::string> tableLists, tableNames;
   Arguments arguments("export");
   arguments.Positional("FILE", path);
   arguments.Option("--to", destination);
   arguments.Flag("--per-table", perTable);
+  arguments.Flag("--deleted", deleted);
   arguments.Repeated("--tables", tableLists);
   arguments.Repeated("--table", tableNames);
   arguments.Option("--format", formatName);
@@ -112,6 +113,7 @@ int RunExportCommand(const std::vector<std::string>& args) {
   ExportOptions options;
   options.workbookMode = perTable ? kExcelPerTable : kExcelPerDatabase;
   options.format = format;
+  options.includeDeleted = deleted;
   std::set<std::string> unknown = chosen;
   for (const auto& table : file.tables) {
     // The export dialog lists what the tree shows: named tables.

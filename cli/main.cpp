@@ -10,9 +10,9 @@ namespace {
 
 const char kUsage[] =
     "usage: brevantis-cli analyze FILE\n"
-    "       brevantis-cli rows FILE TABLE [--page N | --all]\n"
+    "       brevantis-cli rows FILE TABLE [--page N | --all | --deleted]\n"
     "       brevantis-cli export FILE --to DIR [--per-table] [--tables NAME[,NAME...]]\n"
-    "                            [--table NAME]... [--format xls|xlsx|csv]\n"
+    "                            [--table NAME]... [--format xls|xlsx|csv] [--deleted]\n"
     "       brevantis-cli --version | --help | help\n";
 
 const char kExitCodes[] =

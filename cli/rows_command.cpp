@@ -1,7 +1,8 @@
-// brevantis-cli rows FILE TABLE [--page N | --all]: one table as CSV, a
-// header of column names and one line per row, the values as rendered.
-// --all gives every row as the sheets get them; --page N the rows of the
-// record browser's Nth page.
+// brevantis-cli rows FILE TABLE [--page N | --all | --deleted]: one table as
+// CSV, a header of column names and one line per row, the values as
+// rendered. --all gives every row as the sheets get them; --page N the rows
+// of the record browser's Nth page; --deleted the deleted rows that can
+// still be read.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -19,22 +20,25 @@
 
 namespace {
 
-const char kUsage[] = "rows FILE TABLE [--page N | --all]";
+const char kUsage[] = "rows FILE TABLE [--page N | --all | --deleted]";
 
 }  // namespace
 
 int RunRowsCommand(const std::vector<std::string>& args) {
   std::string path, tableName, pageText;
-  bool all = false, pageGiven = false;
+  bool all = false, pageGiven = false, deleted = false;
   Arguments arguments("rows");
   arguments.Positional("FILE", path);
   arguments.Positional("TABLE", tableName);
   arguments.Option("--page", pageText, &pageGiven);
   arguments.Flag("--all", all);
+  arguments.Flag("--deleted", deleted);
   if (!arguments.Parse(args)) return UsageError(arguments.error(), kUsage);
   long page = 0;  // 0: every row
+  if (int{all} + int{pageGiven} + int{deleted} > 1)
+    return UsageError("brevantis-cli rows: --page, --all and --deleted exclude each other", kUsage);
+  const RowSet rowSet = deleted ? RowSet::Deleted : RowSet::Live;
   if (pageGiven) {
-    if (all) return UsageError("brevantis-cli rows: --page and --all exclude each other", kUsage);
     char* end = nullptr;
     page = std::strtol(pageText.c_str(), &end, 10);
     if (pageText.empty() || *end != '\0' || page < 1) {
@@ -61,8 +65,7 @@ int RunRowsCommand(const std::vector<std::string>& args) {
 
   OleFileWriter oleFiles(OleFileWriter::BrowserFolder());
   RowDecoder rows(file, progress.stopRequested, oleFiles);
-  WriteTableCsv(rows, *table, page, stdout);
-  int code = ExitAfterOutput(0);
+  int code = ExitAfterOutput(WriteTableCsv(rows, *table, page, stdout, rowSet) ? 0 : 1);
   OleFileWriter::Failures ole = oleFiles.TakeFailures();
   if (ole.count > 0) {
     std::fprintf(stderr, "brevantis-cli: %d OLE object(s) could not be written, the first %s\n", ole.count,

@@ -48,14 +48,14 @@ void WritePage(RowDecoder& rows, TableDef& table, long page, std::FILE* out) {
 
 }  // namespace
 
-bool WriteTableCsv(RowDecoder& rows, TableDef& table, long page, std::FILE* out) {
+bool WriteTableCsv(RowDecoder& rows, TableDef& table, long page, std::FILE* out, RowSet rowSet) {
   if (page == 0) {
     // Every row exactly as the CSV export writes it: the same walk, the
     // same lines.
     std::atomic<uint8_t> neverAbandoned{0};
     TableSheetWriter writer(rows, neverAbandoned, [](const std::string&) {}, [](const std::string&, int32_t) {});
     CsvSheet sheet(out);
-    writer.WriteTable(table, sheet, SheetHandlers());
+    writer.WriteTable(table, sheet, SheetHandlers(), rowSet);
     sheet.Flush();
   } else {
     WritePage(rows, table, page, out);

@@ -5,9 +5,12 @@
 
 #include <cstdio>
 
+#include "export/table_sheet_writer.h"
+
 class RowDecoder;
 struct TableDef;
 
-// page 0: every row as the sheets get them; page N: the rows of the record
-// browser's Nth page. Writes to out; false when writing failed.
-bool WriteTableCsv(RowDecoder& rows, TableDef& table, long page, std::FILE* out);
+// page 0: every row of the set as the sheets get them; page N: the rows of
+// the record browser's Nth page (live rows only). Writes to out; false when
+// writing failed.
+bool WriteTableCsv(RowDecoder& rows, TableDef& table, long page, std::FILE* out, RowSet rowSet = RowSet::Live);

@@ -29,7 +29,7 @@ RowPointer ReadRowPointer(ByteSpan buffer, int64_t at) {
   return {ReadSignedByte(buffer, at) & 0xFF, ReadUInt24(buffer, at + 1)};
 }
 
-enum class RowLookup { kOutsideFile, kNotLongValuePage, kNoSuchRow, kBadBounds, kFound };
+enum class RowLookup { kOutsideFile, kNotLongValuePage, kNoSuchRow, kBadBounds, kFound, kLooped };
 
 // Reads the page of pointer into buffer and finds the row's bytes: from its
 // start to the byte before the previous row's start (row 0: to the page end).
@@ -52,9 +52,9 @@ RowLookup FindLongValueRow(const MdbFile& db, RowPointer pointer, PageBuffer& bu
 }
 
 // Walks a chain of long-value rows, handing each row's data (after its
-// link to the next row) to piece. The walk ends well (kFound) at a link to page 0, at
-// a row it has already been to, or after as many rows as the file has pages;
-// otherwise it ends with the lookup that failed.
+// link to the next row) to piece. The walk ends well at a link to page 0
+// (kFound), or at a row it has already been to or after as many rows as the
+// file has pages (kLooped); otherwise it ends with the lookup that failed.
 template <typename Piece>
 RowLookup WalkChain(const MdbFile& db, RowPointer pointer, PageBuffer& buffer, Piece piece) {
   const size_t linkSize = static_cast<size_t>(db.Layout().longValueLinkSize);
@@ -67,9 +67,10 @@ RowLookup WalkChain(const MdbFile& db, RowPointer pointer, PageBuffer& buffer, P
     if (row.size() < linkSize) return RowLookup::kBadBounds;
     piece(row.subspan(linkSize));
     pointer = ReadRowPointer(row, 0);
-    if (pointer.page == 0 || !seen.insert(key(pointer)).second) break;
+    if (pointer.page == 0) return RowLookup::kFound;
+    if (!seen.insert(key(pointer)).second) break;
   }
-  return RowLookup::kFound;
+  return RowLookup::kLooped;
 }
 
 // Where a field's data is, from the top two bits of its 32-bit length word.
@@ -134,6 +135,47 @@ int DecodeMemo(const MdbFile& db, ByteSpan page, int64_t position, CellText& out
       return 1;
   }
   if (out.empty() || out == kMemoMarker) out.assign(kNullText);
+  return 1;
+}
+
+int DecodeIntactLongValue(const MdbFile& db, OleFileWriter& files, ByteSpan page, int64_t position,
+                          int64_t length, bool isOle, CellText& out) {
+  out.assign(kNullText);
+  LongValueField field(db.Layout(), page, position);
+  if (length < field.size) return -1;
+  // The field's first 32 bits: the flags on top, the value's length below.
+  const uint32_t flagBits = static_cast<uint32_t>(db.Layout().longValueInlineFlag | db.Layout().longValueSingleRowFlag) << 16;
+  const int64_t stated = static_cast<uint32_t>(ReadInt32(page, position)) & ~flagBits;
+  PageBuffer buffer;
+  std::string payload;
+  switch (field.storage) {
+    case Storage::kInline:
+      payload = BytesAsText(page, position + field.size, length - field.size);
+      break;
+    case Storage::kSingleRow: {
+      ByteSpan row;
+      if (FindLongValueRow(db, field.pointer, buffer, row) != RowLookup::kFound) return -1;
+      payload.assign(reinterpret_cast<const char*>(row.data()), row.size());
+      break;
+    }
+    case Storage::kChain:
+      if (WalkChain(db, field.pointer, buffer, [&payload](ByteSpan piece) {
+            payload.append(reinterpret_cast<const char*>(piece.data()), piece.size());
+          }) != RowLookup::kFound)
+        return -1;
+      break;
+    case Storage::kUnknown:
+      return -1;
+  }
+  if (static_cast<int64_t>(payload.size()) != stated || payload.empty()) return -1;
+  if (isOle) {
+    out = files.Write(payload);
+  } else {
+    out.clear();
+    AppendStoredText(ByteSpan(reinterpret_cast<const uint8_t*>(payload.data()), payload.size()), 0,
+                     static_cast<int64_t>(payload.size()), out);
+    if (out.empty()) out.assign(kNullText);
+  }
   return 1;
 }
 

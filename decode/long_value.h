@@ -29,6 +29,14 @@ int DecodeMemo(const MdbFile& db, ByteSpan page, int64_t position, CellText& out
 int DecodeOle(const MdbFile& db, OleFileWriter& files, ByteSpan page, int64_t position, CellText& out,
               int64_t length);
 
+// The long value of a row that was deleted: its long-value rows may have
+// been deleted or reused since, so the value is given only when the rows
+// read cleanly and their bytes add up to the length the field states. 1
+// with out set to the memo's text or the OLE file's path; otherwise out is
+// "NULL" and the result -1. isOle chooses the OLE object over the memo.
+int DecodeIntactLongValue(const MdbFile& db, OleFileWriter& files, ByteSpan page, int64_t position,
+                          int64_t length, bool isOle, CellText& out);
+
 // Recognises the storage header of a bitmap, an Acrobat document or a
 // packaged file at the start of payload and cuts payload down to the object's
 // own bytes: 1 then, -1 with payload whole otherwise. extension gets "bmp",

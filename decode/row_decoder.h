@@ -36,6 +36,9 @@ class RowDecoder {
   int32_t LoadPage(int32_t page);
   // The page rows are decoded from: one page of the session's size.
   std::span<uint8_t> page() { return page_; }
+  // What values are decoded with: the session and where OLE objects go.
+  const MdbFile& db() const { return db_; }
+  OleFileWriter& oleFiles() const { return oleFiles_; }
 
   // Row slot `slot` of the page buffer into out: the row text, a marker, or
   // nothing. 1 when the row was decoded (or given up as damaged), 0 when it

@@ -1,7 +1,6 @@
 #include "export/export_job.h"
 
-#include <algorithm>
-
+#include "decode/deleted_row_walk.h"
 #include "decode/ole_file_writer.h"
 #include "decode/row_decoder.h"
 #include "report/log_writer.h"
@@ -122,45 +121,61 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
 
   const size_t tableCount = options.chosenTables.size();
   exportedRows_.assign(tableCount, 0);
-  std::vector<StatisticsRow> statistics(tableCount);
-  auto statisticsUpTo = [&](size_t end) {
-    std::vector<StatisticsRow> named;
-    for (size_t j = 0; j < end; ++j)
-      if (!statistics[j].name.empty()) named.push_back(statistics[j]);
-    return named;
-  };
+  // Tables with deleted rows to write get a second output. Counted before
+  // the first table: the workbook per database is saved once the job's last
+  // output is in it.
+  std::vector<bool> withDeleted(tableCount, false);
+  size_t outputs = tableCount;
+  for (size_t j = 0; j < tableCount && options.includeDeleted; ++j) {
+    const TableDef& table = *options.chosenTables[j];
+    if (!table.name.empty() && CountReadableDeletedRows(rows, table) > 0) {
+      withDeleted[j] = true;
+      ++outputs;
+    }
+  }
+  // A line per output written, in order.
+  std::vector<StatisticsRow> statistics;
   const std::string statisticsPath = options.exportFolder + kStatisticsFile;
+  // Writes one output of the table; false when the job was abandoned.
+  auto write = [&](TableDef& table, RowSet rowSet) {
+    const std::string name = table.name + RowSetLabel(rowSet);
+    announce("Export started  : " + name);
+    // The columns left out are one failure of their own, noted apart.
+    const int32_t failuresBefore = failures;
+    if (perTable) {
+      writer.WriteTablePerTable(table, sheetLimit_, rowSet);
+    } else {
+      writer.WriteTablePerDatabase(table, static_cast<int32_t>(outputs), sheetLimit_, rowSet);
+    }
+    OleFileWriter::Failures ole = oleFiles.TakeFailures();
+    if (ole.count > 0) {
+      reportFailure(std::to_string(ole.count) + " OLE object(s) of " + name + " could not be written, the first " +
+                    ole.first);
+    }
+    const bool failed = failures > failuresBefore + (writer.columnsLeftOut() > 0 ? 1 : 0);
+    statistics.push_back(
+        {name, writer.rowsWritten(), TableNote(writer.columnsLeftOut(), failed, progress_.StopRequested())});
+    if (Abandoned()) {
+      statistics.back().note = "abandoned";
+      return false;
+    }
+    // A table that failed is not announced as completed.
+    announce((failures > failuresBefore ? "Export failed : " : "Export completed : ") + name);
+    return true;
+  };
   size_t reached = 0;
   for (; reached < tableCount && !progress_.StopRequested() && !Abandoned(); ++reached) {
     TableDef& table = *options.chosenTables[reached];
     if (table.name.empty()) continue;
-    announce("Export started  : " + table.name);
-    // The columns left out are one failure of their own, noted apart.
-    const int32_t failuresBefore = failures;
-    if (perTable) {
-      writer.WriteTablePerTable(table, sheetLimit_);
-    } else {
-      writer.WriteTablePerDatabase(table, static_cast<int32_t>(tableCount), sheetLimit_);
-    }
-    OleFileWriter::Failures ole = oleFiles.TakeFailures();
-    if (ole.count > 0) {
-      reportFailure(std::to_string(ole.count) + " OLE object(s) of " + table.name +
-                    " could not be written, the first " + ole.first);
-    }
+    bool going = write(table, RowSet::Live);
     exportedRows_[reached] = writer.rowsWritten();
-    statistics[reached] = {table.name, writer.rowsWritten(),
-                           TableNote(writer.columnsLeftOut(),
-                                     failures > failuresBefore + (writer.columnsLeftOut() > 0 ? 1 : 0),
-                                     progress_.StopRequested())};
-    if (Abandoned()) break;
-    // A table that failed is not announced as completed.
-    announce((failures > failuresBefore ? "Export failed : " : "Export completed : ") + table.name);
+    if (going && withDeleted[reached] && !progress_.StopRequested()) going = write(table, RowSet::Deleted);
+    if (!going) break;
     view.SetPercentage(static_cast<int>(static_cast<double>(reached + 1) / tableCount * 100));
   }
   if (Abandoned()) {
     // No one is told any more; the file is what is left to say so.
-    if (reached < tableCount) statistics[reached].note = "abandoned";
-    WriteStatisticsFile(statisticsPath, db_.FileName(), statisticsUpTo(std::min(reached + 1, tableCount)),
+    WriteStatisticsFile(statisticsPath, db_.FileName(), statistics,
                         "Export abandoned: the window was closed while it ran...");
     return -1;
   }
@@ -168,20 +183,17 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
 
   view.SetPercentage(100);
   progress_.finished.store(1, std::memory_order_release);
-  const std::vector<StatisticsRow> reported = statisticsUpTo(reached);
   auto closing = [&] {
     if (progress_.StopRequested() && tableCount > 0) return "Export Aborted by user...";
     return Succeeded() ? "Export completed Successfully..." : "Export completed with errors...";
   };
-  if (!WriteStatisticsFile(statisticsPath, db_.FileName(), reported, closing())) {
+  if (!WriteStatisticsFile(statisticsPath, db_.FileName(), statistics, closing())) {
     reportFailure("Could not write " + statisticsPath);
   }
   view.AddMessage(closing());
   view.ShowFinished();
 
   if (!view.ClearStatistics()) return 0;
-  for (size_t j = 0; j < reached; ++j) {
-    if (!statistics[j].name.empty()) view.AddStatisticsRow(static_cast<int>(j), statistics[j]);
-  }
+  for (size_t j = 0; j < statistics.size(); ++j) view.AddStatisticsRow(static_cast<int>(j), statistics[j]);
   return 1;
 }

@@ -1,6 +1,7 @@
 // What the export options dialog hands to the export job: where the
 // workbooks go, one workbook for the database or one per table, the file
-// format, and which tables, in the order they were listed.
+// format, which tables, in the order they were listed, and whether their
+// deleted rows go with them.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +22,9 @@ struct ExportOptions {
   int32_t workbookMode = kExcelPerDatabase;
   // CSV has a file per table whatever the mode.
   OutputFormat format = OutputFormat::Xls;
+  // Also the deleted rows that can still be read, for each table that has
+  // some, in sheets of their own after the table's.
+  bool includeDeleted = false;
   // Entries of the session's TableList, which stay in place until the next open.
   std::vector<TableDef*> chosenTables;
 };

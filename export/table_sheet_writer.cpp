@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "decode/deleted_row_walk.h"
 #include "decode/row_reader.h"
 #include "decode/row_text.h"
 #include "export/sheet_target.h"
@@ -28,9 +29,10 @@ bool TableSheetWriter::StartTable(TableDef& table, const std::string& exportFold
   return true;
 }
 
-int TableSheetWriter::WriteTable(TableDef& table, SheetTarget& target, const SheetHandlers& handlers) {
-  TableRowWalk walk(rows_, table);
+const char* RowSetLabel(RowSet rowSet) { return rowSet == RowSet::Deleted ? " (deleted)" : ""; }
 
+int TableSheetWriter::WriteTable(TableDef& table, SheetTarget& target, const SheetHandlers& handlers,
+                                 RowSet rowSet) {
   // Kept from the first header for the headers of continuation sheets.
   // A damaged or hand-made table may have more columns than a sheet: the
   // sheet takes the first ones and the rest is reported, not the whole
@@ -39,11 +41,23 @@ int TableSheetWriter::WriteTable(TableDef& table, SheetTarget& target, const She
   const size_t columnCount = std::min(table.columns.size(), target.MaxColumns());
   columnsLeftOut_ = table.columns.size() - columnCount;
   for (size_t i = 0; i < columnCount; ++i) names.push_back(table.columns[i].name);
+  const std::string name = table.name + RowSetLabel(rowSet);
   if (columnsLeftOut_ > 0) {
-    reportFailure_(table.name + " has " + std::to_string(table.columns.size()) + " columns, a sheet takes " +
+    reportFailure_(name + " has " + std::to_string(table.columns.size()) + " columns, a sheet takes " +
                    std::to_string(columnCount) + ": " + std::to_string(columnsLeftOut_) +
                    " column(s) left out");
   }
+  if (rowSet == RowSet::Deleted) {
+    DeletedRowWalk walk(rows_, table);
+    return WriteRows([&walk](std::string& text) { return walk.Next(text); }, name, names, target, handlers);
+  }
+  TableRowWalk walk(rows_, table);
+  return WriteRows([&walk](std::string& text) { return walk.Next(text); }, name, names, target, handlers);
+}
+
+int TableSheetWriter::WriteRows(const std::function<int(std::string&)>& next, const std::string& name,
+                                const std::vector<std::string>& names, SheetTarget& target,
+                                const SheetHandlers& handlers) {
   target.WriteHeader(names, true);
 
   const int32_t rowsPerSheet = target.RowsPerSheet();
@@ -60,7 +74,7 @@ int TableSheetWriter::WriteTable(TableDef& table, SheetTarget& target, const She
       result = -1;
       break;
     }
-    int got = walk.Next(text);
+    int got = next(text);
     if (got == 0) break;
     if (got < 0) {
       result = -1;
@@ -80,16 +94,16 @@ int TableSheetWriter::WriteTable(TableDef& table, SheetTarget& target, const She
       }
       target.WriteRow(rowsInSheet + 2, values);
       ++rowsInSheet;
-      if (rowsWritten_ % kRowsPerReport == 0) reportRows_(table.name, rowsWritten_);
+      if (rowsWritten_ % kRowsPerReport == 0) reportRows_(name, rowsWritten_);
     } catch (const std::runtime_error& error) {
       // The row is left out, and the next one takes its sheet row.
       --rowsWritten_;
       if (failedRows++ == 0) firstFailure = error.what();
     }
   }
-  reportRows_(table.name, rowsWritten_);
+  reportRows_(name, rowsWritten_);
   if (failedRows > 0) {
-    reportFailure_(std::to_string(failedRows) + " row(s) of " + table.name +
+    reportFailure_(std::to_string(failedRows) + " row(s) of " + name +
                    " could not be written: " + firstFailure);
   }
   if (result < 0 && !abandonRequested_.load(std::memory_order_acquire) && handlers.stop) handlers.stop();

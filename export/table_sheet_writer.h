@@ -12,10 +12,20 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 class RowDecoder;
 class SheetTarget;
 struct TableDef;
+
+// Which rows of a table an output holds: the live rows, or the deleted rows
+// that can still be read (decode/deleted_row_walk.h), which never mix with
+// the live ones and go to outputs of their own.
+enum class RowSet { Live, Deleted };
+
+// What the outputs of a row set add to the table's name: nothing for the
+// live rows, " (deleted)" for the deleted ones.
+const char* RowSetLabel(RowSet rowSet);
 
 // How the export tells what went wrong (a file not saved, rows not written)
 // to the job, which shows it and no longer reports success.
@@ -48,12 +58,14 @@ class TableSheetWriter {
   // now, as a side effect of the check): nothing is to be written then.
   bool StartTable(TableDef& table, const std::string& exportFolder);
 
-  // With the table's first sheet current and named: 1 when the table was
-  // written to its end (only the columns the target takes, the others
-  // reported as left out), -1 on a stop (after the stop handler) or when the
-  // job is abandoned (nothing saved). Rows the target refuses are left out
-  // and reported; a refused header ends the table by throwing.
-  int WriteTable(TableDef& table, SheetTarget& target, const SheetHandlers& handlers);
+  // With the table's first sheet current and named: 1 when the table's rows
+  // of the set were written to their end (only the columns the target
+  // takes, the others reported as left out), -1 on a stop (after the stop
+  // handler) or when the job is abandoned (nothing saved). Rows the target
+  // refuses are left out and reported; a refused header ends the table by
+  // throwing.
+  int WriteTable(TableDef& table, SheetTarget& target, const SheetHandlers& handlers,
+                 RowSet rowSet = RowSet::Live);
 
   // The rows of the table at hand written so far.
   int32_t rowsWritten() const { return rowsWritten_; }
@@ -61,6 +73,11 @@ class TableSheetWriter {
   size_t columnsLeftOut() const { return columnsLeftOut_; }
 
  private:
+  // The rows next gives (1 a row, 0 the end, -1 a stop), under the name
+  // shown for them.
+  int WriteRows(const std::function<int(std::string&)>& next, const std::string& name,
+                const std::vector<std::string>& names, SheetTarget& target, const SheetHandlers& handlers);
+
   RowDecoder& rows_;
   const std::atomic<uint8_t>& abandonRequested_;
   FailureSink reportFailure_;

@@ -42,8 +42,10 @@ void WorkbookWriter::SaveDatabaseWorkbook(int32_t usedSheets) {
   databaseWorkbookOpen_ = false;
 }
 
-int WorkbookWriter::WriteTablePerDatabase(TableDef& table, int32_t tableCount, int32_t sheetLimit) {
+int WorkbookWriter::WriteTablePerDatabase(TableDef& table, int32_t tableCount, int32_t sheetLimit,
+                                          RowSet rowSet) {
   ++tablesStarted_;
+  const std::string label = RowSetLabel(rowSet);
   if (!sheetWriter_.StartTable(table, exportFolder_)) return -1;
   WorkbookFormat& book = *databaseBook_;
   int result = -1;
@@ -57,7 +59,7 @@ int WorkbookWriter::WriteTablePerDatabase(TableDef& table, int32_t tableCount, i
     } else if (sheetsInWorkbook_ > 0) {
       book.ResumeWorkbook(DatabasePath());
     }
-    book.AddSheet(++sheetsInWorkbook_, table.name, "");
+    book.AddSheet(++sheetsInWorkbook_, table.name, label);
 
     SheetHandlers handlers;
     handlers.continuation = [&](int continuationNumber) {
@@ -65,10 +67,10 @@ int WorkbookWriter::WriteTablePerDatabase(TableDef& table, int32_t tableCount, i
         SaveDatabaseWorkbook(sheetLimit);
         NewDatabaseWorkbook();
       }
-      book.AddSheet(++sheetsInWorkbook_, table.name, Suffix(continuationNumber));
+      book.AddSheet(++sheetsInWorkbook_, table.name, label + Suffix(continuationNumber));
     };
     handlers.stop = [&] { SaveDatabaseWorkbook(sheetsInWorkbook_); };
-    result = sheetWriter_.WriteTable(table, book, handlers);
+    result = sheetWriter_.WriteTable(table, book, handlers, rowSet);
   } catch (const std::exception& error) {
     // The table's sheet stays as far as it got; the tables before it are kept.
     reportFailure_("Could not export " + table.name + ": " + error.what());
@@ -84,30 +86,31 @@ void WorkbookWriter::SaveOpenWorkbook() {
   }
 }
 
-int WorkbookWriter::WriteTablePerTable(TableDef& table, int32_t sheetLimit) {
+int WorkbookWriter::WriteTablePerTable(TableDef& table, int32_t sheetLimit, RowSet rowSet) {
   if (!sheetWriter_.StartTable(table, exportFolder_)) return -1;
+  const std::string label = RowSetLabel(rowSet);
   std::unique_ptr<WorkbookFormat> book = makeFormat_();
   int32_t fileNumber = 1;
   int32_t sheetPosition = 1;
-  std::string path = FilePath(fileNames_.Add(table.name));
+  std::string path = FilePath(fileNames_.Add(table.name, label));
   try {
     book->NewWorkbook(path);
-    book->AddSheet(1, table.name, "");
+    book->AddSheet(1, table.name, label);
 
     SheetHandlers handlers;
     handlers.continuation = [&](int continuationNumber) {
       if (++sheetPosition > sheetLimit) {
         book->Save(path, sheetLimit);
         ++fileNumber;
-        path = FilePath(fileNames_.Add(table.name, Suffix(fileNumber - 1)));
+        path = FilePath(fileNames_.Add(table.name, label + Suffix(fileNumber - 1)));
         book->NewWorkbook(path);
         sheetPosition = 1;
       }
-      book->AddSheet(sheetPosition, table.name, Suffix(continuationNumber));
+      book->AddSheet(sheetPosition, table.name, label + Suffix(continuationNumber));
     };
     handlers.stop = [&] { book->Save(path, sheetPosition); };
     handlers.centreContinuationHeader = false;
-    if (sheetWriter_.WriteTable(table, *book, handlers) < 0) return -1;
+    if (sheetWriter_.WriteTable(table, *book, handlers, rowSet) < 0) return -1;
   } catch (const std::exception& error) {
     // Ends the table unsaved; the format lets go of its workbook unsaved.
     reportFailure_("Could not export " + table.name + ": " + error.what());

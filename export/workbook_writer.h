@@ -37,9 +37,11 @@ class WorkbookWriter {
                  RowsSink reportRows, FormatFactory makeFormat);
 
   // 1, or -1 when stopped, abandoned, the export folder was missing or the
-  // table failed.
-  int WriteTablePerDatabase(TableDef& table, int32_t tableCount, int32_t sheetLimit);
-  int WriteTablePerTable(TableDef& table, int32_t sheetLimit);
+  // table failed. The deleted rows of a table go to sheets (per table: a
+  // workbook) named after the table with RowSetLabel added. tableCount
+  // counts every call the job makes per database.
+  int WriteTablePerDatabase(TableDef& table, int32_t tableCount, int32_t sheetLimit, RowSet rowSet = RowSet::Live);
+  int WriteTablePerTable(TableDef& table, int32_t sheetLimit, RowSet rowSet = RowSet::Live);
 
   // After the last table: saves the per-database workbook when it is still
   // open (a stop between two tables, or a last table that was passed over).

@@ -34,17 +34,21 @@ std::vector<std::string> Lines(const std::string& text) {
 struct Listed {
   std::string name;
   std::vector<std::string> columns;
+  std::string deletedRows{};  // the line after the columns, when there is one
   bool operator<(const Listed& o) const { return std::tie(name, columns) < std::tie(o.name, o.columns); }
 };
 
 std::vector<Listed> Listing(const std::string& out) {
   std::vector<Listed> tables;
   for (const std::string& line : Lines(out)) {
-    if (line.rfind("  ", 0) == 0) {
+    if (line.rfind("  (", 0) == 0 && line.ends_with(" deleted rows readable)")) {
+      if (tables.empty()) ADD_FAILURE() << "deleted rows before any table: " << line;
+      else tables.back().deletedRows = line.substr(2);
+    } else if (line.rfind("  ", 0) == 0) {
       if (tables.empty()) ADD_FAILURE() << "column before any table: " << line;
       else tables.back().columns.push_back(line.substr(2));
     } else {
-      tables.push_back({line, {}});
+      tables.push_back({line, {}, {}});
     }
   }
   return tables;
@@ -66,6 +70,7 @@ TEST(AnalyzeCommand, ListsTablesAndColumnsAsTheTreeShowsThem) {
                                               {"Amount", T::Numeric, 0, 18, 2},
                                               {"Pages", T::Long}});
   books.rows.push_back({{1, "Dune"}});
+  books.rows.push_back({{2, "Emma"}, testdb::RowState::Deleted});
   // Record order, not number order: the tree gets each table before the sort.
   db.AddTable("Shelves", {{"Label", T::Text, 10, 18, 0, 2}, {"Row", T::Int, 0, 18, 0, 1}, {"Small", T::Byte, 0, 18, 0, 0}});
   ASSERT_TRUE(db.Write(dir.File("books.mdb")).ok);
@@ -84,6 +89,7 @@ TEST(AnalyzeCommand, ListsTablesAndColumnsAsTheTreeShowsThem) {
             "  Key [GUID]\n"
             "  Amount [LONG]\n"
             "  Pages [LONG]\n"
+            "  (1 deleted rows readable)\n"
             "Shelves\n"
             "  Label [TEXT(20)]\n"
             "  Row [INT]\n"

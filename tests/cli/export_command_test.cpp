@@ -82,29 +82,51 @@ std::string SameOle(const std::string& text) {
   return std::regex_replace(text, kOleFile, "OLE#.");
 }
 
-// The CSV files of an export in `folder`, one per table, against
-// `rows --all`; empty when every one is the same.
-std::string CheckCsvExport(const CliCopy& cli, const std::string& database, const Names& tables,
-                           const std::string& folder) {
-  NameSet fileNames(NameSet::Kind::File);
+// What an export writes of each table: its rows (`rows --all`), then, when
+// deleted rows were asked for and the table has some, `rows --deleted`
+// under the table's name with " (deleted)".
+struct Output {
+  std::string table;
+  std::string suffix;
+  std::string rows;
+};
+
+std::string ExportedOutputs(const CliCopy& cli, const std::string& database, const Names& tables, bool deleted,
+                            std::vector<Output>& outputs) {
   for (const std::string& table : tables) {
-    testenv::CommandResult rows = cli.Run({"rows", database, table, "--all"});
-    if (rows.exitCode != 0) return "rows of " + table + " failed: " + rows.err;
-    std::string path = folder + "/" + fileNames.Add(table) + ".csv";
-    if (SameOle(testenv::ReadFile(path)) != SameOle(rows.out)) return path + " differs from rows --all";
+    for (const char* set : {"--all", "--deleted"}) {
+      if (set == std::string("--deleted") && !deleted) continue;
+      testenv::CommandResult rows = cli.Run({"rows", database, table, set});
+      if (rows.exitCode != 0) return "rows of " + table + " failed: " + rows.err;
+      if (set == std::string("--all")) outputs.push_back({table, "", rows.out});
+      else if (std::count(rows.out.begin(), rows.out.end(), '\n') > 1) outputs.push_back({table, " (deleted)", rows.out});
+    }
+  }
+  return "";
+}
+
+// The CSV files of an export in `folder`, one per output, against the
+// rows; empty when every one is the same.
+std::string CheckCsvExport(const std::vector<Output>& outputs, const std::string& folder) {
+  NameSet fileNames(NameSet::Kind::File);
+  for (const Output& output : outputs) {
+    std::string path = folder + "/" + fileNames.Add(output.table, output.suffix) + ".csv";
+    if (SameOle(testenv::ReadFile(path)) != SameOle(output.rows)) return path + " differs from its rows";
   }
   Names files;
   for (const auto& entry : fs::directory_iterator(folder))
     if (entry.path().extension() == ".csv") files.push_back(entry.path().string());
-  return files.size() == tables.size() ? "" : "not a file per table in " + folder;
+  return files.size() == outputs.size() ? "" : "not a file per output in " + folder;
 }
 
 // Checks the export in `folder` of `tables` of the database against
 // `rows --all`, with export_check.py; empty when it matches.
 std::string CheckExport(const CliCopy& cli, const std::string& database, const Names& tables,
                         const std::string& folder, bool perTable, bool libreOffice,
-                        const std::string& format = "xls") {
-  if (format == "csv") return CheckCsvExport(cli, database, tables, folder);
+                        const std::string& format = "xls", bool deleted = false) {
+  std::vector<Output> outputs;
+  if (std::string failed = ExportedOutputs(cli, database, tables, deleted, outputs); !failed.empty()) return failed;
+  if (format == "csv") return CheckCsvExport(outputs, folder);
   const std::string extension = "." + format;
   std::string fileTitle = fs::path(database).stem().string();
   std::string json = "{\"libreoffice\": " + std::string(libreOffice ? "true" : "false") +
@@ -112,16 +134,16 @@ std::string CheckExport(const CliCopy& cli, const std::string& database, const N
   Names workbooks;
   NameSet fileNames(NameSet::Kind::File);
   NameSet sheetNames(NameSet::Kind::Sheet);
-  for (size_t i = 0; i < tables.size(); ++i) {
+  for (size_t i = 0; i < outputs.size(); ++i) {
+    const Output& output = outputs[i];
     std::string csv = cli.File("table" + std::to_string(i) + ".csv");
-    testenv::CommandResult rows = cli.Run({"rows", database, tables[i], "--all"});
-    if (rows.exitCode != 0) return "rows of " + tables[i] + " failed: " + rows.err;
-    testenv::WriteFile(csv, rows.out);
-    std::string sheet = perTable ? NameSet(NameSet::Kind::Sheet).Add(tables[i]) : sheetNames.Add(tables[i]);
+    testenv::WriteFile(csv, output.rows);
+    std::string sheet = perTable ? NameSet(NameSet::Kind::Sheet).Add(output.table, output.suffix)
+                                 : sheetNames.Add(output.table, output.suffix);
     std::string sheetText = sheet;
     if (format == "xlsx") XlsxCellText(sheet, sheetText);
     json += std::string(i ? ", " : "") + "{\"sheet\": " + testenv::JsonString(sheetText) + ", \"csv\": " + testenv::JsonString(csv) + "}";
-    if (perTable) workbooks.push_back(folder + "/" + fileNames.Add(tables[i]) + extension);
+    if (perTable) workbooks.push_back(folder + "/" + fileNames.Add(output.table, output.suffix) + extension);
   }
   if (!perTable) {
     workbooks.push_back(folder + "/" + fileTitle + extension);
@@ -147,7 +169,9 @@ std::string MakePreset(const CliCopy& cli, const std::string& preset) {
 TEST(ExportCommandTest, ExportsEveryTableInBothModesAndEveryFormatWithStatisticsAndLogs) {
   for (std::string format : {"xls", "xlsx", "csv"})
   for (bool perTable : {false, true}) {
-    SCOPED_TRACE(format + (perTable ? " per table" : " per database"));
+    // Deleted rows in one mode of each format.
+    const bool deleted = perTable == (format != "csv");
+    SCOPED_TRACE(format + (perTable ? " per table" : " per database") + (deleted ? " with deleted rows" : ""));
     CliCopy cli;
     std::string database = MakePreset(cli, "sample");
     Names tables = TableNames(cli, database);
@@ -157,6 +181,7 @@ TEST(ExportCommandTest, ExportsEveryTableInBothModesAndEveryFormatWithStatistics
 
     Names args = {"export", database, "--to", destination, "--format", format};
     if (perTable) args.push_back("--per-table");
+    if (deleted) args.push_back("--deleted");
     testenv::CommandResult result = cli.Run(args);
     ASSERT_EQ(result.exitCode, 0) << result.err;
 
@@ -176,7 +201,9 @@ TEST(ExportCommandTest, ExportsEveryTableInBothModesAndEveryFormatWithStatistics
     EXPECT_EQ(result.out, expectedOut);
     EXPECT_TRUE(statistics.ends_with("\r\n\r\nExport completed Successfully...\r\n")) << statistics;
     EXPECT_EQ(statistics.rfind("Database Path : " + database + "\r\n\r\n", 0), 0u) << statistics;
-    EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), static_cast<long>(tables.size() + 1));
+    // The sample's one deleted order has a line of its own.
+    EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), static_cast<long>(tables.size() + 1 + deleted));
+    EXPECT_EQ(result.out.find("Orders (deleted):                   1\n") != std::string::npos, deleted) << result.out;
 
     EXPECT_NE(result.err.find("Export Database started...\n"), std::string::npos);
     EXPECT_NE(result.err.find("Export started  : " + tables[0] + "\n"), std::string::npos);
@@ -187,7 +214,7 @@ TEST(ExportCommandTest, ExportsEveryTableInBothModesAndEveryFormatWithStatistics
     std::string errorLog = testenv::ReadFile(cli.File("Log Files/ErrorLog.log"));
     EXPECT_TRUE(errorLog.ends_with("=\r\nCode:0  Error:0  MSG:Database was not opened\r\n")) << errorLog;
 
-    EXPECT_EQ(CheckExport(cli, database, tables, folder, perTable, !perTable && format != "csv", format), "");
+    EXPECT_EQ(CheckExport(cli, database, tables, folder, perTable, !perTable && format != "csv", format, deleted), "");
   }
 }
 

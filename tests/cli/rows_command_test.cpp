@@ -280,6 +280,52 @@ TEST_F(PagedTableTest, PageGivesTheBrowsersPages) {
   EXPECT_TRUE(DataRows(path, "People", {"--page", "2000000000"}).empty());
 }
 
+// Deleted rows: those whose bytes still hold up come back with their values,
+// exactly as the same rows print when live; the others never show.
+TEST(RowsCommandTest, DeletedGivesTheDeletedRowsThatStillRead) {
+  testenv::ScratchDir dir;
+  const std::vector<testdb::Column> columns = {{"ID", testdb::ColumnType::Long},   {"Born", testdb::ColumnType::Date},
+                                               {"Ok", testdb::ColumnType::Bit},    {"Name", testdb::ColumnType::Text, 20},
+                                               {"Body", testdb::ColumnType::Memo}, {"Pic", testdb::ColumnType::Ole}};
+  auto values = [](int id, bool withBody) -> std::vector<testdb::Value> {
+    testdb::Value body = testdb::Null{};
+    if (withBody)
+      body = testdb::Text{Repeat("memo " + std::to_string(id) + " ", id == 4 ? 6000 : 300), testdb::TextEncoding::Auto,
+                          id == 4 ? testdb::LongStorage::Chain : testdb::LongStorage::Single};
+    testdb::Value name = id % 2 ? testdb::Value(testdb::Null{}) : testdb::Value("n" + std::to_string(id));
+    testdb::Value pic = id == 4 ? testdb::Value(testdb::Bytes{{1, 2, 3}}) : testdb::Value(testdb::Null{});
+    return {id, testdb::Date{45000.25}, id % 3 == 0, name, body, pic};
+  };
+  testdb::DatabaseBuilder damaged, intact;
+  testdb::Table& t = damaged.AddTable("T", columns);
+  testdb::Table& expected = intact.AddTable("T", columns);
+  for (int id = 1; id <= 10; ++id) t.rows.push_back({values(id, true), testdb::RowState::Deleted});
+  // The memo field of rows 7 and 9 (no name) starts at row byte 14.
+  t.rows[4].overwrite = {9, 0};                            // column count
+  t.rows[5].overwrite = {0xEE, 0xEE, 0xEE, 0xEE, 0xEE};    // mask and offsets
+  t.rows[5].overwriteAt = -5;
+  t.rows[6].overwrite = {5, 0, 0, 0x40};                   // the memo's stated length
+  t.rows[6].overwriteAt = 14;
+  t.rows[8].overwrite = {0, 3, 0, 0};                      // the memo's row: not a long-value page
+  t.rows[8].overwriteAt = 18;
+  t.rows[7].state = testdb::RowState::Moved;
+  for (int id : {3, 10}) t.rows[static_cast<size_t>(id - 1)].state = testdb::RowState::Normal;
+  for (int id : {1, 2, 4, 7, 9}) expected.rows.push_back({values(id, id != 7 && id != 9)});
+  std::string path = dir.File("deleted.mdb"), truth = dir.File("intact.mdb");
+  ASSERT_TRUE(damaged.Write(path).ok);
+  ASSERT_TRUE(intact.Write(truth).ok);
+
+  testenv::CommandResult deleted = Rows(path, "T", {"--deleted"});
+  EXPECT_EQ(deleted.exitCode, 0) << deleted.err;
+  EXPECT_EQ(ParseCsv(deleted.out).size(), 6u);
+  EXPECT_EQ(deleted.out, Rows(truth, "T", {"--all"}).out);
+  // The moved row lies on a page of its own, after the others.
+  Csv live = DataRows(path, "T", {"--all"});
+  ASSERT_EQ(live.size(), 3u);
+  EXPECT_EQ((Row{live[0][0], live[1][0], live[2][0]}), (Row{"3", "10", "8"}));
+  EXPECT_TRUE(DataRows(truth, "T", {"--deleted"}).empty());
+}
+
 struct Misuse {
   const char* name;
   std::vector<std::string> args;  // after "rows"; FILE stands for the database
@@ -304,6 +350,7 @@ const Misuse kMisuses[] = {
     {"PageZero", {"FILE", "People", "--page", "0"}, 1, "usage"},
     {"PageNotANumber", {"FILE", "People", "--page", "x"}, 1, "usage"},
     {"UnknownOption", {"FILE", "People", "--fast"}, 1, "usage"},
+    {"DeletedWithPage", {"FILE", "People", "--deleted", "--page", "1"}, 1, "usage"},
     {"MissingFile", {"/nonexistent/db.mdb", "People"}, 1, "Opening file failed..."},
 };
 

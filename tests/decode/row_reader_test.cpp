@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "decode/deleted_row_walk.h"
 #include "decode/row_page_index.h"
 #include "decode/row_text.h"
 #include "tests/decode/test_pages.h"
@@ -145,6 +146,22 @@ TEST_F(RowReaderTest, ColumnsAddedAfterTheRowWasWrittenAreAbsent) {
   Bytes filler(40, 0xFF);
   UsePage(decodetest::DataPage(kTablePage, {filler, old}));
   EXPECT_EQ(Read(1), "5" + kSep + "a" + kSep + "0" + kSep + "NULL" + kSep);
+}
+
+// The deleted walk gives the bytes of a deleted slot once, and never the
+// bytes of a live row that a deleted slot points at too.
+TEST_F(RowReaderTest, DeletedRowsComeOnceAndApartFromTheLiveOnes) {
+  Bytes page = decodetest::DataPage(kTablePage,
+                                    {PersonRow(1, "Ann", true), PersonRow(2, "Bo", false), PersonRow(3, "Cy", true), {0}, {0}},
+                                    {0, 0xC000, 0xC000});
+  decodetest::PutU16(page, 14 + 2 * 3, static_cast<uint16_t>(0xC000 | (page[14 + 2] | page[15 + 2] << 8)));
+  decodetest::PutU16(page, 14 + 2 * 4, static_cast<uint16_t>(0xC000 | (page[14] | page[15] << 8)));
+  UseDataPages({page});
+  std::vector<std::string> texts(3, "stale");
+  EXPECT_EQ(FetchDeletedRowPage(decoder, table, cursor, texts), 1);
+  EXPECT_EQ(texts, (std::vector<std::string>{PersonText(2, "Bo", false), PersonText(3, "Cy", true), ""}));
+  EXPECT_EQ(cursor.nextRow, 2);
+  EXPECT_EQ(CountReadableDeletedRows(decoder, table), 2);
 }
 
 TEST_F(RowReaderTest, FlagsMarkLookupAndDeletedRows) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "decode/deleted_row_walk.h"
 #include "decode/row_reader.h"
 #include "reader/mdb_file.h"
 
@@ -43,6 +44,9 @@ void ReadEveryRow(RowDecoder& rows, TableList& tables) {
   for (auto& table : tables) {
     TableRowWalk walk(rows, *table);
     while (walk.Next(text) == 1) {
+    }
+    DeletedRowWalk deleted(rows, *table);
+    while (deleted.Next(text) == 1) {
     }
   }
 }

@@ -39,7 +39,8 @@ class MemoryFile {
 // A folder for OLE files, made once per process and emptied on every call.
 std::string OleFolder();
 
-// Every row of every table of an analysed session, as the export reads them.
+// Every row of every table of an analysed session, as the export reads them,
+// and the deleted rows that still read.
 void ReadEveryRow(RowDecoder& rows, TableList& tables);
 
 }  // namespace fuzz

@@ -233,6 +233,7 @@ void ExportDialogsTest::ExportSaveMakesTheDatedFolderAndListsTheTickedTables() {
   QCOMPARE(options.chosenTables[0]->name, std::string("Customers"));
   QCOMPARE(options.chosenTables[1]->name, std::string("Empty"));
   QVERIFY(options.format == OutputFormat::Xls);
+  QVERIFY(!options.includeDeleted);
 
   // The format chosen is offered again the next time, from the settings.
   d.Prepare();
@@ -243,10 +244,14 @@ void ExportDialogsTest::ExportSaveMakesTheDatedFolderAndListsTheTickedTables() {
   QVERIFY(d.ui.perTable_1077->isEnabled());
   session_->dialogs.QueueFolder(destination.path());
   d.Browse();
+  d.ui.includeDeleted->click();
   d.ui.exportSave_1021->click();
   QVERIFY(options.format == OutputFormat::Xlsx);
+  QVERIFY(options.includeDeleted);
+  // Deleted rows are asked for anew each time.
   d.Prepare();
   QCOMPARE(d.ui.format->currentText(), QString("Excel (.xlsx)"));
+  QVERIFY(!d.ui.includeDeleted->isChecked());
 
   // A destination gone since it was chosen is refused with the reason.
   session_->dialogs.QueueFolder(destination.path());

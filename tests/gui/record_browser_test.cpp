@@ -114,6 +114,7 @@ class RecordBrowserTest : public QObject {
   void AWideTableIsReadThroughTooltipsAndTheNextStartsAtItsFirstColumn();
   void AClickSelectsTheTableUnderThePointer();
   void NamesAndTextsOfEveryScriptAreShown();
+  void DeletedRowsHaveANodeOfTheirOwnAndArePagedApart();
 
  private:
   std::unique_ptr<testenv::ScratchDir> scratch_;
@@ -418,6 +419,48 @@ void RecordBrowserTest::NamesAndTextsOfEveryScriptAreShown() {
   session.SelectNode("Emoji 😀");
   QCOMPARE(list.horizontalHeaderItem(0)->text(), QString("Symbol 🎉"));
   QCOMPARE(list.item(1, 0)->text(), QString("a😀b"));
+}
+
+void RecordBrowserTest::DeletedRowsHaveANodeOfTheirOwnAndArePagedApart() {
+  // "Ledger": rows 1 to 480, every other one deleted from row 21 on; one
+  // more deleted row whose column count was written over. "Orders": none.
+  testdb::DatabaseBuilder db;
+  testdb::Table& ledger = db.AddTable("Ledger", {{"Id", testdb::ColumnType::Long}, {"Entry", testdb::ColumnType::Text, 20}});
+  for (int i = 1; i <= 480; ++i) {
+    ledger.rows.push_back({{i, "entry " + std::to_string(i)}});
+    if (i > 20 && i % 2 == 0) ledger.rows.back().state = testdb::RowState::Deleted;
+  }
+  ledger.rows.push_back({{481, "gone"}, testdb::RowState::Deleted, {}, {7, 7}});
+  db.AddTable("Orders", {{"Id", testdb::ColumnType::Long}}).rows.push_back({{1}});
+  QVERIFY(db.Write(scratch_->File("ledger.mdb")).ok);
+  Session session;
+  session.OpenAndRecover(scratch_->File("ledger.mdb"));
+  MainWindow& w = session.w();
+  QVERIFY(Node(w, "Deleted rows (230)") != nullptr);
+  QCOMPARE(Node(w, "Deleted rows (230)")->parent()->text(0), QString("Ledger"));
+  QCOMPARE(w.ui.tree_1001->findItems("Deleted rows", Qt::MatchStartsWith | Qt::MatchRecursive).size(), 1);
+
+  session.SelectNode("Deleted rows (230)");
+  QCOMPARE(w.ui.tableName_1068->text(), QString("Ledger (deleted)"));
+  ComparePage(Shown(w), {100, "100", "1", true, false, "22", "220"});
+  QCOMPARE(w.ui.rowTotal->text(), QString("230"));
+  QCOMPARE(w.ui.pageTotal->text(), QString("3"));
+  guitest::SaveScreenshot(w, "main_window_deleted_rows");
+  w.ui.next_1071->click();
+  w.browser().WaitForFetch();
+  ComparePage(Shown(w), {100, "100", "2", true, true, "222", "420"});
+  w.browser().GoToPage(3);
+  w.browser().WaitForFetch();
+  ComparePage(Shown(w), {30, "30", "3", false, true, "422", "480"});
+  w.ui.prev_1070->click();
+  w.browser().WaitForFetch();
+  ComparePage(Shown(w), {100, "100", "2", true, true, "222", "420"});
+
+  // The table's own node shows its live rows again.
+  session.SelectNode("Ledger");
+  QCOMPARE(w.ui.tableName_1068->text(), QString("Ledger"));
+  ComparePage(Shown(w), {100, "100", "1", true, false, "1", "179"});
+  QCOMPARE(w.ui.rowTotal->text(), QString("250"));
 }
 
 BREVANTIS_GUI_TEST_MAIN(RecordBrowserTest)

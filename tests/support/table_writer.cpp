@@ -45,6 +45,7 @@ void TableWriter::WriteRows() {
       row.values.clear();
       row.state = RowState::Normal;
       row.rawBytes.reset();
+      row.overwrite.clear();
       table_.generator(i, row);
       WriteRow(row);
     }
@@ -60,6 +61,14 @@ void TableWriter::WriteRows() {
 void TableWriter::WriteRow(const Row& row) {
   const std::vector<uint8_t>* bytes = row.rawBytes ? &*row.rawBytes : &buffer_;
   if (!row.rawBytes) encoder_.Encode(row.values, this, buffer_);
+  std::vector<uint8_t> overwritten;
+  if (!row.overwrite.empty()) {
+    overwritten = *bytes;
+    int64_t at = row.overwriteAt < 0 ? static_cast<int64_t>(overwritten.size()) + row.overwriteAt : row.overwriteAt;
+    for (size_t i = 0; i < row.overwrite.size(); ++i)
+      if (at >= 0 && static_cast<size_t>(at) + i < overwritten.size()) overwritten[static_cast<size_t>(at) + i] = row.overwrite[i];
+    bytes = &overwritten;
+  }
   switch (row.state) {
     case RowState::Normal:
       data_.Add(*bytes);

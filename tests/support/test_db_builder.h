@@ -139,6 +139,11 @@ struct Row {
   // Stored instead of the encoded row (damage tests: column count 0, offsets
   // past the row, ...). Counted as a live row.
   std::optional<std::vector<uint8_t>> rawBytes{};
+  // Written over the row's bytes from byte overwriteAt on (negative: counted
+  // back from the row's end; cut at the row's end): a deleted row whose
+  // space was partly reused.
+  std::vector<uint8_t> overwrite{};
+  int64_t overwriteAt = 0;
 };
 
 struct Table {
