@@ -66,7 +66,9 @@ int RowDecoder::DecodeRow(const TableDef& table, int64_t start, int64_t end, std
   if (start < 0 || end < start || end >= static_cast<int64_t>(page.size())) return -1;
   if (table.orphan) return DecodeOrphanRow(db_, page, table, start, end, cells_, out);
   int32_t n = ReadUInt16(page, start);
-  if (n > table.maxColumns || n > 256) return -1;
+  // No cap below the table's own count: a hand-made or damaged table may
+  // have more columns than Access allows, and its rows are still whole.
+  if (n > table.maxColumns) return -1;
   // Null mask at the row's end: bit j for column number j, set when present.
   int64_t maskBytes = n == 0 ? 1 : (n - 1) / 8 + 1;
   int64_t mask = end - maskBytes + 1;
