@@ -61,8 +61,8 @@ void ApplyCatalog(const std::vector<CatalogEntry>& catalog, TableList& tables) {
   }
 }
 
-int NameTablesFromCatalog(MdbFile& db, ProgressChannel& progress) {
-  ApplyCatalog(ReadCatalog(db), db.tables);
+int NameTablesFromCatalog(MdbFile& db, const std::vector<CatalogEntry>& catalog, ProgressChannel& progress) {
+  ApplyCatalog(catalog, db.tables);
   int recovered = NameRecoveredTablesAndFilter(db.tables);
   progress.unnamedTableCount.store(recovered);
   progress.statusText.Set("Unnamed tables found = " + std::to_string(recovered));

@@ -39,4 +39,4 @@ void ApplyCatalog(const std::vector<CatalogEntry>& catalog, TableList& tables);
 
 // Names the session's tables from the catalog, names and filters the rest
 // (recovery_naming.h) and reports the count of tables recovered. Returns 1.
-int NameTablesFromCatalog(MdbFile& db, ProgressChannel& progress);
+int NameTablesFromCatalog(MdbFile& db, const std::vector<CatalogEntry>& catalog, ProgressChannel& progress);

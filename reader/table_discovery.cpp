@@ -64,10 +64,12 @@ int ReadTables(MdbFile& db, ProgressChannel& progress) {
   for (size_t k = tables.size(); k-- > 0;)
     if (marks[k]) tables.erase(tables.begin() + static_cast<std::ptrdiff_t>(k));
 
-  NameTablesFromCatalog(db, progress);
+  // Read once: it names the tables and the rows whose definition is lost.
+  const std::vector<CatalogEntry> catalog = ReadCatalog(db);
+  NameTablesFromCatalog(db, catalog, progress);
   // Rows whose definition is lost follow, as tables of their own.
   TableList orphans = FindOrphanTables(db);
-  ApplyCatalog(ReadCatalog(db), orphans);
+  ApplyCatalog(catalog, orphans);
   NameOrphanTablesAndFilter(orphans);
   for (auto& orphan : orphans) tables.push_back(std::move(orphan));
 
