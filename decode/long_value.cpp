@@ -7,6 +7,7 @@
 
 #include "decode/ole_file_writer.h"
 #include "decode/value_decoders.h"
+#include "format/long_value_field.h"
 #include "reader/mdb_file.h"
 
 namespace {
@@ -16,18 +17,6 @@ constexpr char kOleMarker[] = "#OLEOBJECT";
 
 // On the stack: a value decoded inline allocates nothing.
 using PageBuffer = std::array<uint8_t, kMaxPageSize>;
-
-// A (page, row) pointer of the long-value field or of a chain link: the row
-// in the first byte, the page in the next three.
-struct RowPointer {
-  int32_t row;
-  int32_t page;
-};
-
-RowPointer ReadRowPointer(ByteSpan buffer, int64_t at) {
-  // Unsigned: a long-value page can hold up to 255 rows.
-  return {ReadSignedByte(buffer, at) & 0xFF, ReadUInt24(buffer, at + 1)};
-}
 
 enum class RowLookup { kOutsideFile, kNotLongValuePage, kNoSuchRow, kBadBounds, kFound, kLooped };
 
@@ -72,28 +61,6 @@ RowLookup WalkChain(const MdbFile& db, RowPointer pointer, PageBuffer& buffer, P
   }
   return RowLookup::kLooped;
 }
-
-// Where a field's data is, from the top two bits of its 32-bit length word.
-enum class Storage { kInline, kSingleRow, kChain, kUnknown };
-
-// The long-value field at position of a row's page.
-struct LongValueField {
-  LongValueField(const JetLayout& layout, ByteSpan page, int64_t position)
-      : size(layout.longValueFieldSize),
-        flags(ReadWord(page, position + layout.longValueFlagsOffset)),
-        pointer(ReadRowPointer(page, position + layout.longValuePointerOffset)) {
-    const uint16_t inlineFlag = layout.longValueInlineFlag, singleRowFlag = layout.longValueSingleRowFlag;
-    const uint16_t bits = flags & (inlineFlag | singleRowFlag);
-    storage = bits == 0 ? Storage::kChain
-              : bits == inlineFlag ? Storage::kInline
-              : bits == singleRowFlag ? Storage::kSingleRow
-                                      : Storage::kUnknown;
-  }
-  int64_t size;
-  uint16_t flags;
-  RowPointer pointer;
-  Storage storage;
-};
 
 std::string FlagsMessage(const char* format, uint16_t flags) {
   char text[48];
@@ -143,9 +110,6 @@ int DecodeIntactLongValue(const MdbFile& db, OleFileWriter& files, ByteSpan page
   out.assign(kNullText);
   LongValueField field(db.Layout(), page, position);
   if (length < field.size) return -1;
-  // The field's first 32 bits: the flags on top, the value's length below.
-  const uint32_t flagBits = static_cast<uint32_t>(db.Layout().longValueInlineFlag | db.Layout().longValueSingleRowFlag) << 16;
-  const int64_t stated = static_cast<uint32_t>(ReadInt32(page, position)) & ~flagBits;
   PageBuffer buffer;
   std::string payload;
   switch (field.storage) {
@@ -167,7 +131,7 @@ int DecodeIntactLongValue(const MdbFile& db, OleFileWriter& files, ByteSpan page
     case Storage::kUnknown:
       return -1;
   }
-  if (static_cast<int64_t>(payload.size()) != stated || payload.empty()) return -1;
+  if (static_cast<int64_t>(payload.size()) != field.statedLength || payload.empty()) return -1;
   if (isOle) {
     out = files.Write(payload);
   } else {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "format/jet_text.h"
+#include "format/long_value_field.h"
 #include "format/row_structure.h"
 #include "reader/mdb_file.h"
 #include "reader/page_scan.h"
@@ -16,8 +17,6 @@ namespace {
 
 constexpr int32_t kTableObject = 1;
 constexpr int32_t kTextLength = 255;
-// The field's length word keeps its flags in the top two bits.
-constexpr uint32_t kLongValueLengthMask = 0x3FFFFFFF;
 
 // What the rows of one owner gave, under both readings of a row: with an
 // offset table (the table had variable columns) and without.
@@ -124,17 +123,14 @@ OrphanValue ClassifyOrphanValue(const MdbFile& db, ByteSpan page, int64_t start,
   ByteSpan bytes = BytesInside(page, start, length);
   if (static_cast<int64_t>(bytes.size()) != length) return OrphanValue::Bytes;
   if (length >= layout.longValueFieldSize) {
-    uint16_t flags = ReadWord(bytes, layout.longValueFlagsOffset);
-    uint32_t stated = static_cast<uint32_t>(ReadInt32(bytes, 0)) & kLongValueLengthMask;
-    uint16_t storage = flags & (layout.longValueInlineFlag | layout.longValueSingleRowFlag);
-    if (storage == layout.longValueInlineFlag && stated == static_cast<uint32_t>(length - layout.longValueFieldSize))
-      return OrphanValue::LongValue;
+    LongValueField field(layout, bytes, 0);
+    if (field.storage == Storage::kInline && field.statedLength == length - field.size) return OrphanValue::LongValue;
     // Data elsewhere: the field alone, pointing to a row of a long-value page.
-    int32_t row = ReadSignedByte(bytes, layout.longValuePointerOffset) & 0xFF;
-    int32_t target = ReadUInt24(bytes, layout.longValuePointerOffset + 1);
-    if ((storage == layout.longValueSingleRowFlag || storage == 0) && length == layout.longValueFieldSize && stated > 0 && static_cast<size_t>(target) < db.pages.size()) {
-      const PageEntry& entry = db.pages[static_cast<size_t>(target)];
-      if (entry.Is(PageType::Data) && entry.linkPage == layout.longValueMark && row < entry.rowCount)
+    const bool elsewhere = field.storage == Storage::kSingleRow || field.storage == Storage::kChain;
+    if (elsewhere && length == field.size && field.statedLength > 0 &&
+        static_cast<size_t>(field.pointer.page) < db.pages.size()) {
+      const PageEntry& entry = db.pages[static_cast<size_t>(field.pointer.page)];
+      if (entry.Is(PageType::Data) && entry.linkPage == layout.longValueMark && field.pointer.row < entry.rowCount)
         return OrphanValue::LongValue;
     }
   }
