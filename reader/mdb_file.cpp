@@ -9,6 +9,7 @@ bool MdbFile::Open(const std::string& name) {
   Close();
   fileName_ = name;
   pageKey_ = 0;
+  format_ = FormatInfo{};
   pages.clear();
   tables.clear();
   if (name.empty()) return false;

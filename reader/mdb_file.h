@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "format/format_info.h"
 #include "format/jet_layout.h"
 #include "platform/read_only_file.h"
 #include "reader/page_entry.h"
@@ -38,6 +39,9 @@ class MdbFile {
   const JetLayout& Layout() const { return layout_; }
   int32_t PageSize() const { return layout_.pageSize; }
   void UseLayout(const JetLayout& layout) { layout_ = layout; }
+  // What else the format check learned; reset by Open.
+  const FormatInfo& Format() const { return format_; }
+  void UseFormat(const FormatInfo& format) { format_ = format; }
   // The database key of an encoded database (0: pages are plain). Page
   // reads decode every page after the header with it, so that nothing above
   // them sees an encoded page. Reset by Open.
@@ -66,5 +70,6 @@ class MdbFile {
   std::string fileName_;
   platform::ReadOnlyFile file_;
   JetLayout layout_{};
+  FormatInfo format_{};
   uint32_t pageKey_ = 0;
 };
