@@ -31,11 +31,30 @@ class FormatTable {
   FormatTable() { Slot(CellFormat{}); }
   // The slot of the format, added now if it is new; slot 0 is the default.
   uint8_t Slot(const CellFormat& format);
+  // The slot of the format in `slot` changed by change(format, value).
+  // Cells are written with the same few changes over and over: the last
+  // answers are kept.
+  uint8_t Changed(uint8_t slot, void (*change)(CellFormat&, uint8_t), uint8_t value) {
+    Transition& t = transitions_[(slot ^ value * 7u ^ reinterpret_cast<uintptr_t>(change) >> 4) % kTransitions];
+    if (t.change != change || t.from != slot || t.value != value) {
+      CellFormat format = formats_[slot];
+      change(format, value);
+      t = {change, slot, value, Slot(format)};
+    }
+    return t.to;
+  }
   const CellFormat& Format(uint8_t slot) const { return formats_[slot]; }
   size_t Count() const { return formats_.size(); }
 
  private:
+  struct Transition {
+    void (*change)(CellFormat&, uint8_t) = nullptr;
+    uint8_t from = 0, value = 0, to = 0;
+  };
+  static constexpr size_t kTransitions = 16;
+
   std::vector<CellFormat> formats_;
+  Transition transitions_[kTransitions];
   std::vector<uint32_t> keys_;
 };
 

@@ -28,6 +28,12 @@ class Variant {
   std::optional<int32_t> Number() const;
   // The text, or null when the value is not a text.
   const std::string* Text() const { return std::get_if<std::string>(&value_); }
+  // Makes the value a text and gives it to be filled in place: a value used
+  // for one cell after another keeps its buffer.
+  std::string& TextToFill() {
+    if (!std::holds_alternative<std::string>(value_)) value_ = std::string();
+    return std::get<std::string>(value_);
+  }
   // The worksheet, or null when the value is not one.
   Worksheet* Sheet() const;
 

@@ -50,17 +50,21 @@ xls::Range Worksheet::Range(const Variant& cell1, const Variant& cell2) {
   return xls::Range(*this, *cell);
 }
 
+xls::Range Worksheet::Cells(const Variant& rowIndex, const Variant& columnIndex) {
+  CheckOpen();
+  std::optional<int32_t> row = rowIndex.Number(), column = columnIndex.Number();
+  if (!row || !column || *row < 1 || *row > kRowCount || *column < 1 || *column > kColumnCount) {
+    throw AutomationError("Method 'Cells' of object 'Worksheet' failed: not a cell of a sheet (1 to 65536, 1 to 256).");
+  }
+  return xls::Range(*this, CellPosition{static_cast<uint16_t>(*row - 1), static_cast<uint8_t>(*column - 1)});
+}
+
 void Worksheet::SetCellText(CellPosition at, std::string_view text, bool quotePrefix) {
   CheckOpen();
   GuardMemory([&] {
     Cell& cell = cells_.At(at.row, at.column);
-    FormatTable& formats = workbook_.formats_;
-    uint8_t format = cell.format;
-    if (formats.Format(format).quotePrefix != quotePrefix) {
-      CellFormat changed = formats.Format(format);
-      changed.quotePrefix = quotePrefix;
-      format = formats.Slot(changed);
-    }
+    uint8_t format = workbook_.formats_.Changed(
+        cell.format, [](CellFormat& f, uint8_t v) { f.quotePrefix = v != 0; }, quotePrefix);
     cell.text = text.empty() ? StringTable::kNone : workbook_.strings_.Intern(text);
     cell.format = format;
   });
@@ -70,9 +74,7 @@ void Worksheet::ChangeCellFormat(CellPosition at, void (*change)(CellFormat&, ui
   CheckOpen();
   GuardMemory([&] {
     Cell& cell = cells_.At(at.row, at.column);
-    CellFormat format = workbook_.formats_.Format(cell.format);
-    change(format, value);
-    cell.format = workbook_.formats_.Slot(format);
+    cell.format = workbook_.formats_.Changed(cell.format, change, value);
   });
 }
 
