@@ -120,8 +120,9 @@ uint32_t StringTable::AssignFileIndexes() {
   const size_t mask = size - 1;
 
   // The texts after the kept ones, in their order. The slot of the text
-  // kAhead texts on is fetched while this one is looked up, so that the
-  // cache misses overlap.
+  // kAhead texts on is fetched while this one is looked up, and the text an
+  // equal hash there names kAhead / 2 texts on, so that the cache misses
+  // overlap.
   uint32_t block = 0, at = 0;
   if (distinct > 0) {
     uint32_t last = keptIds_.back();
@@ -135,7 +136,7 @@ uint32_t StringTable::AssignFileIndexes() {
     at += kHeaderSize + (Word(id, 0) & kLengthMask);
     return id;
   };
-  constexpr uint32_t kAhead = 16;
+  constexpr uint32_t kAhead = 64;
   struct Ahead {
     uint32_t id, hash;
   } ahead[kAhead];
@@ -151,6 +152,11 @@ uint32_t StringTable::AssignFileIndexes() {
     if (a.id == kNone) break;
     const uint32_t id = a.id, hash = a.hash;
     prepare(a);
+    const Ahead& half = ahead[(n + kAhead / 2) % kAhead];
+    if (half.id != kNone) {
+      uint64_t slot = slots[half.hash & mask];
+      if (slot != 0 && static_cast<uint32_t>(slot >> 32) == half.hash) __builtin_prefetch(At(static_cast<uint32_t>(slot) - 1));
+    }
     std::string_view text = Text(id);
     for (size_t probe = hash & mask;; probe = (probe + 1) & mask) {
       uint64_t slot = slots[probe];

@@ -83,7 +83,7 @@ class StringTable {
   static constexpr uint32_t kWideFlag = 0x80000000;
   static constexpr uint32_t kAsciiFlag = 0x40000000;
   static constexpr uint32_t kLengthMask = 0x3FFFFFFF;
-  static constexpr size_t kRecentSlots = 1 << 16;
+  static constexpr size_t kRecentSlots = 1 << 14;
 
   const char* At(uint32_t id) const { return blocks_[id >> kBlockBits].get() + (id & (kBlockSize - 1)); }
   char* At(uint32_t id) { return blocks_[id >> kBlockBits].get() + (id & (kBlockSize - 1)); }

@@ -39,8 +39,10 @@ class Worksheet {
   friend class XlsFileReader;
 
   void CheckOpen() const;
-  void SetCellText(CellPosition cell, std::string_view text, bool quotePrefix);
-  void ChangeCellFormat(CellPosition cell, void (*change)(CellFormat&, uint8_t), uint8_t value);
+  [[noreturn]] void RefuseClosed() const;
+  Cell& CellOf(const xls::Range& range);
+  void SetCellText(const xls::Range& range, std::string_view text, bool quotePrefix);
+  void ChangeCellFormat(const xls::Range& range, void (*change)(CellFormat&, uint8_t), uint8_t value);
 
   Workbook& workbook_;
   std::string name_;

@@ -61,42 +61,30 @@ class SheetBuffer final : public ByteSink {
   size_t used_ = 0;
 };
 
-// A record payload under construction, little-endian. One that only
-// counts keeps its size and no bytes: the shared strings are laid out twice,
-// once to measure them.
+// A record under construction: its header, then its payload, little-endian.
 class Payload {
  public:
-  explicit Payload(bool countsOnly = false) : countsOnly_(countsOnly) {}
-
-  Payload& U8(uint8_t v) {
-    if (!countsOnly_) bytes_.push_back(v);
-    ++size_;
-    return *this;
-  }
+  Payload() {}  // user-provided: the bytes are not cleared first
+  Payload& U8(uint8_t v) { return Chars(&v, 1); }
   Payload& U16(uint16_t v) { return U8(static_cast<uint8_t>(v)).U8(static_cast<uint8_t>(v >> 8)); }
   Payload& U32(uint32_t v) { return U16(static_cast<uint16_t>(v)).U16(static_cast<uint16_t>(v >> 16)); }
   // Characters in the workbook's form (unicode_text.h).
   Payload& Chars(const uint8_t* chars, size_t size) {
-    if (!countsOnly_) bytes_.insert(bytes_.end(), chars, chars + size);
+    if (kMaxPayload - size_ < size) throw AutomationError("Internal error: a record too long.");
+    std::memcpy(bytes_ + 4 + size_, chars, size);
     size_ += size;
     return *this;
   }
   size_t Size() const { return size_; }
-  void Clear() {
-    bytes_.clear();
-    size_ = 0;
-  }
-  void PutAs(ByteSink& out, uint16_t type) const {
-    uint8_t header[4] = {static_cast<uint8_t>(type), static_cast<uint8_t>(type >> 8),
-                         static_cast<uint8_t>(size_), static_cast<uint8_t>(size_ >> 8)};
-    out.Put(header, 4);
-    if (size_ > 0) out.Put(bytes_.data(), size_);
+  void PutAs(ByteSink& out, uint16_t type) {
+    Put16At(bytes_, type);
+    Put16At(bytes_ + 2, static_cast<uint16_t>(size_));
+    out.Put(bytes_, 4 + size_);
   }
 
  private:
-  bool countsOnly_;
   size_t size_ = 0;
-  std::vector<uint8_t> bytes_;
+  uint8_t bytes_[4 + kMaxPayload];
 };
 
 struct SheetSource {
@@ -200,9 +188,7 @@ void PutSharedStrings(ByteSink& out, const SharedStrings& strings) {
   Payload extSst;
   extSst.U16(static_cast<uint16_t>(perBucket));
 
-  // The record being filled, its 4-byte header first; one that only counts
-  // keeps its size.
-  const bool countsOnly = out.CountsOnly();
+  // The record being filled, its 4-byte header first.
   uint8_t record[4 + kMaxPayload];
   size_t size = 0;  // of the payload
   uint16_t type = kSst;
@@ -216,7 +202,7 @@ void PutSharedStrings(ByteSink& out, const SharedStrings& strings) {
     type = kContinue;
   };
   auto put = [&](const uint8_t* bytes, size_t n) {
-    if (!countsOnly) std::memcpy(record + 4 + size, bytes, n);
+    std::memcpy(record + 4 + size, bytes, n);
     size += n;
   };
   auto put8 = [&](uint8_t v) { put(&v, 1); };
@@ -263,9 +249,12 @@ void PutSharedStrings(ByteSink& out, const SharedStrings& strings) {
   extSst.PutAs(out, kExtSst);
 }
 
-void PutGlobals(ByteSink& out, const std::vector<SheetSource>& sheets,
-                const std::vector<uint64_t>& sheetOffsets, const SharedStrings& strings,
-                const FormatTable& formats) {
+// The globals with every sheet's offset left 0; the stream positions of
+// those offsets are given back, to be filled in once the globals' size is
+// known.
+std::vector<uint64_t> PutGlobals(ByteSink& out, const std::vector<SheetSource>& sheets, const SharedStrings& strings,
+                                 const FormatTable& formats) {
+  std::vector<uint64_t> offsetFields;
   PutBof(out, kGlobalsKind);
   Payload().U16(kCodePageUtf16).PutAs(out, kCodePage);
   Payload().U16(0x0168).U16(0x001E).U16(0x1D1E).U16(0x1860).U16(0x0038).U16(0).U16(0).U16(1).U16(0x0258)
@@ -287,8 +276,9 @@ void PutGlobals(ByteSink& out, const std::vector<SheetSource>& sheets,
     bool wide = Measure(*sheets[i].name, kMaxSheetNameLength).wide;
     std::vector<uint8_t> chars;
     AppendWorkbookChars(*sheets[i].name, wide, chars);
+    offsetFields.push_back(out.Position() + 4);
     Payload()
-        .U32(static_cast<uint32_t>(sheetOffsets[i]))
+        .U32(0)
         .U8(0)
         .U8(0)
         .U8(static_cast<uint8_t>(chars.size() / (wide ? 2 : 1)))
@@ -298,6 +288,7 @@ void PutGlobals(ByteSink& out, const std::vector<SheetSource>& sheets,
   }
   PutSharedStrings(out, strings);
   Payload().PutAs(out, kEof);
+  return offsetFields;
 }
 
 // One sheet: INDEX points at the DEFCOLWIDTH record and at every block's
@@ -400,19 +391,17 @@ void XlsFileWriter::Save(Workbook& book, const std::string& path) {
   }
   strings.distinct = book.strings_.AssignFileIndexes();
 
-  std::vector<uint64_t> offsets(sheets.size(), 0);
-  CountingSink globals;
-  PutGlobals(globals, sheets, offsets, strings, book.formats_);
-  uint64_t at = globals.Position();
+  CompoundFileWriter file(path);
+  std::vector<uint64_t> offsetFields = PutGlobals(file, sheets, strings, book.formats_);
+  uint64_t at = file.Position();
   for (size_t i = 0; i < sheets.size(); ++i) {
-    offsets[i] = at;
+    uint8_t offset[4];
+    Put32At(offset, static_cast<uint32_t>(at));
+    file.Patch(offsetFields[i], offset, 4);
     at += layouts[i].size;
   }
   // Stream offsets in the records are 32 bits.
   if (at > UINT32_MAX) throw AutomationError("Cannot save '" + path + "': the workbook is too large for an .xls file.");
-
-  CompoundFileWriter file(path);
-  PutGlobals(file, sheets, offsets, strings, book.formats_);
   for (size_t i = 0; i < sheets.size(); ++i) PutSheet(file, *sheets[i].cells, layouts[i], book.strings_, i == 0);
   file.Finish();
 }
