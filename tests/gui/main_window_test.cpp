@@ -72,6 +72,7 @@ class MainWindowTest : public QObject {
   void AboutShowsTheVersion();
   void ItResizesAndMaximisesDownToItsTemplate();
   void ItsSizeAndTreeWidthAreRememberedBetweenRuns();
+  void ItFollowsADarkPalette();
   void KeysStartTheirCommands();
   void StepBoxesStartTheirStepWhenItIsEnabled();
   void ADroppedOrRecentFileIsOpenedAndAnalysed();
@@ -257,6 +258,34 @@ void MainWindowTest::ItResizesAndMaximisesDownToItsTemplate() {
   QTRY_COMPARE(w.size(), w.minimumSize());
   QVERIFY(w.ui.tree_1001->width() >= 160);
   guitest::SaveScreenshot(w, "main_window_smallest");
+}
+
+void MainWindowTest::ItFollowsADarkPalette() {
+  const QPalette before = QApplication::palette();
+  QPalette dark;
+  dark.setColor(QPalette::Window, QColor(0x30, 0x30, 0x30));
+  dark.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
+  dark.setColor(QPalette::AlternateBase, QColor(0x28, 0x28, 0x28));
+  dark.setColor(QPalette::Button, QColor(0x38, 0x38, 0x38));
+  for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+    dark.setColor(role, QColor(0xe0, 0xe0, 0xe0));
+  QApplication::setPalette(dark);
+  {
+    testenv::ScratchDir scratch;
+    Session session;
+    session.OpenAndRecover(guitest::WriteSampleDatabase(scratch.File("shop.mdb")));
+    session.SelectNode("Customers");
+    // No part of the window keeps a light background of its own: on the
+    // whole, it is as dark as the palette.
+    const QImage shot = session.w().grab().toImage();
+    int64_t lightness = 0;
+    for (int y = 0; y < shot.height(); y += 4)
+      for (int x = 0; x < shot.width(); x += 4) lightness += shot.pixelColor(x, y).lightness();
+    const int64_t samples = int64_t{(shot.height() + 3) / 4} * ((shot.width() + 3) / 4);
+    QVERIFY2(lightness / samples < 96, qPrintable(QString::number(lightness / samples)));
+    guitest::SaveScreenshot(session.w(), "main_window_dark");
+  }
+  QApplication::setPalette(before);
 }
 
 void MainWindowTest::ItsSizeAndTreeWidthAreRememberedBetweenRuns() {
