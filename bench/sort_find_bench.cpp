@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <string>
 
 #include "app/record_tasks.h"
@@ -21,9 +22,14 @@
 
 namespace {
 
-double Seconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
+// Wall and processor time: on a busy machine the second says what the
+// work itself costs.
+struct Timer {
+  std::chrono::steady_clock::time_point wall = std::chrono::steady_clock::now();
+  std::clock_t cpu = std::clock();
+  double Seconds() const { return std::chrono::duration<double>(std::chrono::steady_clock::now() - wall).count(); }
+  double CpuSeconds() const { return static_cast<double>(std::clock() - cpu) / CLOCKS_PER_SEC; }
+};
 
 size_t ColumnNamed(const TableDef& table, const std::string& name) {
   for (size_t c = 0; c < table.columns.size(); ++c)
@@ -54,11 +60,11 @@ int main(int argc, char** argv) {
     const size_t column = ColumnNamed(*table, name);
     if (column == table->columns.size()) continue;
     RowOrder order;
-    const auto start = std::chrono::steady_clock::now();
+    const Timer timer;
     order.Build(decoder, *table, column, false, {});
-    const double seconds = Seconds(start);
-    std::fprintf(stderr, "sort by %-8s %8.3f s  %zu rows  target 5 s: %s\n", name, seconds, order.rows().size(),
-                 seconds <= 5 ? "met" : "NOT met");
+    const double seconds = timer.Seconds();
+    std::fprintf(stderr, "sort by %-8s %8.3f s (processor %.3f s)  %zu rows  target 5 s: %s\n", name, seconds,
+                 timer.CpuSeconds(), order.rows().size(), seconds <= 5 ? "met" : "NOT met");
   }
 
   // The last row's note is the only cell that holds its own number.
@@ -68,10 +74,11 @@ int main(int argc, char** argv) {
   const int64_t rows = table->rowCount;
   search.matches = CellMatcher(QStringLiteral("note for row %1").arg(rows));
   RowMatch found;
-  const auto start = std::chrono::steady_clock::now();
+  const Timer timer;
   const int result = FindCell(decoder, *table, search, found);
-  const double seconds = Seconds(start);
-  std::fprintf(stderr, "find, last row    %8.3f s  %s at row %lld\n", seconds, result == 1 ? "found" : "NOT found",
-               static_cast<long long>(found.row + 1));
+  const double seconds = timer.Seconds();
+  std::fprintf(stderr, "find, last row    %8.3f s (processor %.3f s)  %s at row %lld  target 5 s: %s\n", seconds,
+               timer.CpuSeconds(), result == 1 ? "found" : "NOT found", static_cast<long long>(found.row + 1),
+               seconds <= 5 ? "met" : "NOT met");
   return 0;
 }
