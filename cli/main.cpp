@@ -13,7 +13,9 @@ const char kUsage[] =
     "       brevantis-cli rows FILE TABLE [--page N | --all | --deleted]\n"
     "       brevantis-cli export FILE --to DIR [--per-table] [--tables NAME[,NAME...]]\n"
     "                            [--table NAME]... [--format xls|xlsx|csv] [--deleted]\n"
-    "       brevantis-cli --version | --help | help\n";
+    "       brevantis-cli --version | --help | help\n"
+    "  every command also takes the password of an encrypted database:\n"
+    "       --password PW | --password-file F  (F holds the password alone, out of the process list)\n";
 
 const char kExitCodes[] =
     "\n"
@@ -21,7 +23,8 @@ const char kExitCodes[] =
     "  0  done: the tables were read, the rows printed, every table exported\n"
     "  1  an error: wrong arguments, a file that cannot be opened, a destination\n"
     "     that cannot be written, anything not written or saved (named on stderr)\n"
-    "  2  the file was refused: not a Jet 4 database, or too damaged to read\n";
+    "  2  the file was refused: not a Jet 4 database, too damaged to read, or\n"
+    "     encrypted and the password missing or not correct\n";
 
 }  // namespace
 

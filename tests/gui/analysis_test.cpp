@@ -26,6 +26,15 @@ QStringList ListTexts(const QListWidget& list) {
 
 QTreeWidgetItem* TablesNode(MainWindow& window) { return window.ui.tree_1001->topLevelItem(0)->child(0); }
 
+std::string WriteEncryptedDatabase(const std::string& path, const std::string& password) {
+  testdb::DatabaseBuilder db;
+  db.AddTable("Vault", {{"Id", ColumnType::Long}}).rows = {{{1}}, {{2}}};
+  testdb::OfficeEncryption encryption;
+  encryption.password = password;
+  db.SetOfficeEncryption(encryption);
+  return db.Write(path).ok ? path : std::string();
+}
+
 }  // namespace
 
 class AnalysisTest : public QObject {
@@ -40,6 +49,7 @@ class AnalysisTest : public QObject {
   void EnterAndEscapeDoNotCloseTheProgressWindow();
   void TheCloseBoxLeavesTheAnalysisToFinish();
   void ADatabaseWithoutTablesEndsComplete();
+  void AnEncryptedDatabaseAsksUntilThePasswordIsRight();
   void AFileThatCannotBeOpenedEndsTheWindowAtOnce();
 };
 
@@ -167,6 +177,8 @@ void AnalysisTest::RefusedFilesShowTheirMessageOnce_data() {
   QTest::newRow("too short for any signature")
       << 1 << "This file is highly corrupted and cannot be recovered.";
   QTest::newRow("corpus testV1997.mdb") << 2 << "File not a valid MS Access file.";
+  QTest::newRow("encrypted, the password cancelled")
+      << 3 << "This database is encrypted: its password is needed to read it.";
 }
 
 void AnalysisTest::RefusedFilesShowTheirMessageOnce() {
@@ -178,9 +190,11 @@ void AnalysisTest::RefusedFilesShowTheirMessageOnce() {
     guitest::WriteJet3File(path);
   } else if (kind == 1) {
     testenv::WriteFile(path, std::string(3000, 'x'));
-  } else {
+  } else if (kind == 2) {
     if (testenv::CorpusDir().empty()) QSKIP("no corpus");
     path = testenv::CorpusDir() + "/testV1997.mdb";
+  } else {
+    path = WriteEncryptedDatabase(path, "pw");
   }
   Session session;
   MainWindow& window = session.w();
@@ -294,6 +308,21 @@ void AnalysisTest::ADatabaseWithoutTablesEndsComplete() {
   QCOMPARE(TablesNode(session.w())->childCount(), 0);
   // An export of no table would only make an empty folder.
   QVERIFY(!session.w().ui.export_1008->isEnabled());
+}
+
+void AnalysisTest::AnEncryptedDatabaseAsksUntilThePasswordIsRight() {
+  testenv::ScratchDir scratch;
+  const std::string path = WriteEncryptedDatabase(scratch.File("vault.accdb"), "pw");
+  Session session;
+  session.dialogs.QueuePassword("wrong");
+  session.dialogs.QueuePassword("pw");
+  session.OpenAndRecover(path);
+  QCOMPARE(session.dialogs.passwordPrompts(),
+           std::vector<std::string>({"This database is encrypted: its password is needed to read it.",
+                                     "The password is not correct."}));
+  QVERIFY(session.dialogs.messages().empty());
+  QCOMPARE(TablesNode(session.w())->childCount(), 1);
+  QCOMPARE(TablesNode(session.w())->child(0)->text(0), QString("Vault"));
 }
 
 void AnalysisTest::AFileThatCannotBeOpenedEndsTheWindowAtOnce() {
