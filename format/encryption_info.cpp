@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <optional>
 #include <string_view>
 
@@ -131,10 +132,11 @@ class XmlElement {
     while (true) {
       while (at < text_.size() && std::isspace(static_cast<unsigned char>(text_[at]))) ++at;
       size_t equals = text_.find('=', at);
-      if (at >= text_.size() || text_[at] == '>' || text_[at] == '/' || equals == std::string_view::npos ||
-          equals + 1 >= text_.size())
+      if (at >= text_.size() || equals == std::string_view::npos || equals + 1 >= text_.size())
         return std::nullopt;
       std::string_view attribute = text_.substr(at, equals - at);
+      // The element ends at its '>', or at the next element when it is cut.
+      if (attribute.find_first_of("<>/") != std::string_view::npos) return std::nullopt;
       const char quote = text_[equals + 1];
       size_t close = text_.find(quote, equals + 2);
       if ((quote != '"' && quote != '\'') || close == std::string_view::npos) return std::nullopt;

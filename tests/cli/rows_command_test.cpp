@@ -379,6 +379,7 @@ struct Encryption {
   int keyBits;
   HashAlgorithm hash;
 };
+void PrintTo(const Encryption& e, std::ostream* os) { *os << e.label; }
 
 class RowsEncryptedTest : public ::testing::TestWithParam<Encryption> {};
 

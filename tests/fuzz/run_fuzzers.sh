@@ -5,7 +5,7 @@
 # findings (crash-*, leak-*, timeout-*, oom-*) are left in OUT/<target>/.
 #
 #   tests/fuzz/run_fuzzers.sh [SECONDS_PER_TARGET] [OUT]
-# TARGETS="analysis_fuzzer ..." runs only those; SKIP_BUILD=1 uses the
+# TARGETS="analysis_fuzzer ..." builds and runs only those; SKIP_BUILD=1 uses the
 # targets already built (for a second run side by side with the first).
 # Each finding that is a real fault belongs in regressions/<target>/, which
 # the normal test suite replays.
@@ -23,7 +23,7 @@ fi
 
 if [ -z "${SKIP_BUILD:-}" ]; then
   cmake -S . -B build-fuzz -DBREVANTIS_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  cmake --build build-fuzz -j"$(nproc)" --target analysis_fuzzer table_definition_fuzzer data_page_fuzzer encryption_info_fuzzer >/dev/null
+  cmake --build build-fuzz -j"$(nproc)" --target ${TARGETS:-analysis_fuzzer table_definition_fuzzer data_page_fuzzer encryption_info_fuzzer} >/dev/null
   # The builder itself is built normally.
   cmake -S . -B build -DBREVANTIS_GUI=OFF >/dev/null
   cmake --build build -j"$(nproc)" --target make-test-db >/dev/null

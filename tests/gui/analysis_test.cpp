@@ -49,7 +49,6 @@ class AnalysisTest : public QObject {
   void EnterAndEscapeDoNotCloseTheProgressWindow();
   void TheCloseBoxLeavesTheAnalysisToFinish();
   void ADatabaseWithoutTablesEndsComplete();
-  void AnEncryptedDatabaseAsksUntilThePasswordIsRight();
   void AFileThatCannotBeOpenedEndsTheWindowAtOnce();
 };
 
@@ -308,21 +307,6 @@ void AnalysisTest::ADatabaseWithoutTablesEndsComplete() {
   QCOMPARE(TablesNode(session.w())->childCount(), 0);
   // An export of no table would only make an empty folder.
   QVERIFY(!session.w().ui.export_1008->isEnabled());
-}
-
-void AnalysisTest::AnEncryptedDatabaseAsksUntilThePasswordIsRight() {
-  testenv::ScratchDir scratch;
-  const std::string path = WriteEncryptedDatabase(scratch.File("vault.accdb"), "pw");
-  Session session;
-  session.dialogs.QueuePassword("wrong");
-  session.dialogs.QueuePassword("pw");
-  session.OpenAndRecover(path);
-  QCOMPARE(session.dialogs.passwordPrompts(),
-           std::vector<std::string>({"This database is encrypted: its password is needed to read it.",
-                                     "The password is not correct."}));
-  QVERIFY(session.dialogs.messages().empty());
-  QCOMPARE(TablesNode(session.w())->childCount(), 1);
-  QCOMPARE(TablesNode(session.w())->child(0)->text(0), QString("Vault"));
 }
 
 void AnalysisTest::AFileThatCannotBeOpenedEndsTheWindowAtOnce() {

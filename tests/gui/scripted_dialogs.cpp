@@ -39,15 +39,6 @@ bool ScriptedDialogs::OpenWithShell(const std::string& path) {
   return false;
 }
 
-std::optional<std::string> ScriptedDialogs::AskPassword(const std::string&, const std::string& prompt) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  passwordPrompts_.push_back(prompt);
-  if (passwords_.empty()) return std::nullopt;
-  std::optional<std::string> password = passwords_.front();
-  passwords_.pop_front();
-  return password;
-}
-
 void ScriptedDialogs::QueueAnswer(platform::MessageAnswer answer) {
   std::lock_guard<std::mutex> lock(mutex_);
   answers_.push_back(answer);
@@ -61,16 +52,6 @@ void ScriptedDialogs::QueueFile(const std::string& path) {
 void ScriptedDialogs::QueueFolder(std::optional<std::string> path) {
   std::lock_guard<std::mutex> lock(mutex_);
   folders_.push_back(std::move(path));
-}
-
-void ScriptedDialogs::QueuePassword(std::optional<std::string> password) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  passwords_.push_back(std::move(password));
-}
-
-std::vector<std::string> ScriptedDialogs::passwordPrompts() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return passwordPrompts_;
 }
 
 std::vector<ShownMessage> ScriptedDialogs::messages() const {

@@ -1,7 +1,6 @@
 // The dialog seams answered from a script: message boxes take queued answers
-// (Yes when none is queued), the file and folder choosers and the password
-// question take queued choices, and everything shown is recorded. Any thread
-// may ask.
+// (Yes when none is queued), the file and folder choosers take queued
+// choices, and everything shown is recorded. Any thread may ask.
 #pragma once
 
 #include <deque>
@@ -27,21 +26,17 @@ class ScriptedDialogs : public platform::Dialogs {
   std::string ChooseFile(const std::string& filter) override;
   bool ChooseFolder(const std::string& title, std::string& path) override;
   bool OpenWithShell(const std::string& path) override;
-  std::optional<std::string> AskPassword(const std::string& database, const std::string& prompt) override;
 
   void QueueAnswer(platform::MessageAnswer answer);
   void QueueFile(const std::string& path);
   // nullopt: the user cancels; "": a place without a file-system path.
   void QueueFolder(std::optional<std::string> path);
-  // nullopt, and once the queue is empty: the user cancels.
-  void QueuePassword(std::optional<std::string> password);
 
   std::vector<ShownMessage> messages() const;
   std::vector<std::string> messageTexts() const;
   std::vector<std::string> shellOpened() const;
   std::string lastFilter() const;
   std::string lastFolderTitle() const;
-  std::vector<std::string> passwordPrompts() const;
   void ClearRecord();
 
  private:
@@ -49,8 +44,6 @@ class ScriptedDialogs : public platform::Dialogs {
   std::deque<platform::MessageAnswer> answers_;
   std::deque<std::string> files_;
   std::deque<std::optional<std::string>> folders_;
-  std::deque<std::optional<std::string>> passwords_;
-  std::vector<std::string> passwordPrompts_;
   std::vector<ShownMessage> messages_;
   std::vector<std::string> shellOpened_;
   std::string lastFilter_;
