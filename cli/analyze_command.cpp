@@ -1,6 +1,6 @@
-// brevantis-cli analyze FILE: every table the analysis publishes, with its
-// columns as the desktop program's tree shows them, and how many of its
-// deleted rows can be read.
+// brevantis-cli analyze FILE [--system]: every table the analysis publishes,
+// with its columns as the desktop program's tree shows them, and how many of
+// its deleted rows can be read; --system lists the system tables too.
 #include <cstdio>
 #include <optional>
 
@@ -16,17 +16,20 @@
 #include "platform/dialogs.h"
 #include "reader/column_types.h"
 #include "reader/mdb_file.h"
+#include "reader/table_listing.h"
 
 namespace {
 
-const char kUsage[] = "analyze FILE [--password PW | --password-file F]";
+const char kUsage[] = "analyze FILE [--system] [--password PW | --password-file F]";
 
 }  // namespace
 
 int RunAnalyzeCommand(const std::vector<std::string>& args) {
   std::string path;
+  bool system = false;
   Arguments arguments("analyze");
   arguments.Positional("FILE", path);
+  arguments.Flag("--system", system);
   PasswordOption password;
   password.Declare(arguments);
   if (!arguments.Parse(args)) return UsageError(arguments.error(), kUsage);
@@ -36,12 +39,13 @@ int RunAnalyzeCommand(const std::vector<std::string>& args) {
   MdbFile file;
   std::string error;
   if (!password.Apply(file, error)) return UsageError("brevantis-cli analyze: " + error, kUsage);
+  file.ShowSystemTables(system);
   // Counting decodes no value: no OLE file is written.
   OleFileWriter oleFiles(OleFileWriter::BrowserFolder());
   // Made with the first table, once the file's layout is known.
   std::optional<RowDecoder> rows;
   AnalysisResult result = RunAnalysis(file, progress, dialogs, path, [&](const TableDef& table) {
-    if (table.name.empty()) return;  // the tree leaves such a table out too
+    if (!IsTableListed(table, system)) return;  // the tree leaves such a table out too
     std::string text = table.name + "\n";
     for (const ColumnDef& column : table.columns) text += "  " + ColumnTreeText(column) + "\n";
     if (!rows) rows.emplace(file, progress.stopRequested, oleFiles);

@@ -9,13 +9,11 @@
 namespace {
 
 const char kUsage[] =
-    "usage: brevantis-cli analyze FILE\n"
-    "       brevantis-cli rows FILE TABLE [--page N | --all | --deleted]\n"
+    "usage: brevantis-cli analyze FILE [--system]\n"
+    "       brevantis-cli rows FILE TABLE [--page N | --all | --deleted] [--system]\n"
     "       brevantis-cli export FILE --to DIR [--per-table] [--tables NAME[,NAME...]]\n"
-    "                            [--table NAME]... [--format xls|xlsx|csv] [--deleted]\n"
-    "       brevantis-cli --version | --help | help\n"
-    "  every command also takes the password of an encrypted database:\n"
-    "       --password PW | --password-file F  (F holds the password alone, out of the process list)\n";
+    "                            [--table NAME]... [--format xls|xlsx|csv] [--deleted] [--system]\n"
+    "       brevantis-cli --version | --help | help\n";
 
 const char kExitCodes[] =
     "\n"
@@ -25,6 +23,13 @@ const char kExitCodes[] =
     "     that cannot be written, anything not written or saved (named on stderr)\n"
     "  2  the file was refused: not a Jet 4 database, too damaged to read, or\n"
     "     encrypted and the password missing or not correct\n";
+
+const char kOptions[] =
+    "\n"
+    "every command:\n"
+    "  --system             lists, prints or exports the system tables as well\n"
+    "  --password PW        the password of an encrypted database\n"
+    "  --password-file F    the same, read from F (out of the process list)\n";
 
 }  // namespace
 
@@ -50,6 +55,7 @@ int main(int argc, char** argv) {
   }
   if (command == "--help" || command == "-h" || command == "help") {
     std::fputs(kUsage, stdout);
+    std::fputs(kOptions, stdout);
     std::fputs(kExitCodes, stdout);
     return ExitAfterOutput(0);
   }

@@ -1,8 +1,8 @@
-// brevantis-cli rows FILE TABLE [--page N | --all | --deleted]: one table as
-// CSV, a header of column names and one line per row, the values as
-// rendered. --all gives every row as the sheets get them; --page N the rows
-// of the record browser's Nth page; --deleted the deleted rows that can
-// still be read.
+// brevantis-cli rows FILE TABLE [--page N | --all | --deleted] [--system]:
+// one table as CSV, a header of column names and one line per row, the
+// values as rendered. --all gives every row as the sheets get them; --page N
+// the rows of the record browser's Nth page; --deleted the deleted rows that
+// can still be read. A system table is found only with --system.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -18,22 +18,24 @@
 #include "decode/row_decoder.h"
 #include "platform/dialogs.h"
 #include "reader/mdb_file.h"
+#include "reader/table_listing.h"
 
 namespace {
 
-const char kUsage[] = "rows FILE TABLE [--page N | --all | --deleted] [--password PW | --password-file F]";
+const char kUsage[] = "rows FILE TABLE [--page N | --all | --deleted] [--system] [--password PW | --password-file F]";
 
 }  // namespace
 
 int RunRowsCommand(const std::vector<std::string>& args) {
   std::string path, tableName, pageText;
-  bool all = false, pageGiven = false, deleted = false;
+  bool all = false, pageGiven = false, deleted = false, system = false;
   Arguments arguments("rows");
   arguments.Positional("FILE", path);
   arguments.Positional("TABLE", tableName);
   arguments.Option("--page", pageText, &pageGiven);
   arguments.Flag("--all", all);
   arguments.Flag("--deleted", deleted);
+  arguments.Flag("--system", system);
   PasswordOption password;
   password.Declare(arguments);
   if (!arguments.Parse(args)) return UsageError(arguments.error(), kUsage);
@@ -54,12 +56,13 @@ int RunRowsCommand(const std::vector<std::string>& args) {
   MdbFile file;
   std::string error;
   if (!password.Apply(file, error)) return UsageError("brevantis-cli rows: " + error, kUsage);
+  file.ShowSystemTables(system);
   AnalysisResult result = RunAnalysis(file, progress, dialogs, path);
   if (result != AnalysisResult::Read) return AnalysisExitCode(result);
 
   TableDef* table = nullptr;
   for (auto& candidate : file.tables)
-    if (candidate->name == tableName) {
+    if (candidate->name == tableName && IsTableListed(*candidate, system)) {
       table = candidate.get();
       break;
     }

@@ -55,6 +55,10 @@ class MdbFile {
   // given before the analysis.
   void SetPassword(std::optional<std::string> password) { password_ = std::move(password); }
   const std::optional<std::string>& Password() const { return password_; }
+  // Whether the system tables are listed (reader/table_listing.h): the
+  // user's choice, kept from file to file.
+  void ShowSystemTables(bool show) { showSystemTables_ = show; }
+  bool ShowsSystemTables() const { return showSystemTables_; }
 
   // Bytes read into buffer (PageSize() bytes, zero-filled first): 0 at or
   // past the end of the file, -1 when no file is open.
@@ -81,4 +85,5 @@ class MdbFile {
   FormatInfo format_{};
   std::unique_ptr<const PageCodec> codec_;
   std::optional<std::string> password_;
+  bool showSystemTables_ = false;
 };
