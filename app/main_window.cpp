@@ -26,7 +26,7 @@
 
 namespace {
 
-constexpr const char* kAccessFilter = "Microsoft Access Database Files (*.mdb)|*.mdb||";
+constexpr const char* kAccessFilter = "Microsoft Access Database Files (*.mdb *.accdb)|*.mdb;*.accdb||";
 
 constexpr const char* kProgramTitle = "Corvanel Brevantis v2.0";
 // The tree's part of the width until the user moves the splitter.

@@ -109,7 +109,7 @@ void MainWindowTest::BrowseChoosesAFile() {
   MainWindow& w = session.w();
   session.dialogs.QueueFile("/data/archive/Shop.2008.mdb");
   w.ui.browse_1006->click();
-  QCOMPARE(session.dialogs.lastFilter(), std::string("Microsoft Access Database Files (*.mdb)|*.mdb||"));
+  QCOMPARE(session.dialogs.lastFilter(), std::string("Microsoft Access Database Files (*.mdb *.accdb)|*.mdb;*.accdb||"));
   QCOMPARE(w.ui.filePath_1005->text(), QString("/data/archive/Shop.2008.mdb"));
   QCOMPARE(w.fileTitle(), std::string("Shop.2008"));
   QCOMPARE(session.progress.databaseName.Get(), std::string("Shop.2008"));
