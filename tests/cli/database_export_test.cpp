@@ -75,6 +75,13 @@ Counts PgCounts(const std::string& url) {
   return counts;
 }
 
+// The first value of a query against a SQLite file, as sqlite3 prints it.
+std::string SqliteValue(const std::string& path, const std::string& query) {
+  testenv::CommandResult result = testenv::RunCommand({"/usr/bin/sqlite3", "-readonly", path, query});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  return result.out.substr(0, result.out.find_last_not_of('\n') + 1);
+}
+
 class Cli {
  public:
   testenv::CommandResult Run(Names args) const {
@@ -126,11 +133,16 @@ TEST(DatabaseExportTest, AwkwardNamesAndTextsLoadIntoEveryDatabase) {
   ASSERT_TRUE(AwkwardDatabase().Write(database).ok);
 
   // SQLite keeps every name as it is, apart from its own sqlite_ prefix.
-  Counts sqlite = SqliteCounts(cli.ExportFile(database, {"--format", "sqlite"}, ".sqlite"));
+  const std::string file = cli.ExportFile(database, {"--format", "sqlite"}, ".sqlite");
+  Counts sqlite = SqliteCounts(file);
   EXPECT_EQ(sqlite.size(), 9u);
   EXPECT_EQ(sqlite.count("new\nline"), 1u);
   EXPECT_EQ(sqlite.count("_sqlite_master"), 1u);
   for (const auto& [name, rows] : sqlite) EXPECT_EQ(rows, 2) << name;
+  const std::string memo = Quoted("it's \"quoted\"; -- x");
+  EXPECT_EQ(SqliteValue(file, "SELECT \"from\" || '|' || hex(" + memo + ") FROM \"select\" WHERE Id = 1"),
+            "O'Brien \\ \"x\"\t;|6E756C00696E73696465");
+  EXPECT_EQ(SqliteValue(file, "SELECT length(" + memo + ") FROM \"back`tick\" WHERE Id = 2"), "300000");
 
   // The script gives sqlite3 the same database.
   std::string script = cli.ExportFile(database, {"--format", "sql"}, ".sql");
@@ -148,12 +160,126 @@ TEST(DatabaseExportTest, AwkwardNamesAndTextsLoadIntoEveryDatabase) {
   Counts postgres = PgCounts(server.Url("script"));
   EXPECT_EQ(postgres.size(), 9u);
   for (const auto& [name, rows] : postgres) EXPECT_EQ(rows, 2) << name;
+  // PostgreSQL's text holds no zero character: the rest of the text stays.
+  EXPECT_EQ(PgValue(server.Url("script"), "SELECT \"from\" || '|' || " + memo + " FROM \"select\" WHERE \"Id\" = 1"),
+            "O'Brien \\ \"x\"\t;|nulinside");
 
   // Straight into the server: the same tables.
   ASSERT_TRUE(server.CreateDatabase("direct"));
   testenv::CommandResult direct = cli.Run({"export", database, "--to", server.Url("direct")});
   EXPECT_EQ(direct.exitCode, 0) << direct.err;
   EXPECT_EQ(PgCounts(server.Url("direct")), postgres);
+}
+
+
+
+// Every kind of value typed as SQLite and PostgreSQL hold it: numbers as
+// numbers, exact decimals, dates as ISO text and timestamps, bytes as
+// bytes, an absent value as NULL and an empty text as an empty text.
+TEST(DatabaseExportTest, ValuesKeepTheirTypesInSqliteAndPostgres) {
+  Cli cli;
+  std::string database = cli.dir.File("types.mdb");
+  ASSERT_EQ(testenv::RunCommand({BREVANTIS_MAKE_TEST_DB, database, "--preset", "all-types"}).exitCode, 0);
+  std::string sqlite = cli.ExportFile(database, {"--format", "sqlite"}, ".sqlite");
+  EXPECT_EQ(SqliteValue(sqlite, "PRAGMA integrity_check"), "ok");
+  testenv::PostgresServer server;
+  const bool withServer = server.problem().empty() && server.CreateDatabase("types");
+  if (withServer) {
+    testenv::CommandResult direct = cli.Run({"export", database, "--to", server.Url("types")});
+    EXPECT_EQ(direct.exitCode, 0) << direct.err;
+  }
+  struct Case {
+    std::string table, column;
+    int row;  // from 1, in the table's order
+    std::string sqlite;    // typeof|quote()
+    std::string postgres;  // as psql shows it
+  };
+  for (const Case& c : std::vector<Case>{
+           {"Integers", "LongValue", 1, "integer|-2147483648", "-2147483648"},
+           {"Integers", "ByteValue", 4, "null|NULL", ""},
+           {"Money", "Amount", 1, "real|-1234.5678", "-1234.5678"},
+           {"Money", "Amount", 5, "integer|1", "1.0000"},
+           {"Floats", "SingleValue", 4, "real|0.001", "0.001"},
+           {"Floats", "DoubleValue", 5, "real|1.0e+16", "1e+16"},
+           {"Dates", "When", 2, "text|'1899-12-30 12:00:00'", "1899-12-30 12:00:00"},
+           {"Dates", "When", 3, "text|'1899-12-29 06:00:00'", "1899-12-29 06:00:00"},
+           {"Dates", "When", 6, "text|'2007-01-05 09:05:03'", "2007-01-05 09:05:03"},
+           {"Dates", "When", 10, "text|'1898-01-29 00:00:00'", "1898-01-29 00:00:00"},
+           {"Texts", "Value", 4, "text|'#TEXT'", "#TEXT"},
+           {"Texts", "Value", 10, "null|NULL", ""},
+           {"Guids", "Id", 1, "text|'{BC96303A-53B8-474D-ACC1-D2EB8D0B09D5}'", "bc96303a-53b8-474d-acc1-d2eb8d0b09d5"},
+           {"Numerics", "P18S2", 2, "real|-12345.67", "-12345.67"},
+           {"Binaries", "Data", 1, "blob|X'DEADBEEF'", "\\xdeadbeef"},
+           {"Memos", "Body", 11, "text|''", ""},
+       }) {
+    SCOPED_TRACE(c.table + "." + c.column + " row " + std::to_string(c.row));
+    const std::string from = " FROM " + Quoted(c.table) + " LIMIT 1 OFFSET " + std::to_string(c.row - 1);
+    EXPECT_EQ(SqliteValue(sqlite, "SELECT typeof(" + Quoted(c.column) + ") || '|' || quote(" + Quoted(c.column) +
+                                      ")" + from),
+              c.sqlite);
+    if (withServer) EXPECT_EQ(PgValue(server.Url("types"), "SELECT " + Quoted(c.column) + from), c.postgres);
+  }
+  // A memo of a mebibyte, whole.
+  EXPECT_EQ(SqliteValue(sqlite, "SELECT length(Body) FROM Memos WHERE Label = '1 MiB chain'"), "1048576");
+}
+
+TEST(DatabaseExportTest, AServerThatRefusesIsAnErrorAndWhatWasCommittedStays) {
+  testenv::PostgresServer server;
+  if (!server.problem().empty()) GTEST_SKIP() << server.problem();
+  Cli cli;
+  testdb::DatabaseBuilder builder;
+  builder.AddTable("First", {{"Id", T::ColumnType::Long}}).rows = {{{int64_t{1}}}, {{int64_t{2}}}};
+  // A text longer than its column allows, as only a damaged file holds it.
+  builder.AddTable("Second", {{"Code", T::ColumnType::Text, 3}}).rows = {{{"abc"}}, {{"abcdef"}}};
+  std::string database = cli.dir.File("refused.mdb");
+  ASSERT_TRUE(builder.Write(database).ok);
+  ASSERT_TRUE(server.CreateDatabase("target"));
+
+  testenv::CommandResult refused = cli.Run({"export", database, "--to", server.Url("target")});
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_NE(refused.err.find("Could not export Second: the server refused row 2: "), std::string::npos) << refused.err;
+  EXPECT_EQ(PgCounts(server.Url("target")), (Counts{{"First", 2}, {"Second", 0}}));
+
+  // Tables of the same names are not touched unless asked for.
+  testenv::CommandResult again = cli.Run({"export", database, "--to", server.Url("target"), "--table", "First"});
+  EXPECT_EQ(again.exitCode, 1);
+  EXPECT_NE(again.err.find("the table First exists already in the database"), std::string::npos) << again.err;
+  testenv::CommandResult replaced =
+      cli.Run({"export", database, "--to", server.Url("target"), "--table", "First", "--replace"});
+  EXPECT_EQ(replaced.exitCode, 0) << replaced.err;
+  EXPECT_EQ(PgCounts(server.Url("target")).at("First"), 2);
+
+  // A wrong password and a server that is not there: refused before the
+  // analysis, without the password in the message.
+  std::string wrong = server.Url("target", testenv::PostgresServer::kPasswordUser);
+  wrong.insert(wrong.find('@'), ":not-it");
+  for (const std::string& url : {wrong, std::string("postgresql://nobody@/target?host=/nonexistent")}) {
+    testenv::CommandResult result = cli.Run({"export", database, "--to", url});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err.rfind("Cannot export to postgresql://", 0), 0u) << result.err;
+    EXPECT_EQ(result.err.find("not-it"), std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find("Analyzing"), std::string::npos) << result.err;
+  }
+}
+
+// A full disk (here: a file-size limit) under the SQLite file: the table
+// is named and the export fails.
+TEST(DatabaseExportTest, AFullDiskUnderTheDatabaseFailsTheExportNamingTheTable) {
+  Cli cli;
+  testdb::DatabaseBuilder builder;
+  T::Table& big = builder.AddTable("Big", {{"Id", T::ColumnType::Long}, {"Body", T::ColumnType::Memo}});
+  big.generatedRows = 2000;
+  big.generator = [](uint64_t i, T::Row& row) { row.values = {int64_t(i), std::string(2000, 'x')}; };
+  std::string database = cli.dir.File("big.mdb");
+  ASSERT_TRUE(builder.Write(database).ok);
+  std::string destination = cli.dir.File("full");
+  fs::create_directory(destination);
+  testenv::CommandResult result = testenv::RunCommand(
+      {"/bin/sh", "-c", "trap '' XFSZ; ulimit -f 1024; exec '" + std::string(BREVANTIS_CLI) + "' export '" +
+                            database + "' --to '" + destination + "' --format sqlite"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.err.find("Could not export Big: "), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("Export completed with errors..."), std::string::npos) << result.err;
 }
 
 }  // namespace
