@@ -1,5 +1,5 @@
 // brevantis-cli export FILE --to DIR [--per-table] [--tables NAME[,NAME...]]
-// [--table NAME]... [--format xls|xlsx|csv|sqlite|sql] [--dialect D] [--deleted]
+// [--table NAME]... [--format xls|xlsx|csv|sqlite|sql] [--dialect D] [--deleted] [--system]
 // brevantis-cli export FILE --to postgresql://USER@HOST/DB [--replace] ...:
 // the analysis, then the export as Export/Save and the export window run it,
 // with DIR (or the server) as the destination. The job's messages go to
@@ -25,12 +25,14 @@
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "reader/mdb_file.h"
+#include "reader/table_listing.h"
 
 namespace {
 
 const char kUsage[] =
     "export FILE --to DIR [--per-table] [--tables NAME[,NAME...]] [--table NAME]...\n"
     "                            [--format xls|xlsx|csv|sqlite|sql] [--dialect sqlite|postgres|mysql] [--deleted]\n"
+    "                            [--system]\n"
     "       brevantis-cli export FILE --to postgresql://USER@HOST/DB [--replace] [--tables ...] [--deleted]";
 
 bool IsServerUrl(const std::string& destination) {
@@ -73,13 +75,14 @@ void AddListedTables(const std::vector<std::string>& lists, std::set<std::string
 
 int RunExportCommand(const std::vector<std::string>& args) {
   std::string path, destination, formatName = "xls", dialectName;
-  bool perTable = false, deleted = false, replace = false, formatGiven = false;
+  bool perTable = false, deleted = false, system = false, replace = false, formatGiven = false;
   std::vector<std::string> tableLists, tableNames;
   Arguments arguments("export");
   arguments.Positional("FILE", path);
   arguments.Option("--to", destination);
   arguments.Flag("--per-table", perTable);
   arguments.Flag("--deleted", deleted);
+  arguments.Flag("--system", system);
   arguments.Repeated("--tables", tableLists);
   arguments.Repeated("--table", tableNames);
   arguments.Option("--format", formatName, &formatGiven);
@@ -127,6 +130,7 @@ int RunExportCommand(const std::vector<std::string>& args) {
   ProgressChannel progress;
   platform::StderrDialogs dialogs;
   MdbFile file;
+  file.ShowSystemTables(system);
   LogWriter log;
   log.LogSessionHeader();
   ExportJob job(file, progress, dialogs, log);
@@ -148,8 +152,8 @@ int RunExportCommand(const std::vector<std::string>& args) {
   }
   std::set<std::string> unknown = chosen;
   for (const auto& table : file.tables) {
-    // The export dialog lists what the tree shows: named tables.
-    if (table->name.empty()) continue;
+    // The export dialog lists what the tree shows.
+    if (!IsTableListed(*table, system)) continue;
     if (someTables && chosen.count(table->name) == 0) continue;
     options.chosenTables.push_back(table.get());
     unknown.erase(table->name);

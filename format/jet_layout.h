@@ -95,6 +95,11 @@ struct JetLayout {
   uint16_t longValueInlineFlag;    // flag: the data follows the field
   uint16_t longValueSingleRowFlag; // flag: the data is one long-value row
   int32_t longValueLinkSize;       // bytes of a chained row's pointer to the next row
+
+  // System tables: the engine's and Access's own, kept beside the user's
+  // tables for what they lend them (catalog, complex columns).
+  int32_t systemTableType;     // table-type byte of a system table's definition ('S')
+  int32_t catalogFlagsOffset;  // 32 bits in a catalog row: the object's Flags
 };
 
 // The header page (page 0), the same in Jet 3 and Jet 4 files up to the
@@ -169,6 +174,8 @@ inline constexpr JetLayout kJet4Layout{
     .longValueInlineFlag = 0x8000,
     .longValueSingleRowFlag = 0x4000,
     .longValueLinkSize = 4,
+    .systemTableType = 'S',
+    .catalogFlagsOffset = 28,
 };
 
 static_assert(kJet4Layout.pageSize <= kMaxPageSize);
