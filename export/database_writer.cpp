@@ -16,9 +16,10 @@ DatabaseWriter::DatabaseWriter(RowDecoder& rows, const std::atomic<uint8_t>& aba
 
 bool DatabaseWriter::Begin(const std::string& exportFolder, const std::string& fileTitle,
                            const std::vector<std::pair<TableDef*, RowSet>>& outputs) {
-  const std::string path = exportFolder.empty() ? std::string()
-                                                : OutputFilePath(exportFolder, NameSet(NameSet::Kind::File).Add(fileTitle),
-                                                                 target_->Extension());
+  path_ = exportFolder.empty() ? std::string()
+                               : OutputFilePath(exportFolder, NameSet(NameSet::Kind::File).Add(fileTitle),
+                                                target_->Extension());
+  const std::string& path = path_;
   const SqlDialect dialect = target_->Dialect();
   SqlNames tableNames(dialect, SqlNames::Kind::Table);
   for (const auto& [table, rowSet] : outputs) {

@@ -40,6 +40,8 @@ class DatabaseWriter {
   // name (the table's name with RowSetLabel).
   std::vector<std::pair<std::string, std::string>> Finish();
 
+  // The database's file; empty for a server.
+  const std::string& path() const { return path_; }
   // The rows of the table last written that the database holds.
   int32_t rowsWritten() const { return tableFailed_ ? 0 : sheetWriter_.rowsWritten(); }
   size_t columnsLeftOut() const { return sheetWriter_.columnsLeftOut(); }
@@ -49,6 +51,7 @@ class DatabaseWriter {
   FailureSink reportFailure_;
   TableSheetWriter sheetWriter_;
   std::unique_ptr<DatabaseTarget> target_;
+  std::string path_;
   std::vector<TableOutput> outputs_;
   size_t next_ = 0;
   bool open_ = false;
