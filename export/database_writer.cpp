@@ -21,14 +21,14 @@ bool DatabaseWriter::Begin(const std::string& exportFolder, const std::string& f
                                                 target_->Extension());
   const std::string& path = path_;
   const SqlDialect dialect = target_->Dialect();
-  SqlNames tableNames(dialect, SqlNames::Kind::Table);
+  SqlIdentifiers tableNames(dialect, SqlIdentifiers::Kind::Table);
   for (const auto& [table, rowSet] : outputs) {
     TableOutput output;
     output.table = table;
     output.rowSet = rowSet;
     output.identifier = tableNames.Add(table->name + RowSetLabel(rowSet));
     // The columns the sheet writer hands over: the first the target takes.
-    SqlNames columnNames(dialect, SqlNames::Kind::Column);
+    SqlIdentifiers columnNames(dialect, SqlIdentifiers::Kind::Column);
     const size_t count = std::min(table->columns.size(), target_->MaxColumns());
     for (size_t i = 0; i < count; ++i) {
       output.columns.push_back(&table->columns[i]);

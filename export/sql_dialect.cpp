@@ -64,7 +64,7 @@ std::string QuoteName(SqlDialect dialect, std::string_view identifier) {
   return quoted;
 }
 
-std::string SqlNames::Valid(std::string_view name, std::string_view tail) const {
+std::string SqlIdentifiers::Valid(std::string_view name, std::string_view tail) const {
   std::string valid;
   for (size_t i = 0; i < name.size();) {
     size_t length = std::max<size_t>(1, Utf8SequenceLength(name, i));
@@ -93,7 +93,7 @@ std::string SqlNames::Valid(std::string_view name, std::string_view tail) const 
   return valid;
 }
 
-std::string SqlNames::Add(std::string_view name) {
+std::string SqlIdentifiers::Add(std::string_view name) {
   std::string identifier = Valid(name, "");
   for (int n = 2; std::find(used_.begin(), used_.end(), Folded(identifier)) != used_.end(); ++n)
     identifier = Valid(name, "_" + std::to_string(n));

@@ -4,13 +4,14 @@
 // into them agree whatever the names hold.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "reader/table_def.h"
 
-enum class SqlDialect { Sqlite, Postgres, Mysql };
+enum class SqlDialect : uint8_t { Sqlite, Postgres, Mysql };
 
 // "sqlite", "postgres" ("postgresql"), "mysql" ("mariadb"); false for
 // anything else.
@@ -20,8 +21,8 @@ bool ParseSqlDialect(std::string_view name, SqlDialect& dialect);
 size_t SqlMaxColumns(SqlDialect dialect);
 
 // An identifier quoted for the dialect: "Order ""Details""" or `a``b`.
-// The identifier must come from SqlNames, which keeps out what no quoting
-// lets through.
+// The identifier must come from SqlIdentifiers, which keeps out what no
+// quoting lets through.
 std::string QuoteName(SqlDialect dialect, std::string_view identifier);
 
 // The identifiers of one namespace of an output (the tables of a database,
@@ -31,11 +32,11 @@ std::string QuoteName(SqlDialect dialect, std::string_view identifier);
 // (PostgreSQL 63 bytes, MySQL 64 characters), and a name taken already
 // gets "_2", "_3", ... Names compare without regard to ASCII case, as
 // SQLite and MySQL do.
-class SqlNames {
+class SqlIdentifiers {
  public:
   enum class Kind { Table, Column };
 
-  SqlNames(SqlDialect dialect, Kind kind) : dialect_(dialect), kind_(kind) {}
+  SqlIdentifiers(SqlDialect dialect, Kind kind) : dialect_(dialect), kind_(kind) {}
 
   std::string Add(std::string_view name);
 
