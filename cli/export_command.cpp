@@ -15,6 +15,7 @@
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/console_watchers.h"
+#include "cli/password_option.h"
 #include "cli/standard_output.h"
 #include "export/export_folder.h"
 #include "export/export_job.h"
@@ -32,7 +33,7 @@ namespace {
 const char kUsage[] =
     "export FILE --to DIR [--per-table] [--tables NAME[,NAME...]] [--table NAME]...\n"
     "                            [--format xls|xlsx|csv|sqlite|sql] [--dialect sqlite|postgres|mysql] [--deleted]\n"
-    "                            [--system]\n"
+    "                            [--system] [--password PW | --password-file F]\n"
     "       brevantis-cli export FILE --to postgresql://USER@HOST/DB [--replace] [--tables ...] [--deleted]";
 
 bool IsServerUrl(const std::string& destination) {
@@ -88,6 +89,8 @@ int RunExportCommand(const std::vector<std::string>& args) {
   arguments.Option("--format", formatName, &formatGiven);
   arguments.Option("--dialect", dialectName);
   arguments.Flag("--replace", replace);
+  PasswordOption password;
+  password.Declare(arguments);
   if (!arguments.Parse(args)) return UsageError(arguments.error(), kUsage);
   if (destination.empty()) return UsageError("brevantis-cli export: --to DIR is missing", kUsage);
   const bool toServer = IsServerUrl(destination);
@@ -130,6 +133,8 @@ int RunExportCommand(const std::vector<std::string>& args) {
   ProgressChannel progress;
   platform::StderrDialogs dialogs;
   MdbFile file;
+  std::string error;
+  if (!password.Apply(file, error)) return UsageError("brevantis-cli export: " + error, kUsage);
   file.ShowSystemTables(system);
   LogWriter log;
   log.LogSessionHeader();
