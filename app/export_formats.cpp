@@ -11,6 +11,18 @@ constexpr ExportFormatChoice kChoices[] = {
      "Each table in a .xlsx workbook of its own", true},
     {OutputFormat::Csv, "csv", "CSV", "One File For All Tables", "Not for CSV: a file holds one table",
      "File Per Table", "Each table in a .csv file of its own", false},
+    {OutputFormat::Sqlite, "sqlite", "SQLite database (.sqlite)", "One Database",
+     "All tables in one SQLite database, with their types", "Database Per Table",
+     "Not for SQLite: one database holds every table", false},
+    {OutputFormat::SqlScript, "sql-sqlite", "SQL script for SQLite (.sql)", "One Script",
+     "All tables in one script that sqlite3 loads", "Script Per Table",
+     "Not for SQL scripts: one script holds every table", false, SqlDialect::Sqlite},
+    {OutputFormat::SqlScript, "sql-postgres", "SQL script for PostgreSQL (.sql)", "One Script",
+     "All tables in one script that psql loads", "Script Per Table",
+     "Not for SQL scripts: one script holds every table", false, SqlDialect::Postgres},
+    {OutputFormat::SqlScript, "sql-mysql", "SQL script for MySQL (.sql)", "One Script",
+     "All tables in one script that mysql loads", "Script Per Table",
+     "Not for SQL scripts: one script holds every table", false, SqlDialect::Mysql},
 };
 
 }  // namespace

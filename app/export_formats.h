@@ -1,7 +1,8 @@
 // The file formats the export options offer, in the order of their list:
 // the name kept in the settings, the list's text, and what the two workbook
 // modes are called for the format. A format with a file per table whatever
-// the mode (CSV) leaves the mode unchosen.
+// the mode (CSV), or one database for all tables (SQLite, SQL scripts),
+// leaves the mode unchosen.
 #pragma once
 
 #include <span>
@@ -17,6 +18,7 @@ struct ExportFormatChoice {
   const char* perTable;
   const char* perTableText;
   bool modeChosen;  // false: one file per table, whatever the mode
+  SqlDialect dialect = SqlDialect::Sqlite;  // of a SQL script
 };
 
 std::span<const ExportFormatChoice> ExportFormatChoices();

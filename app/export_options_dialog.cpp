@@ -176,6 +176,7 @@ void ExportOptionsDialog::ExportSave() {
   const ExportFormatChoice& format = ChoiceAt(ui.format->currentIndex());
   options_.workbookMode = ui.perTable_1077->isChecked() ? kExcelPerTable : kExcelPerDatabase;
   options_.format = format.format;
+  options_.dialect = format.dialect;
   options_.includeDeleted = ui.includeDeleted->isChecked();
   settings::SetExportFormat(QString::fromUtf8(format.name));
   settings::SetExportDestination(ui.destination_1086->text());

@@ -1,8 +1,9 @@
 // brevantis-cli export FILE --to DIR [--per-table] [--tables NAME[,NAME...]]
-// [--table NAME]... [--format xls|xlsx|csv] [--deleted] [--system]:
+// [--table NAME]... [--format xls|xlsx|csv|sqlite|sql] [--dialect D] [--deleted] [--system]
+// brevantis-cli export FILE --to postgresql://USER@HOST/DB [--replace] ...:
 // the analysis, then the export as Export/Save and the export window run it,
-// with DIR as the destination. The job's messages go to stderr, the record
-// counts to stdout.
+// with DIR (or the server) as the destination. The job's messages go to
+// stderr, the record counts to stdout.
 #include <cstdio>
 #include <filesystem>
 #include <set>
@@ -21,6 +22,7 @@
 #include "export/export_options.h"
 #include "export/export_statistics.h"
 #include "export/export_view.h"
+#include "export/postgres_database.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "reader/mdb_file.h"
@@ -30,7 +32,13 @@ namespace {
 
 const char kUsage[] =
     "export FILE --to DIR [--per-table] [--tables NAME[,NAME...]] [--table NAME]...\n"
-    "                            [--format xls|xlsx|csv] [--deleted] [--system] [--password PW | --password-file F]";
+    "                            [--format xls|xlsx|csv|sqlite|sql] [--dialect sqlite|postgres|mysql] [--deleted]\n"
+    "                            [--system] [--password PW | --password-file F]\n"
+    "       brevantis-cli export FILE --to postgresql://USER@HOST/DB [--replace] [--tables ...] [--deleted]";
+
+bool IsServerUrl(const std::string& destination) {
+  return destination.rfind("postgresql://", 0) == 0 || destination.rfind("postgres://", 0) == 0;
+}
 
 // Messages as they come, one a line; the counts as the statistics file has them.
 class ConsoleExportView : public ExportView {
@@ -67,8 +75,8 @@ void AddListedTables(const std::vector<std::string>& lists, std::set<std::string
 }  // namespace
 
 int RunExportCommand(const std::vector<std::string>& args) {
-  std::string path, destination, formatName = "xls";
-  bool perTable = false, deleted = false, system = false;
+  std::string path, destination, formatName = "xls", dialectName;
+  bool perTable = false, deleted = false, system = false, replace = false, formatGiven = false;
   std::vector<std::string> tableLists, tableNames;
   Arguments arguments("export");
   arguments.Positional("FILE", path);
@@ -78,26 +86,46 @@ int RunExportCommand(const std::vector<std::string>& args) {
   arguments.Flag("--system", system);
   arguments.Repeated("--tables", tableLists);
   arguments.Repeated("--table", tableNames);
-  arguments.Option("--format", formatName);
+  arguments.Option("--format", formatName, &formatGiven);
+  arguments.Option("--dialect", dialectName);
+  arguments.Flag("--replace", replace);
   PasswordOption password;
   password.Declare(arguments);
   if (!arguments.Parse(args)) return UsageError(arguments.error(), kUsage);
   if (destination.empty()) return UsageError("brevantis-cli export: --to DIR is missing", kUsage);
+  const bool toServer = IsServerUrl(destination);
   OutputFormat format = OutputFormat::Xls;
-  if (formatName == "xlsx") {
+  if (toServer) {
+    if (formatGiven) return UsageError("brevantis-cli export: --format goes to a folder, not to a server", kUsage);
+    format = OutputFormat::Postgres;
+  } else if (formatName == "xlsx") {
     format = OutputFormat::Xlsx;
   } else if (formatName == "csv") {
     format = OutputFormat::Csv;
+  } else if (formatName == "sqlite") {
+    format = OutputFormat::Sqlite;
+  } else if (formatName == "sql") {
+    format = OutputFormat::SqlScript;
   } else if (formatName != "xls") {
     return UsageError("brevantis-cli export: unknown format " + formatName, kUsage);
   }
+  SqlDialect dialect = SqlDialect::Sqlite;
+  if (!dialectName.empty()) {
+    if (format != OutputFormat::SqlScript)
+      return UsageError("brevantis-cli export: --dialect goes with --format sql", kUsage);
+    if (!ParseSqlDialect(dialectName, dialect))
+      return UsageError("brevantis-cli export: unknown dialect " + dialectName, kUsage);
+  }
+  if (replace && !toServer)
+    return UsageError("brevantis-cli export: --replace goes with --to postgresql://...", kUsage);
   std::set<std::string> chosen(tableNames.begin(), tableNames.end());
   AddListedTables(tableLists, chosen);
   const bool someTables = !tableLists.empty() || !tableNames.empty();
 
   // Refused before the analysis, which may take long, not after it.
-  std::string problem = DestinationProblem(destination);
+  std::string problem = toServer ? ServerProblem(destination) : DestinationProblem(destination);
   if (!problem.empty()) {
+    if (toServer) problem = "Cannot export to " + ServerUrlShown(destination) + ": " + problem;
     std::fprintf(stderr, "%s\n", problem.c_str());
     return 1;
   }
@@ -121,7 +149,12 @@ int RunExportCommand(const std::vector<std::string>& args) {
   ExportOptions options;
   options.workbookMode = perTable ? kExcelPerTable : kExcelPerDatabase;
   options.format = format;
+  options.dialect = dialect;
   options.includeDeleted = deleted;
+  if (toServer) {
+    options.serverUrl = destination;
+    options.replaceTables = replace;
+  }
   std::set<std::string> unknown = chosen;
   for (const auto& table : file.tables) {
     // The export dialog lists what the tree shows.
@@ -134,16 +167,19 @@ int RunExportCommand(const std::vector<std::string>& args) {
     std::fprintf(stderr, "brevantis-cli: no table named %s\n", unknown.begin()->c_str());
     return 1;
   }
-  options.exportFolder = CreateExportFolder(destination, platform::UtcNow(), platform::LocalNow(), problem);
-  if (options.exportFolder.empty()) {
-    std::fprintf(stderr, "%s\n", problem.c_str());
-    return 1;
+  if (!toServer) {
+    options.exportFolder = CreateExportFolder(destination, platform::UtcNow(), platform::LocalNow(), problem);
+    if (options.exportFolder.empty()) {
+      std::fprintf(stderr, "%s\n", problem.c_str());
+      return 1;
+    }
   }
   // The analysis leaves its end flag set; the export sets it again at its end.
   progress.finished.store(0);
 
   ConsoleExportView view;
   int result = job.RunExport(options, view);
-  std::fprintf(stderr, "Written to : %s\n", options.exportFolder.c_str());
+  std::fprintf(stderr, "Written to : %s\n",
+               (toServer ? ServerUrlShown(destination) : options.exportFolder).c_str());
   return ExitAfterOutput(result == 1 && job.Succeeded() ? 0 : 1);
 }

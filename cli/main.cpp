@@ -12,7 +12,9 @@ const char kUsage[] =
     "usage: brevantis-cli analyze FILE [--system]\n"
     "       brevantis-cli rows FILE TABLE [--page N | --all | --deleted] [--system]\n"
     "       brevantis-cli export FILE --to DIR [--per-table] [--tables NAME[,NAME...]]\n"
-    "                            [--table NAME]... [--format xls|xlsx|csv] [--deleted] [--system]\n"
+    "                            [--table NAME]... [--format xls|xlsx|csv|sqlite|sql]\n"
+    "                            [--dialect sqlite|postgres|mysql] [--deleted] [--system]\n"
+    "       brevantis-cli export FILE --to postgresql://USER@HOST/DB [--replace] [--tables ...]\n"
     "       brevantis-cli --version | --help | help\n";
 
 const char kExitCodes[] =

@@ -25,13 +25,14 @@ void SetText(ByteSpan stored, Value& out) {
   AppendStoredText(stored, 0, static_cast<int64_t>(stored.size()), out.text);
 }
 
-// The object written as the next file; the value keeps the bytes the file
-// holds.
+// The object written as the next file, cut to its own bytes where it is a
+// kind the writer knows; the value keeps it as the database stores it, as
+// the database outputs load it.
 void SetOle(OleFileWriter& files, std::string& payload, Value& out) {
   out.Clear();
   out.kind = ValueKind::Ole;
+  out.bytes = payload;
   out.path = files.Write(payload);
-  out.bytes = std::move(payload);
 }
 
 ByteSpan AsBytes(const std::string& bytes) {

@@ -21,7 +21,8 @@ class OleFileWriter;
 // bounds.
 int DecodeMemo(const MdbFile& db, ByteSpan page, int64_t position, int64_t length, Value& out);
 
-// 1 with out set to the object, its bytes and the path of the file written;
+// 1 with out set to the object, its bytes as stored and the path of the
+// file written;
 // -1 with out untouched when the object cannot be gathered, or set to a
 // Marker with the "Unhandled OLE field flag" message.
 int DecodeOle(const MdbFile& db, OleFileWriter& files, ByteSpan page, int64_t position, int64_t length,

@@ -27,6 +27,7 @@ std::string OleFileWriter::Write(std::string& payload) {
   IdentifyOleObject(payload, extension);
   if (extension.empty()) extension = "ole";
   if (extension.size() > kMaxExtension) extension.resize(kMaxExtension);
+  if (folder_.empty()) return {};
   std::string path = folder_ + "/Ole" + std::to_string(counter_) + "." + extension;
 
   std::string problem;

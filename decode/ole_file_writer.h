@@ -14,6 +14,8 @@ class OleFileWriter {
   // "OLE Objects" inside an export's folder.
   static std::string ExportFolder(const std::string& exportFolder);
 
+  // Without a folder (an export into a server, whose tables keep the
+  // objects) no file is written and the path is empty.
   explicit OleFileWriter(std::string folder) : folder_(std::move(folder)) {}
 
   // Cuts a known object down to its own bytes (IdentifyOleObject) and writes

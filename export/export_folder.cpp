@@ -37,3 +37,7 @@ std::string CreateExportFolder(const std::string& destination,
     }
   }
 }
+
+std::string OutputFilePath(const std::string& exportFolder, const std::string& stem, const std::string& extension) {
+  return exportFolder + "/" + stem + extension;
+}

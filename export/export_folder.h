@@ -24,3 +24,7 @@ std::string DestinationProblem(const std::string& destination);
 std::string CreateExportFolder(const std::string& destination,
                                const platform::ClockReading& utcDate,
                                const platform::ClockReading& localTime, std::string& problem);
+
+// The path of an export's file: every workbook, CSV file and database an
+// export writes is named here, in its folder.
+std::string OutputFilePath(const std::string& exportFolder, const std::string& stem, const std::string& extension);

@@ -1,6 +1,8 @@
 #include "export/export_job.h"
 
 #include <algorithm>
+#include <memory>
+#include <optional>
 
 #include "decode/deleted_row_walk.h"
 #include "decode/ole_file_writer.h"
@@ -8,10 +10,14 @@
 #include "report/log_writer.h"
 #include "report/progress_channel.h"
 #include "export/csv_file.h"
+#include "export/database_writer.h"
 #include "export/export_statistics.h"
 #include "export/export_view.h"
 #include "export/workbook_writer.h"
 #include "export/xls_workbook.h"
+#include "export/postgres_database.h"
+#include "export/sql_script.h"
+#include "export/sqlite_database.h"
 #include "export/xlsx_workbook.h"
 #include "platform/folders.h"
 #include "reader/mdb_file.h"
@@ -66,6 +72,17 @@ int ExportJob::RunExport(const ExportOptions& options, ExportView& view) {
 namespace {
 
 const char kStatisticsFile[] = "/Export Statistics.log";
+
+std::unique_ptr<DatabaseTarget> MakeDatabaseTarget(const ExportOptions& options, const FailureSink& reportFailure) {
+  switch (options.format) {
+    case OutputFormat::SqlScript:
+      return std::make_unique<SqlScript>(options.dialect, reportFailure);
+    case OutputFormat::Postgres:
+      return std::make_unique<PostgresDatabase>(options.serverUrl, options.replaceTables, reportFailure);
+    default:
+      return std::make_unique<SqliteDatabase>(reportFailure);
+  }
+}
 
 // What the statistics say of a table besides its count.
 std::string TableNote(size_t columnsLeftOut, bool failed, bool stopped) {
@@ -122,18 +139,27 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
         return std::make_unique<XlsxWorkbook>(reportFailure);
       case OutputFormat::Csv:
         return std::make_unique<CsvFile>(reportFailure);
-      case OutputFormat::Xls:
+      default:
         break;
     }
     return std::make_unique<XlsWorkbook>(dialogs_, startApplication_, reportFailure);
   };
-  OleFileWriter oleFiles(OleFileWriter::ExportFolder(options.exportFolder));
+  const bool toDatabase = IsDatabaseFormat(options.format);
+  // A server takes everything the export writes: no file, no folder.
+  const bool withFolder = !options.exportFolder.empty();
+  OleFileWriter oleFiles(withFolder ? OleFileWriter::ExportFolder(options.exportFolder) : std::string());
   RowDecoder rows(db_, progress_.stopRequested, oleFiles);
-  WorkbookWriter writer(rows, options.exportFolder, FileTitle(db_.FileName()), abandonRequested_,
-                        reportFailure, reportRows, makeFormat);
-  writer.SetSavingSink([&](const std::string& path) {
-    if (!Abandoned()) view.SetFinishing(path.substr(path.rfind('/') + 1));
-  });
+  std::optional<WorkbookWriter> workbooks;
+  std::optional<DatabaseWriter> database;
+  if (toDatabase) {
+    database.emplace(rows, abandonRequested_, reportFailure, reportRows, MakeDatabaseTarget(options, reportFailure));
+  } else {
+    workbooks.emplace(rows, options.exportFolder, FileTitle(db_.FileName()), abandonRequested_, reportFailure,
+                      reportRows, makeFormat);
+    workbooks->SetSavingSink([&](const std::string& path) {
+      if (!Abandoned()) view.SetFinishing(path.substr(path.rfind('/') + 1));
+    });
+  }
   const bool perTable = options.workbookMode == kExcelPerTable || options.format == OutputFormat::Csv;
 
   view.ShowRunning();
@@ -159,6 +185,15 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
       weightTotal += int64_t{deletedRows[j]} + 1;
     }
   }
+  if (database) {
+    std::vector<std::pair<TableDef*, RowSet>> outputs;
+    for (size_t j = 0; j < tableCount; ++j) {
+      if (options.chosenTables[j]->name.empty()) continue;
+      outputs.emplace_back(options.chosenTables[j], RowSet::Live);
+      if (deletedRows[j] > 0) outputs.emplace_back(options.chosenTables[j], RowSet::Deleted);
+    }
+    database->Begin(options.exportFolder, FileTitle(db_.FileName()), outputs);
+  }
   // A line per output written, in order.
   std::vector<StatisticsRow> statistics;
   const std::string statisticsPath = options.exportFolder + kStatisticsFile;
@@ -169,19 +204,22 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
     announce("Export started  : " + name);
     // The columns left out are one failure of their own, noted apart.
     const int32_t failuresBefore = failures;
-    if (perTable) {
-      writer.WriteTablePerTable(table, sheetLimit_, rowSet);
+    if (database) {
+      database->WriteTable(table, rowSet);
+    } else if (perTable) {
+      workbooks->WriteTablePerTable(table, sheetLimit_, rowSet);
     } else {
-      writer.WriteTablePerDatabase(table, static_cast<int32_t>(outputs), sheetLimit_, rowSet);
+      workbooks->WriteTablePerDatabase(table, static_cast<int32_t>(outputs), sheetLimit_, rowSet);
     }
+    const int32_t rowsWritten = database ? database->rowsWritten() : workbooks->rowsWritten();
+    const size_t columnsLeftOut = database ? database->columnsLeftOut() : workbooks->columnsLeftOut();
     OleFileWriter::Failures ole = oleFiles.TakeFailures();
     if (ole.count > 0) {
       reportFailure(std::to_string(ole.count) + " OLE object(s) of " + name + " could not be written, the first " +
                     ole.first);
     }
-    const bool failed = failures > failuresBefore + (writer.columnsLeftOut() > 0 ? 1 : 0);
-    statistics.push_back(
-        {name, writer.rowsWritten(), TableNote(writer.columnsLeftOut(), failed, progress_.StopRequested())});
+    const bool failed = failures > failuresBefore + (columnsLeftOut > 0 ? 1 : 0);
+    statistics.push_back({name, rowsWritten, TableNote(columnsLeftOut, failed, progress_.StopRequested())});
     if (Abandoned()) {
       statistics.back().note = "abandoned";
       return false;
@@ -197,18 +235,30 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
     TableDef& table = *options.chosenTables[reached];
     if (table.name.empty()) continue;
     bool going = write(table, RowSet::Live, table.rowCount);
-    exportedRows_[reached] = writer.rowsWritten();
+    exportedRows_[reached] = database ? database->rowsWritten() : workbooks->rowsWritten();
     if (going && deletedRows[reached] > 0 && !progress_.StopRequested())
       going = write(table, RowSet::Deleted, deletedRows[reached]);
     if (!going) break;
   }
   if (Abandoned()) {
     // No one is told any more; the file is what is left to say so.
-    WriteStatisticsFile(statisticsPath, db_.FileName(), statistics,
-                        "Export abandoned: the window was closed while it ran...");
+    if (withFolder) {
+      WriteStatisticsFile(statisticsPath, db_.FileName(), statistics,
+                          "Export abandoned: the window was closed while it ran...");
+    }
     return -1;
   }
-  writer.SaveOpenWorkbook();
+  if (database) {
+    if (!database->path().empty()) view.SetFinishing(database->path().substr(database->path().rfind('/') + 1));
+    // What the database's checks found goes beside the table's count.
+    for (const auto& [name, note] : database->Finish()) {
+      for (StatisticsRow& row : statistics) {
+        if (row.name == name) row.note += (row.note.empty() ? "" : ", ") + note;
+      }
+    }
+  } else {
+    workbooks->SaveOpenWorkbook();
+  }
 
   view.SetPercentage(100);
   progress_.finished.store(1, std::memory_order_release);
@@ -216,7 +266,7 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
     if (progress_.StopRequested() && tableCount > 0) return "Export Aborted by user...";
     return Succeeded() ? "Export completed Successfully..." : "Export completed with errors...";
   };
-  if (!WriteStatisticsFile(statisticsPath, db_.FileName(), statistics, closing())) {
+  if (withFolder && !WriteStatisticsFile(statisticsPath, db_.FileName(), statistics, closing())) {
     reportFailure("Could not write " + statisticsPath);
   }
   view.AddMessage(closing());

@@ -22,7 +22,8 @@ bool TableSheetWriter::StartTable(TableDef& table, const std::string& exportFold
   rowsWritten_ = 0;
   columnsLeftOut_ = 0;
   // The folder was made by Export/Save; if it can be made now, it had gone.
-  if (platform::CreateFolder(exportFolder)) {
+  // A database output that writes no file has none.
+  if (!exportFolder.empty() && platform::CreateFolder(exportFolder)) {
     reportFailure_("Export folder was missing, " + table.name + " not exported: " + exportFolder);
     return false;
   }
@@ -41,6 +42,8 @@ int TableSheetWriter::WriteTable(TableDef& table, SheetTarget& target, const She
   const size_t columnCount = std::min(table.columns.size(), target.MaxColumns());
   columnsLeftOut_ = table.columns.size() - columnCount;
   for (size_t i = 0; i < columnCount; ++i) names.push_back(table.columns[i].name);
+  std::vector<int32_t> numbers;
+  for (size_t i = 0; i < columnCount; ++i) numbers.push_back(table.columns[i].columnNumber);
   const std::string name = table.name + RowSetLabel(rowSet);
   if (columnsLeftOut_ > 0) {
     reportFailure_(name + " has " + std::to_string(table.columns.size()) + " columns, a sheet takes " +
@@ -49,15 +52,28 @@ int TableSheetWriter::WriteTable(TableDef& table, SheetTarget& target, const She
   }
   if (rowSet == RowSet::Deleted) {
     DeletedRowWalk walk(rows_, table);
-    return WriteRows([&walk](std::string& text) { return walk.Next(text); }, name, names, target, handlers);
+    return WriteRows([&walk](std::string& text) { return walk.Next(text); }, name, names, numbers, target,
+                     handlers);
   }
   TableRowWalk walk(rows_, table);
-  return WriteRows([&walk](std::string& text) { return walk.Next(text); }, name, names, target, handlers);
+  return WriteRows([&walk](std::string& text) { return walk.Next(text); }, name, names, numbers, target,
+                   handlers);
+}
+
+void TableSheetWriter::TakeCells(const std::vector<int32_t>& columnNumbers,
+                                 std::vector<const CellSlot*>& cells) const {
+  static const CellSlot kAbsent;
+  const RowCells& row = rows_.cells();
+  cells.clear();
+  for (int32_t number : columnNumbers) {
+    cells.push_back(number >= 0 && static_cast<size_t>(number) < row.size() ? &row[static_cast<size_t>(number)]
+                                                                             : &kAbsent);
+  }
 }
 
 int TableSheetWriter::WriteRows(const std::function<int(std::string&)>& next, const std::string& name,
-                                const std::vector<std::string>& names, SheetTarget& target,
-                                const SheetHandlers& handlers) {
+                                const std::vector<std::string>& names, const std::vector<int32_t>& columnNumbers,
+                                SheetTarget& target, const SheetHandlers& handlers) {
   target.WriteHeader(names, true);
 
   const int32_t rowsPerSheet = target.RowsPerSheet();
@@ -66,7 +82,9 @@ int TableSheetWriter::WriteRows(const std::function<int(std::string&)>& next, co
   int32_t failedRows = 0;
   std::string firstFailure;
   std::string text;
-  std::vector<std::string_view> values;
+  std::vector<std::string_view> texts;
+  std::vector<const CellSlot*> cells;
+  const bool typed = target.TakesValues();
   int result = 1;
   for (;;) {
     if (abandonRequested_.load(std::memory_order_acquire)) return -1;
@@ -81,10 +99,14 @@ int TableSheetWriter::WriteRows(const std::function<int(std::string&)>& next, co
       break;
     }
     ++rowsWritten_;
-    SplitRowText(text, values);
-    // One value per column: a column without a piece of the row gets an
-    // empty value, pieces beyond the last column are not written.
-    values.resize(names.size());
+    if (typed) {
+      TakeCells(columnNumbers, cells);
+    } else {
+      SplitRowText(text, texts);
+      // One text per column: a column without a piece of the row gets an
+      // empty text, pieces beyond the last column are not written.
+      texts.resize(names.size());
+    }
     try {
       if (rowsInSheet == rowsPerSheet) {
         handlers.continuation(continuationNumber);
@@ -92,7 +114,11 @@ int TableSheetWriter::WriteRows(const std::function<int(std::string&)>& next, co
         target.WriteHeader(names, handlers.centreContinuationHeader);
         rowsInSheet = 0;
       }
-      target.WriteRow(rowsInSheet + 2, values);
+      if (typed) {
+        target.WriteCells(rowsInSheet + 2, cells);
+      } else {
+        target.WriteRow(rowsInSheet + 2, texts);
+      }
       ++rowsInSheet;
       if (rowsWritten_ % kRowsPerReport == 0) reportRows_(name, rowsWritten_);
     } catch (const std::runtime_error& error) {

@@ -17,6 +17,7 @@
 class RowDecoder;
 class SheetTarget;
 struct TableDef;
+struct CellSlot;
 
 // Which rows of a table an output holds: the live rows, or the deleted rows
 // that can still be read (decode/deleted_row_walk.h), which never mix with
@@ -54,7 +55,7 @@ class TableSheetWriter {
                    FailureSink reportFailure, RowsSink reportRows);
 
   // Before the workbook is prepared: zeroes the rows written and checks
-  // that the export folder is there. False when it was missing (it exists
+  // that the export folder (when there is one) is there. False when it was missing (it exists
   // now, as a side effect of the check): nothing is to be written then.
   bool StartTable(TableDef& table, const std::string& exportFolder);
 
@@ -76,7 +77,11 @@ class TableSheetWriter {
   // The rows next gives (1 a row, 0 the end, -1 a stop), under the name
   // shown for them.
   int WriteRows(const std::function<int(std::string&)>& next, const std::string& name,
-                const std::vector<std::string>& names, SheetTarget& target, const SheetHandlers& handlers);
+                const std::vector<std::string>& names, const std::vector<int32_t>& columnNumbers,
+                SheetTarget& target, const SheetHandlers& handlers);
+  // The last decoded row's cell of each column number (an absent value for
+  // a number outside the row).
+  void TakeCells(const std::vector<int32_t>& columnNumbers, std::vector<const CellSlot*>& cells) const;
 
   RowDecoder& rows_;
   const std::atomic<uint8_t>& abandonRequested_;

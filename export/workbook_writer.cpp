@@ -1,5 +1,6 @@
 #include "export/workbook_writer.h"
 
+#include "export/export_folder.h"
 #include "report/progress_channel.h"
 #include "decode/row_decoder.h"
 #include "reader/table_def.h"
@@ -23,7 +24,7 @@ WorkbookWriter::WorkbookWriter(RowDecoder& rows, std::string exportFolder, const
       databaseStem_(NameSet(NameSet::Kind::File).Add(fileTitle)) {}
 
 std::string WorkbookWriter::FilePath(const std::string& fileStem) const {
-  return exportFolder_ + "/" + fileStem + databaseBook_->Extension();
+  return OutputFilePath(exportFolder_, fileStem, databaseBook_->Extension());
 }
 
 std::string WorkbookWriter::DatabasePath() const {

@@ -2,7 +2,10 @@
 // constant-memory mode: each row goes to a temporary file in the export
 // folder as soon as the next one starts, so memory stays flat whatever the
 // table's size, and the workbook is zipped once, at its save. A sheet takes
-// 1,048,575 data rows below its header. Cells are text, as in .xls.
+// 1,048,575 data rows below its header. Cells are typed: numbers are
+// numbers (currency with a currency format), dates are dates, booleans
+// TRUE or FALSE, an absent value an empty cell; texts, markers and what
+// a sheet cannot hold as a number or a date stay text.
 #pragma once
 
 #include <string>
@@ -35,9 +38,12 @@ class XlsxWorkbook : public WorkbookFormat {
   // Headers are always centred: the per-table quirk of .xls is not carried over.
   void WriteHeader(const std::vector<std::string>& names, bool centred) override;
   void WriteRow(int32_t rowNumber, const std::vector<std::string_view>& values) override;
+  bool TakesValues() const override { return true; }
+  void WriteCells(int32_t rowNumber, const std::vector<const CellSlot*>& cells) override;
 
  private:
   void Write(int32_t row, size_t column, std::string_view text, lxw_format* format);
+  void WriteNumber(int32_t row, size_t column, double number, lxw_format* format);
   void Drop();
 
   FailureSink reportFailure_;
@@ -45,7 +51,11 @@ class XlsxWorkbook : public WorkbookFormat {
   lxw_workbook* workbook_ = nullptr;
   lxw_worksheet* worksheet_ = nullptr;
   lxw_format* header_ = nullptr;
-  lxw_format* data_ = nullptr;
+  lxw_format* data_ = nullptr;  // text
+  lxw_format* number_ = nullptr;
+  lxw_format* currency_ = nullptr;
+  lxw_format* date_ = nullptr;
+  lxw_format* time_ = nullptr;
   NameSet sheetNames_{NameSet::Kind::Sheet};
   std::string cell_;
 };

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <regex>
 
 #include "export/export_statistics.h"
@@ -56,6 +57,28 @@ Names TableNames(const CliCopy& cli, const std::string& database, int* exitCode 
     if (!line.empty() && line[0] != ' ') names.push_back(line);
   }
   return names;
+}
+
+// The type of each column as `analyze` shows it ("LONG", "TEXT(50)"), as
+// a JSON object keyed by column name, for every table.
+std::map<std::string, std::string> ColumnTypesJson(const CliCopy& cli, const std::string& database) {
+  testenv::CommandResult analysis = cli.Run({"analyze", database});
+  std::map<std::string, std::string> tables;
+  std::string* json = nullptr;
+  size_t start = 0;
+  for (size_t end; (end = analysis.out.find('\n', start)) != std::string::npos; start = end + 1) {
+    std::string line = analysis.out.substr(start, end - start);
+    if (line.empty() || line[0] != ' ') {
+      json = &tables[line];
+      continue;
+    }
+    size_t bracket = line.rfind(" [");
+    if (!json || bracket == std::string::npos || line.back() != ']') continue;
+    *json += std::string(json->empty() ? "" : ", ") + testenv::JsonString(line.substr(2, bracket - 2)) + ": " +
+             testenv::JsonString(line.substr(bracket + 2, line.size() - bracket - 3));
+  }
+  for (auto& [table, columns] : tables) columns = "{" + columns + "}";
+  return tables;
 }
 
 // The dated folders exports made in destination, sorted.
@@ -134,6 +157,7 @@ std::string CheckExport(const CliCopy& cli, const std::string& database, const N
   Names workbooks;
   NameSet fileNames(NameSet::Kind::File);
   NameSet sheetNames(NameSet::Kind::Sheet);
+  std::map<std::string, std::string> types = ColumnTypesJson(cli, database);
   for (size_t i = 0; i < outputs.size(); ++i) {
     const Output& output = outputs[i];
     std::string csv = cli.File("table" + std::to_string(i) + ".csv");
@@ -142,7 +166,8 @@ std::string CheckExport(const CliCopy& cli, const std::string& database, const N
                                  : sheetNames.Add(output.table, output.suffix);
     std::string sheetText = sheet;
     if (format == "xlsx") XlsxCellText(sheet, sheetText);
-    json += std::string(i ? ", " : "") + "{\"sheet\": " + testenv::JsonString(sheetText) + ", \"csv\": " + testenv::JsonString(csv) + "}";
+    json += std::string(i ? ", " : "") + "{\"sheet\": " + testenv::JsonString(sheetText) + ", \"csv\": " +
+            testenv::JsonString(csv) + ", \"types\": " + types[output.table] + "}";
     if (perTable) workbooks.push_back(folder + "/" + fileNames.Add(output.table, output.suffix) + extension);
   }
   if (!perTable) {

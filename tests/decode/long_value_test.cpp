@@ -155,9 +155,10 @@ TEST_F(LongValueTest, OleObjectsAreWrittenAsNumberedFiles) {
   EXPECT_EQ(Cell(11, Field(0x4000, 0, 3)), folder + "Ole2.bmp");
   Bytes expected = Sequence(3000);
   EXPECT_EQ(testenv::ReadFile(folder + "Ole2.bmp"), std::string(expected.begin(), expected.end()));
-  // The value keeps what the file holds, and where it went.
+  // The value keeps the object as stored, and where its file went.
   EXPECT_EQ(last.value.kind, ValueKind::Ole);
-  EXPECT_EQ(last.value.bytes, std::string(expected.begin(), expected.end()));
+  const Bytes stored = OleObject("Bitmap", Sequence(3000));
+  EXPECT_EQ(last.value.bytes, std::string(stored.begin(), stored.end()));
   EXPECT_EQ(last.value.path, folder + "Ole2.bmp");
 
   EXPECT_EQ(Cell(11, Field(0x0057, 0, 4)), folder + "Ole3.ole");

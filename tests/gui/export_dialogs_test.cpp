@@ -256,6 +256,18 @@ void ExportDialogsTest::ExportSaveMakesTheDatedFolderAndListsTheTickedTables() {
   d.ui.exportSave_1021->click();
   QVERIFY(options.format == OutputFormat::Xlsx);
   QVERIFY(options.includeDeleted);
+  // A SQL script goes in the dialect chosen with it, one script whatever the mode.
+  d.Prepare();
+  d.ui.format->setCurrentIndex(d.ui.format->findText("SQL script for PostgreSQL (.sql)"));
+  QVERIFY(!d.ui.perTable_1077->isEnabled());
+  d.ui.exportSave_1021->click();
+  QVERIFY(options.format == OutputFormat::SqlScript);
+  QVERIFY(options.dialect == SqlDialect::Postgres);
+  d.Prepare();
+  QCOMPARE(d.ui.format->currentText(), QString("SQL script for PostgreSQL (.sql)"));
+  d.ui.format->setCurrentIndex(d.ui.format->findText("Excel (.xlsx)"));
+  d.ui.includeDeleted->click();
+  d.ui.exportSave_1021->click();
   // Deleted rows are asked for anew each time.
   d.Prepare();
   QCOMPARE(d.ui.format->currentText(), QString("Excel (.xlsx)"));

@@ -1,0 +1,143 @@
+#include "export/sqlite_database.h"
+
+#include <sqlite3.h>
+
+#include <stdexcept>
+
+#include "export/sql_value.h"
+#include "export/table_ddl.h"
+
+SqliteDatabase::~SqliteDatabase() {
+  if (db_) {
+    AbandonTable();
+    Close();
+  }
+}
+
+std::string SqliteDatabase::Error() const { return db_ ? sqlite3_errmsg(db_) : "no database"; }
+
+void SqliteDatabase::Execute(const std::string& sql) {
+  char* message = nullptr;
+  if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+    std::string what = message ? message : Error();
+    sqlite3_free(message);
+    throw std::runtime_error(what);
+  }
+}
+
+void SqliteDatabase::Close() {
+  sqlite3_finalize(insert_);
+  insert_ = nullptr;
+  sqlite3_close(db_);
+  db_ = nullptr;
+}
+
+void SqliteDatabase::CreateTables(const std::string& path, const std::vector<TableOutput>& outputs) {
+  path_ = path;
+  outputs_ = outputs;
+  if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+    std::string why = Error();
+    Close();
+    throw std::runtime_error(why);
+  }
+  try {
+    // A file being built: a rollback is all the journal is for.
+    Execute("PRAGMA journal_mode=MEMORY; PRAGMA synchronous=OFF; PRAGMA foreign_keys=OFF; "
+            "PRAGMA cache_size=-32768");
+    Execute("BEGIN");
+    for (const TableOutput& output : outputs_) Execute(CreateTableStatement(SqlDialect::Sqlite, output));
+    Execute("COMMIT");
+  } catch (const std::runtime_error&) {
+    Close();
+    throw;
+  }
+}
+
+void SqliteDatabase::BeginTable(size_t index) {
+  table_ = &outputs_.at(index);
+  std::string sql = "INSERT INTO " + QuoteName(SqlDialect::Sqlite, table_->identifier) + " VALUES (";
+  for (size_t i = 0; i < table_->columns.size(); ++i) sql += i ? ",?" : "?";
+  sql += ")";
+  texts_.resize(table_->columns.size());
+  if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &insert_, nullptr) != SQLITE_OK ||
+      sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    throw TableFailure(Error());
+  }
+}
+
+void SqliteDatabase::WriteCells(int32_t, const std::vector<const CellSlot*>& cells) {
+  for (size_t i = 0; i < cells.size(); ++i) {
+    const Value& value = cells[i]->value;
+    const int k = static_cast<int>(i) + 1;
+    switch (value.kind) {
+      case ValueKind::Null:
+        sqlite3_bind_null(insert_, k);
+        break;
+      case ValueKind::Boolean:
+      case ValueKind::Integer:
+        sqlite3_bind_int64(insert_, k, value.integer);
+        break;
+      case ValueKind::Single:
+      case ValueKind::Double:
+        sqlite3_bind_double(insert_, k, RealNumber(value));
+        break;
+      case ValueKind::Binary:
+      case ValueKind::Ole:
+        sqlite3_bind_blob64(insert_, k, value.bytes.data(), value.bytes.size(), SQLITE_STATIC);
+        break;
+      case ValueKind::Currency:
+      case ValueKind::Decimal:
+      case ValueKind::DateTime:
+      case ValueKind::DateTimeExtended: {
+        // The column's affinity makes a number of the exact text; a date
+        // stays text.
+        std::string& text = texts_[i];
+        text.clear();
+        if (value.kind == ValueKind::Currency || value.kind == ValueKind::Decimal) {
+          AppendExactNumber(value, text);
+        } else if (!AppendIsoDateTime(value, 7, text)) {
+          text = CellValueText(*cells[i]);
+        }
+        sqlite3_bind_text64(insert_, k, text.data(), text.size(), SQLITE_STATIC, SQLITE_UTF8);
+        break;
+      }
+      default: {
+        const std::string& text = CellValueText(*cells[i]);
+        sqlite3_bind_text64(insert_, k, text.data(), text.size(), SQLITE_STATIC, SQLITE_UTF8);
+        break;
+      }
+    }
+  }
+  const int result = sqlite3_step(insert_);
+  sqlite3_reset(insert_);
+  if (result == SQLITE_DONE) return;
+  // A refused row leaves the table's transaction as it was; anything else
+  // (a full disk, a failed write) may have rolled it back.
+  if ((result & 0xFF) == SQLITE_CONSTRAINT || (result & 0xFF) == SQLITE_TOOBIG) throw std::runtime_error(Error());
+  throw TableFailure(Error());
+}
+
+void SqliteDatabase::EndTable() {
+  sqlite3_finalize(insert_);
+  insert_ = nullptr;
+  if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    std::string why = Error();
+    AbandonTable();
+    throw TableFailure(why);
+  }
+}
+
+void SqliteDatabase::AbandonTable() {
+  sqlite3_finalize(insert_);
+  insert_ = nullptr;
+  if (db_ && !sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+std::vector<std::string> SqliteDatabase::Finish() {
+  std::vector<std::string> notes(outputs_.size());
+  if (!db_) return notes;
+  const int closed = (sqlite3_finalize(insert_), insert_ = nullptr, sqlite3_close(db_));
+  db_ = nullptr;
+  if (closed != SQLITE_OK) reportFailure_("Could not close " + path_);
+  return notes;
+}
