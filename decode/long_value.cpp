@@ -77,14 +77,14 @@ int DecodeMemo(const MdbFile& db, ByteSpan page, int64_t position, CellText& out
   switch (field.storage) {
     case Storage::kInline:
       out.clear();
-      AppendStoredText(page, position + field.size, length - field.size, out);
+      db.Text().Append(BytesInside(page, position + field.size, length - field.size), out);
       break;
     case Storage::kSingleRow: {
       ByteSpan row;
       RowLookup lookup = FindLongValueRow(db, field.pointer, buffer, row);
       if (lookup == RowLookup::kBadBounds) return -1;
       out.clear();
-      if (lookup == RowLookup::kFound) AppendStoredText(row, 0, static_cast<int64_t>(row.size()), out);
+      if (lookup == RowLookup::kFound) db.Text().Append(row, out);
       break;
     }
     case Storage::kChain: {
@@ -94,7 +94,7 @@ int DecodeMemo(const MdbFile& db, ByteSpan page, int64_t position, CellText& out
       WalkChain(db, field.pointer, buffer,
                 [&stored](ByteSpan piece) { stored.insert(stored.end(), piece.begin(), piece.end()); });
       out.clear();
-      AppendStoredText(stored, 0, static_cast<int64_t>(stored.size()), out);
+      db.Text().Append(stored, out);
       break;
     }
     case Storage::kUnknown:
@@ -136,8 +136,7 @@ int DecodeIntactLongValue(const MdbFile& db, OleFileWriter& files, ByteSpan page
     out = files.Write(payload);
   } else {
     out.clear();
-    AppendStoredText(ByteSpan(reinterpret_cast<const uint8_t*>(payload.data()), payload.size()), 0,
-                     static_cast<int64_t>(payload.size()), out);
+    db.Text().Append(ByteSpan(reinterpret_cast<const uint8_t*>(payload.data()), payload.size()), out);
     if (out.empty()) out.assign(kNullText);
   }
   return 1;

@@ -3,7 +3,7 @@
 #include "decode/long_value.h"
 #include "decode/row_text.h"
 #include "decode/value_decoders.h"
-#include "format/row_structure.h"
+#include "reader/mdb_file.h"
 #include "reader/orphan_tables.h"
 
 namespace {
@@ -27,7 +27,7 @@ void RenderValue(const MdbFile& db, ByteSpan page, int64_t from, int64_t to, Cel
   const int64_t length = to - from;
   switch (ClassifyOrphanValue(db, page, from, length)) {
     case OrphanValue::Empty: out.assign(kNullText); return;
-    case OrphanValue::Text: DecodeText(page, from, out, length); return;
+    case OrphanValue::Text: DecodeText(db.Text(), page, from, out, length); return;
     case OrphanValue::LongValue:
       if (DecodeMemo(db, page, from, out, length) == 1) return;
       break;
@@ -41,21 +41,24 @@ void RenderValue(const MdbFile& db, ByteSpan page, int64_t from, int64_t to, Cel
 int DecodeOrphanRow(const MdbFile& db, ByteSpan page, const TableDef& table, int64_t start, int64_t end,
                     RowCells& cells, std::string& out) {
   RowStructure row;
-  if (!ReadRowStructure(page, start, end, table.varColumnCount > 0, row)) return -1;
+  if (!ReadOrphanRow(page, db.Layout(), start, end, {RowStructure::kMaxColumns, table.varColumnCount > 0, true}, row))
+    return -1;
   if (cells.size() < table.columns.size()) cells.resize(table.columns.size());
   std::string text;
   for (size_t i = 0; i < table.columns.size(); ++i) {
     CellText& cell = cells[i].text;
     if (i == 0)
-      AppendHex(BytesInside(page, row.fixedStart, row.fixedEnd - row.fixedStart), cell);
-    else if (i - 1 < row.values.size())
-      RenderValue(db, page, row.values[i - 1].first, row.values[i - 1].second, cell);
-    else
+      AppendHex(BytesInside(page, row.fixedStart, row.FixedEnd() - row.fixedStart), cell);
+    else if (i - 1 < static_cast<size_t>(row.VariableCount())) {
+      auto [from, to] = row.Variable(static_cast<int32_t>(i - 1));
+      RenderValue(db, page, from, to, cell);
+    } else {
       cell.assign(kNullText);
+    }
     cells[i].present = cell != kNullText;
     text += cell;
     text += kFieldSeparator;
   }
   out = std::move(text);
-  return static_cast<int>(row.values.size()) + 1;
+  return row.VariableCount() + 1;
 }

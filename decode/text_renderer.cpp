@@ -8,13 +8,9 @@ constexpr char kTextMarker[] = "#TEXT";
 
 }  // namespace
 
-void AppendStoredText(ByteSpan buffer, int64_t start, int64_t length, CellText& out) {
-  AppendJetText(BytesInside(buffer, start, length), out);
-}
-
-int DecodeText(ByteSpan page, int64_t position, CellText& out, int64_t length) {
+int DecodeText(const TextDecoder& text, ByteSpan page, int64_t position, CellText& out, int64_t length) {
   out.clear();
-  AppendStoredText(page, position, length, out);
+  text.Append(BytesInside(page, position, length), out);
   if (out.empty() || out == kTextMarker) out.assign(kNullText);
   return 1;
 }

@@ -10,6 +10,7 @@
 
 #include "format/field_readers.h"
 #include "format/row_cells.h"
+#include "format/text_decoder.h"
 
 inline constexpr char kNullText[] = "NULL";
 
@@ -29,10 +30,7 @@ int DecodeDate(ByteSpan page, int64_t position, CellText& out);
 // Each byte as the character of its code point (U+0000 to U+00FF); -1 with
 // out untouched when the bytes run past the page.
 int DecodeBinary(ByteSpan page, int64_t position, CellText& out, int64_t length);
-int DecodeText(ByteSpan page, int64_t position, CellText& out, int64_t length);
+// The stored text in the database's own form ("NULL" when empty).
+int DecodeText(const TextDecoder& text, ByteSpan page, int64_t position, CellText& out, int64_t length);
 int DecodeGuid(ByteSpan page, int64_t position, CellText& out);
 int DecodeNumeric(ByteSpan page, int64_t position, CellText& out, int32_t precision, int32_t scale);
-
-// Stored text appended to out as UTF-8 (format/jet_text.h). The part of the
-// run outside the buffer is left out.
-void AppendStoredText(ByteSpan buffer, int64_t start, int64_t length, CellText& out);

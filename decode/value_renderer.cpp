@@ -15,7 +15,7 @@ int DecodeValue(const MdbFile& db, OleFileWriter& oleFiles, ByteSpan page, const
     case ColumnType::Single: return DecodeSingle(page, position, out);
     case ColumnType::Double: return DecodeDouble(page, position, out);
     case ColumnType::Date: DecodeDate(page, position, out); return 1;
-    case ColumnType::Text: return DecodeText(page, position, out, length);
+    case ColumnType::Text: return DecodeText(db.Text(), page, position, out, length);
     case ColumnType::Guid: return DecodeGuid(page, position, out);
     case ColumnType::Numeric: return DecodeNumeric(page, position, out, column.precision, column.scale);
     case ColumnType::Binary:

@@ -5,11 +5,20 @@
 
 #include "format/rc4.h"
 
+void DecodeEncodedPages(uint32_t key, int64_t pageSize, int64_t firstPage, uint8_t* buffer, int64_t read) {
+  for (int64_t i = 0; i * pageSize < read; ++i) {
+    int64_t page = firstPage + i;
+    if (page == 0) continue;
+    size_t stored = static_cast<size_t>(std::min(pageSize, read - i * pageSize));
+    Rc4Apply(key ^ static_cast<uint32_t>(page), std::span<uint8_t>(buffer + i * pageSize, stored));
+  }
+}
+
 bool MdbFile::Open(const std::string& name) {
   Close();
   fileName_ = name;
   pageKey_ = 0;
-  format_ = FormatInfo{};
+  UseFormat(FormatInfo{});
   pages.clear();
   tables.clear();
   if (name.empty()) return false;
@@ -17,6 +26,16 @@ bool MdbFile::Open(const std::string& name) {
 }
 
 void MdbFile::Close() { file_.Close(); }
+
+void MdbFile::UseLayout(const JetLayout& layout) {
+  layout_ = layout;
+  text_ = TextDecoder(layout_.textStorage, format_.codePage);
+}
+
+void MdbFile::UseFormat(const FormatInfo& format) {
+  format_ = format;
+  text_ = TextDecoder(layout_.textStorage, format_.codePage);
+}
 
 int MdbFile::ReadPage(uint8_t* buffer, int64_t page) const {
   if (!file_.IsOpen()) {
@@ -38,15 +57,7 @@ int64_t MdbFile::ReadPages(uint8_t* buffer, int64_t firstPage, int64_t count) co
   }
   // A short read leaves the rest zero, as if the file went on with zeros.
   std::memset(buffer + got, 0, static_cast<size_t>(bytes - got));
-  if (pageKey_ != 0) {
-    // Each page has a key stream of its own; the header page is plain.
-    for (int64_t i = 0; i * pageSize < got; ++i) {
-      int64_t page = firstPage + i;
-      if (page == 0) continue;
-      size_t stored = static_cast<size_t>(std::min(pageSize, got - i * pageSize));
-      Rc4Apply(pageKey_ ^ static_cast<uint32_t>(page), std::span<uint8_t>(buffer + i * pageSize, stored));
-    }
-  }
+  if (pageKey_ != 0) DecodeEncodedPages(pageKey_, pageSize, firstPage, buffer, got);
   return got;
 }
 

@@ -12,9 +12,15 @@
 
 #include "format/format_info.h"
 #include "format/jet_layout.h"
+#include "format/text_decoder.h"
 #include "platform/read_only_file.h"
 #include "reader/page_entry.h"
 #include "reader/table_def.h"
+
+// Decodes the pages of an encoded database in buffer, which holds `read`
+// bytes from the start of page firstPage: each page after the header with a
+// key stream of its own, key XOR its page number.
+void DecodeEncodedPages(uint32_t key, int64_t pageSize, int64_t firstPage, uint8_t* buffer, int64_t read);
 
 class MdbFile {
  public:
@@ -38,10 +44,13 @@ class MdbFile {
   // All zero until a format was recognised (PageSize() is 0 then).
   const JetLayout& Layout() const { return layout_; }
   int32_t PageSize() const { return layout_.pageSize; }
-  void UseLayout(const JetLayout& layout) { layout_ = layout; }
+  void UseLayout(const JetLayout& layout);
   // What else the format check learned; reset by Open.
   const FormatInfo& Format() const { return format_; }
-  void UseFormat(const FormatInfo& format) { format_ = format; }
+  void UseFormat(const FormatInfo& format);
+  // How the file's stored text becomes UTF-8: chosen with the layout and
+  // the format's code page.
+  const TextDecoder& Text() const { return text_; }
   // The database key of an encoded database (0: pages are plain). Page
   // reads decode every page after the header with it, so that nothing above
   // them sees an encoded page. Reset by Open.
@@ -71,5 +80,6 @@ class MdbFile {
   platform::ReadOnlyFile file_;
   JetLayout layout_{};
   FormatInfo format_{};
+  TextDecoder text_;
   uint32_t pageKey_ = 0;
 };

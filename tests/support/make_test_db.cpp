@@ -1,7 +1,7 @@
-// make-test-db OUT.mdb --preset NAME [--rows N] [--tables N] [--seed S]
+// make-test-db OUT.mdb --preset NAME [--rows N] [--tables N] [--seed S] [--jet3]
 //
 // Writes one of the ready-made test databases: the bundled example, the
-// benchmark files, damaged files.
+// benchmark files, damaged files; --jet3 writes it as an Access 97 file.
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -14,7 +14,7 @@ namespace {
 int Usage() {
   std::string names;
   for (const std::string& n : testdb::PresetNames()) names += (names.empty() ? "" : ", ") + n;
-  std::fprintf(stderr, "usage: make-test-db OUT.mdb --preset NAME [--rows N] [--tables N] [--seed S]\npresets: %s\n",
+  std::fprintf(stderr, "usage: make-test-db OUT.mdb --preset NAME [--rows N] [--tables N] [--seed S] [--jet3]\npresets: %s\n",
                names.c_str());
   return 1;
 }
@@ -34,7 +34,9 @@ int main(int argc, char** argv) {
     std::string arg = argv[i];
     bool hasValue = i + 1 < argc;
     uint64_t number = 0;
-    if (arg == "--preset" && hasValue) {
+    if (arg == "--jet3") {
+      options.jet3 = true;
+    } else if (arg == "--preset" && hasValue) {
       preset = argv[++i];
     } else if ((arg == "--rows" || arg == "--tables" || arg == "--seed") && hasValue) {
       if (!ParseNumber(argv[++i], number)) return Usage();
