@@ -82,7 +82,7 @@ int RowDecoder::DecodeRow(const TableDef& table, int64_t start, int64_t end, std
   for (int32_t j = 0; j < table.maxColumns; ++j) {
     CellSlot& cell = cells[static_cast<size_t>(j)];
     cell.present = row.Present(page, j);
-    cell.text.assign(kNullText, 4);
+    SetCellNull(cell);
   }
   for (const ColumnDef& column : table.columns)
     if (column.columnNumber >= 0 && column.columnNumber < table.maxColumns)
@@ -111,7 +111,7 @@ int RowDecoder::DecodeRow(const TableDef& table, int64_t start, int64_t end, std
       return -1;
     }
     if (column.columnNumber < 0 || column.columnNumber >= table.maxColumns) {
-      out.append(kNullText, 4);
+      out += kNullText;
       out += kFieldSeparator;
       continue;
     }
@@ -120,11 +120,11 @@ int RowDecoder::DecodeRow(const TableDef& table, int64_t start, int64_t end, std
       ++fixedSeen;
       if (column.type == ColumnType::Bit) {
         // A boolean is its presence bit and takes no bytes.
-        cell.text.assign(cell.present ? "1" : "0");
+        SetCellBoolean(cell.present != 0, cell);
       } else if (fixedSeen > fixedValues || fixedCursor > fixedEnd || !cell.present) {
         cell.present = 0;
       } else {
-        DecodeValue(db_, oleFiles_, page, column, row.fixedStart + column.fixedOffset, cell.text, column.length);
+        DecodeCell(db_, oleFiles_, page, column, row.fixedStart + column.fixedOffset, column.length, cell);
         fixedCursor += column.length;
       }
     } else {
@@ -139,7 +139,7 @@ int RowDecoder::DecodeRow(const TableDef& table, int64_t start, int64_t end, std
       if (!cell.present || from < variableStart || from >= to || to > dataEnd)
         cell.present = 0;
       else
-        DecodeValue(db_, oleFiles_, page, column, start + from, cell.text, to - from);
+        DecodeCell(db_, oleFiles_, page, column, start + from, to - from, cell);
     }
     out += cell.text;
     out += kFieldSeparator;

@@ -140,6 +140,11 @@ struct JetLayout {
   // A table-definition page keeps this word at freeSpaceOffset instead of
   // its free space; 0 when it keeps its free space there.
   uint16_t definitionMark;
+
+  // System tables: the engine's and Access's own, kept beside the user's
+  // tables for what they lend them (catalog, complex columns).
+  int32_t systemTableType;     // table-type byte of a system table's definition ('S')
+  int32_t catalogFlagsOffset;  // 32 bits in a catalog row: the object's Flags
 };
 
 // The header page (page 0), the same in Jet 3 and Jet 4 files up to the
@@ -227,6 +232,8 @@ inline constexpr JetLayout kJet4Layout{
     .headerEncodedSize = 128,
     .propertyBlobMagic = 0x0032524D,  // "MR2\0"
     .definitionMark = 0,
+    .systemTableType = 'S',
+    .catalogFlagsOffset = 28,
 };
 
 // Access 97. Its four system definitions carry the letters "VC" where Jet 4
@@ -293,6 +300,8 @@ inline constexpr JetLayout kJet3Layout{
     .headerEncodedSize = 126,
     .propertyBlobMagic = 0x00444B4B,  // "KKD\0"
     .definitionMark = 0x4356,         // "VC"
+    .systemTableType = 'S',
+    .catalogFlagsOffset = 27,
 };
 
 static_assert(kJet4Layout.pageSize <= kMaxPageSize && kJet3Layout.pageSize <= kMaxPageSize);

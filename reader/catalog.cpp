@@ -31,6 +31,7 @@ std::vector<CatalogEntry> ReadCatalogPage(ByteSpan page, const JetLayout& layout
     entry.definitionPage = ReadInt32(page, start + layout.catalogIdOffset);
     if (entry.definitionPage < 0) continue;
     entry.objectType = ReadUInt16(page, start + layout.catalogTypeOffset) & 0x7F;
+    entry.flags = static_cast<uint32_t>(ReadInt32(page, start + layout.catalogFlagsOffset));
     // The end of the first variable column, from the offset table at the
     // row's end.
     if (!ReadRowStructure(page, layout, start, end, {RowStructure::kMaxColumns, true, false}, row) ||
@@ -39,6 +40,8 @@ std::vector<CatalogEntry> ReadCatalogPage(ByteSpan page, const JetLayout& layout
     int64_t nameEnd = row.offsets[1];
     if (nameEnd - nameStart < 0 || nameEnd - nameStart > kMaxStoredName || start + nameEnd > end) continue;
     entry.name = text.Text(page, start + nameStart, nameEnd - nameStart);
+    // Some writers count a terminating NUL into the stored name.
+    while (!entry.name.empty() && entry.name.back() == '\0') entry.name.pop_back();
     if (entry.name.empty()) continue;
     entries.push_back(std::move(entry));
   }
@@ -62,6 +65,7 @@ void ApplyCatalog(const std::vector<CatalogEntry>& catalog, TableList& tables) {
     auto table = FindTable(tables, row.definitionPage);
     if (table == tables.end()) continue;
     (*table)->objectType = row.objectType;
+    (*table)->catalogFlags = row.flags;
     (*table)->name = row.name;
   }
 }
