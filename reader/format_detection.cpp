@@ -1,12 +1,15 @@
 #include "reader/format_detection.h"
 
 #include <algorithm>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "format/field_readers.h"
 #include "platform/dialogs.h"
 #include "reader/database_header.h"
 #include "reader/mdb_file.h"
+#include "reader/page_decoding.h"
 #include "reader/page_scan.h"
 #include "reader/table_definition.h"
 #include "report/progress_channel.h"
@@ -28,16 +31,16 @@ void RefuseFormat(ProgressChannel& progress, platform::Dialogs& dialogs, const c
   dialogs.ShowMessage(message, "Corvanel Brevantis", platform::MessageButtons::Ok, platform::MessageIcon::None);
 }
 
-// The file read in one layout, its pages decoded with a page key (0: as
-// stored).
+// The file read in one layout, its pages decoded with the header's page key
+// when that makes them readable (null: as stored).
 struct Reading {
   const JetLayout* layout = nullptr;
-  uint32_t pageKey = 0;
+  std::shared_ptr<const PageCodec> codec;
 
   int64_t ReadPages(const MdbFile& db, std::vector<uint8_t>& buffer, int64_t first) const {
     const int64_t pageSize = layout->pageSize;
     int64_t got = db.ReadBytes(buffer.data(), buffer.size(), first * pageSize);
-    if (pageKey != 0) DecodeEncodedPages(pageKey, pageSize, first, buffer.data(), got);
+    if (codec) DecodeStoredPages(*codec, pageSize, first, buffer.data(), got);
     return got;
   }
 };
@@ -85,13 +88,13 @@ Traces ScanForDefinitions(const MdbFile& db, const Reading& reading) {
 
 // True when pages 1 to 8 carry more Jet page types decoded with key than
 // as stored: the header's key is believed only when it makes pages.
-bool DecodingReveals(const MdbFile& db, const JetLayout& layout, uint32_t key) {
+bool DecodingReveals(const MdbFile& db, const JetLayout& layout, const PageCodec& codec) {
   constexpr int64_t kPagesTried = 8;
   std::vector<uint8_t> pages(static_cast<size_t>(kPagesTried * layout.pageSize));
-  int64_t got = Reading{&layout, 0}.ReadPages(db, pages, 1);
+  int64_t got = Reading{&layout, nullptr}.ReadPages(db, pages, 1);
   int stored = 0, decoded = 0;
   for (int pass = 0; pass < 2; ++pass) {
-    if (pass == 1) DecodeEncodedPages(key, layout.pageSize, 1, pages.data(), got);
+    if (pass == 1) DecodeStoredPages(codec, layout.pageSize, 1, pages.data(), got);
     for (int64_t i = 0; i * layout.pageSize < got; ++i) {
       ByteSpan page(pages.data() + i * layout.pageSize, static_cast<size_t>(layout.pageSize));
       (pass == 0 ? stored : decoded) += CarriesJetPageType(page, layout);
@@ -156,14 +159,13 @@ FormatInfo FormatOf(const DatabaseHeader& header, const Reading& reading) {
       header.intact && (header.version == JetHeader::kJet3Version) == (layout.headerVersion == JetHeader::kJet3Version);
   format.version = agrees ? header.version : layout.headerVersion;
   if (agrees && header.codePage > 0) format.codePage = header.codePage;
-  format.encryption = reading.pageKey != 0 ? PageEncryption::JetPageKey : PageEncryption::None;
   return format;
 }
 
 }  // namespace
 
 bool CheckSignature(const MdbFile& db, const JetLayout& layout, uint32_t pageKey) {
-  return CarriesSignature(db, Reading{&layout, pageKey});
+  return CarriesSignature(db, Reading{&layout, pageKey != 0 ? std::make_shared<JetPageKeyCodec>(pageKey) : nullptr});
 }
 
 int DetectFormat(MdbFile& db, ProgressChannel& progress, platform::Dialogs& dialogs) {
@@ -172,11 +174,12 @@ int DetectFormat(MdbFile& db, ProgressChannel& progress, platform::Dialogs& dial
   const DatabaseHeader header = ReadDatabaseHeader(first);
 
   // An encoded database scrambles every page after the header; its key is
-  // taken for the layouts in which it makes pages readable.
+  // tried for the layouts in which it makes pages readable.
   std::vector<Reading> readings;
+  const auto codec = std::make_shared<JetPageKeyCodec>(header.databaseKey);
   for (const JetLayout* layout : kLayouts) {
-    const bool decodes = header.intact && header.databaseKey != 0 && DecodingReveals(db, *layout, header.databaseKey);
-    readings.push_back({layout, decodes ? header.databaseKey : 0});
+    const bool decodes = header.intact && header.databaseKey != 0 && DecodingReveals(db, *layout, *codec);
+    readings.push_back({layout, decodes ? codec : nullptr});
   }
   bool jetTraces = false;
   const Reading* reading = ChooseReading(db, header, readings, jetTraces);
@@ -184,8 +187,14 @@ int DetectFormat(MdbFile& db, ProgressChannel& progress, platform::Dialogs& dial
     RefuseFormat(progress, dialogs, jetTraces ? kCorrupted : kNotAccess);
     return -1;
   }
+  const JetLayout previous = db.Layout();
   db.UseLayout(*reading->layout);
   db.UseFormat(FormatOf(header, *reading));
-  if (reading->pageKey != 0) db.UsePageKey(reading->pageKey);
+  std::string refusal = ChoosePageDecoding(db, header, first, dialogs);
+  if (!refusal.empty()) {
+    db.UseLayout(previous);  // as every refusal leaves it
+    RefuseFormat(progress, dialogs, refusal.c_str());
+    return -1;
+  }
   return reading->layout->headerVersion == JetHeader::kJet3Version ? 3 : 4;
 }

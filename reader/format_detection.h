@@ -1,10 +1,11 @@
 // Format recognition: the first pages of a Jet file carry fixed words (see
 // FormatSignature), those of Jet 3 files or those of Jet 4 files (which the
 // ACE formats share). The file gets its layout, the format facts of its
-// header, and its page key when it is encoded; damage to the words does not
-// refuse it while its header or its pages still show a layout. A file with
-// nothing readable left is refused: as highly corrupted when it still shows
-// traces of a Jet file, else as no Access file at all.
+// header, and the decoding of its pages when they are encoded or encrypted
+// (reader/page_decoding.h); damage to the words does not refuse it while its
+// header or its pages still show a layout. A file with nothing readable left
+// is refused: as highly corrupted when it still shows traces of a Jet file,
+// else as no Access file at all.
 #pragma once
 
 #include "format/jet_layout.h"

@@ -3,21 +3,20 @@
 #include <algorithm>
 #include <cstring>
 
-#include "format/rc4.h"
-
-void DecodeEncodedPages(uint32_t key, int64_t pageSize, int64_t firstPage, uint8_t* buffer, int64_t read) {
+void DecodeStoredPages(const PageCodec& codec, int64_t pageSize, int64_t firstPage, uint8_t* buffer, int64_t read) {
+  // The header page is never encoded.
   for (int64_t i = 0; i * pageSize < read; ++i) {
     int64_t page = firstPage + i;
     if (page == 0) continue;
     size_t stored = static_cast<size_t>(std::min(pageSize, read - i * pageSize));
-    Rc4Apply(key ^ static_cast<uint32_t>(page), std::span<uint8_t>(buffer + i * pageSize, stored));
+    codec.DecodePage(static_cast<uint32_t>(page), std::span<uint8_t>(buffer + i * pageSize, stored));
   }
 }
 
 bool MdbFile::Open(const std::string& name) {
   Close();
   fileName_ = name;
-  pageKey_ = 0;
+  codec_.reset();
   UseFormat(FormatInfo{});
   pages.clear();
   tables.clear();
@@ -57,7 +56,7 @@ int64_t MdbFile::ReadPages(uint8_t* buffer, int64_t firstPage, int64_t count) co
   }
   // A short read leaves the rest zero, as if the file went on with zeros.
   std::memset(buffer + got, 0, static_cast<size_t>(bytes - got));
-  if (pageKey_ != 0) DecodeEncodedPages(pageKey_, pageSize, firstPage, buffer, got);
+  if (codec_) DecodeStoredPages(*codec_, pageSize, firstPage, buffer, got);
   return got;
 }
 

@@ -8,19 +8,21 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "format/format_info.h"
 #include "format/jet_layout.h"
 #include "format/text_decoder.h"
+#include "format/page_codec.h"
 #include "platform/read_only_file.h"
 #include "reader/page_entry.h"
 #include "reader/table_def.h"
 
-// Decodes the pages of an encoded database in buffer, which holds `read`
-// bytes from the start of page firstPage: each page after the header with a
-// key stream of its own, key XOR its page number.
-void DecodeEncodedPages(uint32_t key, int64_t pageSize, int64_t firstPage, uint8_t* buffer, int64_t read);
+// Decodes with codec the pages in buffer, which holds `read` bytes from the
+// start of page firstPage; the header page stays as stored.
+void DecodeStoredPages(const PageCodec& codec, int64_t pageSize, int64_t firstPage, uint8_t* buffer, int64_t read);
 
 class MdbFile {
  public:
@@ -51,11 +53,16 @@ class MdbFile {
   // How the file's stored text becomes UTF-8: chosen with the layout and
   // the format's code page.
   const TextDecoder& Text() const { return text_; }
-  // The database key of an encoded database (0: pages are plain). Page
-  // reads decode every page after the header with it, so that nothing above
-  // them sees an encoded page. Reset by Open.
-  void UsePageKey(uint32_t key) { pageKey_ = key; }
-  uint32_t PageKey() const { return pageKey_; }
+  // How the pages after the header are hidden (nullptr: they are plain).
+  // Page reads decode every page after the header with it, so that nothing
+  // above them sees an encoded or encrypted page. Reset by Open.
+  void UseCodec(std::unique_ptr<const PageCodec> codec) { codec_ = std::move(codec); }
+  bool DecodesPages() const { return codec_ != nullptr; }
+  // The password an encrypted database is opened with, as the user gave it
+  // (UTF-8); nullopt when none was given. Kept by Open: it is the caller's,
+  // given before the analysis.
+  void SetPassword(std::optional<std::string> password) { password_ = std::move(password); }
+  const std::optional<std::string>& Password() const { return password_; }
   // Whether the system tables are listed (reader/table_listing.h): the
   // user's choice, kept from file to file.
   void ShowSystemTables(bool show) { showSystemTables_ = show; }
@@ -85,6 +92,7 @@ class MdbFile {
   JetLayout layout_{};
   FormatInfo format_{};
   TextDecoder text_;
-  uint32_t pageKey_ = 0;
+  std::unique_ptr<const PageCodec> codec_;
+  std::optional<std::string> password_;
   bool showSystemTables_ = false;
 };

@@ -26,6 +26,15 @@ QStringList ListTexts(const QListWidget& list) {
 
 QTreeWidgetItem* TablesNode(MainWindow& window) { return window.ui.tree_1001->topLevelItem(0)->child(0); }
 
+std::string WriteEncryptedDatabase(const std::string& path, const std::string& password) {
+  testdb::DatabaseBuilder db;
+  db.AddTable("Vault", {{"Id", ColumnType::Long}}).rows = {{{1}}, {{2}}};
+  testdb::OfficeEncryption encryption;
+  encryption.password = password;
+  db.SetOfficeEncryption(encryption);
+  return db.Write(path).ok ? path : std::string();
+}
+
 }  // namespace
 
 class AnalysisTest : public QObject {
@@ -184,6 +193,8 @@ void AnalysisTest::RefusedFilesShowTheirMessageOnce_data() {
   QTest::addColumn<QString>("message");
   QTest::newRow("a page map, nothing readable") << 0 << "This file is highly corrupted and cannot be recovered.";
   QTest::newRow("no Access file") << 1 << "File not a valid MS Access file.";
+  QTest::newRow("encrypted, the password cancelled")
+      << 2 << "This database is encrypted: its password is needed to read it.";
 }
 
 void AnalysisTest::RefusedFilesShowTheirMessageOnce() {
@@ -193,8 +204,10 @@ void AnalysisTest::RefusedFilesShowTheirMessageOnce() {
   std::string path = scratch.File("refused.mdb");
   if (kind == 0)
     guitest::WriteUnreadableJetFile(path);
-  else
+  else if (kind == 1)
     testenv::WriteFile(path, std::string(3000, 'x'));
+  else
+    path = WriteEncryptedDatabase(path, "pw");
   Session session;
   MainWindow& window = session.w();
   window.UseFile(path);

@@ -27,6 +27,7 @@
 
 #include "format/column_type.h"
 #include "tests/support/page_file.h"
+#include "tests/support/office_encryption.h"
 
 namespace testdb {
 
@@ -226,6 +227,8 @@ class DatabaseBuilder {
   // character in the code page (a text it cannot hold is an error).
   void SetJet3(int codePage = 1252) { format_ = {&kJet3Layout, codePage}; }
   const FileFormat& format() const { return format_; }
+  // An ACE database encrypted with a password (tests/support/office_encryption.h).
+  void SetOfficeEncryption(OfficeEncryption encryption) { officeEncryption_ = std::move(encryption); }
 
   const std::vector<std::unique_ptr<Table>>& tables() const { return tables_; }
 
@@ -240,6 +243,7 @@ class DatabaseBuilder {
   double creationDate_ = 45000.5;
   uint32_t databaseKey_ = 0;
   FileFormat format_{};
+  std::optional<OfficeEncryption> officeEncryption_;
 };
 
 // OLE payloads as Access stores them: a storage header (signature 0x1C15,
