@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "format/field_readers.h"
+#include "format/jet_layout.h"
+#include "format/text_decoder.h"
 #include "reader/table_def.h"
 
 // Where one column's value lies in the row; length 0 for an absent value.
@@ -21,6 +23,7 @@ struct CellExtent {
 };
 
 // The extents of the row spanning page bytes start to end (inclusive), by
-// position in table.columns; false when the bytes do not hold up as a row.
-bool ReadDeletedRowLayout(ByteSpan page, const TableDef& table, int64_t start, int64_t end,
-                          std::vector<CellExtent>& cells);
+// position in table.columns; false when the bytes do not hold up as a row
+// of the layout whose text reads as text does.
+bool ReadDeletedRowLayout(ByteSpan page, const JetLayout& layout, const TextDecoder& text, const TableDef& table,
+                          int64_t start, int64_t end, std::vector<CellExtent>& cells);

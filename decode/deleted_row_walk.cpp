@@ -73,7 +73,7 @@ int DeletedRowWalk::Find() {
     if (start < layout.rowOffsetTable + 2 * int64_t{slotCount_}) continue;
     if (!FindRowEnd(page, layout, slotCount_, slot, start, end)) continue;
     if (IsMovedRowPointer(page, db, table_, entry, start, end)) continue;
-    if (!ReadDeletedRowLayout(page, table_, start, end, cells_)) continue;
+    if (!ReadDeletedRowLayout(page, layout, db.Text(), table_, start, end, cells_)) continue;
     ++cursor_.nextRow;
     return 1;
   }

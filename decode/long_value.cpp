@@ -19,10 +19,10 @@ void SetFlagsMessage(const char* format, uint16_t flags, Value& out) {
   out.text.assign(text);
 }
 
-void SetText(ByteSpan stored, Value& out) {
+void SetText(const MdbFile& db, ByteSpan stored, Value& out) {
   out.Clear();
   out.kind = ValueKind::Text;
-  AppendStoredText(stored, 0, static_cast<int64_t>(stored.size()), out.text);
+  db.Text().Append(stored, out.text);
 }
 
 // The object written as the next file, cut to its own bytes where it is a
@@ -47,13 +47,13 @@ int DecodeMemo(const MdbFile& db, ByteSpan page, int64_t position, int64_t lengt
   LongValuePage buffer;
   switch (field.storage) {
     case Storage::kInline:
-      SetText(BytesInside(page, position + field.size, length - field.size), out);
+      SetText(db, BytesInside(page, position + field.size, length - field.size), out);
       return 1;
     case Storage::kSingleRow: {
       ByteSpan row;
       RowLookup lookup = FindLongValueRow(db, field.pointer, buffer, row);
       if (lookup == RowLookup::kBadBounds) return -1;
-      SetText(lookup == RowLookup::kFound ? row : ByteSpan(), out);
+      SetText(db, lookup == RowLookup::kFound ? row : ByteSpan(), out);
       return 1;
     }
     case Storage::kChain: {
@@ -62,7 +62,7 @@ int DecodeMemo(const MdbFile& db, ByteSpan page, int64_t position, int64_t lengt
       std::vector<uint8_t> stored;
       WalkLongValueChain(db, field.pointer, buffer,
                          [&stored](ByteSpan piece) { stored.insert(stored.end(), piece.begin(), piece.end()); });
-      SetText(stored, out);
+      SetText(db, stored, out);
       return 1;
     }
     case Storage::kUnknown:
@@ -80,7 +80,7 @@ int DecodeIntactLongValue(const MdbFile& db, OleFileWriter& files, ByteSpan page
   if (isOle)
     SetOle(files, payload, out);
   else
-    SetText(AsBytes(payload), out);
+    SetText(db, AsBytes(payload), out);
   return 1;
 }
 

@@ -5,6 +5,7 @@
 #include "decode/value_decoders.h"
 #include "decode/value_renderer.h"
 #include "format/row_structure.h"
+#include "reader/mdb_file.h"
 #include "reader/orphan_tables.h"
 
 namespace {
@@ -29,7 +30,7 @@ void DecodeOrphanValue(const MdbFile& db, ByteSpan page, int64_t from, int64_t t
   const int64_t length = to - from;
   switch (ClassifyOrphanValue(db, page, from, length)) {
     case OrphanValue::Empty: return SetCellNull(cell);
-    case OrphanValue::Text: DecodeText(page, from, length, cell.value); break;
+    case OrphanValue::Text: DecodeText(db.Text(), page, from, length, cell.value); break;
     case OrphanValue::LongValue:
       if (DecodeMemo(db, page, from, length, cell.value) == 1) break;
       return SetBytes(BytesInside(page, from, length), cell);
@@ -43,21 +44,23 @@ void DecodeOrphanValue(const MdbFile& db, ByteSpan page, int64_t from, int64_t t
 int DecodeOrphanRow(const MdbFile& db, ByteSpan page, const TableDef& table, int64_t start, int64_t end,
                     RowCells& cells, std::string& out) {
   RowStructure row;
-  if (!ReadRowStructure(page, start, end, table.varColumnCount > 0, row)) return -1;
+  if (!ReadOrphanRow(page, db.Layout(), start, end, {RowStructure::kMaxColumns, table.varColumnCount > 0, true}, row))
+    return -1;
   if (cells.size() < table.columns.size()) cells.resize(table.columns.size());
   std::string text;
   for (size_t i = 0; i < table.columns.size(); ++i) {
     CellSlot& cell = cells[i];
     if (i == 0)
-      SetBytes(BytesInside(page, row.fixedStart, row.fixedEnd - row.fixedStart), cell);
-    else if (i - 1 < row.values.size())
-      DecodeOrphanValue(db, page, row.values[i - 1].first, row.values[i - 1].second, cell);
-    else
+      SetBytes(BytesInside(page, row.fixedStart, row.FixedEnd() - row.fixedStart), cell);
+    else if (i - 1 < static_cast<size_t>(row.VariableCount())) {
+      auto [from, to] = row.Variable(static_cast<int32_t>(i - 1));
+      DecodeOrphanValue(db, page, from, to, cell);
+    } else
       SetCellNull(cell);
     cell.present = cell.text != kNullText;
     text += cell.text;
     text += kFieldSeparator;
   }
   out = std::move(text);
-  return static_cast<int>(row.values.size()) + 1;
+  return row.VariableCount() + 1;
 }

@@ -7,6 +7,7 @@
 #include "decode/value_decoders.h"
 #include "decode/value_renderer.h"
 #include "format/field_readers.h"
+#include "format/row_structure.h"
 #include "reader/mdb_file.h"
 
 RowDecoder::RowDecoder(const MdbFile& db, const std::atomic<uint8_t>& stopRequested, OleFileWriter& oleFiles)
@@ -74,51 +75,44 @@ int RowDecoder::DecodeRow(const TableDef& table, int64_t start, int64_t end, std
   ByteSpan page(page_);
   if (start < 0 || end < start || end >= static_cast<int64_t>(page.size())) return -1;
   if (table.orphan) return DecodeOrphanRow(db_, page, table, start, end, cells_, out);
-  int32_t n = ReadUInt16(page, start);
   // No cap below the table's own count: a hand-made or damaged table may
   // have more columns than Access allows, and its rows are still whole.
-  if (n > table.maxColumns) return -1;
-  // Null mask at the row's end: bit j for column number j, set when present.
-  int64_t maskBytes = n == 0 ? 1 : (n - 1) / 8 + 1;
-  int64_t mask = end - maskBytes + 1;
+  bool variableColumns = std::any_of(table.columns.begin(), table.columns.end(),
+                                     [](const ColumnDef& column) { return !column.isFixed; });
+  RowStructure& row = row_;
+  if (!ReadRowStructure(page, db_.Layout(), start, end, {table.maxColumns, variableColumns, false}, row)) return -1;
+  const int32_t n = row.columnCount;
 
   RowCells& cells = cells_;
   if (cells.size() < static_cast<size_t>(std::max<int32_t>(0, table.maxColumns))) ResetCells(table);
-  // The mask lies inside the row, which lies inside the page. Columns
-  // beyond the row's own mask are not stored in it (the row was written
-  // before they were added).
-  if (mask < start) return -1;
-  const uint8_t* maskBits = page.data() + mask;
-  int32_t storedBits = static_cast<int32_t>(8 * maskBytes);
+  // Null mask at the row's end: bit j for column number j, set when
+  // present. Columns beyond the row's own mask are not stored in it (the
+  // row was written before they were added).
   for (int32_t j = 0; j < table.maxColumns; ++j) {
     CellSlot& cell = cells[static_cast<size_t>(j)];
-    cell.present = j < storedBits ? maskBits[j / 8] >> (j % 8) & 1 : 0;
+    cell.present = row.Present(page, j);
     SetCellNull(cell);
   }
-  int variableColumns = 0;
-  for (const ColumnDef& column : table.columns) {
+  for (const ColumnDef& column : table.columns)
     if (column.columnNumber >= 0 && column.columnNumber < table.maxColumns)
       cells[static_cast<size_t>(column.columnNumber)].size = column.isFixed ? column.length : -1;
-    if (!column.isFixed) ++variableColumns;
-  }
 
-  // Offset table, read backwards from the mask: the count v, the start of
-  // each variable value (relative to the row), then the end of the data.
-  int64_t offsets = mask - 4;
-  int32_t v = variableColumns != 0 ? ReadUInt16(page, mask - 2) : 0;
-  if (v > n) return -1;
-  int64_t dataEnd = v != 0 ? ReadUInt16(page, offsets - 2 * int64_t{v}) : mask - start;
+  // Offset table: the start of each variable value (relative to the row),
+  // then the end of the data.
+  const int32_t v = row.VariableCount();
+  int64_t dataEnd = v != 0 ? row.offsets[static_cast<size_t>(v)] : row.mask - start;
   if (dataEnd < 0 || dataEnd > end - start) return -1;
-  int64_t variableStart = v != 0 ? ReadUInt16(page, offsets) : mask - start;
+  int64_t variableStart = v != 0 ? row.offsets[0] : row.mask - start;
   // Last byte of the fixed part.
   int64_t fixedEnd = variableStart != 0 ? variableStart - 1 : 0;
   if (fixedEnd < 0 || fixedEnd > dataEnd) return -1;
   int32_t fixedValues = n - v;
+  const int64_t fixedStart = row.fixedStart - start;
 
   // The text is built after what out holds, which stays until the row is
   // complete.
   size_t kept = out.size();
-  int64_t fixedCursor = 2;
+  int64_t fixedCursor = fixedStart;
   int32_t fixedSeen = 0;
   for (const ColumnDef& column : table.columns) {
     if (StopRequested()) {
@@ -140,7 +134,7 @@ int RowDecoder::DecodeRow(const TableDef& table, int64_t start, int64_t end, std
         cell.present = 0;
       } else {
         if (Wanted(column.columnNumber))
-          DecodeCell(db_, oleFiles_, page, column, start + 2 + column.fixedOffset, column.length, cell);
+          DecodeCell(db_, oleFiles_, page, column, row.fixedStart + column.fixedOffset, column.length, cell);
         fixedCursor += column.length;
       }
     } else {
@@ -149,8 +143,8 @@ int RowDecoder::DecodeRow(const TableDef& table, int64_t start, int64_t end, std
       int32_t i = column.varIndex;
       int64_t from = 0, to = 0;
       if (i >= 0 && i < v) {
-        from = ReadUInt16(page, offsets - 2 * int64_t{i});
-        to = i + 1 == v ? dataEnd : ReadUInt16(page, offsets - 2 * (int64_t{i} + 1));
+        from = row.offsets[static_cast<size_t>(i)];
+        to = row.offsets[static_cast<size_t>(i) + 1];
       }
       if (!cell.present || from < variableStart || from >= to || to > dataEnd)
         cell.present = 0;

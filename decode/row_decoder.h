@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "format/row_cells.h"
+#include "format/row_structure.h"
 #include "reader/table_def.h"
 
 class MdbFile;
@@ -75,6 +76,7 @@ class RowDecoder {
   OleFileWriter& oleFiles_;
   std::vector<uint8_t> page_;
   RowCells cells_;
+  RowStructure row_;  // the last row's structure, kept for its buffer
   std::vector<int32_t> wanted_;  // sorted; empty for every column
   int32_t lookupRowFlag_ = 0;
   int32_t deletedRowFlag_ = 0;

@@ -1,15 +1,10 @@
 // TEXT and BINARY values.
 #include "decode/value_decoders.h"
-#include "format/jet_text.h"
 
-void AppendStoredText(ByteSpan buffer, int64_t start, int64_t length, std::string& out) {
-  AppendJetText(BytesInside(buffer, start, length), out);
-}
-
-void DecodeText(ByteSpan page, int64_t position, int64_t length, Value& out) {
+void DecodeText(const TextDecoder& text, ByteSpan page, int64_t position, int64_t length, Value& out) {
   out.Clear();
   out.kind = ValueKind::Text;
-  AppendStoredText(page, position, length, out.text);
+  text.Append(BytesInside(page, position, length), out.text);
 }
 
 int DecodeBinary(ByteSpan page, int64_t position, int64_t length, Value& out) {

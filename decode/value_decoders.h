@@ -12,6 +12,7 @@
 
 #include "format/field_readers.h"
 #include "format/row_cells.h"
+#include "format/text_decoder.h"
 #include "format/value.h"
 
 // What an absent value shows.
@@ -35,11 +36,9 @@ void DecodeDate(ByteSpan page, int64_t position, Value& out);
 
 // -1 with out untouched when the bytes run past the page.
 int DecodeBinary(ByteSpan page, int64_t position, int64_t length, Value& out);
-void DecodeText(ByteSpan page, int64_t position, int64_t length, Value& out);
-
-// Stored text appended to out as UTF-8 (format/jet_text.h). The part of the
-// run outside the buffer is left out.
-void AppendStoredText(ByteSpan buffer, int64_t start, int64_t length, std::string& out);
+// The stored text in the database's own form; the part outside the page is
+// left out.
+void DecodeText(const TextDecoder& text, ByteSpan page, int64_t position, int64_t length, Value& out);
 
 // The text the record list, `rows`, CSV and the .xls show for a value: the
 // one rendering of every kind.

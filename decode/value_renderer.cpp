@@ -27,7 +27,7 @@ int DecodeValue(const MdbFile& db, OleFileWriter& oleFiles, ByteSpan page, const
     case ColumnType::Single: DecodeSingle(page, position, out); return 1;
     case ColumnType::Double: DecodeDouble(page, position, out); return 1;
     case ColumnType::Date: DecodeDate(page, position, out); return 1;
-    case ColumnType::Text: DecodeText(page, position, length, out); return 1;
+    case ColumnType::Text: DecodeText(db.Text(), page, position, length, out); return 1;
     case ColumnType::Guid: DecodeGuid(page, position, out); return 1;
     case ColumnType::Numeric: DecodeNumeric(page, position, column.scale, out); return 1;
     case ColumnType::Binary:

@@ -1,11 +1,10 @@
 // Where a Jet file keeps what the reader, the decoder and the format check
 // look up: the page size, the page types, and the offsets inside pages,
-// table definitions, column records, rows' slot tables and long-value
-// fields. One instance per file format; a Jet 3 file (2048-byte pages, its
-// own offsets) would be a second instance, not a second set of constants.
-//
-// The inside of a row (its column count, fixed area, variable offsets and
-// null mask) is read by decode/row_decoder.cpp in Jet 4's own widths.
+// table definitions, column records, rows and long-value fields. One
+// instance per file format: kJet3Layout (Access 97, 2048-byte pages, narrow
+// fields, single-byte text) and kJet4Layout, which the ACE formats share.
+// Code above format/ reads the differences from here and never asks which
+// format it has.
 #pragma once
 
 #include <array>
@@ -95,6 +94,52 @@ struct JetLayout {
   uint16_t longValueInlineFlag;    // flag: the data follows the field
   uint16_t longValueSingleRowFlag; // flag: the data is one long-value row
   int32_t longValueLinkSize;       // bytes of a chained row's pointer to the next row
+  int32_t longValueChainRowSize;   // bytes of a full chained row as Access writes it, link included
+
+  // Inside a row:
+  //   [column count][fixed data][variable data][end of data]
+  //   [variable offsets, last first][jump table][variable count][null mask]
+  // The offsets count from the row's first byte; an offset of one byte
+  // reaches 255 only, so a format with one-byte offsets adds a jump table
+  // (one byte per 256 bytes of row) that says where they pass each
+  // 256-byte boundary (format/row_structure.h).
+  int32_t rowColumnCountSize;  // bytes of the column count; the fixed data follows it
+  int32_t rowFieldSize;        // bytes of each variable offset, the end of data and the variable count
+  bool rowJumpTable;           // the row carries a jump table
+
+  // Text: how TEXT and MEMO values and every name are stored.
+  enum class TextStorage : uint8_t {
+    Unicode,   // UCS-2, or compressed one byte a character behind FF FE
+    CodePage,  // one byte a character in the database's code page
+  };
+  TextStorage textStorage;
+
+  // More of the table definition: index counts and definitions, and the
+  // table's usage maps.
+  int32_t tdefLogicalIndexCountOffset;  // 32 bits: logical indexes
+  int32_t tdefUsedPagesMapOffset;       // 32 bits: row pointer to the map of the table's pages
+  int32_t tdefFreePagesMapOffset;       // 32 bits: row pointer to the map of its pages with free space
+  int32_t realIndexDefinitionSize;      // bytes per real-index definition, after the column names
+  int32_t logicalIndexDefinitionSize;   // bytes per logical-index definition, after the real ones
+
+  // Usage maps: an inline map row is a type byte 0, a 32-bit start page,
+  // then a bit per page; a reference map row is a type byte 1, then page
+  // numbers of bitmap pages, each holding a bit per page after 4 bytes.
+  int32_t usageMapInlineBytes;     // bytes of bits in an inline map row
+  int32_t usageMapReferencePages;  // bitmap page numbers in a reference map row
+
+  // The header page: the version byte this layout is chosen for, and how
+  // many bytes from JetHeader::kEncodedAreaOffset on are RC4-encoded.
+  int32_t headerVersion;
+  int32_t headerEncodedSize;
+
+  // The first bytes of a property blob (LvProp): "MR2\0" or "KKD\0",
+  // little-endian.
+  uint32_t propertyBlobMagic;
+
+  // A table-definition page keeps this word at freeSpaceOffset instead of
+  // its free space; 0 when it keeps its free space there.
+  uint16_t definitionMark;
 
   // System tables: the engine's and Access's own, kept beside the user's
   // tables for what they lend them (catalog, complex columns).
@@ -109,10 +154,13 @@ struct JetHeader {
   static constexpr int32_t kEngineNameOffset = 4;  // "Standard Jet DB" or "Standard ACE DB"
   static constexpr int32_t kVersionOffset = 0x14;  // byte: 0 Jet 3, 1 Jet 4, higher for later engines
   static constexpr uint8_t kJet3Version = 0;
-  // 128 bytes RC4-encoded with a fixed key; they hold the database key.
+  // RC4-encoded with a fixed key (JetLayout::headerEncodedSize bytes); the
+  // area holds the code page and the database key.
   static constexpr int32_t kEncodedAreaOffset = 0x18;
-  static constexpr int32_t kEncodedAreaSize = 128;
+  static constexpr int32_t kEncodedAreaSize = 128;  // the longest area, Jet 4's
   static constexpr uint32_t kEncodedAreaKey = 0x6B39DAC7;
+  // 16 bits in the decoded area: the code page of single-byte text.
+  static constexpr int32_t kCodePageOffset = 0x3C;
   // 32 bits in the decoded area: 0, or the key of every later page, which
   // is RC4-encoded with this key XOR its page number.
   static constexpr int32_t kDatabaseKeyOffset = 0x3E;
@@ -120,12 +168,6 @@ struct JetHeader {
 
 // The largest page of any layout: buffers that must not allocate per use.
 inline constexpr int32_t kMaxPageSize = 4096;
-
-// Jet 3 is recognised only, to be refused by name.
-inline constexpr FormatSignature kJet3Signature{
-    2048, 0,
-    {{{0x0100, 0x0000}, {0x0101, FormatSignature::kAnyWord}, {0x0102, 0x4356},
-      {0x0102, 0x4356}, {0x0102, 0x4356}, {0x0102, 0x4356}}}};
 
 inline constexpr JetLayout kJet4Layout{
     .pageSize = 4096,
@@ -174,8 +216,92 @@ inline constexpr JetLayout kJet4Layout{
     .longValueInlineFlag = 0x8000,
     .longValueSingleRowFlag = 0x4000,
     .longValueLinkSize = 4,
+    .longValueChainRowSize = 4076,
+    .rowColumnCountSize = 2,
+    .rowFieldSize = 2,
+    .rowJumpTable = false,
+    .textStorage = JetLayout::TextStorage::Unicode,
+    .tdefLogicalIndexCountOffset = 47,
+    .tdefUsedPagesMapOffset = 55,
+    .tdefFreePagesMapOffset = 59,
+    .realIndexDefinitionSize = 52,
+    .logicalIndexDefinitionSize = 28,
+    .usageMapInlineBytes = 64,
+    .usageMapReferencePages = 17,
+    .headerVersion = 1,
+    .headerEncodedSize = 128,
+    .propertyBlobMagic = 0x0032524D,  // "MR2\0"
+    .definitionMark = 0,
     .systemTableType = 'S',
     .catalogFlagsOffset = 28,
 };
 
-static_assert(kJet4Layout.pageSize <= kMaxPageSize);
+// Access 97. Its four system definitions carry the letters "VC" where Jet 4
+// keeps their free space, so the signature cannot tell them apart.
+inline constexpr JetLayout kJet3Layout{
+    .pageSize = 2048,
+    .signature = {2048, 1,
+                  {{{0x0100, 0x0000}, {0x0101, FormatSignature::kAnyWord}, {0x0102, 0x4356},
+                    {0x0102, 0x4356}, {0x0102, 0x4356}, {0x0102, 0x4356}}}},
+    .pageTypeOffset = 0,
+    .freeSpaceOffset = 2,
+    .linkOffset = 4,
+    .headerSize = 8,
+    .dataRowCountOffset = 8,
+    .rowOffsetTable = 10,
+    .rowOffsetMask = 0x1FFF,
+    .lookupRowFlag = 0x8000,
+    .deletedRowFlag = 0x4000,
+    .tdefRowCountOffset = 12,
+    .tdefTableTypeOffset = 20,
+    .tdefMaxColumnsOffset = 21,
+    .tdefVarColumnsOffset = 23,
+    .tdefColumnCountOffset = 25,
+    .tdefRealIndexCountOffset = 31,
+    .tdefRealIndexEntries = 43,
+    .realIndexEntrySize = 8,
+    .userTableType = 'N',
+    .columnRecordSize = 18,
+    .columnTypeOffset = 0,
+    .columnNumberOffset = 1,
+    .columnVarIndexOffset = 3,
+    .columnIndexOffset = 5,
+    .columnPrecisionOffset = 11,
+    .columnScaleOffset = 12,
+    .columnFlagsOffset = 13,
+    .columnFixedOffset = 14,
+    .columnLengthOffset = 16,
+    .columnNameLengthSize = 1,
+    .catalogDefinitionPage = 2,
+    .systemPages = 6,
+    .catalogIdOffset = 1,
+    .catalogTypeOffset = 9,
+    .catalogNameOffset = 31,
+    .longValueMark = 0x4C41564C,
+    .longValueFieldSize = 12,
+    .longValueFlagsOffset = 2,
+    .longValuePointerOffset = 4,
+    .longValueInlineFlag = 0x8000,
+    .longValueSingleRowFlag = 0x4000,
+    .longValueLinkSize = 4,
+    .longValueChainRowSize = 2036,
+    .rowColumnCountSize = 1,
+    .rowFieldSize = 1,
+    .rowJumpTable = true,
+    .textStorage = JetLayout::TextStorage::CodePage,
+    .tdefLogicalIndexCountOffset = 27,
+    .tdefUsedPagesMapOffset = 35,
+    .tdefFreePagesMapOffset = 39,
+    .realIndexDefinitionSize = 39,
+    .logicalIndexDefinitionSize = 20,
+    .usageMapInlineBytes = 128,
+    .usageMapReferencePages = 33,
+    .headerVersion = 0,
+    .headerEncodedSize = 126,
+    .propertyBlobMagic = 0x00444B4B,  // "KKD\0"
+    .definitionMark = 0x4356,         // "VC"
+    .systemTableType = 'S',
+    .catalogFlagsOffset = 27,
+};
+
+static_assert(kJet4Layout.pageSize <= kMaxPageSize && kJet3Layout.pageSize <= kMaxPageSize);

@@ -92,12 +92,6 @@ void AppendJetText(ByteSpan stored, std::string& out) {
   out.resize(static_cast<size_t>(to.End() - out.data()));
 }
 
-std::string JetText(ByteSpan buffer, int64_t start, int64_t n) {
-  std::string text;
-  AppendJetText(BytesInside(buffer, start, n), text);
-  return text;
-}
-
 void AppendBytesAsCharacters(ByteSpan bytes, std::string& out) {
   const size_t base = out.size();
   out.resize(base + 2 * bytes.size());
@@ -109,19 +103,4 @@ void AppendBytesAsCharacters(ByteSpan bytes, std::string& out) {
       to.Character(b);
   }
   out.resize(static_cast<size_t>(to.End() - out.data()));
-}
-
-bool IsReadableJetText(ByteSpan stored) {
-  std::string text;
-  AppendJetText(stored, text);
-  // Looked for in the UTF-8: C0 and C1 controls, DEL, and U+FFFD to U+FFFF
-  // (what did not decode, and the two non-characters).
-  for (size_t i = 0; i < text.size(); ++i) {
-    auto b = static_cast<uint8_t>(text[i]);
-    auto next = [&](size_t k) { return i + k < text.size() ? static_cast<uint8_t>(text[i + k]) : 0; };
-    if ((b < 0x20 && b != '\t' && b != '\n' && b != '\r') || b == 0x7F) return false;
-    if (b == 0xC2 && next(1) >= 0x80 && next(1) < 0xA0) return false;
-    if (b == 0xEF && next(1) == 0xBF && next(2) >= 0xBD) return false;
-  }
-  return true;
 }

@@ -1,5 +1,6 @@
-// Text as the file stores it (TEXT and MEMO values, table and column
-// names), turned into UTF-8. Two forms:
+// Text as Jet 4 and ACE files store it (TEXT and MEMO values, table and
+// column names), turned into UTF-8; read through the session's
+// TextDecoder (format/text_decoder.h). Two forms:
 //   - two-byte: UCS-2 little-endian, where a surrogate pair stands for one
 //     character beyond U+FFFF;
 //   - compressed: the bytes FF FE, then one byte a character (U+0000 to
@@ -16,15 +17,6 @@
 
 // Appends the UTF-8 of the stored text.
 void AppendJetText(ByteSpan stored, std::string& out);
-
-// The stored text of the n bytes at start; the part outside the buffer is
-// left out.
-std::string JetText(ByteSpan buffer, int64_t start, int64_t n);
-
-// True when the bytes decode as text a person wrote: no byte left over, no
-// broken surrogate, no control character but tab and line ends. Bytes of
-// another kind read as text rarely pass.
-bool IsReadableJetText(ByteSpan stored);
 
 // Appends each byte as the character of that code point (U+0000 to U+00FF):
 // how a BINARY value, or a file's own single-byte name, becomes text.

@@ -1,34 +1,54 @@
 #include "format/row_structure.h"
 
-bool ReadRowStructure(ByteSpan page, int64_t start, int64_t end, bool variableColumns, RowStructure& row) {
-  row.values.clear();
-  if (start < 0 || end < start || end >= static_cast<int64_t>(page.size())) return false;
-  int32_t n = ReadUInt16(page, start);
-  if (n < 1 || n > RowStructure::kMaxColumns) return false;
-  int64_t maskBytes = (n + 7) / 8;
-  int64_t mask = end - maskBytes + 1;
-  if (mask < start + 2) return false;
-  // Writers leave the bits past the last column clear.
-  if (n % 8 != 0 && (ReadSignedByte(page, end) & 0xFF) >> (n % 8) != 0) return false;
-  row.columnCount = n;
-  row.fixedStart = start + 2;
-  if (!variableColumns) {
-    row.fixedEnd = mask;
-    return true;
-  }
+#include <algorithm>
 
-  int32_t v = ReadUInt16(page, mask - 2);
-  int64_t endField = mask - 4 - 2 * int64_t{v};  // the end of the data, after the last offset
-  if (v < 1 || v > n || endField < start + 2) return false;
-  int64_t previous = 2;
+namespace {
+
+// A column count, variable offset, end of data or variable count.
+int32_t ReadRowField(ByteSpan page, int64_t at, int32_t size) {
+  return size == 1 ? ReadSignedByte(page, at) & 0xFF : ReadUInt16(page, at);
+}
+
+}  // namespace
+
+bool ReadRowStructure(ByteSpan page, const JetLayout& layout, int64_t start, int64_t end, const RowRules& rules,
+                      RowStructure& row) {
+  row.offsets.clear();
+  if (start < 0 || end < start || end >= static_cast<int64_t>(page.size())) return false;
+  row.start = start;
+  row.end = end;
+  const int32_t n = ReadRowField(page, start, layout.rowColumnCountSize);
+  row.columnCount = n;
+  if (n > rules.maxColumns || (rules.strict && n < 1)) return false;
+  row.fixedStart = start + layout.rowColumnCountSize;
+  row.maskBytes = n == 0 ? 1 : (int64_t{n} + 7) / 8;
+  row.mask = end - row.maskBytes + 1;
+  if (row.mask < (rules.strict ? row.fixedStart : start)) return false;
+  // Writers leave the bits past the last column clear.
+  if (rules.strict && n % 8 != 0 && page[static_cast<size_t>(end)] >> (n % 8) != 0) return false;
+  if (!rules.variableColumns) return true;
+
+  const int32_t width = layout.rowFieldSize;
+  const int64_t countAt = row.mask - width;
+  const int32_t v = ReadRowField(page, countAt, width);
+  if (v > n) return false;
+  // One jump byte per 256 bytes of row, between the offsets and the count;
+  // the last is only filler when the offsets end below its boundary.
+  int64_t jumps = layout.rowJumpTable ? (end - start) / 256 : 0;
+  const int64_t first = countAt - jumps - width;  // where offset 0 is
+  const int64_t endAt = first - int64_t{width} * v;
+  if (endAt < (rules.strict ? row.fixedStart : start)) return false;
+  if ((endAt - start) / 256 < jumps) --jumps;
+
+  row.offsets.resize(static_cast<size_t>(v) + 1);
+  int64_t passed = 0;  // boundaries passed
   for (int32_t i = 0; i <= v; ++i) {
-    int64_t offset = ReadUInt16(page, mask - 4 - 2 * int64_t{i});
-    if (offset < previous || offset > endField - start) return false;
-    if (i == 0)
-      row.fixedEnd = start + offset;
-    else
-      row.values.emplace_back(start + previous, start + offset);
-    previous = offset;
+    // Jump entry k names the first offset at or past boundary k + 1.
+    while (passed < jumps && (ReadSignedByte(page, countAt - 1 - passed) & 0xFF) == i) ++passed;
+    row.offsets[static_cast<size_t>(i)] = ReadRowField(page, first - int64_t{width} * i, width) + 256 * passed;
   }
+  if (rules.strict && (row.offsets.front() < row.fixedStart - start || row.offsets.back() > endAt - start ||
+                       !std::is_sorted(row.offsets.begin(), row.offsets.end())))
+    return false;
   return true;
 }

@@ -1,10 +1,12 @@
-// The structure a Jet 4 row gives of itself, read without its table's
-// definition:
-//   [column count: 2][fixed data][variable data][end of data: 2]
-//   [variable offsets, last first: 2 each][variable count: 2][null mask]
+// The structure a row gives of itself, in its format's widths
+// (JetLayout's row fields):
+//   [column count][fixed data][variable data][end of data]
+//   [variable offsets, last first][jump table][variable count][null mask]
 // The offset table is there only when the table has variable columns; the
-// offsets count from the row's first byte. What a row of a lost table still
-// tells: how much fixed data it holds, and where each variable value lies.
+// offsets count from the row's first byte. Every reader of rows starts
+// here: the row decoder, the check of deleted rows and the reader of rows
+// whose table definition is lost. What each then asks of a row beyond its
+// structure is its own.
 #pragma once
 
 #include <cstdint>
@@ -12,19 +14,52 @@
 #include <vector>
 
 #include "format/field_readers.h"
+#include "format/jet_layout.h"
 
 struct RowStructure {
-  // Jet 4 tables have at most 255 columns.
+  // Access tables have at most 255 columns.
   static constexpr int32_t kMaxColumns = 255;
 
+  int64_t start = 0, end = 0;  // page offsets of the row's bytes, end included
   int32_t columnCount = 0;
-  int64_t fixedStart = 0, fixedEnd = 0;             // page offsets, end excluded
-  std::vector<std::pair<int64_t, int64_t>> values;  // each variable value's page offsets, end excluded
+  int64_t fixedStart = 0;      // page offset of the fixed data
+  int64_t mask = 0;            // page offset of the null mask
+  int64_t maskBytes = 0;
+  // Each variable value's start, relative to the row, then the end of the
+  // data; empty when the row has no offset table.
+  std::vector<int64_t> offsets;
+
+  int32_t VariableCount() const { return offsets.empty() ? 0 : static_cast<int32_t>(offsets.size()) - 1; }
+  // Page offset just past the fixed data: where the variable data starts,
+  // or the mask in a row without an offset table.
+  int64_t FixedEnd() const { return offsets.empty() ? mask : start + offsets.front(); }
+  // Page offsets of variable value i (below VariableCount()), end excluded.
+  std::pair<int64_t, int64_t> Variable(int32_t i) const {
+    return {start + offsets[static_cast<size_t>(i)], start + offsets[static_cast<size_t>(i) + 1]};
+  }
+  // The presence bit of a column number; false past the row's own mask (a
+  // column added after the row was written).
+  bool Present(ByteSpan page, int32_t columnNumber) const {
+    if (columnNumber < 0 || columnNumber >= 8 * maskBytes) return false;
+    return (page[static_cast<size_t>(mask + columnNumber / 8)] >> (columnNumber % 8) & 1) != 0;
+  }
 };
 
-// Reads the row spanning page bytes start to end (inclusive) into row, with
-// an offset table when variableColumns. False when the structure does not
-// hold: a column count of 0 or above the maximum, a null mask that does not
-// fit or has bits set past the column count, offsets out of order or past
-// the row.
-bool ReadRowStructure(ByteSpan page, int64_t start, int64_t end, bool variableColumns, RowStructure& row);
+// What a row must satisfy to be read.
+struct RowRules {
+  int32_t maxColumns = 0;        // the most columns the row may store
+  bool variableColumns = false;  // the row carries an offset table
+  // For rows that nothing else vouches for (deleted rows, rows of a lost
+  // table): at least one column, the mask's bits past the column count
+  // clear, the offsets in order between the fixed data and the offset
+  // table. Otherwise each offset is left for the value that uses it to
+  // check.
+  bool strict = false;
+};
+
+// Reads the row spanning page bytes start to end (inclusive). False when
+// its structure does not hold: a column count above the rules' maximum, a
+// null mask or an offset table that does not fit in the row, more variable
+// values than columns, or what the strict rules demand.
+bool ReadRowStructure(ByteSpan page, const JetLayout& layout, int64_t start, int64_t end, const RowRules& rules,
+                      RowStructure& row);

@@ -16,14 +16,28 @@ bool OpenDatabase(MdbFile& db, const std::string& name, ProgressChannel& progres
   return true;
 }
 
+namespace {
+
+// The format as the analysis window names it.
+const char* StorageFormatName(const FormatInfo& format) {
+  return format.version == JetHeader::kJet3Version ? "MS-Access 97" : "MS-Access 2003";
+}
+
+}  // namespace
+
 bool Analyze(MdbFile& db, const std::string& name, ProgressChannel& progress, platform::Dialogs& dialogs) {
   if (!OpenDatabase(db, name, progress)) return false;
   if (DetectFormat(db, progress, dialogs) == -1) return false;
-  progress.storageFormat.Set("MS-Access 2003");
+  progress.storageFormat.Set(StorageFormatName(db.Format()));
 
   progress.statusText.Set("Analyzing started");
   progress.ReportStatus();
   if (progress.StopRequested()) return false;
+  if (!db.Text().KnowsCodePage()) {
+    progress.statusText.Set("Unknown code page " + std::to_string(db.Text().AskedCodePage()) +
+                            ": text is read as Windows-1252");
+    progress.ReportStatus();
+  }
 
   ScanPages(db, progress);
   ReadTables(db, progress);

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "format/jet_text.h"
+#include "format/row_structure.h"
 #include "reader/mdb_file.h"
 #include "reader/recovery_naming.h"
 #include "report/progress_channel.h"
@@ -13,8 +13,10 @@ constexpr int64_t kMaxStoredName = 512;
 
 }  // namespace
 
-std::vector<CatalogEntry> ReadCatalogPage(ByteSpan page, const JetLayout& layout, int32_t rowCount) {
+std::vector<CatalogEntry> ReadCatalogPage(ByteSpan page, const JetLayout& layout, const TextDecoder& text,
+                                          int32_t rowCount) {
   std::vector<CatalogEntry> entries;
+  RowStructure row;
   const int64_t pageSize = static_cast<int64_t>(page.size());
   const int64_t slots = layout.rowOffsetTable;
   const int32_t mask = layout.rowOffsetMask;
@@ -32,9 +34,12 @@ std::vector<CatalogEntry> ReadCatalogPage(ByteSpan page, const JetLayout& layout
     entry.flags = static_cast<uint32_t>(ReadInt32(page, start + layout.catalogFlagsOffset));
     // The end of the first variable column, from the offset table at the
     // row's end.
-    int64_t nameEnd = ReadUInt16(page, end - 8);
-    if (nameEnd - nameStart < 0 || nameEnd - nameStart > kMaxStoredName || nameEnd > end) continue;
-    entry.name = JetText(page, start + nameStart, nameEnd - nameStart);
+    if (!ReadRowStructure(page, layout, start, end, {RowStructure::kMaxColumns, true, false}, row) ||
+        row.VariableCount() < 1)
+      continue;
+    int64_t nameEnd = row.offsets[1];
+    if (nameEnd - nameStart < 0 || nameEnd - nameStart > kMaxStoredName || start + nameEnd > end) continue;
+    entry.name = text.Text(page, start + nameStart, nameEnd - nameStart);
     // Some writers count a terminating NUL into the stored name.
     while (!entry.name.empty() && entry.name.back() == '\0') entry.name.pop_back();
     if (entry.name.empty()) continue;
@@ -50,7 +55,7 @@ std::vector<CatalogEntry> ReadCatalog(const MdbFile& db) {
   for (const PageEntry& entry : db.pages) {
     if (!entry.Is(PageType::Data) || entry.linkPage != layout.catalogDefinitionPage) continue;
     db.ReadPage(page.data(), entry.pageNumber);
-    for (CatalogEntry& row : ReadCatalogPage(page, layout, entry.rowCount)) catalog.push_back(std::move(row));
+    for (CatalogEntry& row : ReadCatalogPage(page, layout, db.Text(), entry.rowCount)) catalog.push_back(std::move(row));
   }
   return catalog;
 }

@@ -2,7 +2,8 @@
 // own definition: its rows sit on the data pages owned by the catalog's
 // definition page, and the three values needed are at fixed places in each
 // row (the layout's catalog offsets: the Id, the object type, and the name
-// as the first variable column).
+// as the first variable column, which ends where the row's offset table
+// says).
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 
 #include "format/field_readers.h"
 #include "format/jet_layout.h"
+#include "format/text_decoder.h"
 #include "reader/table_def.h"
 
 class MdbFile;
@@ -26,7 +28,8 @@ struct CatalogEntry {
 // The readable rows of one catalog page, in slot order. Deleted rows are read
 // like the others; rows too short, with a negative Id or an empty or overlong
 // name are left out.
-std::vector<CatalogEntry> ReadCatalogPage(ByteSpan page, const JetLayout& layout, int32_t rowCount);
+std::vector<CatalogEntry> ReadCatalogPage(ByteSpan page, const JetLayout& layout, const TextDecoder& text,
+                                          int32_t rowCount);
 
 // The readable rows of every catalog page of the session's inventory, in
 // page order. The catalog's own definition page is not needed: its rows are

@@ -31,6 +31,7 @@ DatabaseHeader ReadDatabaseHeader(ByteSpan page) {
   std::array<uint8_t, JetHeader::kEncodedAreaSize> area{};
   std::copy(stored.begin(), stored.end(), area.begin());
   Rc4Apply(JetHeader::kEncodedAreaKey, area);
+  header.codePage = ReadUInt16(area, JetHeader::kCodePageOffset - JetHeader::kEncodedAreaOffset);
   header.databaseKey = static_cast<uint32_t>(
       ReadInt32(area, JetHeader::kDatabaseKeyOffset - JetHeader::kEncodedAreaOffset));
   return header;

@@ -1,9 +1,11 @@
 // Format recognition: the first pages of a Jet file carry fixed words (see
-// FormatSignature). A Jet 3 file is refused as no Access file. A Jet 4 file
-// gets its layout, and the decoding of its pages when they are encoded or
-// encrypted (reader/page_decoding.h); damage to the words does not refuse
-// it while its header or its pages still show Jet 4. Only a file with
-// nothing of Jet 4 left is refused as highly corrupted.
+// FormatSignature), those of Jet 3 files or those of Jet 4 files (which the
+// ACE formats share). The file gets its layout, the format facts of its
+// header, and the decoding of its pages when they are encoded or encrypted
+// (reader/page_decoding.h); damage to the words does not refuse it while its
+// header or its pages still show a layout. A file with nothing readable left
+// is refused: as highly corrupted when it still shows traces of a Jet file,
+// else as no Access file at all.
 #pragma once
 
 #include "format/jet_layout.h"
@@ -14,9 +16,11 @@ namespace platform {
 class Dialogs;
 }
 
-// 4 for a Jet 4 file, whose layout the session now uses; -1 after the
-// refusal was reported through the channel and shown as a message.
+// 3 for a Jet 3 file, 4 for a Jet 4 or ACE file, whose layout the session
+// now uses; -1 after the refusal was reported through the channel and shown
+// as a message.
 int DetectFormat(MdbFile& db, ProgressChannel& progress, platform::Dialogs& dialogs);
 
-// True when the open file's first pages carry the signature's words.
-bool CheckSignature(const MdbFile& db, const FormatSignature& signature);
+// True when the open file's first pages, decoded with pageKey when it is
+// not 0, carry the words of the layout's signature.
+bool CheckSignature(const MdbFile& db, const JetLayout& layout, uint32_t pageKey = 0);

@@ -3,12 +3,21 @@
 #include <algorithm>
 #include <cstring>
 
+void DecodeStoredPages(const PageCodec& codec, int64_t pageSize, int64_t firstPage, uint8_t* buffer, int64_t read) {
+  // The header page is never encoded.
+  for (int64_t i = 0; i * pageSize < read; ++i) {
+    int64_t page = firstPage + i;
+    if (page == 0) continue;
+    size_t stored = static_cast<size_t>(std::min(pageSize, read - i * pageSize));
+    codec.DecodePage(static_cast<uint32_t>(page), std::span<uint8_t>(buffer + i * pageSize, stored));
+  }
+}
 
 bool MdbFile::Open(const std::string& name) {
   Close();
   fileName_ = name;
   codec_.reset();
-  format_ = FormatInfo{};
+  UseFormat(FormatInfo{});
   pages.clear();
   tables.clear();
   if (name.empty()) return false;
@@ -16,6 +25,16 @@ bool MdbFile::Open(const std::string& name) {
 }
 
 void MdbFile::Close() { file_.Close(); }
+
+void MdbFile::UseLayout(const JetLayout& layout) {
+  layout_ = layout;
+  text_ = TextDecoder(layout_.textStorage, format_.codePage);
+}
+
+void MdbFile::UseFormat(const FormatInfo& format) {
+  format_ = format;
+  text_ = TextDecoder(layout_.textStorage, format_.codePage);
+}
 
 int MdbFile::ReadPage(uint8_t* buffer, int64_t page) const {
   if (!file_.IsOpen()) {
@@ -37,15 +56,7 @@ int64_t MdbFile::ReadPages(uint8_t* buffer, int64_t firstPage, int64_t count) co
   }
   // A short read leaves the rest zero, as if the file went on with zeros.
   std::memset(buffer + got, 0, static_cast<size_t>(bytes - got));
-  if (codec_) {
-    // The header page is never encoded.
-    for (int64_t i = 0; i * pageSize < got; ++i) {
-      int64_t page = firstPage + i;
-      if (page == 0) continue;
-      size_t stored = static_cast<size_t>(std::min(pageSize, got - i * pageSize));
-      codec_->DecodePage(static_cast<uint32_t>(page), std::span<uint8_t>(buffer + i * pageSize, stored));
-    }
-  }
+  if (codec_) DecodeStoredPages(*codec_, pageSize, firstPage, buffer, got);
   return got;
 }
 

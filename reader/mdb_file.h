@@ -14,10 +14,15 @@
 
 #include "format/format_info.h"
 #include "format/jet_layout.h"
+#include "format/text_decoder.h"
 #include "format/page_codec.h"
 #include "platform/read_only_file.h"
 #include "reader/page_entry.h"
 #include "reader/table_def.h"
+
+// Decodes with codec the pages in buffer, which holds `read` bytes from the
+// start of page firstPage; the header page stays as stored.
+void DecodeStoredPages(const PageCodec& codec, int64_t pageSize, int64_t firstPage, uint8_t* buffer, int64_t read);
 
 class MdbFile {
  public:
@@ -41,10 +46,13 @@ class MdbFile {
   // All zero until a format was recognised (PageSize() is 0 then).
   const JetLayout& Layout() const { return layout_; }
   int32_t PageSize() const { return layout_.pageSize; }
-  void UseLayout(const JetLayout& layout) { layout_ = layout; }
+  void UseLayout(const JetLayout& layout);
   // What else the format check learned; reset by Open.
   const FormatInfo& Format() const { return format_; }
-  void UseFormat(const FormatInfo& format) { format_ = format; }
+  void UseFormat(const FormatInfo& format);
+  // How the file's stored text becomes UTF-8: chosen with the layout and
+  // the format's code page.
+  const TextDecoder& Text() const { return text_; }
   // How the pages after the header are hidden (nullptr: they are plain).
   // Page reads decode every page after the header with it, so that nothing
   // above them sees an encoded or encrypted page. Reset by Open.
@@ -83,6 +91,7 @@ class MdbFile {
   platform::ReadOnlyFile file_;
   JetLayout layout_{};
   FormatInfo format_{};
+  TextDecoder text_;
   std::unique_ptr<const PageCodec> codec_;
   std::optional<std::string> password_;
   bool showSystemTables_ = false;

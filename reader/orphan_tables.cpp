@@ -5,7 +5,6 @@
 #include <map>
 #include <vector>
 
-#include "format/jet_text.h"
 #include "format/long_value_field.h"
 #include "format/row_structure.h"
 #include "reader/mdb_file.h"
@@ -44,19 +43,21 @@ void SurveyPage(const MdbFile& db, ByteSpan page, int32_t slots, RowSurvey& surv
   // Garbage that only looks like a data page seldom has the byte 1 after its type.
   if (!CarriesJetPageType(page, layout)) return;
   RowStructure row;
+  const RowRules fixedOnly{RowStructure::kMaxColumns, false, true}, variable{RowStructure::kMaxColumns, true, true};
   for (int32_t slot = 0; slot < slots; ++slot) {
     uint16_t entry = ReadWord(page, layout.rowOffsetTable + 2 * int64_t{slot});
     if (entry & layout.deletedRowFlag) continue;
     int64_t limit = slot == 0 ? layout.pageSize
                               : ReadWord(page, layout.rowOffsetTable + 2 * (int64_t{slot} - 1)) & layout.rowOffsetMask;
     int64_t start = entry & layout.rowOffsetMask;
-    if (ReadRowStructure(page, start, limit - 1, false, row)) ++survey.fixedRows;
-    if (!ReadRowStructure(page, start, limit - 1, true, row)) continue;
+    if (ReadRowStructure(page, layout, start, limit - 1, fixedOnly, row)) ++survey.fixedRows;
+    if (!ReadOrphanRow(page, layout, start, limit - 1, variable, row)) continue;
     ++survey.variableRows;
-    if (survey.kinds.size() < row.values.size()) survey.kinds.resize(row.values.size(), {});
-    for (size_t i = 0; i < row.values.size(); ++i) {
-      auto [from, to] = row.values[i];
-      ++survey.kinds[i][static_cast<size_t>(ClassifyOrphanValue(db, page, from, to - from))];
+    const size_t values = static_cast<size_t>(row.VariableCount());
+    if (survey.kinds.size() < values) survey.kinds.resize(values, {});
+    for (int32_t i = 0; i < row.VariableCount(); ++i) {
+      auto [from, to] = row.Variable(i);
+      ++survey.kinds[static_cast<size_t>(i)][static_cast<size_t>(ClassifyOrphanValue(db, page, from, to - from))];
     }
   }
 }
@@ -134,7 +135,13 @@ OrphanValue ClassifyOrphanValue(const MdbFile& db, ByteSpan page, int64_t start,
         return OrphanValue::LongValue;
     }
   }
-  return IsReadableJetText(bytes) ? OrphanValue::Text : OrphanValue::Bytes;
+  return db.Text().IsReadable(bytes) ? OrphanValue::Text : OrphanValue::Bytes;
+}
+
+bool ReadOrphanRow(ByteSpan page, const JetLayout& layout, int64_t start, int64_t end, const RowRules& rules,
+                   RowStructure& row) {
+  // A row with an offset table and no value in it is read without one.
+  return ReadRowStructure(page, layout, start, end, rules, row) && (!rules.variableColumns || row.VariableCount() > 0);
 }
 
 TableList FindOrphanTables(const MdbFile& db) {

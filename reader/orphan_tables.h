@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "format/field_readers.h"
+#include "format/row_structure.h"
 #include "reader/table_def.h"
 
 class MdbFile;
@@ -23,6 +24,11 @@ enum class OrphanValue {
 
 // The length bytes at start of page.
 OrphanValue ClassifyOrphanValue(const MdbFile& db, ByteSpan page, int64_t start, int64_t length);
+
+// The structure of a row of such a table (format/row_structure.h), read by
+// the strict rules; with an offset table it must hold a value.
+bool ReadOrphanRow(ByteSpan page, const JetLayout& layout, int64_t start, int64_t end, const RowRules& rules,
+                   RowStructure& row);
 
 // One table per owner whose definition is lost, in owner order,
 // each with its data pages, columns and the count of rows whose structure

@@ -26,6 +26,13 @@ bool CarriesJetPageType(ByteSpan page, const JetLayout& layout) {
          type <= kLastJetPageType;
 }
 
+bool IsDefinitionPage(ByteSpan page, const JetLayout& layout) {
+  uint16_t word = ReadWord(page, layout.freeSpaceOffset);
+  return ReadSignedByte(page, layout.pageTypeOffset) == static_cast<int32_t>(PageType::TableDefinition) &&
+         CarriesJetPageType(page, layout) &&
+         (layout.definitionMark != 0 ? word == layout.definitionMark : word <= layout.pageSize);
+}
+
 int ScanPages(MdbFile& db, ProgressChannel& progress) {
   const JetLayout& layout = db.Layout();
   const int64_t pageSize = layout.pageSize;

@@ -18,3 +18,7 @@ int ScanPages(MdbFile& db, ProgressChannel& progress);
 // (data, definition, index, usage map, ...) followed by the byte 1.
 // Garbage and zeroed pages seldom do.
 bool CarriesJetPageType(ByteSpan page, const JetLayout& layout);
+
+// True when the page starts as a table-definition page of the layout: its
+// type, the byte 1, then the layout's definition mark or a free-space count.
+bool IsDefinitionPage(ByteSpan page, const JetLayout& layout);

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "format/jet_text.h"
 #include "format/utf8.h"
 
 namespace {
@@ -66,8 +65,8 @@ int ParseColumnRecord(ByteSpan definition, const JetLayout& layout, TableDef& ta
   return 1;
 }
 
-int ParseTableDefinition(ByteSpan definition, const JetLayout& layout, const PageInventory& pages,
-                         TableDef& table) {
+int ParseTableDefinition(ByteSpan definition, const JetLayout& layout, const TextDecoder& text,
+                         const PageInventory& pages, TableDef& table) {
   ApplyDefinitionHeader(ReadDefinitionHeader(definition, layout), table);
   int64_t realIndexCount = ReadInt32(definition, layout.tdefRealIndexCountOffset);
   if (table.columnCount == 0) return 0;
@@ -79,8 +78,9 @@ int ParseTableDefinition(ByteSpan definition, const JetLayout& layout, const Pag
     ParseColumnRecord(definition, layout, table, offset);
 
   for (ColumnDef& column : table.columns) {
-    int64_t length = ReadUInt16(definition, offset);
-    column.name = JetText(definition, offset + layout.columnNameLengthSize, length);
+    int64_t length = layout.columnNameLengthSize == 1 ? ReadSignedByte(definition, offset) & 0xFF
+                                                      : ReadUInt16(definition, offset);
+    column.name = text.Text(definition, offset + layout.columnNameLengthSize, length);
     // Only a damaged definition holds longer names.
     column.name.resize(Utf8Prefix(column.name, ColumnDef::kMaxNameLength).size());
     offset += length + layout.columnNameLengthSize;

@@ -8,6 +8,7 @@
 
 #include "format/field_readers.h"
 #include "format/jet_layout.h"
+#include "format/text_decoder.h"
 #include "reader/page_entry.h"
 #include "reader/table_def.h"
 
@@ -31,9 +32,10 @@ DefinitionHeader ReadDefinitionHeader(ByteSpan page, const JetLayout& layout);
 void ApplyDefinitionHeader(const DefinitionHeader& header, TableDef& table);
 
 // Fills the table's counts, columns and data pages (the data pages of the
-// inventory owned by its definition page). 0 when the column count is 0.
-int ParseTableDefinition(ByteSpan definition, const JetLayout& layout, const PageInventory& pages,
-                         TableDef& table);
+// inventory owned by its definition page); names are decoded with text. 0
+// when the column count is 0.
+int ParseTableDefinition(ByteSpan definition, const JetLayout& layout, const TextDecoder& text,
+                         const PageInventory& pages, TableDef& table);
 
 // Appends the column whose record starts at `offset`; returns 1.
 int ParseColumnRecord(ByteSpan definition, const JetLayout& layout, TableDef& table, int64_t offset);

@@ -117,7 +117,7 @@ int ReadTables(MdbFile& db, ProgressChannel& progress) {
                 definition.begin() + static_cast<std::ptrdiff_t>(pageBytes + j * continuationBytes));
     }
 
-    if (ParseTableDefinition(definition, layout, pages, table) == 0) {
+    if (ParseTableDefinition(definition, layout, db.Text(), pages, table) == 0) {
       // The next table moves up into this position; the watchers still get
       // this position's report, without a table to show.
       std::string name = table.name;

@@ -170,34 +170,70 @@ TEST(AnalyzeCommand, ListsTablesWithoutCatalogRowsAsRecoveredTables) {
   EXPECT_NE(after.err.find("Unnamed tables found = 2\n"), std::string::npos) << after.err;
 }
 
-TEST(AnalyzeCommand, RefusesFilesThatAreNoJet4Database) {
+// Files that are no Access database at all, and one that was but keeps
+// nothing readable: the page map of a Jet 4 file, without its header.
+TEST(AnalyzeCommand, RefusesFilesWithNothingOfAnAccessDatabase) {
   testenv::ScratchDir dir;
   std::mt19937 random(11);
   std::string noise(40 * 4096, '\0');
   for (char& c : noise) c = static_cast<char>(random());
   testenv::WriteFile(dir.File("noise.mdb"), noise);
   testenv::WriteFile(dir.File("empty.mdb"), "");
-  testenv::WriteFile(dir.File("short.mdb"), std::string(3 * 4096, '\0'));
-  for (const char* name : {"noise.mdb", "empty.mdb", "short.mdb"}) {
+  testenv::WriteFile(dir.File("zeros.mdb"), std::string(3 * 4096, '\0'));
+  testenv::WriteFile(dir.File("notes.mdb"), "Minutes of the meeting\nAll present.\n");
+  testenv::WriteFile(dir.File("archive.mdb"), std::string("PK\x03\x04\x14\0\0\0\x08\0", 10) + noise.substr(0, 5000));
+  std::string pageMap(3 * 4096, '\0');
+  pageMap.replace(4096, 8, std::string("\x01\x01\x00\x08\x01\x00\x00\x00", 8));
+  testenv::WriteFile(dir.File("pagemap.mdb"), pageMap);
+  for (const char* name : {"noise.mdb", "empty.mdb", "zeros.mdb", "notes.mdb", "archive.mdb", "pagemap.mdb"}) {
     testenv::CommandResult r = Analyze({dir.File(name)});
     EXPECT_EQ(r.exitCode, 2) << name;
-    EXPECT_EQ(r.err, "This file is highly corrupted and cannot be recovered.\n") << name;
+    EXPECT_EQ(r.err, name == std::string("pagemap.mdb") ? "This file is highly corrupted and cannot be recovered.\n"
+                                                        : "File not a valid MS Access file.\n")
+        << name;
     EXPECT_EQ(r.out, "") << name;
   }
 }
 
-TEST(AnalyzeCommand, RefusesTheJet3FilesOfTheCorpusAndReadsTheEncodedOne) {
+TEST(AnalyzeCommand, ReadsTheEncodedFilesOfTheCorpus) {
   std::string corpus = testenv::CorpusDir();
   if (corpus.empty()) GTEST_SKIP() << "no corpus";
-  for (const char* name : {"testV1997.mdb", "size97.mdb"}) {
-    testenv::CommandResult r = Analyze({corpus + "/" + name});
-    EXPECT_EQ(r.exitCode, 2) << name;
-    EXPECT_EQ(r.err, "File not a valid MS Access file.\n") << name;
-    EXPECT_EQ(r.out, "") << name;
-  }
   testenv::CommandResult encoded = Analyze({corpus + "/db-enc.mdb"});
   EXPECT_EQ(encoded.exitCode, 0) << encoded.err;
   EXPECT_EQ(encoded.out, "Table1\n  ID [COUNTER]\n  col1 [TEXT(100)]\n  col2 [LONG]\n");
+  // Access 97 counts text lengths in characters.
+  encoded = Analyze({corpus + "/db97-enc.mdb"});
+  EXPECT_EQ(encoded.exitCode, 0) << encoded.err;
+  EXPECT_EQ(encoded.out, "Table1\n  ID [COUNTER]\n  col1 [TEXT(50)]\n  col2 [LONG]\n");
+}
+
+// Names in the code page the header names, text lengths in characters;
+// a code page not known here reads as Windows-1252 and the analysis says so.
+TEST(AnalyzeCommand, ReadsAccess97FilesInTheirCodePage) {
+  testenv::ScratchDir dir;
+  struct Case {
+    int codePage;
+    std::string table, column, listing, status;
+  };
+  for (const Case& c : {Case{1252, "Café Größe", "Prix €", "Café Größe\n  Prix € [TEXT(40)]\n", ""},
+                        Case{1251, "Города", "Имя", "Города\n  Имя [TEXT(40)]\n", ""},
+                        Case{1250, "Łódź", "Źródło", "Łódź\n  Źródło [TEXT(40)]\n", ""},
+                        Case{4711, "Plain", "Name", "Plain\n  Name [TEXT(40)]\n",
+                             "Unknown code page 4711: text is read as Windows-1252\n"}}) {
+    testdb::DatabaseBuilder builder;
+    builder.SetJet3(c.codePage);
+    builder.AddTable(c.table, {{c.column, T::Text, 40}}).rows.push_back({{"x"}});
+    std::string path = dir.File("access97.mdb");
+    testdb::Layout layout = builder.Write(path);
+    ASSERT_TRUE(layout.ok) << layout.error;
+    testenv::CommandResult r = Analyze({path});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, c.listing);
+    EXPECT_EQ(r.err.find("Unknown code page") == std::string::npos, c.status.empty()) << r.err;
+    if (!c.status.empty()) {
+      EXPECT_NE(r.err.find(c.status), std::string::npos) << r.err;
+    }
+  }
 }
 
 TEST(AnalyzeCommand, ReportsFilesItCannotOpenAndWrongArguments) {
@@ -275,21 +311,22 @@ std::string ManifestType(const std::string& column) {
   return it == names.end() ? "?" + column : it->second;
 }
 
-std::vector<std::string> CorpusJet4Mdb() {
+// Jet 4 and Access 97 files; the encoded ones are read by a test of their own.
+std::vector<std::string> CorpusPlainMdb() {
   std::vector<std::string> files;
-  for (const std::string& path : testenv::CorpusJet4Files())
-    if (path.find("db-enc.mdb") == std::string::npos) files.push_back(path);
+  for (const std::string& path : testenv::CorpusMdbFiles())
+    if (!path.ends_with("/db-enc.mdb") && !path.ends_with("/db97-enc.mdb")) files.push_back(path);
   return files;
 }
 
 std::string BaseName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
 
-TEST(AnalyzeCommandCorpus, ListsTheUserTablesOfEveryJet4FileWithTheirColumnTypes) {
+TEST(AnalyzeCommandCorpus, ListsTheUserTablesOfEveryFileWithTheirColumnTypes) {
   std::string corpus = testenv::CorpusDir();
   if (corpus.empty()) GTEST_SKIP() << "no corpus";
   std::map<std::string, ManifestRow> manifest = ReadManifest(corpus);
-  std::vector<std::string> files = CorpusJet4Mdb();
-  ASSERT_EQ(files.size(), 75u);
+  std::vector<std::string> files = CorpusPlainMdb();
+  ASSERT_EQ(files.size(), 81u);
   for (const std::string& path : files) {
     SCOPED_TRACE(BaseName(path));
     ASSERT_EQ(manifest.count(BaseName(path)), 1u);
@@ -318,9 +355,11 @@ TEST(AnalyzeCommandCorpus, ListsTheUserTablesOfEveryJet4FileWithTheirColumnTypes
 // The corpus file with every data page of the catalog (owner page 2) zeroed.
 std::string WithoutCatalog(const std::string& path, const testenv::ScratchDir& dir) {
   std::string bytes = testenv::ReadFile(path);
-  for (size_t at = 0; at + 4096 <= bytes.size(); at += 4096) {
+  const size_t pageSize = testenv::PageSizeOf(bytes);
+  for (size_t at = 0; at + pageSize <= bytes.size(); at += pageSize) {
     const auto* p = reinterpret_cast<const uint8_t*>(bytes.data() + at);
-    if (p[0] == 1 && p[4] == 2 && p[5] == 0 && p[6] == 0 && p[7] == 0) std::fill_n(bytes.begin() + at, 4096, '\0');
+    if (p[0] == 1 && p[4] == 2 && p[5] == 0 && p[6] == 0 && p[7] == 0)
+      std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(at), pageSize, '\0');
   }
   std::string copy = dir.File(BaseName(path));
   testenv::WriteFile(copy, bytes);
@@ -330,7 +369,7 @@ std::string WithoutCatalog(const std::string& path, const testenv::ScratchDir& d
 TEST(AnalyzeCommandCorpus, ListsTheSameTablesAsRecoveredTablesWhenTheCatalogIsGone) {
   if (testenv::CorpusDir().empty()) GTEST_SKIP() << "no corpus";
   testenv::ScratchDir dir;
-  for (const std::string& path : CorpusJet4Mdb()) {
+  for (const std::string& path : CorpusPlainMdb()) {
     SCOPED_TRACE(BaseName(path));
     std::vector<Listed> named = Listing(Analyze({path}).out);
     testenv::CommandResult r = Analyze({WithoutCatalog(path, dir)});

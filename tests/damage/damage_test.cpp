@@ -176,7 +176,8 @@ TEST_F(Damage, ShorterThanSixPagesIsReadAsJet4WhileItsHeaderSaysSo) {
   Recovery damaged = Recover(path, OleFolder());
   EXPECT_TRUE(damaged.analysed);
   EXPECT_TRUE(damaged.tables.empty());
-  // With the header and the definitions gone too, nothing of Jet 4 is left.
+  // With the header and the definitions gone too, only the page map is
+  // left: a trace of an Access file, and nothing to read.
   ASSERT_TRUE(testdb::ZeroPages(path, {0, 2, 3, 4}));
   damaged = Recover(path, OleFolder());
   EXPECT_FALSE(damaged.analysed);

@@ -35,7 +35,7 @@ struct Damage {
 bool Holds(const Bytes& row, std::vector<CellExtent>& cells) {
   Bytes page(4096, 0);
   std::copy(row.begin(), row.end(), page.begin() + 100);
-  return ReadDeletedRowLayout(page, Table(), 100, 100 + static_cast<int64_t>(row.size()) - 1, cells);
+  return ReadDeletedRowLayout(page, kJet4Layout, TextDecoder(), Table(), 100, 100 + static_cast<int64_t>(row.size()) - 1, cells);
 }
 
 TEST(DeletedRowLayout, AnIntactRowGivesWhereEachValueLies) {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "format/field_readers.h"
-#include "format/jet_text.h"
+#include "format/text_decoder.h"
 
 namespace {
 
@@ -59,7 +59,7 @@ class ByteStrings : public ::testing::TestWithParam<TextCase> {};
 
 TEST_P(ByteStrings, TakeTheBytesInsideTheBuffer) {
   const TextCase& c = GetParam();
-  EXPECT_EQ(JetText(c.bytes, c.start, c.n), c.jetText);
+  EXPECT_EQ(TextDecoder().Text(c.bytes, c.start, c.n), c.jetText);
   EXPECT_EQ(BytesAsText(c.bytes, c.start, c.n), c.asText);
   EXPECT_EQ(BytesAsTextBuffered(c.bytes, c.start, c.n), c.asTextBuffered);
 }

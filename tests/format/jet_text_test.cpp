@@ -1,5 +1,5 @@
-// Stored text to UTF-8: both stored forms, every character range, and what
-// damaged bytes become.
+// Stored text to UTF-8: both two-byte forms, every character range, what
+// damaged bytes become, and single-byte text in a code page.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "format/jet_text.h"
+#include "format/text_decoder.h"
 #include "format/utf8.h"
 
 namespace {
@@ -95,7 +96,7 @@ TEST(JetText, ReadableTextIsToldFromOtherBytes) {
       {{0x00, 0xD8, 'a', 0}, false},                           // a surrogate without its other half
       {{0xFF, 0xFF}, false},                                   // a non-character
   };
-  for (const auto& [stored, readable] : cases) EXPECT_EQ(IsReadableJetText(stored), readable) << Decoded(stored);
+  for (const auto& [stored, readable] : cases) EXPECT_EQ(TextDecoder().IsReadable(stored), readable) << Decoded(stored);
 }
 
 // Whatever a damaged page holds reads as valid UTF-8, within the value.
@@ -109,6 +110,50 @@ TEST(JetText, AnyBytesGiveValidUtf8) {
     ASSERT_TRUE(IsUtf8(text)) << round;
     ASSERT_LE(text.size(), 2 * stored.size() + 3) << round;
   }
+}
+
+struct CodePageCase {
+  const char* label;
+  int32_t codePage;  // as the header names it
+  Bytes stored;
+  std::string utf8;
+  int32_t used;  // the code page read in
+};
+
+class CodePageText : public ::testing::TestWithParam<CodePageCase> {};
+
+TEST_P(CodePageText, GivesTheCharactersOfTheCodePage) {
+  const CodePageCase& c = GetParam();
+  TextDecoder text(JetLayout::TextStorage::CodePage, c.codePage);
+  std::string out = "<";
+  text.Append(c.stored, out);
+  EXPECT_EQ(out.substr(1), c.utf8);
+  EXPECT_TRUE(IsUtf8(out));
+  EXPECT_EQ(text.CodePage(), c.used);
+  EXPECT_EQ(text.KnowsCodePage(), c.codePage == c.used || c.codePage == 0);
+  // One byte a character: any count of bytes can be a whole text.
+  EXPECT_TRUE(text.CanBeWhole(c.stored));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CodePages, CodePageText,
+    ::testing::Values(
+        CodePageCase{"Windows1252", 1252, {'c', 'a', 'f', 0xE9, ' ', 0x80, 0x93, 0x85}, "café €“…", 1252},
+        CodePageCase{"UndefinedIn1252", 1252, {'a', 0x81, 'b', 0x9D}, "a\uFFFDb\uFFFD", 1252},
+        CodePageCase{"NulCharacter", 1252, {'a', 0, 'b'}, std::string("a\0b", 3), 1252},
+        CodePageCase{"Cyrillic", 1251, {0xC0, 0xE1, 0xE2}, "Абв", 1251},
+        CodePageCase{"Dos", 437, {0x82, 0xB0}, "é░", 437},
+        CodePageCase{"Japanese", 932, {0x82, 0xA0, 'a', 0x8A, 0xBF, 0x8E, 0x9A}, "あa漢字", 932},
+        CodePageCase{"JapaneseLeadByteAtTheEnd", 932, {'a', 0x82}, "a\uFFFD", 932},
+        CodePageCase{"NoneNamed", 0, {0xE9, 0x80}, "é€", 1252},
+        CodePageCase{"UnknownFallsBackTo1252", 12345, {0xE9, 0x80}, "é€", 1252}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(CodePageText, ReadableTextIsToldFromOtherBytes) {
+  TextDecoder text(JetLayout::TextStorage::CodePage, 1252);
+  EXPECT_TRUE(text.IsReadable(Bytes{'Z', 0xFC, 'r', 'i', 'c', 'h', '\n'}));
+  EXPECT_FALSE(text.IsReadable(Bytes{0x01, 0x00, 0x00, 0x00}));  // a LONG 1
+  EXPECT_FALSE(text.IsReadable(Bytes{'a', 0x81}));               // undefined
 }
 
 TEST(Utf8, CutsFallBetweenCharacters) {

@@ -1,6 +1,6 @@
 // The rows of one data page of a table with a column of every type, read
 // slot by slot as the export reads them, and fetched as the record browser
-// fetches them.
+// fetches them; in each layout in turn.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -10,6 +10,7 @@
 #include "report/progress_channel.h"
 #include "decode/ole_file_writer.h"
 #include "decode/row_reader.h"
+#include "format/field_readers.h"
 #include "format/jet_layout.h"
 #include "reader/mdb_file.h"
 #include "tests/fuzz/fuzz_support.h"
@@ -54,30 +55,29 @@ TableDef MakeTable() {
   return table;
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+// The input is the file: page 0 the table's data page, later pages long
+// values; the inventory is what a scan of these pages would record.
+void ReadPages(const uint8_t* data, size_t size, const JetLayout& layout) {
   ProgressChannel progress;
   MdbFile file;
   OleFileWriter oleFiles(fuzz::OleFolder() + "TempOLeFiles");
-  // The input is the file: page 0 the table's data page, later pages long
-  // values; the inventory is what a scan of these pages would record.
   fuzz::MemoryFile input(data, size);
   file.Open(input.path());
-  // The layout a Jet 4 file gets from the format check, without the check:
-  // any bytes are to reach the row reader.
-  file.UseLayout(kJet4Layout);
-  size_t pageCount = std::max<size_t>(1, (size + 4095) / 4096);
-  std::vector<uint8_t> page(4096);
+  // The layout the format check gives, without the check: any bytes are to
+  // reach the row reader.
+  file.UseLayout(layout);
+  const size_t pageSize = static_cast<size_t>(layout.pageSize);
+  size_t pageCount = std::max<size_t>(1, (size + pageSize - 1) / pageSize);
+  std::vector<uint8_t> page(pageSize);
   for (size_t n = 0; n < pageCount; ++n) {
     std::fill(page.begin(), page.end(), 0);
-    std::copy(data + std::min(size, n * 4096), data + std::min(size, (n + 1) * 4096), page.begin());
+    std::copy(data + std::min(size, n * pageSize), data + std::min(size, (n + 1) * pageSize), page.begin());
     PageEntry e;
     e.pageNumber = static_cast<int32_t>(n);
-    e.fileOffset = static_cast<int64_t>(n) * 4096;
+    e.fileOffset = static_cast<int64_t>(n * pageSize);
     e.pageType = static_cast<int8_t>(page[0]);
-    e.linkPage = page[4] | page[5] << 8 | page[6] << 16 | static_cast<int32_t>(page[7]) << 24;
-    e.rowCount = static_cast<int16_t>(page[12] | page[13] << 8);
+    e.linkPage = ReadInt32(page, layout.linkOffset);
+    e.rowCount = static_cast<int16_t>(ReadUInt16(page, layout.dataRowCountOffset));
     file.pages.push_back(e);
   }
   auto table = std::make_unique<TableDef>(MakeTable());
@@ -91,5 +91,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   RowCursor cursor{0, 0, -1};
   std::vector<std::string> texts(100);
   FetchRowPage(rows, t, cursor, texts);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  ReadPages(data, size, kJet4Layout);
+  ReadPages(data, size, kJet3Layout);
   return 0;
 }

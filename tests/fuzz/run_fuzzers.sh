@@ -32,7 +32,10 @@ fi
 mkdir -p "$out/seeds/analysis" "$out/seeds/pages" "$out/seeds/definitions" "$out/seeds/encryption" "$out/encrypted"
 for preset in sample all-types many-tables no-catalog; do
   build/tests/support/make-test-db "$out/seeds/analysis/$preset.mdb" --preset "$preset" --rows 300 --tables 5 >/dev/null
+  build/tests/support/make-test-db "$out/seeds/analysis/$preset-97.mdb" --preset "$preset" --rows 300 --tables 5 \
+    --jet3 >/dev/null
 done
+build/tests/support/make-test-db "$out/seeds/analysis/access97.mdb" --preset access97 >/dev/null
 for scheme in agile agile-sha1 rc4 rc4-40 standard nonstandard; do
   build/tests/support/make-test-db "$out/encrypted/$scheme.accdb" --preset sample --rows 5 \
     --encrypt $scheme --password password >/dev/null
@@ -55,8 +58,10 @@ for name in glob.glob(os.path.join(sys.argv[2], "*")) + glob.glob(os.path.join(s
 n = 0
 for name in sorted(os.listdir(os.path.join(seeds, "analysis"))):
     data = open(os.path.join(seeds, "analysis", name), "rb").read()
-    for i in range(len(data) // 4096):
-        page = data[i * 4096:(i + 1) * 4096]
+    # Access 97 files (version byte 0) have pages of 2048 bytes.
+    size = 2048 if len(data) > 0x14 and data[0x14] == 0 else 4096
+    for i in range(len(data) // size):
+        page = data[i * size:(i + 1) * size]
         kind = {1: "pages", 2: "definitions"}.get(page[0])
         if kind and n < 4000:
             open(os.path.join(seeds, kind, f"{name}-{i}"), "wb").write(page)

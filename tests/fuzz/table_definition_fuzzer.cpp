@@ -1,15 +1,19 @@
-// One table definition, as the schema read hands it to the parser.
+// One table definition, as the schema read hands it to the parser, in the
+// layout whose definition pages it looks like.
 #include <cstddef>
 #include <cstdint>
 
 #include "reader/column_types.h"
+#include "reader/page_scan.h"
 #include "reader/table_definition.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   PageInventory pages(3);
   pages[1] = PageEntry{1, 4096, 1, 0, 0, 4};
   TableDef table;
-  ParseTableDefinition(ByteSpan(data, size), kJet4Layout, pages, table);
+  ByteSpan definition(data, size);
+  const JetLayout& layout = IsDefinitionPage(definition, kJet3Layout) ? kJet3Layout : kJet4Layout;
+  ParseTableDefinition(definition, layout, TextDecoder(layout.textStorage, 1252), pages, table);
   for (const ColumnDef& column : table.columns) ColumnTypeName(column);
   return 0;
 }

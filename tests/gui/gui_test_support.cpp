@@ -93,9 +93,10 @@ void Session::SelectNode(const QString& text) {
   window->browser().WaitForFetch();
 }
 
-std::string WriteSampleDatabase(const std::string& path, int customerRows) {
+std::string WriteSampleDatabase(const std::string& path, int customerRows, bool access97) {
   using testdb::ColumnType;
   testdb::DatabaseBuilder db;
+  if (access97) db.SetJet3();
   testdb::Table& customers = db.AddTable("Customers", {{"Id", ColumnType::Long},
                                                        {"Name", ColumnType::Text, 25},
                                                        {"Born", ColumnType::Date},
@@ -128,18 +129,9 @@ std::string WriteManyPageDatabase(const std::string& path, int pages) {
   return path;
 }
 
-std::string WriteJet3File(const std::string& path) {
-  constexpr int kBlock = 2048;
-  std::string bytes(6 * kBlock, '\0');
-  const uint8_t pageTypes[6] = {0, 1, 2, 2, 2, 2};
-  for (int block = 0; block < 6; ++block) {
-    bytes[block * kBlock] = static_cast<char>(pageTypes[block]);
-    bytes[block * kBlock + 1] = 1;
-    if (block >= 2) {
-      bytes[block * kBlock + 2] = 'V';
-      bytes[block * kBlock + 3] = 'C';
-    }
-  }
+std::string WriteUnreadableJetFile(const std::string& path) {
+  std::string bytes(3 * 4096, '\0');
+  bytes.replace(4096, 8, std::string("\x01\x01\x00\x08\x01\x00\x00\x00", 8));
   testenv::WriteFile(path, bytes);
   return path;
 }

@@ -78,11 +78,11 @@ struct Session {
 // bytes), Born (DATETIME), Photo (OLE), Data (BINARY), Notes (MEMO); row i
 // (from 1) has Id i and Name "Name i", every seventh Name is NULL. "Orders":
 // 3 rows of Id, Item. "Empty": no rows.
-std::string WriteSampleDatabase(const std::string& path, int customerRows = 250);
+std::string WriteSampleDatabase(const std::string& path, int customerRows = 250, bool access97 = false);
 // A table "Big" whose rows each take a data page of their own.
 std::string WriteManyPageDatabase(const std::string& path, int pages);
-// The first pages of a Jet 3 file (2048-byte pages).
-std::string WriteJet3File(const std::string& path);
+// The page map of a Jet file and nothing else: no header, no table.
+std::string WriteUnreadableJetFile(const std::string& path);
 
 // Saves the window as NAME.png when BREVANTIS_SCREENSHOT_DIR is set.
 void SaveScreenshot(QWidget& window, const QString& name);

@@ -251,7 +251,7 @@ void RecordBrowserTest::AColumnOfAnotherTableLoadsItAndFoldsTheFirst() {
 }
 
 void RecordBrowserTest::EveryCorpusTableShowsItsFirstPage() {
-  const std::vector<std::string> files = testenv::CorpusJet4Files();
+  const std::vector<std::string> files = testenv::CorpusMdbFiles();
   if (files.empty()) QSKIP("no corpus");
   for (const std::string& file : files) {
     Session session;

@@ -19,7 +19,7 @@ TEST(ReadCatalogPage, ReadsIdTypeFlagsAndNameOfEveryRowInSlotOrder) {
   Bytes page = CatalogPage({{257, 1, Ucs2("Customers")},
                             {0x0F000001, 3, Ucs2("Tables"), 0, 0x80000000},
                             {300, 0x8001, Ucs2(std::string("Big\0\0", 5)), 0, 0x800A0000}});
-  auto rows = ReadCatalogPage(page, kJet4Layout, 3);
+  auto rows = ReadCatalogPage(page, kJet4Layout, TextDecoder(), 3);
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[0].definitionPage, 257);
   EXPECT_EQ(rows[0].objectType, 1);
@@ -34,7 +34,7 @@ TEST(ReadCatalogPage, ReadsIdTypeFlagsAndNameOfEveryRowInSlotOrder) {
 
 TEST(ReadCatalogPage, NamesAreDecodedInBothStoredForms) {
   Bytes page = CatalogPage({{50, 1, Ucs2("Ελληνικά 漢字 😀")}, {51, 1, Bytes{0xFF, 0xFE, 'P', 'r', 0xE9, 's'}}});
-  auto rows = ReadCatalogPage(page, kJet4Layout, 2);
+  auto rows = ReadCatalogPage(page, kJet4Layout, TextDecoder(), 2);
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[0].name, "Ελληνικά 漢字 😀");
   EXPECT_EQ(rows[1].name, "Prés");
@@ -42,7 +42,7 @@ TEST(ReadCatalogPage, NamesAreDecodedInBothStoredForms) {
 
 TEST(ReadCatalogPage, ReadsRowsMarkedDeletedLikeTheOthers) {
   Bytes page = CatalogPage({{40, 1, Ucs2("Gone"), 0xC000}});
-  auto rows = ReadCatalogPage(page, kJet4Layout, 1);
+  auto rows = ReadCatalogPage(page, kJet4Layout, TextDecoder(), 1);
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0].name, "Gone");
 }
@@ -53,7 +53,7 @@ TEST(ReadCatalogPage, SkipsRowsItCannotRead) {
                             {42, 1, Ucs2(std::string(257, 'x'))},  // 514 bytes of name
                             {43, 1, Ucs2(std::string(256, 'y'))},  // 512 bytes: still taken
                             {44, 1, Ucs2("Fine")}});
-  auto rows = ReadCatalogPage(page, kJet4Layout, 5);
+  auto rows = ReadCatalogPage(page, kJet4Layout, TextDecoder(), 5);
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[0].definitionPage, 43);
   EXPECT_EQ(rows[0].name, std::string(256, 'y'));
@@ -67,7 +67,7 @@ TEST(ReadCatalogPage, SkipsRowsTooShortOrOutsideThePage) {
     page[14 + 2 * r] = static_cast<uint8_t>(value);
     page[15 + 2 * r] = static_cast<uint8_t>(value >> 8);
     std::vector<std::string> names;
-    for (const auto& row : ReadCatalogPage(page, kJet4Layout, 3)) names.push_back(row.name);
+    for (const auto& row : ReadCatalogPage(page, kJet4Layout, TextDecoder(), 3)) names.push_back(row.name);
     return names;
   };
   EXPECT_EQ(withSlot(2, 0), (std::vector<std::string>{"A", "B", "C"}));
@@ -75,16 +75,16 @@ TEST(ReadCatalogPage, SkipsRowsTooShortOrOutsideThePage) {
   EXPECT_EQ(withSlot(2, 24), (std::vector<std::string>{"A", "B"}));
   // A second row starting past the page also spoils the end of the third.
   EXPECT_EQ(withSlot(1, 0x1000), (std::vector<std::string>{"A"}));
-  EXPECT_TRUE(ReadCatalogPage(CatalogPage({{50, 1, Ucs2("A")}}), kJet4Layout, 0).empty());
-  EXPECT_TRUE(ReadCatalogPage(CatalogPage({{50, 1, Ucs2("A")}}), kJet4Layout, -3).empty());
+  EXPECT_TRUE(ReadCatalogPage(CatalogPage({{50, 1, Ucs2("A")}}), kJet4Layout, TextDecoder(), 0).empty());
+  EXPECT_TRUE(ReadCatalogPage(CatalogPage({{50, 1, Ucs2("A")}}), kJet4Layout, TextDecoder(), -3).empty());
 }
 
 TEST(ReadCatalogPage, NeverReadsOutsideThePageWhateverTheSlotsHold) {
   Bytes page(4096, 0xFF);
   page[0] = 1;
-  EXPECT_TRUE(ReadCatalogPage(page, kJet4Layout, 2000).empty());
+  EXPECT_TRUE(ReadCatalogPage(page, kJet4Layout, TextDecoder(), 2000).empty());
   for (size_t i = 14; i < 4096; i += 2) page[i] = static_cast<uint8_t>(i * 7);
-  ReadCatalogPage(page, kJet4Layout, 2041);  // must simply come back
+  ReadCatalogPage(page, kJet4Layout, TextDecoder(), 2041);  // must simply come back
 }
 
 std::unique_ptr<TableDef> Table(int page, const std::string& name, int objectType) {

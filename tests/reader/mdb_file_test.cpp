@@ -135,12 +135,49 @@ PageImage WithHeader(PageImage image, uint8_t version) {
   return image;
 }
 
+// Pages of 2048 bytes with the words of the Jet 3 signature, page 3's
+// damaged when asked, a Jet 3 table definition on page 7 when asked, and
+// the start of a header of the given version (-1: none).
+std::string Jet3Image(bool signature, bool definition, int headerVersion) {
+  std::string bytes(8 * 2048, '\0');
+  auto put16 = [&](size_t at, uint16_t v) {
+    bytes[at] = static_cast<char>(v & 0xFF);
+    bytes[at + 1] = static_cast<char>(v >> 8);
+  };
+  const uint16_t words[6][2] = {{0x0100, 0},      {0x0101, 0x1111}, {0x0102, 0x4356},
+                                {0x0102, 0x4356}, {0x0102, 0x4356}, {0x0102, 0x4356}};
+  for (size_t b = 0; b < 6; ++b) {
+    put16(b * 2048, words[b][0]);
+    put16(b * 2048 + 2, words[b][1]);
+  }
+  if (!signature) put16(3 * 2048 + 2, 0x0EAA);
+  if (definition) {
+    const size_t d = 7 * 2048;
+    put16(d, 0x0102);
+    put16(d + 2, 0x4356);
+    bytes[d + 20] = 'N';
+    put16(d + 21, 1);  // max columns
+    put16(d + 25, 1);  // columns
+  }
+  if (headerVersion >= 0) {
+    testdb::Page header = testdb::MakeHeaderPage(45000.5);
+    header[0x14] = static_cast<uint8_t>(headerVersion);
+    std::copy_n(header.begin(), 0x100, bytes.begin());
+  }
+  return bytes;
+}
+
+std::string WriteBytes(const testenv::ScratchDir& dir, const std::string& bytes) {
+  testenv::WriteFile(dir.File("f.mdb"), bytes);
+  return dir.File("f.mdb");
+}
+
 const char kNotAccess[] = "File not a valid MS Access file.";
 const char kCorrupted[] = "This file is highly corrupted and cannot be recovered.";
 
 class FormatDetection : public ::testing::TestWithParam<FormatCase> {};
 
-TEST_P(FormatDetection, AcceptsJet4AndRefusesEverythingElse) {
+TEST_P(FormatDetection, AcceptsJet3AndJet4AndRefusesTheRest) {
   const FormatCase& c = GetParam();
   testenv::ScratchDir dir;
   Session s;
@@ -158,9 +195,11 @@ TEST_P(FormatDetection, AcceptsJet4AndRefusesEverythingElse) {
   } else {
     EXPECT_TRUE(s.dialogs.messages.empty());
     EXPECT_FALSE(s.progress.RecoveryTblEvent.IsSet());
-    EXPECT_EQ(s.db.PageSize(), 4096);
-    EXPECT_EQ(s.db.Layout().tdefColumnCountOffset, 45);
-    EXPECT_EQ(s.db.Layout().columnRecordSize, 25);
+    const JetLayout& expected = c.detected == 3 ? kJet3Layout : kJet4Layout;
+    EXPECT_EQ(s.db.PageSize(), expected.pageSize);
+    EXPECT_EQ(s.db.Layout().tdefColumnCountOffset, expected.tdefColumnCountOffset);
+    EXPECT_EQ(s.db.Layout().columnRecordSize, expected.columnRecordSize);
+    EXPECT_EQ(s.db.Format().version, c.detected == 3 ? 0 : 1);
   }
 }
 
@@ -192,9 +231,20 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{"DamagedSignatureUnderAnIntactJet4Header",
                    [](const auto& d) { return WriteImage(d, WithHeader(PageImage(8), 1)); }, 4, nullptr, false,
                    false},
+        // The header decides while the pages show nothing readable, the
+        // pages when only they do.
         FormatCase{"DamagedSignatureUnderAJet3Header",
-                   [](const auto& d) { return WriteImage(d, WithHeader(PageImage(8), 0)); }, -1, kNotAccess, true,
+                   [](const auto& d) { return WriteImage(d, WithHeader(PageImage(8), 0)); }, 3, nullptr, false,
                    false},
+        FormatCase{"Jet3HeaderOverJet4Definitions",
+                   [](const auto& d) {
+                     PageImage image = WithHeader(PageImage(8), 0);
+                     image.PutDefinition(7, {.columns = {Col(4, 0, "Id")}});
+                     return WriteImage(d, image);
+                   },
+                   4, nullptr, false, false},
+        FormatCase{"Jet4HeaderOverJet3Definitions",
+                   [](const auto& d) { return WriteBytes(d, Jet3Image(false, true, 1)); }, 3, nullptr, false, false},
         FormatCase{"NoHeaderNoSignatureButATableDefinition",
                    [](const auto& d) {
                      PageImage image(8);
@@ -203,12 +253,7 @@ INSTANTIATE_TEST_SUITE_P(
                      return WriteImage(d, image);
                    },
                    4, nullptr, false, false},
-        FormatCase{"EmptyFile",
-                   [](const auto& d) {
-                     testenv::WriteFile(d.File("f.mdb"), "");
-                     return d.File("f.mdb");
-                   },
-                   -1, kCorrupted, true, true},
+        FormatCase{"EmptyFile", [](const auto& d) { return WriteBytes(d, ""); }, -1, kNotAccess, true, false},
         FormatCase{"ShorterThanSixPages", [](const auto& d) { return WriteImage(d, PageImage(5)); }, -1, kCorrupted,
                    true, true},
         FormatCase{"RandomBytes",
@@ -216,25 +261,14 @@ INSTANTIATE_TEST_SUITE_P(
                      std::mt19937 random(7);
                      std::string bytes(64 * 1024, '\0');
                      for (char& b : bytes) b = static_cast<char>(random());
-                     testenv::WriteFile(d.File("f.mdb"), bytes);
-                     return d.File("f.mdb");
+                     return WriteBytes(d, bytes);
                    },
-                   -1, kCorrupted, true, true},
-        FormatCase{"Jet3Signature",
-                   [](const auto& d) {
-                     std::string bytes(6 * 2048, '\0');
-                     const uint16_t words[6][2] = {{0x0100, 0},      {0x0101, 0x1111}, {0x0102, 0x4356},
-                                                   {0x0102, 0x4356}, {0x0102, 0x4356}, {0x0102, 0x4356}};
-                     for (int b = 0; b < 6; ++b) {
-                       bytes[b * 2048] = static_cast<char>(words[b][0] & 0xFF);
-                       bytes[b * 2048 + 1] = static_cast<char>(words[b][0] >> 8);
-                       bytes[b * 2048 + 2] = static_cast<char>(words[b][1] & 0xFF);
-                       bytes[b * 2048 + 3] = static_cast<char>(words[b][1] >> 8);
-                     }
-                     testenv::WriteFile(d.File("f.mdb"), bytes);
-                     return d.File("f.mdb");
-                   },
-                   -1, kNotAccess, true, false}),
+                   -1, kNotAccess, true, false},
+        FormatCase{"Jet3Signature", [](const auto& d) { return WriteBytes(d, Jet3Image(true, false, -1)); }, 3,
+                   nullptr, false, false},
+        FormatCase{"Jet3DefinitionWithoutHeaderOrSignature",
+                   [](const auto& d) { return WriteBytes(d, Jet3Image(false, true, -1)); }, 3, nullptr, false,
+                   false}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(FormatDetection, AFailedDetectionKeepsTheEarlierLayout) {

@@ -119,7 +119,9 @@ Bytes CatalogRowBytes(int32_t id, uint16_t type, const Bytes& name, uint32_t fla
   Put32(row, 28, flags);
   std::copy(name.begin(), name.end(), row.begin() + 32);
   // Read backwards from the last byte: null mask (3), variable count (2),
-  // offset of variable 0 (2), offset of variable 1 = end of the name.
+  // offset of variable 0 (2), the end of the data = end of the name.
+  Put16(row, row.size() - 1 - 4, 1);
+  Put16(row, row.size() - 1 - 6, 32);
   Put16(row, row.size() - 1 - 8, static_cast<uint16_t>(32 + name.size()));
   return row;
 }

@@ -11,7 +11,7 @@ namespace {
 TableDef Parse(const Bytes& definition, const PageInventory& pages = {}, int* result = nullptr) {
   TableDef table;
   table.definitionPage = 20;
-  int r = ParseTableDefinition(definition, kJet4Layout, pages, table);
+  int r = ParseTableDefinition(definition, kJet4Layout, TextDecoder(), pages, table);
   if (result) *result = r;
   return table;
 }

@@ -1,5 +1,7 @@
 #include "tests/support/jet_text.h"
 
+#include <iconv.h>
+
 #include <algorithm>
 
 namespace testdb {
@@ -93,6 +95,32 @@ bool EncodeText(std::string_view utf8, TextEncoding encoding, bool memo, std::ve
   else
     AppendUcs2(text, out);
   return true;
+}
+
+bool EncodeCodePageText(std::string_view utf8, int codePage, std::vector<uint8_t>& out) {
+  if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<uint8_t>(c) < 0x80; })) {
+    out.insert(out.end(), utf8.begin(), utf8.end());
+    return true;
+  }
+  iconv_t converter = iconv_open(("CP" + std::to_string(codePage)).c_str(), "UTF-8");
+  if (converter == reinterpret_cast<iconv_t>(-1)) return false;
+  std::string in(utf8), stored(2 * utf8.size() + 4, '\0');
+  char* source = in.data();
+  char* target = stored.data();
+  size_t left = in.size(), room = stored.size();
+  bool whole = iconv(converter, &source, &left, &target, &room) != static_cast<size_t>(-1);
+  iconv_close(converter);
+  if (whole) out.insert(out.end(), stored.data(), target);
+  return whole;
+}
+
+void AppendStoredText(std::string_view utf8, TextEncoding encoding, bool memo, const FileFormat& format,
+                      std::vector<uint8_t>& out) {
+  bool stored = format.codePageText() ? EncodeCodePageText(utf8, format.codePage, out)
+                                      : EncodeText(utf8, encoding, memo, out);
+  if (!stored)
+    throw BuildError("\"" + std::string(utf8.substr(0, 40)) + "\" cannot be stored " +
+                     (format.codePageText() ? "in code page " + std::to_string(format.codePage) : "compressed"));
 }
 
 std::vector<uint8_t> Ucs2(std::string_view utf8) {

@@ -1,6 +1,7 @@
 // Text as Jet 4 stores it in TEXT and MEMO values: UCS-2 little-endian, or
 // the compressed form (FF FE, then one-byte characters with 0x00 switching
-// to and from two-byte characters).
+// to and from two-byte characters); and as Access 97 stores it: one byte a
+// character in the database's code page.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/support/page_file.h"
 #include "tests/support/test_db_builder.h"
 
 namespace testdb {
@@ -25,5 +27,12 @@ void AppendUcs2(std::u16string_view text, std::vector<uint8_t>& out);
 // into the marker. False, with `out` unchanged, when Compressed is asked for
 // and impossible.
 bool EncodeText(std::string_view utf8, TextEncoding encoding, bool memo, std::vector<uint8_t>& out);
+// Appends the text in the code page. False, with `out` unchanged, when the
+// code page has no character for some of it.
+bool EncodeCodePageText(std::string_view utf8, int codePage, std::vector<uint8_t>& out);
+// The stored form of a text in the format: two-byte as EncodeText, or in
+// the code page; throws BuildError when it cannot be stored.
+void AppendStoredText(std::string_view utf8, TextEncoding encoding, bool memo, const FileFormat& format,
+                      std::vector<uint8_t>& out);
 
 }  // namespace testdb

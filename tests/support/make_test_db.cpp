@@ -1,10 +1,10 @@
-// make-test-db OUT.mdb --preset NAME [--rows N] [--tables N] [--seed S]
+// make-test-db OUT.mdb --preset NAME [--rows N] [--tables N] [--seed S] [--jet3]
 //              [--encrypt SCHEME --password PW]
 //
 // Writes one of the ready-made test databases: the bundled example, the
-// benchmark files, damaged files; encrypted with a password as Access 2010
-// does when asked (SCHEME: agile, agile-sha1, rc4, rc4-40, standard,
-// nonstandard).
+// benchmark files, damaged files; --jet3 writes it as an Access 97 file;
+// encrypted with a password as Access 2010 does when asked (SCHEME: agile,
+// agile-sha1, rc4, rc4-40, standard, nonstandard).
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -20,7 +20,7 @@ int Usage() {
   std::string names;
   for (const std::string& n : testdb::PresetNames()) names += (names.empty() ? "" : ", ") + n;
   std::fprintf(stderr,
-               "usage: make-test-db OUT.mdb --preset NAME [--rows N] [--tables N] [--seed S]\n"
+               "usage: make-test-db OUT.mdb --preset NAME [--rows N] [--tables N] [--seed S] [--jet3]\n"
                "                    [--encrypt agile|agile-sha1|rc4|rc4-40|standard|nonstandard --password PW]\n"
                "presets: %s\n",
                names.c_str());
@@ -68,7 +68,9 @@ int main(int argc, char** argv) {
     std::string arg = argv[i];
     bool hasValue = i + 1 < argc;
     uint64_t number = 0;
-    if (arg == "--preset" && hasValue) {
+    if (arg == "--jet3") {
+      options.jet3 = true;
+    } else if (arg == "--preset" && hasValue) {
       preset = argv[++i];
     } else if (arg == "--encrypt" && hasValue) {
       if (!encryption) encryption.emplace();

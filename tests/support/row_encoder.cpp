@@ -47,10 +47,13 @@ std::vector<uint8_t> AsBytes(const ColumnRecord& column, const Value& value) {
 }
 
 // Appends the stored form of a text (or the bytes given instead) to `out`.
-void AppendText(const ColumnRecord& column, const Value& value, std::vector<uint8_t>& out) {
+void AppendText(const ColumnRecord& column, const Value& value, const FileFormat& format, std::vector<uint8_t>& out) {
   if (auto* t = std::get_if<Text>(&value.kind())) {
-    if (!EncodeText(t->utf8, t->encoding, column.isLongValue(), out))
-      Mismatch(column, "text cannot be stored compressed");
+    try {
+      AppendStoredText(t->utf8, t->encoding, column.isLongValue(), format, out);
+    } catch (const BuildError& e) {
+      Mismatch(column, e.what());
+    }
   } else if (auto* b = std::get_if<Bytes>(&value.kind())) {
     out.insert(out.end(), b->data.begin(), b->data.end());
   } else {
@@ -158,20 +161,20 @@ void RowEncoder::AppendVariable(size_t record, const Value& value, LongValueSink
   const ColumnRecord& column = definition_.columns[record];
   switch (static_cast<ColumnType>(column.type)) {
     case ColumnType::Text:
-      AppendText(column, value, out);
+      AppendText(column, value, definition_.format, out);
       return;
     case ColumnType::Memo:
     case ColumnType::Ole: {
       // The data is gathered apart first: its size decides where it goes.
       std::vector<uint8_t>& data = longValue_;
       data.clear();
-      if (column.type == static_cast<uint8_t>(ColumnType::Memo)) AppendText(column, value, data);
+      if (column.type == static_cast<uint8_t>(ColumnType::Memo)) AppendText(column, value, definition_.format, data);
       else data = AsBytes(column, value);
       LongStorage storage = StorageOf(value);
       if (storage == LongStorage::Auto)
-        storage = data.size() <= kInlineLimit       ? LongStorage::Inline
-                  : data.size() <= kChainPieceData ? LongStorage::Single
-                                                   : LongStorage::Chain;
+        storage = data.size() <= kInlineLimit                                ? LongStorage::Inline
+                  : data.size() <= ChainPieceData(*definition_.format.layout) ? LongStorage::Single
+                                                                             : LongStorage::Chain;
       if (data.size() >= 0x40000000) Mismatch(column, "long value too long");
       uint32_t lengthWord = static_cast<uint32_t>(data.size());
       RowPointer pointer;
@@ -204,8 +207,15 @@ void RowEncoder::Encode(const std::vector<Value>& values, LongValueSink* sink, s
   auto valueAt = [&](size_t record) -> const Value& { return record < values.size() ? values[record] : kNull; };
   if (values.size() > definition_.columns.size()) throw BuildError("more values than columns");
 
-  out.assign(2 + fixedSize_, 0);
-  PutU16(&out[0], columnCount_);
+  const JetLayout& layout = *definition_.format.layout;
+  const size_t countSize = static_cast<size_t>(layout.rowColumnCountSize);
+  out.assign(countSize + fixedSize_, 0);
+  if (countSize == 1) {
+    if (columnCount_ > 0xFF) throw BuildError("more columns than a row can count");
+    out[0] = static_cast<uint8_t>(columnCount_);
+  } else {
+    PutU16(&out[0], columnCount_);
+  }
   mask_.assign((columnCount_ + 7) / 8, 0);
   auto present = [&](uint16_t number) { mask_[number / 8] |= static_cast<uint8_t>(1u << (number % 8)); };
 
@@ -217,7 +227,7 @@ void RowEncoder::Encode(const std::vector<Value>& values, LongValueSink* sink, s
       if (AsInteger(c, v)) present(c.number);
       continue;
     }
-    PutFixed(c, v, &out[2 + c.fixedOffset]);
+    PutFixed(c, v, &out[countSize + c.fixedOffset]);
     present(c.number);
   }
 
@@ -229,13 +239,43 @@ void RowEncoder::Encode(const std::vector<Value>& values, LongValueSink* sink, s
     AppendVariable(record, v, sink, out);
     present(definition_.columns[record].number);
   }
-  if (!variableRecords_.empty()) {
+  if (!variableRecords_.empty() && layout.rowFieldSize == 1) {
+    AppendShortOffsets(out);
+  } else if (!variableRecords_.empty()) {
     if (out.size() > 0xFFFF) throw BuildError("row too long");
     AppendU16(out, static_cast<uint32_t>(out.size()));  // end of the variable data
     for (auto it = starts_.rbegin(); it != starts_.rend(); ++it) AppendU16(out, *it);
     AppendU16(out, static_cast<uint32_t>(variableRecords_.size()));
   }
   out.insert(out.end(), mask_.begin(), mask_.end());
+}
+
+void RowEncoder::AppendShortOffsets(std::vector<uint8_t>& out) const {
+  const size_t end = out.size(), v = variableRecords_.size();
+  if (v > 0xFF) throw BuildError("more variable columns than a row can count");
+  // The jump table holds a byte per 256 bytes of the whole row, which it
+  // lengthens; entries for the boundaries the data passes, a filler for
+  // the rest (at most one).
+  size_t jumps = 0;
+  for (;;) {
+    size_t length = end + (v + 1) + jumps + 1 + mask_.size();
+    if ((length - 1) / 256 == jumps) break;
+    jumps = (length - 1) / 256;
+  }
+  const size_t passed = end / 256;
+  if (jumps > passed + 1) throw BuildError("an offset table that its jump table cannot describe");
+  auto offset = [&](size_t i) -> size_t { return i == v ? end : starts_[i]; };
+  out.push_back(static_cast<uint8_t>(end & 0xFF));
+  for (size_t i = v; i-- > 0;) out.push_back(static_cast<uint8_t>(offset(i) & 0xFF));
+  if (jumps > passed) out.push_back(0xFF);
+  // Entry k, next to the count for k = 0: the first offset at or past
+  // boundary k + 1.
+  for (size_t k = passed; k-- > 0;) {
+    size_t i = 0;
+    while (offset(i) < 256 * (k + 1)) ++i;
+    out.push_back(static_cast<uint8_t>(i));
+  }
+  out.push_back(static_cast<uint8_t>(v));
 }
 
 }  // namespace testdb

@@ -1,5 +1,7 @@
 // Turns the values of one row into a stored row: column count, fixed area,
-// variable data, the offset table read backwards from the end, null mask.
+// variable data, the offset table read backwards from the end (with its
+// jump table in Access 97), null mask; in the widths of the definition's
+// format.
 // Memo and OLE values too long to stay in the row are handed to a
 // LongValueSink, which puts them on long-value pages.
 #pragma once
@@ -24,8 +26,11 @@ class LongValueSink {
 
 // Data up to this size stays in the row when the storage is Auto.
 constexpr size_t kInlineLimit = 64;
-// Data of one piece of a chain, as Access fills it (4076-byte rows).
-constexpr size_t kChainPieceData = 4072;
+// Data of one piece of a chain, as Access fills it (4076-byte rows; 2036 in
+// Access 97).
+inline size_t ChainPieceData(const JetLayout& layout) {
+  return static_cast<size_t>(layout.longValueChainRowSize - layout.longValueLinkSize);
+}
 
 class RowEncoder {
  public:
@@ -38,6 +43,8 @@ class RowEncoder {
  private:
   void PutFixed(const ColumnRecord& column, const Value& value, uint8_t* at) const;
   void AppendVariable(size_t record, const Value& value, LongValueSink* sink, std::vector<uint8_t>& out);
+  // One-byte offsets, then the jump table and the count.
+  void AppendShortOffsets(std::vector<uint8_t>& out) const;
 
   const TableDefinition& definition_;
   uint16_t columnCount_;

@@ -17,7 +17,7 @@ struct SystemColumn {
   uint8_t flags = 0;  // 0: the usual fixed or variable flags
 };
 
-uint16_t SystemLength(ColumnType type) {
+uint16_t SystemLength(ColumnType type, const FileFormat& format) {
   switch (type) {
     case ColumnType::Bit:
     case ColumnType::Byte: return 1;
@@ -25,26 +25,28 @@ uint16_t SystemLength(ColumnType type) {
     case ColumnType::Long: return 4;
     case ColumnType::Date: return 8;
     case ColumnType::Text:
-    case ColumnType::Binary: return 510;
+    case ColumnType::Binary: return format.codePageText() ? 255 : 510;
     default: return 0;
   }
 }
 
-// Records sorted by name as Access lists them; fixed offsets and variable
-// indexes follow the column numbers.
-TableDefinition SystemDefinition(std::vector<SystemColumn> columns) {
+// Records sorted by name as Access 2000 and later list them (Access 97 by
+// number); fixed offsets and variable indexes follow the column numbers.
+TableDefinition SystemDefinition(std::vector<SystemColumn> columns, const FileFormat& format) {
   TableDefinition d;
+  d.format = format;
   d.tableType = 0x53;
-  std::sort(columns.begin(), columns.end(), [](const SystemColumn& a, const SystemColumn& b) {
-    return std::string(a.name) < std::string(b.name);
-  });
+  if (!format.codePageText())
+    std::sort(columns.begin(), columns.end(), [](const SystemColumn& a, const SystemColumn& b) {
+      return std::string(a.name) < std::string(b.name);
+    });
   std::map<uint16_t, size_t> byNumber;
   for (const SystemColumn& s : columns) {
     ColumnRecord r;
     r.name = s.name;
     r.type = static_cast<uint8_t>(s.type);
     r.number = s.number;
-    r.length = SystemLength(s.type);
+    r.length = SystemLength(s.type, format);
     bool fixed = s.type != ColumnType::Text && s.type != ColumnType::Binary && s.type != ColumnType::Memo &&
                  s.type != ColumnType::Ole;
     r.flags = s.flags ? s.flags : fixed ? kFixedFlags : kVariableFlags;
@@ -77,7 +79,7 @@ size_t RecordOf(const TableDefinition& d, const char* name) {
 
 }  // namespace
 
-TableDefinition MSysObjectsDefinition() {
+TableDefinition MSysObjectsDefinition(const FileFormat& format) {
   TableDefinition d = SystemDefinition({
       {"Id", ColumnType::Long, 0},
       {"ParentId", ColumnType::Long, 1},
@@ -96,24 +98,24 @@ TableDefinition MSysObjectsDefinition() {
       {"LvProp", ColumnType::Ole, 14},
       {"LvModule", ColumnType::Ole, 15},
       {"LvExtra", ColumnType::Ole, 16},
-  });
+  }, format);
   d.indexes = {{.name = "Id", .number = 1, .columns = {0}, .flags = 0x81, .primary = true}, {.name = "ParentIdName", .number = 0, .columns = {1, 2}, .flags = 0x81, .primary = false}};
   return d;
 }
 
-TableDefinition MSysACEsDefinition() {
+TableDefinition MSysACEsDefinition(const FileFormat& format) {
   TableDefinition d = SystemDefinition({
       {"ObjectId", ColumnType::Long, 0},
       {"SID", ColumnType::Binary, 1, kSidFlags},
       {"ACM", ColumnType::Long, 2},
       {"FInheritable", ColumnType::Bit, 3},
-  });
+  }, format);
   d.indexes = {{.name = "ObjectId", .number = 0, .columns = {0}, .flags = 0x88, .primary = false}};
   return d;
 }
 
-TableDefinition MSysQueriesDefinition() {
-  TableDefinition d = SystemDefinition({
+TableDefinition MSysQueriesDefinition(const FileFormat& format) {
+  std::vector<SystemColumn> columns = {
       {"ObjectId", ColumnType::Long, 0},
       {"Attribute", ColumnType::Byte, 1},
       {"Order", ColumnType::Binary, 2},
@@ -121,13 +123,15 @@ TableDefinition MSysQueriesDefinition() {
       {"Name2", ColumnType::Text, 4},
       {"Expression", ColumnType::Memo, 5},
       {"Flag", ColumnType::Int, 6},
-      {"LvExtra", ColumnType::Long, 7},
-  });
+  };
+  // Access 97 has no LvExtra here.
+  if (!format.codePageText()) columns.push_back({"LvExtra", ColumnType::Long, 7});
+  TableDefinition d = SystemDefinition(std::move(columns), format);
   d.indexes = {{.name = "ObjectIdAttribute", .number = 0, .columns = {0, 1, 2}, .flags = 0x81, .primary = true}};
   return d;
 }
 
-TableDefinition MSysRelationshipsDefinition() {
+TableDefinition MSysRelationshipsDefinition(const FileFormat& format) {
   TableDefinition d = SystemDefinition({
       {"szRelationship", ColumnType::Text, 0},
       {"grbit", ColumnType::Long, 1},
@@ -137,7 +141,7 @@ TableDefinition MSysRelationshipsDefinition() {
       {"szColumn", ColumnType::Text, 5},
       {"szReferencedObject", ColumnType::Text, 6},
       {"szReferencedColumn", ColumnType::Text, 7},
-  });
+  }, format);
   d.indexes = {{.name = "szObject", .number = 1, .columns = {4}, .flags = 0x82, .primary = false},
                {.name = "szReferencedObject", .number = 2, .columns = {6}, .flags = 0x82, .primary = false},
                {.name = "szRelationship", .number = 0, .columns = {0}, .flags = 0x82, .primary = false}};

@@ -1,7 +1,8 @@
 // The four system tables whose definitions sit on pages 2-5, column for
 // column and index for index as Access writes them, so that their
 // free-space words come out as the reader's signature expects (0x0BDE,
-// 0x0EA9, 0x0DEB, 0x0CCB); and the catalog rows of MSysObjects.
+// 0x0EA9, 0x0DEB, 0x0CCB; Access 97 marks them "VC" instead); and the
+// catalog rows of MSysObjects.
 #pragma once
 
 #include <cstdint>
@@ -13,10 +14,10 @@
 
 namespace testdb {
 
-TableDefinition MSysObjectsDefinition();
-TableDefinition MSysACEsDefinition();
-TableDefinition MSysQueriesDefinition();
-TableDefinition MSysRelationshipsDefinition();
+TableDefinition MSysObjectsDefinition(const FileFormat& format = {});
+TableDefinition MSysACEsDefinition(const FileFormat& format = {});
+TableDefinition MSysQueriesDefinition(const FileFormat& format = {});
+TableDefinition MSysRelationshipsDefinition(const FileFormat& format = {});
 
 // Catalog object types and ids.
 constexpr int16_t kObjectTable = 1;

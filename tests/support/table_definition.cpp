@@ -10,16 +10,29 @@ namespace testdb {
 namespace {
 
 constexpr uint32_t kJetConstant = 0x0659;
-constexpr size_t kHeaderSize = 63;
-constexpr size_t kColumnRecordSize = 25;
-constexpr size_t kRealIndexSize = 52;
-constexpr size_t kLogicalIndexSize = 28;
-constexpr size_t kContinuationData = kPageSize - 8;
+constexpr uint16_t kSortOrder = 0x0409;  // "General"
 
-void AppendName(std::vector<uint8_t>& out, const std::string& name) {
-  std::vector<uint8_t> ucs2 = Ucs2(name);
-  AppendU16(out, static_cast<uint32_t>(ucs2.size()));
-  out.insert(out.end(), ucs2.begin(), ucs2.end());
+// A name's byte count, then the name: UCS-2, or the code page's bytes.
+void AppendName(std::vector<uint8_t>& out, const std::string& name, const FileFormat& format) {
+  std::vector<uint8_t> stored;
+  if (format.codePageText())
+    AppendStoredText(name, TextEncoding::Auto, false, format, stored);
+  else
+    stored = Ucs2(name);
+  if (format.layout->columnNameLengthSize == 1) {
+    if (stored.size() > 0xFF) throw BuildError("name too long: " + name);
+    out.push_back(static_cast<uint8_t>(stored.size()));
+  } else {
+    AppendU16(out, static_cast<uint32_t>(stored.size()));
+  }
+  out.insert(out.end(), stored.begin(), stored.end());
+}
+
+void Put(std::vector<uint8_t>& out, size_t at, int32_t offset, uint32_t value, size_t bytes) {
+  uint8_t* to = &out[at + static_cast<size_t>(offset)];
+  if (bytes == 1) to[0] = static_cast<uint8_t>(value);
+  else if (bytes == 2) PutU16(to, value);
+  else PutU32(to, value);
 }
 
 // Size of the value in the fixed area; 0 for variable types.
@@ -48,79 +61,93 @@ uint16_t TableDefinition::VariableColumnCount() const {
 size_t TableDefinition::Length() const { return Encode().size(); }
 
 std::vector<uint8_t> TableDefinition::Encode() const {
-  std::vector<uint8_t> out(kHeaderSize, 0);
+  const JetLayout& layout = *format.layout;
+  // Jet 4 starts its column records and index definitions with a constant
+  // that Access 97 does not have.
+  const bool jet4 = !format.codePageText();
+  std::vector<uint8_t> out(static_cast<size_t>(layout.tdefRealIndexEntries), 0);
   out[0] = 0x02;
   out[1] = 0x01;
-  PutU32(&out[12], kJetConstant);
-  PutU32(&out[16], rowCount);
-  PutU32(&out[24], 1);
-  out[40] = tableType;
-  PutU16(&out[41], maxColumns);
-  PutU16(&out[43], VariableColumnCount());
-  PutU16(&out[45], static_cast<uint32_t>(columns.size()));
-  PutU32(&out[47], static_cast<uint32_t>(indexes.size()));
-  PutU32(&out[51], static_cast<uint32_t>(indexes.size()));
-  PutU32(&out[55], usedMap.Encoded());
-  PutU32(&out[59], freeMap.Encoded());
+  if (jet4) {
+    PutU32(&out[12], kJetConstant);
+    PutU32(&out[24], 1);
+  }
+  Put(out, 0, layout.tdefRowCountOffset, rowCount, 4);
+  Put(out, 0, layout.tdefTableTypeOffset, tableType, 1);
+  Put(out, 0, layout.tdefMaxColumnsOffset, maxColumns, 2);
+  Put(out, 0, layout.tdefVarColumnsOffset, VariableColumnCount(), 2);
+  Put(out, 0, layout.tdefColumnCountOffset, static_cast<uint32_t>(columns.size()), 2);
+  Put(out, 0, layout.tdefLogicalIndexCountOffset, static_cast<uint32_t>(indexes.size()), 4);
+  Put(out, 0, layout.tdefRealIndexCountOffset, static_cast<uint32_t>(indexes.size()), 4);
+  Put(out, 0, layout.tdefUsedPagesMapOffset, usedMap.Encoded(), 4);
+  Put(out, 0, layout.tdefFreePagesMapOffset, freeMap.Encoded(), 4);
 
   for (size_t i = 0; i < indexes.size(); ++i) {
-    AppendU32(out, 0);
-    AppendU32(out, rowCount);
-    AppendU32(out, 0);
+    size_t at = out.size();
+    out.resize(at + static_cast<size_t>(layout.realIndexEntrySize), 0);
+    PutU32(&out[at + 4], rowCount);
   }
   for (const ColumnRecord& c : columns) {
     size_t at = out.size();
-    out.resize(at + kColumnRecordSize, 0);
-    uint8_t* r = &out[at];
-    r[0] = c.type;
-    PutU32(r + 1, kJetConstant);
-    PutU16(r + 5, c.number);
-    PutU16(r + 7, c.fixed() ? 0 : c.varIndex);
-    PutU16(r + 9, c.number);
-    if (c.type == static_cast<uint8_t>(ColumnType::Numeric)) {
-      r[11] = c.precision;
-      r[12] = c.scale;
+    out.resize(at + static_cast<size_t>(layout.columnRecordSize), 0);
+    Put(out, at, layout.columnTypeOffset, c.type, 1);
+    Put(out, at, layout.columnNumberOffset, c.number, 2);
+    Put(out, at, layout.columnVarIndexOffset, c.fixed() ? 0 : c.varIndex, 2);
+    Put(out, at, layout.columnIndexOffset, c.number, 2);
+    Put(out, at, layout.columnFlagsOffset, c.flags, 1);
+    Put(out, at, layout.columnFixedOffset, c.fixedOffset, 2);
+    Put(out, at, layout.columnLengthOffset, c.length, 2);
+    if (jet4) {
+      PutU32(&out[at + 1], kJetConstant);
+      out[at + 16] = c.compressed ? 1 : 0;
     } else {
-      PutU16(r + 11, 0x0409);
+      PutU16(&out[at + 7], 1);
+      PutU16(&out[at + 9], kSortOrder);
+      PutU16(&out[at + 11], static_cast<uint32_t>(format.codePage));
     }
-    r[15] = c.flags;
-    r[16] = c.compressed ? 1 : 0;
-    PutU16(r + 21, c.fixedOffset);
-    PutU16(r + 23, c.length);
+    if (c.type == static_cast<uint8_t>(ColumnType::Numeric)) {
+      Put(out, at, layout.columnPrecisionOffset, c.precision, 1);
+      Put(out, at, layout.columnScaleOffset, c.scale, 1);
+    } else if (jet4) {
+      PutU16(&out[at + 11], kSortOrder);
+    }
   }
-  for (const ColumnRecord& c : columns) AppendName(out, c.name);
+  for (const ColumnRecord& c : columns) AppendName(out, c.name, format);
 
   // Real indexes go by number, logical ones in the given (name) order.
+  const size_t lead = jet4 ? 4 : 0;
   std::vector<const IndexRecord*> real;
   for (const IndexRecord& x : indexes) real.push_back(&x);
   std::sort(real.begin(), real.end(), [](const IndexRecord* a, const IndexRecord* b) { return a->number < b->number; });
   for (const IndexRecord* x : real) {
     size_t at = out.size();
-    out.resize(at + kRealIndexSize, 0);
+    out.resize(at + static_cast<size_t>(layout.realIndexDefinitionSize), 0);
     uint8_t* r = &out[at];
-    PutU32(r, 0x0783);
+    if (jet4) PutU32(r, 0x0783);
     for (size_t slot = 0; slot < 10; ++slot) {
       bool used = slot < x->columns.size();
-      PutU16(r + 4 + 3 * slot, used ? x->columns[slot] : 0xFFFF);
-      r[6 + 3 * slot] = used ? 0x01 : 0x00;
+      PutU16(r + lead + 3 * slot, used ? x->columns[slot] : 0xFFFF);
+      r[lead + 2 + 3 * slot] = used ? 0x01 : 0x00;
     }
-    PutU32(r + 34, x->usageMap.Encoded());
-    PutU32(r + 38, x->rootPage);
-    r[46] = x->flags;
+    PutU32(r + lead + 30, x->usageMap.Encoded());
+    PutU32(r + lead + 34, x->rootPage);
+    // Access 97 sets no 0x80 bit.
+    if (jet4) r[46] = x->flags;
+    else r[38] = x->flags & 0x7F;
   }
   for (const IndexRecord& x : indexes) {
     size_t at = out.size();
-    out.resize(at + kLogicalIndexSize, 0);
+    out.resize(at + static_cast<size_t>(layout.logicalIndexDefinitionSize), 0);
     uint8_t* r = &out[at];
-    PutU32(r, kJetConstant);
-    PutU32(r + 4, x.number);
-    PutU32(r + 8, x.number);
-    PutU32(r + 13, 0xFFFFFFFF);
-    r[21] = 4;
-    r[22] = 4;
-    r[23] = x.primary ? 1 : 0;
+    if (jet4) PutU32(r, kJetConstant);
+    PutU32(r + lead, x.number);
+    PutU32(r + lead + 4, x.number);
+    PutU32(r + lead + 9, 0xFFFFFFFF);
+    r[lead + 17] = 4;
+    r[lead + 18] = 4;
+    r[lead + 19] = x.primary ? 1 : 0;
   }
-  for (const IndexRecord& x : indexes) AppendName(out, x.name);
+  for (const IndexRecord& x : indexes) AppendName(out, x.name, format);
 
   for (const LongValueMapEntry& m : longValueMaps) {
     AppendU16(out, m.column);
@@ -132,31 +159,36 @@ std::vector<uint8_t> TableDefinition::Encode() const {
   return out;
 }
 
-uint32_t TableDefinition::PageCount(size_t length) {
-  if (length <= kPageSize) return 1;
-  return 1 + static_cast<uint32_t>((length - kPageSize + kContinuationData - 1) / kContinuationData);
+uint32_t TableDefinition::PageCount(size_t length) const {
+  const size_t pageSize = format.pageSize(), continuationData = pageSize - 8;
+  if (length <= pageSize) return 1;
+  return 1 + static_cast<uint32_t>((length - pageSize + continuationData - 1) / continuationData);
 }
 
 void TableDefinition::WritePages(PageFile& file, const std::vector<uint32_t>& pages) const {
   std::vector<uint8_t> stream = Encode();
   if (pages.size() != PageCount(stream.size())) throw BuildError("definition page count changed");
+  const size_t pageSize = format.pageSize();
   size_t taken = 0;
   for (size_t i = 0; i < pages.size(); ++i) {
     Page page{};
     size_t start = i == 0 ? 0 : 8;
-    size_t n = std::min(stream.size() - taken, kPageSize - start);
+    size_t n = std::min(stream.size() - taken, pageSize - start);
     std::copy_n(stream.begin() + static_cast<std::ptrdiff_t>(taken), n, page.begin() + static_cast<std::ptrdiff_t>(start));
     taken += n;
     page[0] = 0x02;
     page[1] = 0x01;
     size_t end = start + n;
-    PutU16(&page[2], end >= kPageSize - 8 ? 0 : static_cast<uint32_t>(kPageSize - 8 - end));
+    // Access 97 marks its definition pages where Jet 4 keeps their free space.
+    uint16_t mark = format.layout->definitionMark;
+    PutU16(&page[2], mark != 0 ? mark : end >= pageSize - 8 ? 0 : static_cast<uint32_t>(pageSize - 8 - end));
     PutU32(&page[4], i + 1 < pages.size() ? pages[i + 1] : 0);
     file.Write(pages[i], page.data());
   }
 }
 
-std::vector<ColumnRecord> LayOutUserColumns(const std::vector<Column>& columns) {
+std::vector<ColumnRecord> LayOutUserColumns(const std::vector<Column>& columns, const FileFormat& format) {
+  const uint16_t textUnit = format.codePageText() ? 1 : 2;
   std::vector<ColumnRecord> records;
   std::set<int> numbers;
   int next = 0;
@@ -173,7 +205,7 @@ std::vector<ColumnRecord> LayOutUserColumns(const std::vector<Column>& columns) 
     r.flags = fixedSize ? 0x03 : 0x02;
     switch (c.type) {
       case ColumnType::Text:
-        r.length = static_cast<uint16_t>(2 * (c.length > 0 ? c.length : 255));
+        r.length = static_cast<uint16_t>(textUnit * (c.length > 0 ? c.length : 255));
         r.compressed = true;
         break;
       case ColumnType::Memo:

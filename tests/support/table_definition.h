@@ -1,7 +1,7 @@
-// A table definition as stored on table-definition pages: the 63-byte
-// header, column records, column names, index definitions and the list of
-// long-value maps, as one byte stream that continuation pages carry on when
-// it is longer than a page.
+// A table definition as stored on table-definition pages: the header
+// (63 bytes, 43 in Access 97), column records, column names, index
+// definitions and the list of long-value maps, as one byte stream that
+// continuation pages carry on when it is longer than a page.
 #pragma once
 
 #include <cstdint>
@@ -51,6 +51,7 @@ struct LongValueMapEntry {
 };
 
 struct TableDefinition {
+  FileFormat format{};
   uint8_t tableType = 0x4E;
   std::vector<ColumnRecord> columns{};  // in record order
   std::vector<IndexRecord> indexes;   // in logical (name) order
@@ -64,14 +65,15 @@ struct TableDefinition {
   // Byte length of the stream; does not depend on counts and pointers.
   size_t Length() const;
   std::vector<uint8_t> Encode() const;
-  static uint32_t PageCount(size_t length);
+  uint32_t PageCount(size_t length) const;
   // Writes the stream over `pages` (PageCount of them), chained in that order.
   void WritePages(PageFile& file, const std::vector<uint32_t>& pages) const;
 };
 
 // Gives user columns the layout Access gives them: numbers (explicit or
 // following on), fixed offsets and variable indexes in column-number order,
-// stored lengths and flags. Throws BuildError on duplicate numbers.
-std::vector<ColumnRecord> LayOutUserColumns(const std::vector<Column>& columns);
+// stored lengths (text in bytes of the format) and flags. Throws BuildError
+// on duplicate numbers.
+std::vector<ColumnRecord> LayOutUserColumns(const std::vector<Column>& columns, const FileFormat& format = {});
 
 }  // namespace testdb

@@ -9,17 +9,18 @@ constexpr uint16_t kMovedAwaySlot = 0x4000;
 constexpr uint16_t kMovedHereSlot = 0x8000;
 constexpr uint16_t kDeletedSlot = 0xC000;
 
-TableDefinition UserDefinition(const Table& table) {
+TableDefinition UserDefinition(const Table& table, const FileFormat& format) {
   TableDefinition d;
+  d.format = format;
   d.tableType = table.tableType;
-  d.columns = LayOutUserColumns(table.columns);
+  d.columns = LayOutUserColumns(table.columns, format);
   for (const ColumnRecord& c : d.columns) d.maxColumns = std::max<uint16_t>(d.maxColumns, static_cast<uint16_t>(c.number + 1));
   if (table.maxColumnsOverride) d.maxColumns = *table.maxColumnsOverride;
   return d;
 }
 
 std::vector<uint32_t> ReservePages(PageFile& file, const TableDefinition& definition) {
-  uint32_t count = TableDefinition::PageCount(definition.Length());
+  uint32_t count = definition.PageCount(definition.Length());
   uint32_t first = file.Allocate(count);
   std::vector<uint32_t> pages;
   for (uint32_t i = 0; i < count; ++i) pages.push_back(first + i);
@@ -28,14 +29,15 @@ std::vector<uint32_t> ReservePages(PageFile& file, const TableDefinition& defini
 
 }  // namespace
 
-TableWriter::TableWriter(PageFile& file, const Table& table)
+TableWriter::TableWriter(PageFile& file, const Table& table, const FileFormat& format)
     : file_(file),
       table_(table),
-      definition_(UserDefinition(table)),
+      layout_(*format.layout),
+      definition_(UserDefinition(table, format)),
       definitionPages_(ReservePages(file, definition_)),
       encoder_(definition_),
-      data_(file, definitionPages_[0], table.rowsPerPage),
-      moved_(file, definitionPages_[0], table.rowsPerPage) {}
+      data_(file, definitionPages_[0], layout_, table.rowsPerPage),
+      moved_(file, definitionPages_[0], layout_, table.rowsPerPage) {}
 
 void TableWriter::WriteRows() {
   for (const Row& row : table_.rows) WriteRow(row);
@@ -90,7 +92,7 @@ void TableWriter::WriteRow(const Row& row) {
 
 RowPages& TableWriter::LongValueRows(size_t record) {
   auto& rows = longValueRows_[record];
-  if (!rows) rows = std::make_unique<RowPages>(file_, kLongValueOwner);
+  if (!rows) rows = std::make_unique<RowPages>(file_, kLongValueOwner, layout_);
   return *rows;
 }
 
@@ -100,17 +102,18 @@ RowPointer TableWriter::StoreSingle(size_t column, std::span<const uint8_t> data
 
 RowPointer TableWriter::StoreChain(size_t column, std::span<const uint8_t> data) {
   // One piece per page, filled as Access fills them.
-  uint32_t pieces = std::max<uint32_t>(1, static_cast<uint32_t>((data.size() + kChainPieceData - 1) / kChainPieceData));
+  const size_t pieceData = ChainPieceData(layout_);
+  uint32_t pieces = std::max<uint32_t>(1, static_cast<uint32_t>((data.size() + pieceData - 1) / pieceData));
   uint32_t first = file_.Allocate(pieces);
   std::vector<uint8_t> row;
   for (uint32_t i = 0; i < pieces; ++i) {
-    size_t from = i * kChainPieceData;
-    size_t n = std::min(kChainPieceData, data.size() - std::min(from, data.size()));
+    size_t from = i * pieceData;
+    size_t n = std::min(pieceData, data.size() - std::min(from, data.size()));
     row.assign(4, 0);
     if (i + 1 < pieces) PutU32(row.data(), RowPointer{first + i + 1, 0}.Encoded());
     row.insert(row.end(), data.begin() + static_cast<std::ptrdiff_t>(from),
                data.begin() + static_cast<std::ptrdiff_t>(from + n));
-    DataPage page(kLongValueOwner);
+    DataPage page(kLongValueOwner, layout_);
     page.Add(row);
     file_.Write(first + i, page.Finish().data());
     chainPages_[column].push_back(first + i);

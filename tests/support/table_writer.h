@@ -19,7 +19,7 @@ namespace testdb {
 class TableWriter : public LongValueSink {
  public:
   // Lays out the columns and reserves the definition pages.
-  TableWriter(PageFile& file, const Table& table);
+  TableWriter(PageFile& file, const Table& table, const FileFormat& format);
   // Writes every row, the given ones and then the generated ones.
   void WriteRows();
 
@@ -42,6 +42,7 @@ class TableWriter : public LongValueSink {
 
   PageFile& file_;
   const Table& table_;
+  const JetLayout& layout_;
   TableDefinition definition_;
   std::vector<uint32_t> definitionPages_;
   RowEncoder encoder_;

@@ -91,13 +91,13 @@ void WriteEmptyLeaf(PageFile& file, uint32_t page, uint32_t owner) {
   Page leaf{};
   leaf[0] = 0x04;
   leaf[1] = 0x01;
-  PutU16(&leaf[2], 0x0E20);
+  PutU16(&leaf[2], file.pageSize() == kPageSize ? 0x0E20 : 0x0708);  // the page after the entry mask
   PutU32(&leaf[4], owner);
   file.Write(page, leaf.data());
 }
 
-RowPointer AddMap(RowPages& maps, PageFile& file, std::vector<uint32_t> pages) {
-  return maps.Add(EncodeUsageMap(std::move(pages), file));
+RowPointer AddMap(RowPages& maps, PageFile& file, std::vector<uint32_t> pages, const JetLayout& layout) {
+  return maps.Add(EncodeUsageMap(std::move(pages), file, layout));
 }
 
 }  // namespace
@@ -105,19 +105,20 @@ RowPointer AddMap(RowPages& maps, PageFile& file, std::vector<uint32_t> pages) {
 Layout DatabaseBuilder::Write(const std::string& path) const {
   Layout layout;
   try {
-    PageFile file(path);
+    const JetLayout& jet = *format_.layout;
+    PageFile file(path, format_.pageSize());
     file.Allocate(kFirstFreePage);
 
     std::vector<std::unique_ptr<TableWriter>> writers;
     for (const auto& table : tables_) {
-      writers.push_back(std::make_unique<TableWriter>(file, *table));
+      writers.push_back(std::make_unique<TableWriter>(file, *table, format_));
       writers.back()->WriteRows();
     }
 
-    SystemTable objects{2, MSysObjectsDefinition(), {}};
-    SystemTable aces{3, MSysACEsDefinition(), {}};
-    SystemTable queries{4, MSysQueriesDefinition(), {}};
-    SystemTable relationships{5, MSysRelationshipsDefinition(), {}};
+    SystemTable objects{2, MSysObjectsDefinition(format_), {}};
+    SystemTable aces{3, MSysACEsDefinition(format_), {}};
+    SystemTable queries{4, MSysQueriesDefinition(format_), {}};
+    SystemTable relationships{5, MSysRelationshipsDefinition(format_), {}};
     SystemTable* systemTables[] = {&objects, &aces, &queries, &relationships};
 
     // The catalog: one row per object.
@@ -137,7 +138,7 @@ Layout DatabaseBuilder::Write(const std::string& path) const {
                          .flags = kLinkedTableFlags,
                          .database = l.databasePath,
                          .foreignName = l.foreignName});
-    RowPages catalogRows(file, objects.page);
+    RowPages catalogRows(file, objects.page, jet);
     RowEncoder catalogEncoder(objects.definition);
     std::vector<uint8_t> row;
     std::vector<RowPointer> catalogPointers;
@@ -150,7 +151,7 @@ Layout DatabaseBuilder::Write(const std::string& path) const {
     objects.definition.rowCount = static_cast<uint32_t>(catalog.size());
 
     // The SQL of the saved queries.
-    RowPages queryRows(file, queries.page);
+    RowPages queryRows(file, queries.page, jet);
     RowEncoder queryEncoder(queries.definition);
     for (size_t i = 0; i < queries_.size(); ++i) {
       for (const auto& values : QueryRowsValues(queries.definition, queryIds[i], queries_[i])) {
@@ -163,35 +164,36 @@ Layout DatabaseBuilder::Write(const std::string& path) const {
     queries.dataPages = queryRows.pages();
 
     // Usage maps of every table, long-value column and index.
-    RowPages maps(file, 0);
+    RowPages maps(file, 0, jet);
+    auto addMap = [&](std::vector<uint32_t> pages) { return AddMap(maps, file, std::move(pages), jet); };
     auto addLongValueMaps = [&](TableDefinition& d, const TableWriter* w) {
       for (size_t i = 0; i < d.columns.size(); ++i) {
         if (!d.columns[i].isLongValue()) continue;
-        RowPointer used = AddMap(maps, file, w ? w->LongValuePages(i) : std::vector<uint32_t>{});
-        d.longValueMaps.push_back({d.columns[i].number, used, AddMap(maps, file, {})});
+        RowPointer used = addMap(w ? w->LongValuePages(i) : std::vector<uint32_t>{});
+        d.longValueMaps.push_back({d.columns[i].number, used, addMap({})});
       }
     };
     for (SystemTable* s : systemTables) {
-      s->definition.usedMap = AddMap(maps, file, s->dataPages);
-      s->definition.freeMap = AddMap(maps, file, {});
+      s->definition.usedMap = addMap(s->dataPages);
+      s->definition.freeMap = addMap({});
       addLongValueMaps(s->definition, nullptr);
       for (IndexRecord& index : s->definition.indexes) {
         index.rootPage = file.Allocate();
         WriteEmptyLeaf(file, index.rootPage, s->page);
-        index.usageMap = AddMap(maps, file, {index.rootPage});
+        index.usageMap = addMap({index.rootPage});
       }
     }
     for (auto& w : writers) {
-      w->definition().usedMap = AddMap(maps, file, w->DataPages());
-      w->definition().freeMap = AddMap(maps, file, {});
+      w->definition().usedMap = addMap(w->DataPages());
+      w->definition().freeMap = addMap({});
       addLongValueMaps(w->definition(), w.get());
     }
     maps.Flush();
 
     for (SystemTable* s : systemTables) s->definition.WritePages(file, {s->page});
     for (auto& w : writers) w->definition().WritePages(file, w->definitionPages());
-    file.Write(1, MakeGlobalMapPage(file.pageCount()).data());
-    file.Write(0, MakeHeaderPage(creationDate_).data());
+    file.Write(1, MakeGlobalMapPage(file.pageCount(), jet).data());
+    file.Write(0, MakeHeaderPage(creationDate_, format_).data());
     layout.pageCount = file.pageCount();
     file.Finish();
     if (databaseKey_ != 0 && !testdb::SetDatabaseKey(path, databaseKey_)) throw BuildError("cannot encode " + path);

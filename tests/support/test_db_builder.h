@@ -1,6 +1,6 @@
-// Writes Jet 4 database files (4096-byte pages) from a description in code,
-// so that every test makes exactly the file it needs and benchmarks can make
-// big ones. The files carry what Access writes and what independent readers
+// Writes Jet 4 database files (4096-byte pages), or Access 97 (Jet 3) ones,
+// from a description in code, so that every test makes exactly the file it
+// needs and benchmarks can make big ones. The files carry what Access writes and what independent readers
 // insist on: the encoded header, the four system definitions on pages 2-5,
 // the catalog MSysObjects with one row per object, usage maps, LVAL pages.
 //
@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "format/column_type.h"
+#include "tests/support/page_file.h"
 #include "tests/support/office_encryption.h"
 
 namespace testdb {
@@ -222,6 +223,10 @@ class DatabaseBuilder {
   // An encoded database: every page after the header RC4-encoded with this
   // key XOR the page number (0, the default: plain pages).
   void SetDatabaseKey(uint32_t key) { databaseKey_ = key; }
+  // An Access 97 file: 2048-byte pages, narrower fields, text one byte a
+  // character in the code page (a text it cannot hold is an error).
+  void SetJet3(int codePage = 1252) { format_ = {&kJet3Layout, codePage}; }
+  const FileFormat& format() const { return format_; }
   // An ACE database encrypted with a password (tests/support/office_encryption.h).
   void SetOfficeEncryption(OfficeEncryption encryption) { officeEncryption_ = std::move(encryption); }
 
@@ -237,6 +242,7 @@ class DatabaseBuilder {
   std::vector<LinkedTable> links_;
   double creationDate_ = 45000.5;
   uint32_t databaseKey_ = 0;
+  FileFormat format_{};
   std::optional<OfficeEncryption> officeEncryption_;
 };
 

@@ -10,7 +10,8 @@
 namespace testdb {
 namespace {
 
-// Reads and writes single pages or bytes of an existing file in place.
+// Reads and writes single pages or bytes of an existing file in place, in
+// the layout its header's version byte names (Jet 4 when it names none).
 class FileEditor {
  public:
   explicit FileEditor(const std::string& path) : file_(path, std::ios::in | std::ios::out | std::ios::binary) {
@@ -18,9 +19,14 @@ class FileEditor {
     uint64_t size = std::filesystem::file_size(path, ec);
     if (ec) file_.close();
     else size_ = size;
+    uint8_t version = 0xFF;
+    if (ok() && Read(JetHeader::kVersionOffset, &version, 1) && version == kJet3Layout.headerVersion)
+      layout_ = &kJet3Layout;
   }
   bool ok() const { return file_.is_open() && file_.good(); }
-  uint32_t pageCount() const { return static_cast<uint32_t>(size_ / kPageSize); }
+  const JetLayout& layout() const { return *layout_; }
+  size_t pageSize() const { return static_cast<size_t>(layout_->pageSize); }
+  uint32_t pageCount() const { return static_cast<uint32_t>(size_ / pageSize()); }
   bool Read(uint64_t offset, uint8_t* bytes, size_t n) {
     if (offset + n > size_) return false;
     file_.seekg(static_cast<std::streamoff>(offset));
@@ -31,12 +37,13 @@ class FileEditor {
     file_.seekp(static_cast<std::streamoff>(offset));
     return static_cast<bool>(file_.write(reinterpret_cast<const char*>(bytes), static_cast<std::streamsize>(n)));
   }
-  bool Read(uint32_t page, Page& bytes) { return Read(uint64_t{page} * kPageSize, bytes.data(), kPageSize); }
-  bool Write(uint32_t page, const Page& bytes) { return Write(uint64_t{page} * kPageSize, bytes.data(), kPageSize); }
+  bool Read(uint32_t page, Page& bytes) { return Read(uint64_t{page} * pageSize(), bytes.data(), pageSize()); }
+  bool Write(uint32_t page, const Page& bytes) { return Write(uint64_t{page} * pageSize(), bytes.data(), pageSize()); }
 
  private:
   std::fstream file_;
   uint64_t size_ = 0;
+  const JetLayout* layout_ = &kJet4Layout;
 };
 
 bool OverwritePages(const std::string& path, const std::vector<uint32_t>& pages, std::mt19937_64* garble) {
@@ -63,13 +70,13 @@ bool GarblePages(const std::string& path, const std::vector<uint32_t>& pages, ui
 }
 
 bool ScrambleRows(const std::string& path, const std::vector<uint32_t>& pages, uint64_t seed) {
-  constexpr size_t kHeaderBytes = 14;
   std::mt19937_64 random(seed);
   FileEditor file(path);
+  const size_t headerBytes = static_cast<size_t>(file.layout().rowOffsetTable);
   for (uint32_t p : pages) {
     Page page;
     if (!file.ok() || !file.Read(p, page)) return false;
-    for (size_t i = kHeaderBytes; i < kPageSize; ++i) page[i] = static_cast<uint8_t>(random());
+    for (size_t i = headerBytes; i < file.pageSize(); ++i) page[i] = static_cast<uint8_t>(random());
     if (!file.Write(p, page)) return false;
   }
   return true;
@@ -102,9 +109,10 @@ bool LoseCatalogRows(const std::string& path, const Layout& layout, const std::v
     Page page;
     if (!file.Read(t->catalogRow.page, page)) return false;
     int row = t->catalogRow.row;
-    size_t slot = 14 + 2 * static_cast<size_t>(row);
+    size_t slot = static_cast<size_t>(file.layout().rowOffsetTable) + 2 * static_cast<size_t>(row);
     uint16_t start = static_cast<uint16_t>((page[slot] | page[slot + 1] << 8) & 0x1FFF);
-    uint16_t end = row == 0 ? kPageSize : static_cast<uint16_t>((page[slot - 2] | page[slot - 1] << 8) & 0x1FFF);
+    uint16_t end = row == 0 ? static_cast<uint16_t>(file.pageSize())
+                            : static_cast<uint16_t>((page[slot - 2] | page[slot - 1] << 8) & 0x1FFF);
     std::fill(page.begin() + start, page.begin() + end, 0);
     PutU16(&page[slot], start | 0xC000);
     if (!file.Write(t->catalogRow.page, page)) return false;
@@ -118,7 +126,7 @@ bool BreakDefinitionChain(const std::string& path, const Layout& layout, const s
   FileEditor file(path);
   uint8_t pointer[4];
   PutU32(pointer, next);
-  return file.ok() && file.Write(uint64_t{t->definitionPages[0]} * kPageSize + 4, pointer, 4);
+  return file.ok() && file.Write(uint64_t{t->definitionPages[0]} * file.pageSize() + 4, pointer, 4);
 }
 
 bool TruncateFile(const std::string& path, uint64_t bytes) {

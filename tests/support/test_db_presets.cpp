@@ -157,7 +157,9 @@ void AddSampleTables(DatabaseBuilder& db, uint64_t seed) {
 }
 
 // NULLs of every type, and one row of ordinary values.
-void AddAllTypesTables(DatabaseBuilder& db) {
+// Every value type with its edge values; text beyond one code page and
+// NUMERIC where the format has them.
+void AddAllTypesTables(DatabaseBuilder& db, bool unicode) {
   Table& ints = db.AddTable("Integers", {{"ByteValue", T::Byte}, {"IntValue", T::Int}, {"LongValue", T::Long}});
   ints.rows = {{{0, -32768, INT32_MIN}}, {{255, 32767, INT32_MAX}}, {{1, 0, 0}}, {{Null{}, Null{}, Null{}}}};
 
@@ -181,12 +183,14 @@ void AddAllTypesTables(DatabaseBuilder& db) {
       {{"empty", ""}},
       {{"marker", "#TEXT"}},
       {{"latin1", "Ærøskøbing, Zürich, Málaga"}},
-      {{"above ff", "Ελληνικά – Кириллица – 漢字"}},
-      {{"low byte zero", "Āā Ĭ 〇"}},  // U+0100 and U+3007 cannot be compressed
-      {{"switching", "abc Ωmega def Ψ ghi"}},
-      {{"byte order mark", "\xEF\xBB\xBFstarts with U+FEFF"}},
       {{"null", Null{}}},
   };
+  if (unicode) {
+    texts.rows.insert(texts.rows.end() - 1, {{{"above ff", "Ελληνικά – Кириллица – 漢字"}},
+                                             {{"low byte zero", "Āā Ĭ 〇"}},  // U+0100 and U+3007 cannot be compressed
+                                             {{"switching", "abc Ωmega def Ψ ghi"}},
+                                             {{"byte order mark", "\xEF\xBB\xBFstarts with U+FEFF"}}});
+  }
 
   Table& guids = db.AddTable("Guids", {{"Id", T::Guid}});
   guids.rows = {{{Guid::FromText("{BC96303A-53B8-474D-ACC1-D2EB8D0B09D5}")}},
@@ -194,13 +198,15 @@ void AddAllTypesTables(DatabaseBuilder& db) {
                 {{Guid::FromText("{FFFFFFFF-FFFF-FFFF-FFFF-FFFFFFFFFFFF}")}},
                 {{Null{}}}};
 
-  Table& numerics = db.AddTable("Numerics", {{"P18S2", T::Numeric, 0, 18, 2}, {"P28S0", T::Numeric, 0, 28, 0}});
-  numerics.rows = {{{Numeric::FromDecimal("12345", 2), Numeric::FromDecimal("12345", 0)}},
+  if (unicode) {
+    Table& numerics = db.AddTable("Numerics", {{"P18S2", T::Numeric, 0, 18, 2}, {"P28S0", T::Numeric, 0, 28, 0}});
+    numerics.rows = {{{Numeric::FromDecimal("12345", 2), Numeric::FromDecimal("12345", 0)}},
                    {{Numeric::FromDecimal("-12345.67", 2), Numeric::FromDecimal("-1", 0)}},
                    {{Numeric::FromDecimal("98765432109.87", 2), Numeric::FromDecimal("4294967296", 0)}},
                    {{Numeric::FromDecimal("0.01", 2), Numeric::FromDecimal("9999999999999999999999999999", 0)}},
                    {{Numeric::FromDecimal("0", 2), Numeric::FromDecimal("-9223372036854775808", 0)}},
                    {{Null{}, Null{}}}};
+  }
 
   Table& binaries = db.AddTable("Binaries", {{"Data", T::Binary, 255}});
   std::vector<uint8_t> all;
@@ -215,16 +221,19 @@ void AddAllTypesTables(DatabaseBuilder& db) {
       {{"1 byte inline", memo(1, TextEncoding::Auto, LongStorage::Inline)}},
       {{"1 byte single", memo(1, TextEncoding::Auto, LongStorage::Single)}},
       {{"1 byte chain", memo(1, TextEncoding::Auto, LongStorage::Chain)}},
-      {{"4 KiB single", memo(4000, TextEncoding::Compressed, LongStorage::Single)}},
+      // A long-value row fills at most a page.
+      unicode ? Row{{"4 KiB single", memo(4000, TextEncoding::Compressed, LongStorage::Single)}}
+              : Row{{"2 KiB single", memo(2000, TextEncoding::Compressed, LongStorage::Single)}},
       {{"4 KiB chain", memo(4096, TextEncoding::Auto, LongStorage::Chain)}},
       {{"64 KiB chain", memo(65536, TextEncoding::Auto, LongStorage::Auto)}},
       {{"64 KiB compressed chain", memo(65536, TextEncoding::Compressed, LongStorage::Chain)}},
       {{"1 MiB chain", memo(1 << 20, TextEncoding::Auto, LongStorage::Chain)}},
       {{"uncompressed inline", memo(20, TextEncoding::Ucs2, LongStorage::Inline)}},
-      {{"non-latin single", Text{Repeat("Ωμέγα 漢字 ", 300), TextEncoding::Auto, LongStorage::Single}}},
       {{"empty", ""}},
       {{"null", Null{}}},
   };
+  if (unicode)
+    memos.rows.push_back({{"non-latin single", Text{Repeat("Ωμέγα 漢字 ", 300), TextEncoding::Auto, LongStorage::Single}}});
 
   Table& oles = db.AddTable("OleObjects", {{"Kind", T::Text, 20}, {"Object", T::Ole}});
   oles.rows = {
@@ -249,14 +258,16 @@ void AddAllTypesTables(DatabaseBuilder& db) {
                                           {"Name", T::Text, 30},
                                           {"Picture", T::Ole},
                                           {"Body", T::Memo},
-                                          {"Key", T::Guid},
-                                          {"Amount", T::Numeric, 0, 18, 2}});
+                                          {"Key", T::Guid}});
   nulls.rows = {
       {{1, true, 200, -2, Currency{15000}, 2.5, 3.25, Date{44927.5}, Bytes{{1, 2, 3}}, "row one",
-        Bytes{{9, 8, 7}}, "memo one", Guid::FromText("{BC96303A-53B8-474D-ACC1-D2EB8D0B09D5}"),
-        Numeric::FromDecimal("-8540982423.45", 2)}},
+        Bytes{{9, 8, 7}}, "memo one", Guid::FromText("{BC96303A-53B8-474D-ACC1-D2EB8D0B09D5}")}},
       {{2}},  // every other column NULL (a boolean reads as false)
   };
+  if (unicode) {
+    nulls.columns.push_back({"Amount", T::Numeric, 0, 18, 2});
+    nulls.rows[0].values.push_back(Numeric::FromDecimal("-8540982423.45", 2));
+  }
 }
 
 // Text beyond Latin-1 in values, table names and column names: Western
@@ -302,6 +313,45 @@ void AddUnicodeTables(DatabaseBuilder& db) {
   db.AddTable("Αρχείο πελατών και παραγγελιών του έτους", {{"Κωδικός", T::Long}}).rows = {{{1}}, {{2}}};
 }
 
+// Every value type of an Access 97 file with its edge values, text in the
+// code page (the characters Windows-1252 adds to Latin-1 among them), memos
+// inline, in one long-value row and across pages, rows long enough for one
+// or more jump entries, deleted and moved rows.
+void AddAccess97Tables(DatabaseBuilder& db) {
+  db.SetJet3(1252);
+  AddAllTypesTables(db, false);
+
+  Table& western = db.AddTable("Café Größe", {{"Label", T::Text, 50}, {"Prix €", T::Text, 255}, {"Note", T::Memo}});
+  western.rows = {
+      {{"Latin-1", "Ærøskøbing, Zürich, Málaga", "Ça va ? Très bien."}},
+      {{"Windows-1252", "€ – “quoted” ‘single’ … ™ Œuvre š", Text{Repeat("Œ € “x” — ", 5000), TextEncoding::Auto,
+                                                                 LongStorage::Chain}}},
+      {{"long", Repeat("ÿ0123456789", 255), Text{Repeat("é", 2000), TextEncoding::Auto, LongStorage::Single}}},
+      {{"empty", "", ""}},
+      {{"null", Null{}, Null{}}},
+  };
+
+  // Rows past 256 and 512 bytes: offsets beyond one byte, one jump entry per
+  // boundary the data passes.
+  std::vector<Column> wide = {{"Id", T::Long}};
+  for (int c = 1; c <= 12; ++c) wide.push_back({Format("Text%02llu", static_cast<uint64_t>(c)), T::Text, 100});
+  Table& offsets = db.AddTable("LongRows", wide);
+  for (int r = 0; r < 8; ++r) {
+    Row row;
+    row.values.push_back(r);
+    for (int c = 1; c <= 12; ++c)
+      row.values.push_back(c % 5 == r % 5 ? Value(Null{}) : Value(Repeat(Format("r%llu ", static_cast<uint64_t>(r)), 10 * r * c % 101)));
+    offsets.rows.push_back(std::move(row));
+  }
+
+  Table& deleted = db.AddTable("Deleted", {{"Id", T::Long}, {"Name", T::Text, 30}, {"Notes", T::Memo}});
+  for (int i = 0; i < 12; ++i) {
+    Row row{{i, Format("name %llu", static_cast<uint64_t>(i)), Format("notes on %llu", static_cast<uint64_t>(i))}};
+    row.state = i % 4 == 1 ? RowState::Deleted : i % 4 == 3 ? RowState::Moved : RowState::Normal;
+    deleted.rows.push_back(std::move(row));
+  }
+}
+
 void AddLargeTable(DatabaseBuilder& db, uint64_t rows, uint64_t seed) {
   Table& t = db.AddTable("LargeTable", {{"ID", T::Long},
                                         {"Name", T::Text, 50},
@@ -345,14 +395,16 @@ void AddManyTables(DatabaseBuilder& db, int count, uint64_t rows, uint64_t seed)
 }  // namespace
 
 std::vector<std::string> PresetNames() {
-  return {"sample", "all-types", "unicode", "large", "many-tables", "no-catalog", "damaged"};
+  return {"sample", "all-types", "access97", "unicode", "large", "many-tables", "no-catalog", "damaged"};
 }
 
 bool DescribePreset(const std::string& name, const PresetOptions& options, DatabaseBuilder& db) {
   if (name == "sample" || name == "no-catalog" || name == "damaged") {
     AddSampleTables(db, options.seed);
   } else if (name == "all-types") {
-    AddAllTypesTables(db);
+    AddAllTypesTables(db, true);
+  } else if (name == "access97") {
+    AddAccess97Tables(db);
   } else if (name == "unicode") {
     AddUnicodeTables(db);
   } else if (name == "large") {
@@ -362,6 +414,7 @@ bool DescribePreset(const std::string& name, const PresetOptions& options, Datab
   } else {
     return false;
   }
+  if (options.jet3) db.SetJet3(db.format().codePage);
   return true;
 }
 

@@ -1,7 +1,7 @@
 // The ready-made databases that make-test-db writes (the bundled example,
-// every type with its edge values, text in many scripts, a big table for
-// benchmarks, many tables, lost catalog, damage), shared with the tests that
-// check them.
+// every type with its edge values, the same for an Access 97 file, text in
+// many scripts, a big table for benchmarks, many tables, lost catalog,
+// damage), shared with the tests that check them.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +16,8 @@ struct PresetOptions {
   uint64_t rows = 0;  // 0: the preset's own default
   int tables = 0;     // 0: the preset's own default
   uint64_t seed = 1;
+  // Written as an Access 97 file (its texts must fit Windows-1252).
+  bool jet3 = false;
 };
 
 std::vector<std::string> PresetNames();

@@ -22,7 +22,9 @@ std::string CorpusDir() {
   return {};
 }
 
-std::vector<std::string> CorpusJet4Files() {
+namespace {
+
+std::vector<std::string> CorpusFilesOfVersion(int version) {
   std::vector<std::string> files;
   std::string dir = CorpusDir();
   if (dir.empty()) return files;
@@ -30,11 +32,20 @@ std::vector<std::string> CorpusJet4Files() {
     if (entry.path().extension() != ".mdb") continue;
     std::ifstream in(entry.path(), std::ios::binary);
     char header[0x15] = {};
-    if (in.read(header, sizeof header) && header[0x14] == 1) files.push_back(entry.path().string());
+    if (in.read(header, sizeof header) && (version < 0 || header[0x14] == version))
+      files.push_back(entry.path().string());
   }
   std::sort(files.begin(), files.end());
   return files;
 }
+
+}  // namespace
+
+std::vector<std::string> CorpusJet4Files() { return CorpusFilesOfVersion(1); }
+std::vector<std::string> CorpusJet3Files() { return CorpusFilesOfVersion(0); }
+std::vector<std::string> CorpusMdbFiles() { return CorpusFilesOfVersion(-1); }
+
+size_t PageSizeOf(const std::string& bytes) { return bytes.size() > 0x14 && bytes[0x14] == 0 ? 2048 : 4096; }
 
 ScratchDir::ScratchDir() {
   std::string pattern = (fs::temp_directory_path() / "brevantis-test-XXXXXX").string();

@@ -12,6 +12,12 @@ namespace testenv {
 std::string CorpusDir();
 // Every Jet 4 .mdb file of the corpus (version byte 1), sorted by name.
 std::vector<std::string> CorpusJet4Files();
+// Every Access 97 (Jet 3) file of the corpus (version byte 0), sorted by name.
+std::vector<std::string> CorpusJet3Files();
+// Both, sorted by name.
+std::vector<std::string> CorpusMdbFiles();
+// The page size of a Jet file by its version byte: 2048 for Jet 3, else 4096.
+size_t PageSizeOf(const std::string& bytes);
 
 // A fresh folder under the system's temporary folder, removed with the object.
 class ScratchDir {

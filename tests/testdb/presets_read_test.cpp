@@ -13,8 +13,11 @@ using oracle::Reader;
 struct PresetCase {
   const char* preset;
   uint64_t rows;
+  bool jet3 = false;
 };
-void PrintTo(const PresetCase& c, std::ostream* os) { *os << c.preset << " (rows " << c.rows << ")"; }
+void PrintTo(const PresetCase& c, std::ostream* os) {
+  *os << c.preset << " (rows " << c.rows << (c.jet3 ? ", Access 97)" : ")");
+}
 
 // Describes where two row sets first differ, keeping long cells short.
 std::string FirstDifference(const std::vector<std::vector<std::string>>& expected,
@@ -41,6 +44,7 @@ TEST_P(PresetReadTest, ReaderShowsTheDescribedTablesAndValues) {
   std::string path = dir.File("db.mdb");
   testdb::PresetOptions options;
   options.rows = preset.rows;
+  options.jet3 = preset.jet3;
   testdb::DatabaseBuilder described;
   ASSERT_TRUE(testdb::DescribePreset(preset.preset, options, described));
   testdb::Layout layout = testdb::WritePreset(preset.preset, options, path);
@@ -70,12 +74,14 @@ TEST_P(PresetReadTest, ReaderShowsTheDescribedTablesAndValues) {
 INSTANTIATE_TEST_SUITE_P(
     Presets, PresetReadTest,
     testing::Combine(testing::Values(PresetCase{"sample", 0}, PresetCase{"all-types", 0},
-                                     PresetCase{"many-tables", 0},
-                                     // Over 512 data pages: the used map takes the reference form.
-                                     PresetCase{"large", 20000}),
+                                     PresetCase{"many-tables", 0}, PresetCase{"access97", 0},
+                                     // Over 512 data pages (1024 in Access 97): the used map takes
+                                     // the reference form.
+                                     PresetCase{"large", 20000}, PresetCase{"large", 20000, true}),
                      testing::Values(Reader::Mdbtools, Reader::MdbReader)),
     [](const auto& info) {
-      std::string name = std::string(std::get<0>(info.param).preset) + "_" + oracle::ReaderName(std::get<1>(info.param));
+      const PresetCase& preset = std::get<0>(info.param);
+      std::string name = std::string(preset.preset) + (preset.jet3 ? "_jet3_" : "_") + oracle::ReaderName(std::get<1>(info.param));
       for (char& c : name)
         if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
       return name;
