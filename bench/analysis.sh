@@ -2,8 +2,8 @@
 # Speed of the analysis: `brevantis-cli analyze` over a database of at least
 # 1 GiB (the builder's "large" preset), next to `cat FILE > /dev/null` on the
 # same warm file. Each is run several times; the best and the median are
-# printed, and their ratio (target: analysis at most 2x cat). Then the same
-# again while two busy processes share the two cores (target: still 2x).
+# printed, and their ratio (target: analysis at most 1.2x cat). Then the same
+# again while two busy processes share the two cores (target: at most 1.5x).
 #   bench/analysis.sh [RUNS]   (default 7; BUILD=dir to choose the build)
 # On a machine busy with other work, PRIORITY=fifo runs both commands under
 # the real-time scheduler (chrt -f, needs root), which stands in for an idle
@@ -40,7 +40,7 @@ best_median() { sort -n | awk '{ t[NR] = $1 } END { printf "%.3f %.3f\n", t[1], 
 
 # Prints the figures of one round: cat and analyze, each timed $runs times.
 measure() {
-  local label=$1 cat_best cat_median cli_best cli_median
+  local label=$1 target=$2 cat_best cat_median cli_best cli_median
   cat "$db" >/dev/null  # warm the page cache
   cat "$db" >/dev/null
   read -r cat_best cat_median < <(for _ in $(seq "$runs"); do timed cat "$db"; done | best_median)
@@ -49,11 +49,11 @@ measure() {
   printf "  %-26s best %7.3f s   median %7.3f s\n" "cat FILE > /dev/null" "$cat_best" "$cat_median"
   printf "  %-26s best %7.3f s   median %7.3f s\n" "brevantis-cli analyze" "$cli_best" "$cli_median"
   awk -v a="$cli_best" -v c="$cat_best" -v am="$cli_median" -v cm="$cat_median" \
-    'BEGIN { printf "  ratio analyze / cat        best %7.2f     median %7.2f     (target <= 2)\n", a / c, am / cm }'
+    -v t="$target" 'BEGIN { printf "  ratio analyze / cat        best %7.2f     median %7.2f     (target <= %s)\n", a / c, am / cm, t }'
 }
 
 echo "file: $db ($((size / 1048576)) MiB, $((size / 4096)) pages)"
-measure "as the machine is"
+measure "as the machine is" 1.2
 
 # Two processes that never sleep, one per core.
 busy=()
@@ -62,4 +62,4 @@ for _ in 1 2; do
   busy+=($!)
 done
 trap 'kill "${busy[@]}" 2>/dev/null' EXIT
-measure "with two busy processes on the two cores"
+measure "with two busy processes on the two cores" 1.5

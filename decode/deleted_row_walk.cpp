@@ -41,6 +41,13 @@ bool IsMovedRowPointer(ByteSpan page, const MdbFile& db, const TableDef& table, 
   return (ReadSignedByte(page, start) & 0xFF) < db.pages[static_cast<size_t>(target)].rowCount;
 }
 
+// The scan counted each data page's slots marked deleted: a page with none
+// holds no deleted row and need not be read.
+bool MayHoldDeletedRows(const MdbFile& db, int32_t page) {
+  return page < 0 || static_cast<size_t>(page) >= db.pages.size() ||
+         db.pages[static_cast<size_t>(page)].deletedSlots > 0;
+}
+
 }  // namespace
 
 DeletedRowWalk::DeletedRowWalk(RowDecoder& decoder, const TableDef& table, const RowCursor& from)
@@ -61,7 +68,8 @@ int DeletedRowWalk::Find() {
       if (cursor_.dataPageIndex >= lastPage) return 0;
       ++cursor_.dataPageIndex;
       cursor_.pageSlot = 0;
-      slotCount_ = decoder_.LoadPage(table_.dataPages[static_cast<size_t>(cursor_.dataPageIndex)]);
+      const int32_t next = table_.dataPages[static_cast<size_t>(cursor_.dataPageIndex)];
+      slotCount_ = MayHoldDeletedRows(db, next) ? decoder_.LoadPage(next) : 0;
       continue;
     }
     ByteSpan page(decoder_.page());

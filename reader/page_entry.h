@@ -13,6 +13,7 @@ struct PageEntry {
   uint16_t freeSpace = 0;  // of data and definition pages
   int32_t linkPage = -1;   // owner of a data page; next page of a definition
   int16_t rowCount = 0;    // slots of a data page; low half of a definition's rows
+  uint16_t deletedSlots = 0;  // of a data page's slots, those marked deleted
 
   bool Is(PageType type) const { return pageType == static_cast<int16_t>(type); }
 };

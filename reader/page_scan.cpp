@@ -1,22 +1,31 @@
 #include "reader/page_scan.h"
 
 #include <algorithm>
-#include <vector>
+#include <thread>
 
 #include "format/field_readers.h"
 #include "reader/mdb_file.h"
+#include "reader/page_runs.h"
 #include "report/progress_channel.h"
 
 namespace {
 
-// Pages are read in blocks of this many: one read per page costs more than
-// the rest of the scan. A small block keeps the watcher's wait across a
-// read short enough to be spent spinning rather than sleeping.
-constexpr int64_t kScanBlockPages = 8;
+// Pages are read in runs of this many bytes: a read per page, or per few
+// pages, costs more in system calls than the scan itself.
+constexpr int64_t kScanRunBytes = int64_t{2} << 20;
 
 // Data, definition, the two index kinds, usage bitmaps, and the further
 // types files Access wrote carry (8, 9).
 constexpr int32_t kLastJetPageType = 15;
+
+// Slots marked deleted (or moved) among a data page's first slotCount.
+uint16_t CountDeletedSlots(ByteSpan page, const JetLayout& layout, int32_t slotCount) {
+  const int64_t fitting = (static_cast<int64_t>(page.size()) - layout.rowOffsetTable) / 2;
+  uint16_t deleted = 0;
+  for (int64_t s = 0; s < std::min<int64_t>(slotCount, fitting); ++s)
+    if (ReadWord(page, layout.rowOffsetTable + 2 * s) & layout.deletedRowFlag) ++deleted;
+  return deleted;
+}
 
 }  // namespace
 
@@ -42,16 +51,15 @@ int ScanPages(MdbFile& db, ProgressChannel& progress) {
   progress.pagesDone.store(0);
   PageInventory& pages = db.pages;
   pages.clear();
+  pages.reserve(static_cast<size_t>(progress.pageTotal.load()) + 1);
 
-  std::vector<uint8_t> block(static_cast<size_t>(kScanBlockPages * pageSize));
-  for (int64_t first = 0;; first += kScanBlockPages) {
-    int64_t got = db.ReadPages(block.data(), first, kScanBlockPages);
-    int64_t pagesInBlock = (got + pageSize - 1) / pageSize;
-    for (int64_t i = 0; i < pagesInBlock; ++i) {
-      ByteSpan page(block.data() + i * pageSize, static_cast<size_t>(pageSize));
+  PageRunReader runs(db, kScanRunBytes / pageSize, std::thread::hardware_concurrency() >= 2);
+  for (PageRun run = runs.Next(); !run.bytes.empty(); run = runs.Next()) {
+    for (int64_t at = 0; at < static_cast<int64_t>(run.bytes.size()); at += pageSize) {
+      ByteSpan page = run.bytes.subspan(static_cast<size_t>(at), static_cast<size_t>(pageSize));
       PageEntry entry;
-      entry.pageNumber = static_cast<int32_t>(first + i);
-      entry.fileOffset = (first + i) * pageSize;
+      entry.pageNumber = static_cast<int32_t>(run.firstPage + at / pageSize);
+      entry.fileOffset = int64_t{entry.pageNumber} * pageSize;
       entry.pageType = static_cast<int16_t>(ReadSignedByte(page, layout.pageTypeOffset));
       const bool data = entry.Is(PageType::Data);
       if (data || entry.Is(PageType::TableDefinition)) {
@@ -59,13 +67,13 @@ int ScanPages(MdbFile& db, ProgressChannel& progress) {
         entry.linkPage = ReadInt32(page, layout.linkOffset);
         entry.rowCount = static_cast<int16_t>(
             ReadUInt16(page, data ? layout.dataRowCountOffset : layout.tdefRowCountOffset));
+        if (data) entry.deletedSlots = CountDeletedSlots(page, layout, entry.rowCount);
       }
       pages.push_back(entry);
       progress.pagesDone.store(entry.pageNumber + 1);
       progress.ReportStatus();
       if (progress.StopRequested()) return static_cast<int>(pages.size());
     }
-    if (got < kScanBlockPages * pageSize) break;
   }
   progress.pagesDone.store(progress.pageTotal.load());
   return static_cast<int>(pages.size());

@@ -2,6 +2,8 @@
 // use, one report per page, and a stop after any page.
 #include <gtest/gtest.h>
 
+#include <numeric>
+
 #include "report/progress_channel.h"
 #include "format/jet_layout.h"
 #include "reader/mdb_file.h"
@@ -37,6 +39,9 @@ TEST(ScanPages, RecordsTheHeaderWordsOfDataAndDefinitionPagesOnly) {
   PageImage image(10);
   image.PutDataPage(6, 9, 7);
   image.Put16(6, 2, 0x0123);
+  image.Put16(6, 14 + 2 * 2, 0x4F00);  // slots 2 and 6 marked deleted; slot 7 is past the count
+  image.Put16(6, 14 + 2 * 6, 0xC100);
+  image.Put16(6, 14 + 2 * 7, 0x4000);
   image.PutDefinition(7, DefinitionPlan{{Col(4, 0, "Id")}});
   image.Put32(7, 4, 8);
   image.Put16(7, 16, 0xFFFE);  // low half of a large row count
@@ -58,6 +63,7 @@ TEST(ScanPages, RecordsTheHeaderWordsOfDataAndDefinitionPagesOnly) {
   EXPECT_EQ(pages[6].freeSpace, 0x0123);
   EXPECT_EQ(pages[6].linkPage, 9);
   EXPECT_EQ(pages[6].rowCount, 7);
+  EXPECT_EQ(pages[6].deletedSlots, 2);
   EXPECT_EQ(pages[7].pageType, 2);
   EXPECT_EQ(pages[7].linkPage, 8);
   EXPECT_EQ(pages[7].rowCount, -2);
@@ -71,18 +77,24 @@ TEST(ScanPages, RecordsTheHeaderWordsOfDataAndDefinitionPagesOnly) {
 }
 
 TEST(ScanPages, ReportsEveryPageAndKeepsATrailingPartialPage) {
+  // Long enough to be read in several runs, each page where it belongs.
+  constexpr int kPages = 1200;
   testenv::ScratchDir dir;
-  std::string bytes(10 * 4096 + 100, '\0');
-  bytes[10 * 4096] = 1;  // the partial page is a data page
-  bytes[10 * 4096 + 4] = 42;
+  std::string bytes(kPages * 4096 + 100, '\0');
+  for (int page = 0; page <= kPages; ++page) {
+    bytes[page * 4096] = 1;  // a data page owned by its own number; the partial page too
+    bytes[page * 4096 + 4] = static_cast<char>(page & 0xFF);
+    bytes[page * 4096 + 5] = static_cast<char>(page >> 8);
+  }
   testenv::WriteFile(dir.File("a.mdb"), bytes);
 
   Scan scan(dir.File("a.mdb"));
-  EXPECT_EQ(scan.Run(), 11);
-  EXPECT_EQ(scan.progress.pageTotal.load(), 10);
-  EXPECT_EQ(scan.progress.pagesDone.load(), 10);
-  EXPECT_EQ(scan.db.pages[10].linkPage, 42);
-  std::vector<int32_t> expected{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+  EXPECT_EQ(scan.Run(), kPages + 1);
+  EXPECT_EQ(scan.progress.pageTotal.load(), kPages);
+  EXPECT_EQ(scan.progress.pagesDone.load(), kPages);
+  for (int page = 0; page <= kPages; ++page) ASSERT_EQ(scan.db.pages[page].linkPage, page);
+  std::vector<int32_t> expected(kPages + 1);
+  std::iota(expected.begin(), expected.end(), 1);
   EXPECT_EQ(scan.reportsSeen, expected);
 }
 
@@ -97,7 +109,7 @@ TEST(ScanPages, OfAnEmptyFileFindsNothing) {
 
 TEST(ScanPages, StoppedDuringTheThirdReportEndsAfterThatPage) {
   testenv::ScratchDir dir;
-  PageImage(40).Write(dir.File("a.mdb"));
+  PageImage(2000).Write(dir.File("a.mdb"));  // more runs than are read ahead
   Scan scan(dir.File("a.mdb"));
   int result = scan.Run([](ProgressChannel& p, int report) {
     if (report == 3) p.RequestStop();
@@ -105,7 +117,7 @@ TEST(ScanPages, StoppedDuringTheThirdReportEndsAfterThatPage) {
   EXPECT_EQ(result, 3);
   EXPECT_EQ(scan.db.pages.size(), 3u);
   EXPECT_EQ(scan.progress.pagesDone.load(), 3);  // not raised to the total
-  EXPECT_EQ(scan.progress.pageTotal.load(), 40);
+  EXPECT_EQ(scan.progress.pageTotal.load(), 2000);
 }
 
 TEST(ScanPages, WithoutAnOpenFileReturnsMinusOneAndLeavesTheChannel) {
