@@ -13,6 +13,7 @@ const char kUsage[] =
     "       brevantis-cli rows FILE TABLE [--page N | --all | --deleted]\n"
     "       brevantis-cli export FILE --to DIR [--per-table] [--tables NAME[,NAME...]]\n"
     "                            [--table NAME]... [--format xls|xlsx|csv] [--deleted]\n"
+    "       brevantis-cli schema FILE [--dialect sqlite|postgres|mysql]\n"
     "       brevantis-cli --version | --help | help\n";
 
 const char kExitCodes[] =
@@ -41,6 +42,7 @@ int main(int argc, char** argv) {
   if (command == "analyze") return RunAnalyzeCommand(args);
   if (command == "rows") return RunRowsCommand(args);
   if (command == "export") return RunExportCommand(args);
+  if (command == "schema") return RunSchemaCommand(args);
   if (command == "--version") {
     std::printf("brevantis-cli %s\n", BREVANTIS_VERSION);
     return ExitAfterOutput(0);

@@ -28,6 +28,7 @@ int NameUnnamedAndFilter(TableList& tables, std::string_view prefix) {
     // A catalog name that happens to look unnamed is renumbered as well.
     if (table.name.starts_with(prefix)) {
       table.objectType = kTableObject;
+      table.recovered = true;
       char number[16];
       std::snprintf(number, sizeof number, "%02d", ++named);
       table.name = std::string(prefix) + number;
