@@ -45,14 +45,6 @@ ValueClass ClassOf(const ColumnDef& column) {
   return ValueClass::Other;
 }
 
-// The bytes a short string of the column takes at most in a row of an
-// engine storing four bytes a character.
-int64_t RowBytes(const ColumnDef& column, int32_t textLength) {
-  if (column.type == ColumnType::Text) return textLength > 0 ? int64_t{textLength} * 4 + 2 : 16;
-  if (column.type == ColumnType::Binary) return column.storedLength + 2;
-  return 8;
-}
-
 std::string Unquoted(const std::string& text) {
   if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'') && text.back() == text.front()) {
     std::string inner;
@@ -138,6 +130,7 @@ void DdlWriter::NameObjects() {
   relations_ = std::make_unique<SqlNames>(NewNameSet());
   for (const TableSchema& table : schema_.tables) {
     tableNames_.push_back(Quote(relations_->Add(table.table->name)));
+
     SqlNames columnSet = NewNameSet();
     std::vector<std::string> names;
     for (const ColumnDef& column : table.table->columns) names.push_back(Quote(columnSet.Add(column.name)));
@@ -152,21 +145,16 @@ void DdlWriter::NameObjects() {
       lengths.push_back(length < 1 || length > 255 ? 0 : length);
     }
     std::vector<bool> wide(columns.size(), false);
-    if (RowLimit() > 0) {
-      int64_t bytes = 0;
-      for (size_t i = 0; i < columns.size(); ++i) bytes += RowBytes(columns[i], lengths[i]);
-      std::set<int32_t> indexed;
-      for (const IndexDef* index : table.OwnIndexes())
-        for (const IndexColumn& column : index->columns) indexed.insert(column.columnNumber);
-      std::vector<size_t> order;
-      for (size_t i = 0; i < columns.size(); ++i)
-        if (columns[i].type == ColumnType::Text && !indexed.count(columns[i].columnNumber)) order.push_back(i);
-      std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return lengths[a] > lengths[b]; });
-      for (size_t i : order) {
-        if (bytes <= RowLimit()) break;
-        wide[i] = true;
-        bytes -= RowBytes(columns[i], lengths[i]) - 12;
-      }
+    std::set<int32_t> indexed;
+    for (const IndexDef* index : table.OwnIndexes())
+      for (const IndexColumn& column : index->columns) indexed.insert(column.columnNumber);
+    std::vector<size_t> order;
+    for (size_t i = 0; i < columns.size(); ++i)
+      if (columns[i].type == ColumnType::Text && !indexed.count(columns[i].columnNumber)) order.push_back(i);
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return lengths[a] > lengths[b]; });
+    for (size_t i : order) {
+      if (!RowTooWide(columns, lengths, wide)) break;
+      wide[i] = true;
     }
     std::vector<std::string> types;
     for (size_t i = 0; i < columns.size(); ++i) types.push_back(TypeOf(columns[i], lengths[i], wide[i]));
@@ -203,6 +191,10 @@ void DdlWriter::ResolveForeignKeys() {
     key.referenced = schema_.FindTable(relationship.referencedTable);
     if (!key.table || !key.referenced || !key.table->keysKnown || !key.referenced->keysKnown) {
       leftOut("a table of it is not in the schema");
+      continue;
+    }
+    if (!Creates(*key.table) || !Creates(*key.referenced)) {
+      leftOut("a table of it is not created");
       continue;
     }
     if (relationship.columns.empty() || relationship.columns.size() != relationship.referencedColumns.size()) {
@@ -286,7 +278,13 @@ std::string DdlWriter::ForeignKeyClause(const ForeignKey& key) const {
   return clause;
 }
 
+bool DdlWriter::Creates(const TableSchema& table) const { return table.table->columns.size() <= MaxColumns(); }
+
 std::vector<SqlStatement> DdlWriter::CreateTable(const TableSchema& table) const {
+  if (!Creates(table))
+    return {{"table " + table.table->name + " has " + std::to_string(table.table->columns.size()) +
+                 " columns, more than the engine takes (" + std::to_string(MaxColumns()) + "): not created",
+             ""}};
   std::vector<SqlStatement> statements(1);
   std::string skipped;
   std::string sql = "CREATE TABLE " + TableName(table) + " (";
@@ -314,6 +312,7 @@ std::vector<SqlStatement> DdlWriter::CreateTable(const TableSchema& table) const
 
 std::vector<SqlStatement> DdlWriter::CreateIndexes(const TableSchema& table) const {
   std::vector<SqlStatement> statements;
+  if (!Creates(table)) return statements;
   const std::vector<const IndexDef*> indexes = table.OwnIndexes();
   const auto& columns = table.table->columns;
   for (size_t k = 0; k < indexes.size(); ++k) {
@@ -344,6 +343,7 @@ std::vector<SqlStatement> DdlWriter::CreateViews() const {
   std::vector<SqlStatement> statements;
   ViewSources sources;
   for (const TableSchema& table : schema_.tables) {
+    if (!Creates(table)) continue;
     ViewSource source{TableName(table), {}};
     for (size_t i = 0; i < table.table->columns.size(); ++i)
       source.columns.push_back({table.table->columns[i].name, ColumnName(table, i), ClassOf(table.table->columns[i])});

@@ -52,6 +52,9 @@ class DdlWriter {
   // A string literal holding text.
   virtual std::string Literal(const std::string& text) const = 0;
 
+  // False for a table with more columns than the engine takes: it is a
+  // comment in the DDL, and no row can go into it.
+  bool Creates(const TableSchema& table) const;
   // CREATE TABLE (and the statements describing it); on SQLite the foreign
   // keys are in it, the engine having no other place for them. A table's
   // column types are those of ColumnType.
@@ -91,8 +94,14 @@ class DdlWriter {
   // when the record's does not hold), and `wide` says the row is too wide
   // for it as a short string. Types no decoder knows give text.
   virtual std::string TypeOf(const ColumnDef& column, int32_t textLength, bool wide) const = 0;
-  // The widest row of short strings the engine takes, in bytes; 0: any.
-  virtual int64_t RowLimit() const { return 0; }
+  virtual size_t MaxColumns() const = 0;
+  // True when the engine would refuse a row of these columns; `wide` says
+  // which text columns are long strings. The longest text columns no index
+  // uses become long until it is false.
+  virtual bool RowTooWide(const std::vector<ColumnDef>&, const std::vector<int32_t>& /*textLengths*/,
+                          const std::vector<bool>& /*wide*/) const {
+    return false;
+  }
   virtual bool ForeignKeysInTable() const { return false; }
   // Added to a foreign key that is not to check the rows already in.
   virtual std::string NotValidClause() const { return ""; }

@@ -10,7 +10,12 @@
 namespace {
 
 constexpr size_t kMaxNameCharacters = 64;
-constexpr int64_t kMaxRowBytes = 65000;
+// A row's declared lengths stay within 64 KB; InnoDB keeps within about 8
+// KB what it cannot move off the page: every string of at most 255 bytes.
+constexpr int64_t kMaxRowBytes = 65535;
+constexpr int64_t kMaxInlineBytes = 8000;
+constexpr int64_t kOffPageBytes = 20;
+constexpr int32_t kBytesPerCharacter = 4;
 constexpr size_t kMaxColumnComment = 1024;
 constexpr size_t kMaxTableComment = 2048;
 constexpr const char* kIndexPrefix = "(255)";
@@ -53,7 +58,21 @@ class MysqlDdlWriter final : public DdlWriter {
       return clean.empty() ? "_" : clean;
     });
   }
-  int64_t RowLimit() const override { return kMaxRowBytes; }
+  size_t MaxColumns() const override { return 1017; }
+  bool RowTooWide(const std::vector<ColumnDef>& columns, const std::vector<int32_t>& textLengths,
+                  const std::vector<bool>& wide) const override {
+    int64_t declared = 0, inlined = 0;
+    for (size_t i = 0; i < columns.size(); ++i) {
+      int64_t bytes = 8;
+      if (columns[i].type == ColumnType::Text && !wide[i] && textLengths[i] > 0)
+        bytes = int64_t{textLengths[i]} * kBytesPerCharacter + 2;
+      else if (columns[i].type == ColumnType::Text || columns[i].type == ColumnType::Memo)
+        bytes = kOffPageBytes;
+      declared += bytes;
+      inlined += bytes <= 257 ? bytes : kOffPageBytes;
+    }
+    return declared > kMaxRowBytes || inlined > kMaxInlineBytes;
+  }
 
   std::string TypeOf(const ColumnDef& column, int32_t textLength, bool wide) const override {
     switch (static_cast<int32_t>(column.type)) {

@@ -32,6 +32,7 @@ class SqliteDdlWriter final : public DdlWriter {
     });
   }
   bool ForeignKeysInTable() const override { return true; }
+  size_t MaxColumns() const override { return 2000; }
 
   std::string TypeOf(const ColumnDef& column, int32_t textLength, bool) const override {
     switch (static_cast<int32_t>(column.type)) {
