@@ -33,7 +33,7 @@ int NameUnnamedAndFilter(TableList& tables, std::string_view prefix) {
       std::snprintf(number, sizeof number, "%02d", ++named);
       table.name = std::string(prefix) + number;
     }
-    if (table.objectType != kTableObject)
+    if (table.objectType != kTableObject || table.name.starts_with(kSystemPrefix))
       tables.erase(tables.begin() + static_cast<std::ptrdiff_t>(i));
   }
   return named;
