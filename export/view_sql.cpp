@@ -140,6 +140,7 @@ class Translator {
     std::vector<ViewColumn> outputs;
     std::vector<std::string> items;  // the select list's expressions as translated
     bool distinct = false;
+    bool first = true;  // of a union: its columns name the view's
   };
 
   bool Fail(const std::string& why) {
@@ -463,7 +464,7 @@ bool Translator::SelectList(size_t begin, size_t end, Core& core, std::string& o
         for (const Source& source : core.sources)
           for (const ViewColumn& column : source.source->columns)
             if (expression == source.reference + "." + column.sql) output = column;
-      if (output.sql.empty()) {
+      if (output.sql.empty() && (core.first || !alias.empty())) {
         if (alias.empty()) alias = "Expr" + std::to_string(1000 + unnamed++);
         output.name = alias;
         output.sql = writer_.Quote(alias);
@@ -476,7 +477,8 @@ bool Translator::SelectList(size_t begin, size_t end, Core& core, std::string& o
   }
   std::set<std::string> names;
   for (const ViewColumn& output : core.outputs)
-    if (!names.insert(LowerName(output.name)).second) return Fail("two of its columns are named " + output.name);
+    if (core.first && !names.insert(LowerName(output.name)).second)
+      return Fail("two of its columns are named " + output.name);
   out.clear();
   for (size_t i = 0; i < items.size(); ++i) out += (i ? ", " : "") + items[i];
   return true;
@@ -565,6 +567,7 @@ bool Translator::Statement(ViewSql& view) {
     bool all = At(pos_).Is("all");
     if (all) ++pos_;
     cores.emplace_back();
+    cores.back().first = false;
     if (!SelectCore(cores.back(), side)) return false;
     if (cores.back().outputs.size() != cores[0].outputs.size())
       return Fail("the sides of its union have different numbers of columns");

@@ -392,7 +392,7 @@ RebuiltQuery RebuildQuerySql(std::vector<QueryRow> rows, int32_t catalogFlags) {
   std::optional<QueryKind> kind = QueryKindFromCatalogFlags(catalogFlags);
   std::optional<QueryKind> stored = parts.kind ? KindFromRow(parts.kind->flag) : std::nullopt;
   if (!kind || (*kind == QueryKind::Select && stored)) kind = stored;
-  if (!kind) {
+  if (!kind || (parts.kind && !stored)) {
     result.problem = "its kind is unknown";
     return result;
   }

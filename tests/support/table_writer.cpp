@@ -13,6 +13,7 @@ TableDefinition UserDefinition(const Table& table) {
   TableDefinition d;
   d.tableType = table.tableType;
   d.columns = LayOutUserColumns(table.columns);
+  d.indexes = UserIndexes(table, d.columns);
   for (const ColumnRecord& c : d.columns) d.maxColumns = std::max<uint16_t>(d.maxColumns, static_cast<uint16_t>(c.number + 1));
   if (table.maxColumnsOverride) d.maxColumns = *table.maxColumnsOverride;
   return d;

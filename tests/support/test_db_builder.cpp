@@ -72,6 +72,8 @@ Table& DatabaseBuilder::AddTable(std::string name, std::vector<Column> columns) 
 
 void DatabaseBuilder::AddQuery(Query query) { queries_.push_back(std::move(query)); }
 
+void DatabaseBuilder::AddRelationship(Relationship relationship) { relationships_.push_back(std::move(relationship)); }
+
 void DatabaseBuilder::AddLinkedTable(LinkedTable link) { links_.push_back(std::move(link)); }
 
 namespace {
@@ -162,6 +164,18 @@ Layout DatabaseBuilder::Write(const std::string& path) const {
     queryRows.Flush();
     queries.dataPages = queryRows.pages();
 
+    RowPages relationshipRows(file, relationships.page);
+    RowEncoder relationshipEncoder(relationships.definition);
+    for (const Relationship& r : relationships_) {
+      for (const auto& values : RelationshipRowsValues(relationships.definition, r)) {
+        relationshipEncoder.Encode(values, nullptr, row);
+        relationshipRows.Add(row);
+        ++relationships.definition.rowCount;
+      }
+    }
+    relationshipRows.Flush();
+    relationships.dataPages = relationshipRows.pages();
+
     // Usage maps of every table, long-value column and index.
     RowPages maps(file, 0);
     auto addLongValueMaps = [&](TableDefinition& d, const TableWriter* w) {
@@ -171,20 +185,24 @@ Layout DatabaseBuilder::Write(const std::string& path) const {
         d.longValueMaps.push_back({d.columns[i].number, used, AddMap(maps, file, {})});
       }
     };
+    auto addIndexRoots = [&](TableDefinition& d, uint32_t owner) {
+      for (IndexRecord& index : d.indexes) {
+        index.rootPage = file.Allocate();
+        WriteEmptyLeaf(file, index.rootPage, owner);
+        index.usageMap = AddMap(maps, file, {index.rootPage});
+      }
+    };
     for (SystemTable* s : systemTables) {
       s->definition.usedMap = AddMap(maps, file, s->dataPages);
       s->definition.freeMap = AddMap(maps, file, {});
       addLongValueMaps(s->definition, nullptr);
-      for (IndexRecord& index : s->definition.indexes) {
-        index.rootPage = file.Allocate();
-        WriteEmptyLeaf(file, index.rootPage, s->page);
-        index.usageMap = AddMap(maps, file, {index.rootPage});
-      }
+      addIndexRoots(s->definition, s->page);
     }
     for (auto& w : writers) {
       w->definition().usedMap = AddMap(maps, file, w->DataPages());
       w->definition().freeMap = AddMap(maps, file, {});
       addLongValueMaps(w->definition(), w.get());
+      addIndexRoots(w->definition(), w->definitionPages()[0]);
     }
     maps.Flush();
 
