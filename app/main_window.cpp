@@ -16,6 +16,7 @@
 #include "app/user_guide.h"
 #include "platform/dialogs.h"
 #include "platform/folders.h"
+#include "reader/table_listing.h"
 
 namespace {
 
@@ -151,7 +152,9 @@ void MainWindow::ResetTableView() {
   tree_.Reset();
 }
 
-void MainWindow::AddTableNode(TableDef& table) { tree_.AddTableNode(table); }
+void MainWindow::AddTableNode(TableDef& table) {
+  if (IsTableListed(table, session_.ShowsSystemTables())) tree_.AddTableNode(table);
+}
 
 void MainWindow::AddDeletedRowsNode(TableDef& table, int32_t rows) { tree_.AddDeletedRowsNode(table, rows); }
 

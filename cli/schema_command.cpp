@@ -1,5 +1,6 @@
-// brevantis-cli schema FILE [--dialect sqlite|postgres|mysql]: the analysis,
-// then the database's schema as DDL for the dialect on stdout. What of the
+// brevantis-cli schema FILE [--dialect sqlite|postgres|mysql] [--system]: the
+// analysis, then the database's schema as DDL for the dialect on stdout,
+// with the system tables too when asked. What of the
 // schema was left out goes to stderr and the error log as well as into the
 // DDL's comments.
 #include <cstdio>
@@ -20,15 +21,17 @@
 
 namespace {
 
-const char kUsage[] = "schema FILE [--dialect sqlite|postgres|mysql]";
+const char kUsage[] = "schema FILE [--dialect sqlite|postgres|mysql] [--system]";
 
 }  // namespace
 
 int RunSchemaCommand(const std::vector<std::string>& args) {
   std::string path, dialectName = "sqlite";
+  bool system = false;
   Arguments arguments("schema");
   arguments.Positional("FILE", path);
   arguments.Option("--dialect", dialectName);
+  arguments.Flag("--system", system);
   if (!arguments.Parse(args)) return UsageError(arguments.error(), kUsage);
   std::optional<SqlDialect> dialect = SqlDialectNamed(dialectName);
   if (!dialect) return UsageError("brevantis-cli schema: unknown dialect " + dialectName, kUsage);
@@ -36,10 +39,11 @@ int RunSchemaCommand(const std::vector<std::string>& args) {
   ProgressChannel progress;
   platform::StderrDialogs dialogs;
   MdbFile file;
+  file.ShowSystemTables(system);
   AnalysisResult result = RunAnalysis(file, progress, dialogs, path);
   if (result != AnalysisResult::Read) return AnalysisExitCode(result);
 
-  const DatabaseSchema schema = ReadDatabaseSchema(file, progress.stopRequested);
+  const DatabaseSchema schema = ReadDatabaseSchema(file, system, progress.stopRequested);
   if (!schema.notes.empty()) {
     LogWriter log;
     log.LogSessionHeader();

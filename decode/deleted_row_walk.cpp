@@ -45,6 +45,7 @@ bool IsMovedRowPointer(ByteSpan page, const MdbFile& db, const TableDef& table, 
 
 DeletedRowWalk::DeletedRowWalk(RowDecoder& decoder, const TableDef& table, const RowCursor& from)
     : decoder_(decoder), table_(table), cursor_(from) {
+  decoder.ResetCells(table);
   if (table.dataPages.empty()) return;
   cursor_.dataPageIndex = std::clamp(cursor_.dataPageIndex, 0, static_cast<int32_t>(table.dataPages.size()) - 1);
   slotCount_ = decoder.LoadPage(table.dataPages[static_cast<size_t>(cursor_.dataPageIndex)]);
@@ -87,22 +88,26 @@ int DeletedRowWalk::Next(std::string& out) {
   if (found != 1) return found;
   out.clear();
   ByteSpan page(decoder_.page());
-  CellText text;
+  RowCells& cells = decoder_.cells();
   for (size_t k = 0; k < table_.columns.size(); ++k) {
     const ColumnDef& column = table_.columns[k];
-    const CellExtent& cell = cells_[k];
+    const CellExtent& extent = cells_[k];
+    // The layout holds only rows whose column numbers lie within the row.
+    CellSlot& cell = cells[static_cast<size_t>(column.columnNumber)];
+    cell.present = extent.present;
     if (column.type == ColumnType::Bit) {
       // A boolean is its presence bit.
-      text.assign(cell.present ? "1" : "0");
-    } else if (!cell.present || cell.length == 0) {
-      text.assign(kNullText);
+      SetCellBoolean(extent.present, cell);
+    } else if (!extent.present || extent.length == 0) {
+      SetCellNull(cell);
     } else if (column.type == ColumnType::Memo || column.type == ColumnType::Ole) {
-      DecodeIntactLongValue(decoder_.db(), decoder_.oleFiles(), page, cell.position, cell.length,
-                            column.type == ColumnType::Ole, text);
+      DecodeIntactLongValue(decoder_.db(), decoder_.oleFiles(), page, extent.position, extent.length,
+                            column.type == ColumnType::Ole, cell.value);
+      RenderValueText(cell.value, cell.text);
     } else {
-      DecodeValue(decoder_.db(), decoder_.oleFiles(), page, column, cell.position, text, cell.length);
+      DecodeCell(decoder_.db(), decoder_.oleFiles(), page, column, extent.position, extent.length, cell);
     }
-    out += text;
+    out += cell.text;
     out += kFieldSeparator;
   }
   return 1;

@@ -3,37 +3,39 @@
 #include "decode/long_value.h"
 #include "decode/row_text.h"
 #include "decode/value_decoders.h"
+#include "decode/value_renderer.h"
 #include "format/row_structure.h"
 #include "reader/orphan_tables.h"
 
 namespace {
 
-// "0A 1B 2C"; NULL for no bytes.
-void AppendHex(ByteSpan bytes, CellText& out) {
+// Bytes of no known kind: a Binary value, shown in hexadecimal ("0A 1B 2C";
+// NULL for no bytes) since nothing tells what they are.
+void SetBytes(ByteSpan bytes, CellSlot& cell) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
-  out.clear();
-  if (bytes.empty()) {
-    out.assign(kNullText);
-    return;
-  }
+  if (bytes.empty()) return SetCellNull(cell);
+  cell.value.Clear();
+  cell.value.kind = ValueKind::Binary;
+  cell.value.bytes.assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  cell.text.clear();
   for (uint8_t b : bytes) {
-    if (!out.empty()) out += ' ';
-    out += kDigits[b >> 4];
-    out += kDigits[b & 0xF];
+    if (!cell.text.empty()) cell.text += ' ';
+    cell.text += kDigits[b >> 4];
+    cell.text += kDigits[b & 0xF];
   }
 }
 
-void RenderValue(const MdbFile& db, ByteSpan page, int64_t from, int64_t to, CellText& out) {
+void DecodeOrphanValue(const MdbFile& db, ByteSpan page, int64_t from, int64_t to, CellSlot& cell) {
   const int64_t length = to - from;
   switch (ClassifyOrphanValue(db, page, from, length)) {
-    case OrphanValue::Empty: out.assign(kNullText); return;
-    case OrphanValue::Text: DecodeText(page, from, out, length); return;
+    case OrphanValue::Empty: return SetCellNull(cell);
+    case OrphanValue::Text: DecodeText(page, from, length, cell.value); break;
     case OrphanValue::LongValue:
-      if (DecodeMemo(db, page, from, out, length) == 1) return;
-      break;
-    case OrphanValue::Bytes: break;
+      if (DecodeMemo(db, page, from, length, cell.value) == 1) break;
+      return SetBytes(BytesInside(page, from, length), cell);
+    case OrphanValue::Bytes: return SetBytes(BytesInside(page, from, length), cell);
   }
-  AppendHex(BytesInside(page, from, length), out);
+  RenderValueText(cell.value, cell.text);
 }
 
 }  // namespace
@@ -45,15 +47,15 @@ int DecodeOrphanRow(const MdbFile& db, ByteSpan page, const TableDef& table, int
   if (cells.size() < table.columns.size()) cells.resize(table.columns.size());
   std::string text;
   for (size_t i = 0; i < table.columns.size(); ++i) {
-    CellText& cell = cells[i].text;
+    CellSlot& cell = cells[i];
     if (i == 0)
-      AppendHex(BytesInside(page, row.fixedStart, row.fixedEnd - row.fixedStart), cell);
+      SetBytes(BytesInside(page, row.fixedStart, row.fixedEnd - row.fixedStart), cell);
     else if (i - 1 < row.values.size())
-      RenderValue(db, page, row.values[i - 1].first, row.values[i - 1].second, cell);
+      DecodeOrphanValue(db, page, row.values[i - 1].first, row.values[i - 1].second, cell);
     else
-      cell.assign(kNullText);
-    cells[i].present = cell != kNullText;
-    text += cell;
+      SetCellNull(cell);
+    cell.present = cell.text != kNullText;
+    text += cell.text;
     text += kFieldSeparator;
   }
   out = std::move(text);

@@ -84,7 +84,7 @@ int RowDecoder::DecodeRow(const TableDef& table, int64_t start, int64_t end, std
   for (int32_t j = 0; j < table.maxColumns; ++j) {
     CellSlot& cell = cells[static_cast<size_t>(j)];
     cell.present = j < storedBits ? maskBits[j / 8] >> (j % 8) & 1 : 0;
-    cell.text.assign(kNullText, 4);
+    SetCellNull(cell);
   }
   int variableColumns = 0;
   for (const ColumnDef& column : table.columns) {
@@ -117,7 +117,7 @@ int RowDecoder::DecodeRow(const TableDef& table, int64_t start, int64_t end, std
       return -1;
     }
     if (column.columnNumber < 0 || column.columnNumber >= table.maxColumns) {
-      out.append(kNullText, 4);
+      out += kNullText;
       out += kFieldSeparator;
       continue;
     }
@@ -126,11 +126,11 @@ int RowDecoder::DecodeRow(const TableDef& table, int64_t start, int64_t end, std
       ++fixedSeen;
       if (column.type == ColumnType::Bit) {
         // A boolean is its presence bit and takes no bytes.
-        cell.text.assign(cell.present ? "1" : "0");
+        SetCellBoolean(cell.present != 0, cell);
       } else if (fixedSeen > fixedValues || fixedCursor > fixedEnd || !cell.present) {
         cell.present = 0;
       } else {
-        DecodeValue(db_, oleFiles_, page, column, start + 2 + column.fixedOffset, cell.text, column.length);
+        DecodeCell(db_, oleFiles_, page, column, start + 2 + column.fixedOffset, column.length, cell);
         fixedCursor += column.length;
       }
     } else {
@@ -145,7 +145,7 @@ int RowDecoder::DecodeRow(const TableDef& table, int64_t start, int64_t end, std
       if (!cell.present || from < variableStart || from >= to || to > dataEnd)
         cell.present = 0;
       else
-        DecodeValue(db_, oleFiles_, page, column, start + from, cell.text, to - from);
+        DecodeCell(db_, oleFiles_, page, column, start + from, to - from, cell);
     }
     out += cell.text;
     out += kFieldSeparator;

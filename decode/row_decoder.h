@@ -55,6 +55,8 @@ class RowDecoder {
 
   // The cells of the last row decoded, by column number.
   const RowCells& cells() const { return cells_; }
+  // For the walks that decode rows of their own into them (deleted rows).
+  RowCells& cells() { return cells_; }
   // The slot flags of the last row read: 1 when set.
   int32_t lookupRowFlag() const { return lookupRowFlag_; }
   int32_t deletedRowFlag() const { return deletedRowFlag_; }

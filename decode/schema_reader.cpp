@@ -13,6 +13,7 @@
 #include "reader/mdb_file.h"
 #include "reader/query_sql.h"
 #include "reader/relationships.h"
+#include "reader/table_listing.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ class SystemRows {
 
 const TableDef* SystemTable(const MdbFile& db, const std::string& name) {
   for (const auto& table : db.tables)
-    if (table->name == name && !table->orphan && !table->recovered) return table.get();
+    if (table->system && table->name == name && !table->orphan && !table->recovered) return table.get();
   return nullptr;
 }
 
@@ -147,11 +148,11 @@ void ReadQueries(const MdbFile& db, RowDecoder& decoder, const std::vector<Catal
 
 }  // namespace
 
-DatabaseSchema ReadDatabaseSchema(const MdbFile& db, const std::atomic<uint8_t>& stopRequested) {
+DatabaseSchema ReadDatabaseSchema(const MdbFile& db, bool showSystem, const std::atomic<uint8_t>& stopRequested) {
   DatabaseSchema schema;
   schema.textBytesPerCharacter = db.Format().version == 0 ? 1 : 2;
   for (const auto& table : db.tables) {
-    if (table->name.empty() || table->name.rfind("MSys", 0) == 0) continue;
+    if (!IsTableListed(*table, showSystem)) continue;
     TableSchema entry;
     entry.table = table.get();
     entry.keysKnown = !table->recovered && !table->orphan;

@@ -12,5 +12,6 @@
 class MdbFile;
 
 // The session must be analysed, and outlive the schema: the schema's
-// tables point into its table list.
-DatabaseSchema ReadDatabaseSchema(const MdbFile& db, const std::atomic<uint8_t>& stopRequested);
+// tables point into its table list. Its tables are the listed ones, the
+// system tables too when showSystem.
+DatabaseSchema ReadDatabaseSchema(const MdbFile& db, bool showSystem, const std::atomic<uint8_t>& stopRequested);

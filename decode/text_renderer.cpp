@@ -2,30 +2,20 @@
 #include "decode/value_decoders.h"
 #include "format/jet_text.h"
 
-namespace {
-
-constexpr char kTextMarker[] = "#TEXT";
-
-}  // namespace
-
-void AppendStoredText(ByteSpan buffer, int64_t start, int64_t length, CellText& out) {
+void AppendStoredText(ByteSpan buffer, int64_t start, int64_t length, std::string& out) {
   AppendJetText(BytesInside(buffer, start, length), out);
 }
 
-int DecodeText(ByteSpan page, int64_t position, CellText& out, int64_t length) {
-  out.clear();
-  AppendStoredText(page, position, length, out);
-  if (out.empty() || out == kTextMarker) out.assign(kNullText);
-  return 1;
+void DecodeText(ByteSpan page, int64_t position, int64_t length, Value& out) {
+  out.Clear();
+  out.kind = ValueKind::Text;
+  AppendStoredText(page, position, length, out.text);
 }
 
-int DecodeBinary(ByteSpan page, int64_t position, CellText& out, int64_t length) {
+int DecodeBinary(ByteSpan page, int64_t position, int64_t length, Value& out) {
   if (position < 0 || length < 0 || position + length > static_cast<int64_t>(page.size())) return -1;
-  if (length == 0 || page[static_cast<size_t>(position)] == 0) {
-    out.assign(kNullText);
-    return 1;
-  }
-  out.clear();
-  AppendBytesAsCharacters(page.subspan(static_cast<size_t>(position), static_cast<size_t>(length)), out);
+  out.Clear();
+  out.kind = ValueKind::Binary;
+  out.bytes.assign(reinterpret_cast<const char*>(page.data() + position), static_cast<size_t>(length));
   return 1;
 }

@@ -1,38 +1,46 @@
-// The renderers behind DecodeValue, one per column type. Each writes the text
-// of one stored value into a cell text that the caller reuses from row to row,
-// so that rendering allocates nothing beyond the text itself.
+// The decoders behind DecodeValue, one per column type, and the one text
+// rendering of a decoded value. A decoder reads one stored value into a
+// Value that the caller reuses from row to row, so that decoding allocates
+// nothing once the value's buffers have room.
 //
-// Every position comes from a row of a possibly damaged page: a renderer never
-// reads outside the page it is given.
+// Every position comes from a row of a possibly damaged page: a decoder
+// never reads outside the page it is given.
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "format/field_readers.h"
 #include "format/row_cells.h"
+#include "format/value.h"
 
-inline constexpr char kNullText[] = "NULL";
+// What an absent value shows.
+inline constexpr std::string_view kNullText = "NULL";
 
-// Fixed-size numbers: an empty text when the value does not lie inside the
-// page. Each returns 1.
-int DecodeByte(ByteSpan page, int64_t position, CellText& out);
-int DecodeInt(ByteSpan page, int64_t position, CellText& out);
-int DecodeLong(ByteSpan page, int64_t position, CellText& out);
-int DecodeCurrency(ByteSpan page, int64_t position, CellText& out);
-int DecodeSingle(ByteSpan page, int64_t position, CellText& out);
-int DecodeDouble(ByteSpan page, int64_t position, CellText& out);
+// Fixed-size numbers: a Marker with an empty text when the value does not
+// lie inside the page.
+void DecodeByte(ByteSpan page, int64_t position, Value& out);
+void DecodeInt(ByteSpan page, int64_t position, Value& out);
+void DecodeLong(ByteSpan page, int64_t position, Value& out);
+void DecodeCurrency(ByteSpan page, int64_t position, Value& out);
+void DecodeSingle(ByteSpan page, int64_t position, Value& out);
+void DecodeDouble(ByteSpan page, int64_t position, Value& out);
+void DecodeGuid(ByteSpan page, int64_t position, Value& out);
+// The column's scale places the point.
+void DecodeNumeric(ByteSpan page, int64_t position, int32_t scale, Value& out);
 
-// "MM/DD/YY HH:MM:SS"; "#DATETIME" and 0 when the value cannot be read or
-// lies outside the calendar.
-int DecodeDate(ByteSpan page, int64_t position, CellText& out);
+// A Marker "#DATETIME" when the value cannot be read or lies outside the
+// calendar.
+void DecodeDate(ByteSpan page, int64_t position, Value& out);
 
-// Each byte as the character of its code point (U+0000 to U+00FF); -1 with
-// out untouched when the bytes run past the page.
-int DecodeBinary(ByteSpan page, int64_t position, CellText& out, int64_t length);
-int DecodeText(ByteSpan page, int64_t position, CellText& out, int64_t length);
-int DecodeGuid(ByteSpan page, int64_t position, CellText& out);
-int DecodeNumeric(ByteSpan page, int64_t position, CellText& out, int32_t precision, int32_t scale);
+// -1 with out untouched when the bytes run past the page.
+int DecodeBinary(ByteSpan page, int64_t position, int64_t length, Value& out);
+void DecodeText(ByteSpan page, int64_t position, int64_t length, Value& out);
 
 // Stored text appended to out as UTF-8 (format/jet_text.h). The part of the
 // run outside the buffer is left out.
-void AppendStoredText(ByteSpan buffer, int64_t start, int64_t length, CellText& out);
+void AppendStoredText(ByteSpan buffer, int64_t start, int64_t length, std::string& out);
+
+// The text the record list, `rows`, CSV and the .xls show for a value: the
+// one rendering of every kind.
+void RenderValueText(const Value& value, CellText& out);

@@ -5,34 +5,66 @@
 #include "reader/column_types.h"
 #include "reader/mdb_file.h"
 
+namespace {
+
+// The type's name stands in for a value whose decoder failed before it
+// could give one.
+void SetTypeName(const ColumnDef& column, Value& out) {
+  out.Clear();
+  out.kind = ValueKind::Marker;
+  out.text = ColumnTypeName(column);
+}
+
+}  // namespace
+
 int DecodeValue(const MdbFile& db, OleFileWriter& oleFiles, ByteSpan page, const ColumnDef& column,
-                int64_t position, CellText& out, int64_t length) {
+                int64_t position, int64_t length, Value& out) {
   switch (column.type) {
-    case ColumnType::Byte: return DecodeByte(page, position, out);
-    case ColumnType::Int: return DecodeInt(page, position, out);
-    case ColumnType::Long: return DecodeLong(page, position, out);
-    case ColumnType::Currency: return DecodeCurrency(page, position, out);
-    case ColumnType::Single: return DecodeSingle(page, position, out);
-    case ColumnType::Double: return DecodeDouble(page, position, out);
+    case ColumnType::Byte: DecodeByte(page, position, out); return 1;
+    case ColumnType::Int: DecodeInt(page, position, out); return 1;
+    case ColumnType::Long: DecodeLong(page, position, out); return 1;
+    case ColumnType::Currency: DecodeCurrency(page, position, out); return 1;
+    case ColumnType::Single: DecodeSingle(page, position, out); return 1;
+    case ColumnType::Double: DecodeDouble(page, position, out); return 1;
     case ColumnType::Date: DecodeDate(page, position, out); return 1;
-    case ColumnType::Text: return DecodeText(page, position, out, length);
-    case ColumnType::Guid: return DecodeGuid(page, position, out);
-    case ColumnType::Numeric: return DecodeNumeric(page, position, out, column.precision, column.scale);
+    case ColumnType::Text: DecodeText(page, position, length, out); return 1;
+    case ColumnType::Guid: DecodeGuid(page, position, out); return 1;
+    case ColumnType::Numeric: DecodeNumeric(page, position, column.scale, out); return 1;
     case ColumnType::Binary:
-    case ColumnType::Ole:
+      if (DecodeBinary(page, position, length, out) < 0) SetTypeName(column, out);
+      return 1;
     case ColumnType::Memo:
-      // The type's name stays in the cell when the decoder fails before
-      // writing.
-      out = ColumnTypeName(column);
-      if (column.type == ColumnType::Binary) DecodeBinary(page, position, out, length);
-      else if (column.type == ColumnType::Ole) DecodeOle(db, oleFiles, page, position, out, length);
-      else DecodeMemo(db, page, position, out, length);
+      if (DecodeMemo(db, page, position, length, out) < 0) SetTypeName(column, out);
+      return 1;
+    case ColumnType::Ole:
+      // A flag word it does not know gives its own message.
+      SetTypeName(column, out);
+      DecodeOle(db, oleFiles, page, position, length, out);
       return 1;
     case ColumnType::Bit:
       // Only if the row walk let it; it shows its name.
-      out = ColumnTypeName(column);
+      SetTypeName(column, out);
       return 1;
   }
-  out = ColumnTypeName(column);
+  SetTypeName(column, out);
   return -1;
+}
+
+int DecodeCell(const MdbFile& db, OleFileWriter& oleFiles, ByteSpan page, const ColumnDef& column,
+               int64_t position, int64_t length, CellSlot& cell) {
+  int result = DecodeValue(db, oleFiles, page, column, position, length, cell.value);
+  RenderValueText(cell.value, cell.text);
+  return result;
+}
+
+void SetCellNull(CellSlot& cell) {
+  cell.value.Clear();
+  RenderValueText(cell.value, cell.text);
+}
+
+void SetCellBoolean(bool set, CellSlot& cell) {
+  cell.value.Clear();
+  cell.value.kind = ValueKind::Boolean;
+  cell.value.integer = set ? 1 : 0;
+  RenderValueText(cell.value, cell.text);
 }

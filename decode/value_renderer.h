@@ -1,6 +1,6 @@
-// Renders one stored value as the text the record list and the sheets show:
-// the decoder is chosen by the column's type. A value that cannot be
-// shown becomes "NULL", an empty text, a marker or the type's name, never a
+// Decodes one stored value by its column's type, and renders the text the
+// record list and the sheets show from it. A value that cannot be read
+// becomes a Marker (an empty text, a marker or the type's name), never a
 // fault: the row walk goes on with the next column.
 #pragma once
 
@@ -8,6 +8,7 @@
 
 #include "format/field_readers.h"
 #include "format/row_cells.h"
+#include "format/value.h"
 #include "reader/table_def.h"
 
 class MdbFile;
@@ -15,7 +16,15 @@ class OleFileWriter;
 
 // The value of column at position of page (a fixed column's length, or the
 // length of a variable value) into out. 1 when a decoder ran, -1 for a type
-// code without one (out then holds "UNKNOWN-DATATYPE = 0x.."). Long values
-// are looked up in the session; OLE objects go to oleFiles.
+// code without one (out then holds a Marker "UNKNOWN-DATATYPE = 0x.."). Long
+// values are looked up in the session; OLE objects go to oleFiles.
 int DecodeValue(const MdbFile& db, OleFileWriter& oleFiles, ByteSpan page, const ColumnDef& column,
-                int64_t position, CellText& out, int64_t length);
+                int64_t position, int64_t length, Value& out);
+
+// DecodeValue into the cell's value, and the cell's text rendered from it.
+int DecodeCell(const MdbFile& db, OleFileWriter& oleFiles, ByteSpan page, const ColumnDef& column,
+               int64_t position, int64_t length, CellSlot& cell);
+
+// An absent value's cell, and a boolean's cell from its presence bit.
+void SetCellNull(CellSlot& cell);
+void SetCellBoolean(bool set, CellSlot& cell);

@@ -96,6 +96,11 @@ struct JetLayout {
   uint16_t longValueSingleRowFlag; // flag: the data is one long-value row
   int32_t longValueLinkSize;       // bytes of a chained row's pointer to the next row
 
+  // System tables: the engine's and Access's own, kept beside the user's
+  // tables for what they lend them (catalog, complex columns).
+  int32_t systemTableType;     // table-type byte of a system table's definition ('S')
+  int32_t catalogFlagsOffset;  // 32 bits in a catalog row: the object's Flags
+
   // Indexes, after the column names: one definition per real index (the
   // B-tree: its columns and flags), one per logical index (the index as the
   // user named it: the real index it uses and its kind), then the logical
@@ -180,6 +185,8 @@ inline constexpr JetLayout kJet4Layout{
     .longValueInlineFlag = 0x8000,
     .longValueSingleRowFlag = 0x4000,
     .longValueLinkSize = 4,
+    .systemTableType = 'S',
+    .catalogFlagsOffset = 28,
     .tdefLogicalIndexCountOffset = 47,
     .realIndexSize = 52,
     .realIndexColumnsOffset = 4,

@@ -30,6 +30,9 @@ enum class ValueKind : uint8_t {
 
 // An exact decimal: (-1 if negative) * magnitude / 10^scale.
 struct DecimalValue {
+  // The most places Access gives a decimal.
+  static constexpr int32_t kMaxScale = 28;
+
   bool negative = false;
   unsigned __int128 magnitude = 0;
   int32_t scale = 0;

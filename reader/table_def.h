@@ -45,6 +45,10 @@ struct TableDef {
   bool orphan = false;
   // No catalog row names it: its name is made up (recovery_naming.h).
   bool recovered = false;
+  // The engine's or Access's own table (table_listing.h): read like the
+  // others, listed only on request.
+  bool system = false;
+  uint32_t catalogFlags = 0;  // of the catalog row that names it
 
   std::string name;
   std::vector<int32_t> continuationPages;  // further definition pages, in chain order

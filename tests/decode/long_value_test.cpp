@@ -66,12 +66,12 @@ class LongValueTest : public ::testing::Test {
   std::string Cell(int typeCode, const Bytes& field) {
     Bytes page(4096, 0);
     std::copy(field.begin(), field.end(), page.begin() + 200);
-    CellText out = "NULL";
-    DecodeValue(db, oleFiles, page, decodetest::Column(typeCode, 1, false, 0, 0, 0), 200, out,
-                static_cast<int64_t>(field.size()));
-    return out;
+    DecodeCell(db, oleFiles, page, decodetest::Column(typeCode, 1, false, 0, 0, 0), 200,
+               static_cast<int64_t>(field.size()), last);
+    return last.text;
   }
 
+  CellSlot last;  // of the last Cell
   testenv::ScratchDir dir;
   decodetest::TestSession session;
   MdbFile& db = session.db;
@@ -155,6 +155,10 @@ TEST_F(LongValueTest, OleObjectsAreWrittenAsNumberedFiles) {
   EXPECT_EQ(Cell(11, Field(0x4000, 0, 3)), folder + "Ole2.bmp");
   Bytes expected = Sequence(3000);
   EXPECT_EQ(testenv::ReadFile(folder + "Ole2.bmp"), std::string(expected.begin(), expected.end()));
+  // The value keeps what the file holds, and where it went.
+  EXPECT_EQ(last.value.kind, ValueKind::Ole);
+  EXPECT_EQ(last.value.bytes, std::string(expected.begin(), expected.end()));
+  EXPECT_EQ(last.value.path, folder + "Ole2.bmp");
 
   EXPECT_EQ(Cell(11, Field(0x0057, 0, 4)), folder + "Ole3.ole");
   EXPECT_EQ(testenv::ReadFile(folder + "Ole3.ole"), std::string(big.begin(), big.end() - 1000));

@@ -164,6 +164,48 @@ TEST_F(RowReaderTest, DeletedRowsComeOnceAndApartFromTheLiveOnes) {
   EXPECT_EQ(CountReadableDeletedRows(decoder, table), 2);
 }
 
+// The typed values beside the texts, whichever walk decoded the row: the
+// texts are rendered from them.
+TEST_F(RowReaderTest, EveryKindOfRowFillsTheCellsValues) {
+  Bytes page = decodetest::DataPage(kTablePage, {PersonRow(1, "Ann", true), PersonRow(2, "Bo", false)}, {0, 0xC000});
+  UseDataPages({page});
+  table.rowCount = 1;
+  const RowCells& cells = decoder.cells();
+  auto expectPerson = [&](int64_t id, const std::string& name, int64_t active) {
+    EXPECT_EQ(cells[0].value.kind, ValueKind::Integer);
+    EXPECT_EQ(cells[0].value.integer, id);
+    EXPECT_EQ(cells[1].value.kind, ValueKind::Text);
+    EXPECT_EQ(cells[1].value.text, name);
+    EXPECT_EQ(cells[2].value.kind, ValueKind::Boolean);
+    EXPECT_EQ(cells[2].value.integer, active);
+  };
+  ASSERT_EQ(Fetch().size(), 1u);
+  expectPerson(1, "Ann", 1);
+  std::vector<std::string> texts(1);
+  ASSERT_EQ(FetchDeletedRowPage(decoder, table, cursor, texts), 1);
+  expectPerson(2, "Bo", 0);
+
+  // A row whose definition is lost: its fixed bytes, then its variable
+  // values as what they read as.
+  table.orphan = true;
+  table.varColumnCount = 1;
+  table.columns = {decodetest::Column(9, 0, false), decodetest::Column(10, 1, false)};
+  UsePage(decodetest::DataPage(kTablePage, {EncodeRow({2, Le32(7), {Ucs2("left")}, {true, true}})}));
+  EXPECT_EQ(Read(0), "07 00 00 00" + kSep + "left" + kSep);
+  EXPECT_EQ(cells[0].value.kind, ValueKind::Binary);
+  EXPECT_EQ(cells[0].value.bytes, std::string("\x07\0\0\0", 4));
+  EXPECT_EQ(cells[1].value.text, "left");
+
+  // An absent value is Null, not a stale value of the row before.
+  table.orphan = false;
+  table.columns = {decodetest::Column(4, 0, true, 0, 4), decodetest::Column(10, 1, false, 0, 100, 0),
+                   decodetest::Column(1, 2, true, 0, 1), decodetest::Column(10, 3, false, 0, 100, 1)};
+  UsePage(decodetest::DataPage(kTablePage, {EncodeRow({4, Le32(5), {{}, {}}, {false, false, false, false}})}));
+  Read(0);
+  EXPECT_EQ(cells[0].value.kind, ValueKind::Null);
+  EXPECT_EQ(cells[1].value.kind, ValueKind::Null);
+}
+
 TEST_F(RowReaderTest, FlagsMarkLookupAndDeletedRows) {
   Bytes good = PersonRow(1, "Ann", true);
   Bytes broken = good;

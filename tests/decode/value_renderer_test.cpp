@@ -53,10 +53,11 @@ std::string Render(int typeCode, const Bytes& stored, int64_t position, int prec
   ColumnDef column = decodetest::Column(typeCode, 3, true, 0, static_cast<int>(stored.size()));
   column.precision = precision;
   column.scale = scale;
-  CellText out = "stale";
-  int r = DecodeValue(session.db, session.oleFiles, page, column, position, out, static_cast<int64_t>(stored.size()));
+  CellSlot cell;
+  cell.text = "stale";
+  int r = DecodeCell(session.db, session.oleFiles, page, column, position, static_cast<int64_t>(stored.size()), cell);
   if (result) *result = r;
-  return out;
+  return cell.text;
 }
 
 class ValueRenderingTest : public ::testing::TestWithParam<Rendering> {};
@@ -124,12 +125,17 @@ const Rendering kRenderings[] = {
     {"GuidRegistryForm", 15,
      {0x3A, 0x30, 0x96, 0xBC, 0xB8, 0x53, 0x4D, 0x47, 0xAC, 0xC1, 0xD2, 0xEB, 0x8D, 0x0B, 0x09, 0xD5},
      "{BC96303A-53B8-474D-ACC1-D2EB8D0B09D5}"},
-    {"NumericScaled", 16, Numeric(0, 0, 0, 0, 12345), "0000000000000123.45", 18, 2},
-    {"NumericNoScale", 16, Numeric(0, 0, 0, 0, 7), "0000000007", 10, 0},
-    {"NumericAllScale", 16, Numeric(0, 0, 0, 0, 42), ".00042", 5, 5},
-    {"NumericSmallPrecision", 16, Numeric(0, 0, 0, 0, 5), "00.05", 4, 2},
+    {"NumericScaled", 16, Numeric(0, 0, 0, 0, 3238), "32.38", 18, 2},
+    {"NumericNoScale", 16, Numeric(0, 0, 0, 0, 1), "1", 18, 0},
+    {"NumericNegativeNoScale", 16, Numeric(0x80, 0, 0, 0, 1), "-1", 18, 0},
+    {"NumericAllScale", 16, Numeric(0, 0, 0, 0, 42), "0.00042", 5, 5},
     {"NumericNegativeWide", 16, Numeric(0x80, 0, 4, 0xA14CA69E, 0xE3B5CC80), "-8540982423.4530000000", 20, 10},
-    {"NumericScaleBeyondPrecision", 16, Numeric(0, 0, 0, 0, 5), ".005", 2, 3},
+    {"NumericScaleBeyondPrecision", 16, Numeric(0, 0, 0, 0, 5), "0.005", 2, 3},
+    {"NumericNegativeZeroHasNoSign", 16, Numeric(0x80, 0, 0, 0, 0), "0.00", 18, 2},
+    {"NumericBeyondSixtyFourBits", 16, Numeric(0, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF),
+     "3402823669209384634633746074317.68211455", 38, 8},
+    {"NumericDamagedScale", 16, Numeric(0, 0, 0, 0, 5), "#NUMERIC", 18, 29},
+    {"NumericNegativeScale", 16, Numeric(0, 0, 0, 0, 5), "#NUMERIC", 18, -3},
     {"BooleanInDecoderShowsName", 1, {}, "BIT"},
     {"UnknownType", 13, {}, "UNKNOWN-DATATYPE = 0xd"},
     {"NegativeUnknownType", -112, {}, "UNKNOWN-DATATYPE = 0xffffff90"},
