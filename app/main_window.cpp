@@ -9,6 +9,7 @@
 #include "app/about_box.h"
 #include "app/analysis_progress_dialog.h"
 #include "app/dialog_template.h"
+#include "app/schema_node.h"
 #include "report/progress_channel.h"
 #include "app/window_text.h"
 #include "app/export_options_dialog.h"
@@ -157,6 +158,8 @@ void MainWindow::AddTableNode(TableDef& table) {
 }
 
 void MainWindow::AddDeletedRowsNode(TableDef& table, int32_t rows) { tree_.AddDeletedRowsNode(table, rows); }
+
+void MainWindow::AddSchemaNodes(const DatabaseSchema& schema) { ::AddSchemaNodes(tree_, schema); }
 
 void MainWindow::EndAnalysisState() {
   analysisRunning_.store(0);

@@ -57,6 +57,7 @@ class MainWindow : public QDialog, public AnalysisHost {
   // AnalysisHost.
   void AddTableNode(TableDef& table) override;
   void AddDeletedRowsNode(TableDef& table, int32_t rows) override;
+  void AddSchemaNodes(const DatabaseSchema& schema) override;
   void EndAnalysisState() override;
   void ShowAnalysisFinished() override;
   void ShowAnalysisNotOpened(const std::string& message) override;

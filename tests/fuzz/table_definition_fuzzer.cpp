@@ -1,7 +1,9 @@
-// One table definition, as the schema read hands it to the parser.
+// One table definition, as the schema read hands it to the parser, then its
+// keys and indexes written as DDL for each SQL engine.
 #include <cstddef>
 #include <cstdint>
 
+#include "export/ddl_writer.h"
 #include "reader/column_types.h"
 #include "reader/table_definition.h"
 
@@ -11,5 +13,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TableDef table;
   ParseTableDefinition(ByteSpan(data, size), kJet4Layout, pages, table);
   for (const ColumnDef& column : table.columns) ColumnTypeName(column);
+  DatabaseSchema schema;
+  schema.tables.push_back({.table = &table});
+  schema.tables.back().columns.resize(table.columns.size());
+  for (SqlDialect dialect : {SqlDialect::Sqlite, SqlDialect::Postgres, SqlDialect::Mysql})
+    DdlWriter::Make(dialect, schema)->Script();
   return 0;
 }
