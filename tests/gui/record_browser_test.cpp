@@ -594,6 +594,7 @@ void RecordBrowserTest::AnOrphanTableShowsItsFixedDataInHexadecimal() {
   QCOMPARE(list.item(0, 0)->text(), QString("01 00 00 00"));
   QCOMPARE(list.item(0, 1)->text(), QString("Person 1"));
   guitest::SaveScreenshot(session.w(), "main_window_orphan_table");
+}
 
 void RecordBrowserTest::SchemaNodesListKeysIndexesAndRelationships() {
   using T = testdb::ColumnType;
