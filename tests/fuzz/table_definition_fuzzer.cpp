@@ -14,8 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ParseTableDefinition(ByteSpan(data, size), kJet4Layout, pages, table);
   for (const ColumnDef& column : table.columns) ColumnTypeName(column);
   DatabaseSchema schema;
-  schema.tables.push_back({.table = &table});
-  schema.tables.back().columns.resize(table.columns.size());
+  TableSchema& entry = schema.tables.emplace_back();
+  entry.table = &table;
+  entry.columns.resize(table.columns.size());
   for (SqlDialect dialect : {SqlDialect::Sqlite, SqlDialect::Postgres, SqlDialect::Mysql})
     DdlWriter::Make(dialect, schema)->Script();
   return 0;
