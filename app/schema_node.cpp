@@ -57,8 +57,7 @@ void AddSchemaNodes(TableTree& tree, const DatabaseSchema& schema) {
     const TableDef* table = TableTree::TableOf(node);
     for (const TableSchema& entry : schema.tables) {
       if (entry.table != table) continue;
-      auto* schemaNode = new QTreeWidgetItem(node, QStringList(kSchemaNodeText));
-      schemaNode->setIcon(0, tree.image(TableTree::kSpareImage));
+      QTreeWidgetItem* schemaNode = tree.AddTableChild(node, kSchemaNodeText);
       for (const std::string& line : SchemaNodeLines(schema, entry))
         new QTreeWidgetItem(schemaNode, QStringList(FileText(line)));
     }
