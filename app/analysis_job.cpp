@@ -20,7 +20,8 @@ void AnalysisJob::Run(const std::string& filePath) {
     progress_.SignalEnd(false);
     RunOnGuiThread(&window_, [this] { host_.ShowAnalysisFinished(); });
     ShowDeletedRows();
-    const DatabaseSchema schema = ReadDatabaseSchema(session_, session_.ShowsSystemTables(), progress_.stopRequested);
+    // The system tables' too: the tree may list them later.
+    const DatabaseSchema schema = ReadDatabaseSchema(session_, true, progress_.stopRequested);
     RunOnGuiThread(&window_, [&] { host_.AddSchemaNodes(schema); });
   } else if (!session_.IsOpen()) {
     // The open gives no report the window's watchers would see: without
