@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/arguments.h"
+#include "cli/password_option.h"
 #include "cli/commands.h"
 #include "cli/console_watchers.h"
 #include "cli/standard_output.h"
@@ -21,7 +22,7 @@
 
 namespace {
 
-const char kUsage[] = "schema FILE [--dialect sqlite|postgres|mysql] [--system]";
+const char kUsage[] = "schema FILE [--dialect sqlite|postgres|mysql] [--system] [--password PW | --password-file F]";
 
 }  // namespace
 
@@ -32,6 +33,8 @@ int RunSchemaCommand(const std::vector<std::string>& args) {
   arguments.Positional("FILE", path);
   arguments.Option("--dialect", dialectName);
   arguments.Flag("--system", system);
+  PasswordOption password;
+  password.Declare(arguments);
   if (!arguments.Parse(args)) return UsageError(arguments.error(), kUsage);
   std::optional<SqlDialect> dialect = SqlDialectNamed(dialectName);
   if (!dialect) return UsageError("brevantis-cli schema: unknown dialect " + dialectName, kUsage);
@@ -39,6 +42,8 @@ int RunSchemaCommand(const std::vector<std::string>& args) {
   ProgressChannel progress;
   platform::StderrDialogs dialogs;
   MdbFile file;
+  std::string error;
+  if (!password.Apply(file, error)) return UsageError("brevantis-cli schema: " + error, kUsage);
   file.ShowSystemTables(system);
   AnalysisResult result = RunAnalysis(file, progress, dialogs, path);
   if (result != AnalysisResult::Read) return AnalysisExitCode(result);
