@@ -5,6 +5,7 @@
 #include <string>
 #include <cstdint>
 
+struct DatabaseSchema;
 struct TableDef;
 
 class AnalysisHost {
@@ -14,6 +15,8 @@ class AnalysisHost {
   virtual void AddTableNode(TableDef& table) = 0;
   // After the analysis: a table has `rows` readable deleted rows.
   virtual void AddDeletedRowsNode(TableDef& table, int32_t rows) = 0;
+  // After the analysis: the tables' keys, indexes and relationships.
+  virtual void AddSchemaNodes(const DatabaseSchema& schema) = 0;
   // The analysis is over for this thread: analysisRunning cleared; Browse,
   // Recover and, when a table was read, Export usable again, with their
   // menu items.

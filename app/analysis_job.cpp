@@ -4,6 +4,7 @@
 #include "decode/deleted_row_walk.h"
 #include "decode/ole_file_writer.h"
 #include "decode/row_decoder.h"
+#include "decode/schema_reader.h"
 #include "report/progress_channel.h"
 #include "reader/analysis.h"
 #include "reader/mdb_file.h"
@@ -19,6 +20,9 @@ void AnalysisJob::Run(const std::string& filePath) {
     progress_.SignalEnd(false);
     RunOnGuiThread(&window_, [this] { host_.ShowAnalysisFinished(); });
     ShowDeletedRows();
+    // The system tables' too: the tree may list them later.
+    const DatabaseSchema schema = ReadDatabaseSchema(session_, true, progress_.stopRequested);
+    RunOnGuiThread(&window_, [&] { host_.AddSchemaNodes(schema); });
   } else if (!session_.IsOpen()) {
     // The open gives no report the window's watchers would see: without
     // this the window would wait at "Stop" for good.

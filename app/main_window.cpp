@@ -14,6 +14,7 @@
 #include "app/about_box.h"
 #include "app/analysis_progress_dialog.h"
 #include "app/dialog_template.h"
+#include "app/schema_node.h"
 #include "report/progress_channel.h"
 #include "app/window_text.h"
 #include "app/export_options_dialog.h"
@@ -247,6 +248,12 @@ void MainWindow::ShowSystemTables(bool shown) {
   for (const auto& table : session_.tables) AddTableNode(*table);
   for (const auto& [table, rows] : deletedRowCounts_)
     if (IsTableListed(*table, shown)) tree_.AddDeletedRowsNode(*table, rows);
+  ::AddSchemaNodes(tree_, schema_);
+}
+
+void MainWindow::AddSchemaNodes(const DatabaseSchema& schema) {
+  schema_ = schema;
+  ::AddSchemaNodes(tree_, schema_);
 }
 
 void MainWindow::EndAnalysisState() {
@@ -343,6 +350,7 @@ void MainWindow::Recover() {
   ResetTableView();
   treeFromAnalysis_ = false;
   deletedRowCounts_.clear();
+  schema_ = {};
   tree_.SetRootText(PathText(fileTitle_));
   EnableCommands(false);
   ui.next_1071->setEnabled(false);

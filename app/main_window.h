@@ -28,6 +28,7 @@
 #include "decode/ole_file_writer.h"
 #include "export/export_options.h"
 #include "reader/mdb_file.h"
+#include "reader/schema.h"
 #include "ui_main_window.h"
 
 class AnalysisProgressDialog;
@@ -66,6 +67,7 @@ class MainWindow : public QDialog, public AnalysisHost {
   // AnalysisHost.
   void AddTableNode(TableDef& table) override;
   void AddDeletedRowsNode(TableDef& table, int32_t rows) override;
+  void AddSchemaNodes(const DatabaseSchema& schema) override;
   void EndAnalysisState() override;
   void ShowAnalysisFinished() override;
   void ShowAnalysisNotOpened(const std::string& message) override;
@@ -132,9 +134,10 @@ class MainWindow : public QDialog, public AnalysisHost {
   std::string fileTitle_;
   std::unique_ptr<RecentFiles> recentFiles_;
   // The tree holds the tables of the last analysis, and their deleted rows
-  // counted then, so it can be listed again.
+  // counted then and their schema, so it can be listed again.
   bool treeFromAnalysis_ = false;
   std::vector<std::pair<TableDef*, int32_t>> deletedRowCounts_;
+  DatabaseSchema schema_;
   // The tree's part of the splitter's width, kept as the window resizes.
   double treeShare_;
   std::atomic<int32_t> analysisRunning_{0};

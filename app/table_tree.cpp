@@ -95,12 +95,16 @@ void TableTree::AddTableNode(TableDef& table) {
 void TableTree::AddDeletedRowsNode(TableDef& table, int32_t rows) {
   for (QTreeWidgetItem* node : TableItems()) {
     if (TableOf(node) != &table) continue;
-    auto* deleted = new QTreeWidgetItem(node, QStringList(QStringLiteral("Deleted rows (%1)").arg(rows)));
-    deleted->setIcon(0, images_[kSpareImage]);
-    SetTable(deleted, &table);
-    deleted->setData(0, kDeletedRowsRole, true);
+    AddTableChild(node, QStringLiteral("Deleted rows (%1)").arg(rows))->setData(0, kDeletedRowsRole, true);
     return;
   }
+}
+
+QTreeWidgetItem* TableTree::AddTableChild(QTreeWidgetItem* tableNode, const QString& text) {
+  auto* child = new QTreeWidgetItem(tableNode, QStringList(text));
+  child->setIcon(0, images_[kSpareImage]);
+  SetTable(child, TableOf(tableNode));
+  return child;
 }
 
 bool TableTree::IsDeletedRowsNode(const QTreeWidgetItem* item) {

@@ -38,6 +38,9 @@ class TableTree : public QObject {
   // Under the table's node, after its columns: "Deleted rows (N)", the way
   // to the table's readable deleted rows.
   void AddDeletedRowsNode(TableDef& table, int32_t rows);
+  // Under a table's node, after what it holds: a node that stands for the
+  // table as a column does.
+  QTreeWidgetItem* AddTableChild(QTreeWidgetItem* tableNode, const QString& text);
 
   // The table nodes, top to bottom.
   std::vector<QTreeWidgetItem*> TableItems() const;

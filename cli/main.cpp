@@ -15,6 +15,7 @@ const char kUsage[] =
     "                            [--table NAME]... [--format xls|xlsx|csv|sqlite|sql]\n"
     "                            [--dialect sqlite|postgres|mysql] [--deleted] [--system]\n"
     "       brevantis-cli export FILE --to postgresql://USER@HOST/DB [--replace] [--tables ...]\n"
+    "       brevantis-cli schema FILE [--dialect sqlite|postgres|mysql] [--system]\n"
     "       brevantis-cli --version | --help | help\n";
 
 const char kExitCodes[] =
@@ -51,6 +52,7 @@ int main(int argc, char** argv) {
   if (command == "analyze") return RunAnalyzeCommand(args);
   if (command == "rows") return RunRowsCommand(args);
   if (command == "export") return RunExportCommand(args);
+  if (command == "schema") return RunSchemaCommand(args);
   if (command == "--version") {
     std::printf("brevantis-cli %s\n", BREVANTIS_VERSION);
     return ExitAfterOutput(0);

@@ -145,6 +145,17 @@ struct JetLayout {
   // tables for what they lend them (catalog, complex columns).
   int32_t systemTableType;     // table-type byte of a system table's definition ('S')
   int32_t catalogFlagsOffset;  // 32 bits in a catalog row: the object's Flags
+
+  // Indexes, after the column names: one definition per real index (the
+  // B-tree: its columns and flags), one per logical index (the index as the
+  // user named it: the real index it uses and its kind), then the logical
+  // indexes' names, each with a count of columnNameLengthSize bytes.
+  int32_t tdefLogicalIndexCountOffset;  // 32 bits: logical indexes
+  int32_t realIndexSize;                // bytes per real-index definition
+  int32_t realIndexColumnsOffset;       // ten slots of 16-bit column number (0xFFFF unused) and order byte
+  int32_t realIndexFlagsOffset;         // byte: 0x01 unique, 0x02 ignore nulls, 0x08 required
+  int32_t logicalIndexSize;             // bytes per logical-index definition
+  int32_t logicalIndexFieldsOffset;     // its number, real index, links and kind, the same in every format
 };
 
 // The header page (page 0), the same in Jet 3 and Jet 4 files up to the
@@ -234,6 +245,12 @@ inline constexpr JetLayout kJet4Layout{
     .definitionMark = 0,
     .systemTableType = 'S',
     .catalogFlagsOffset = 28,
+    .tdefLogicalIndexCountOffset = 47,
+    .realIndexSize = 52,
+    .realIndexColumnsOffset = 4,
+    .realIndexFlagsOffset = 46,
+    .logicalIndexSize = 28,
+    .logicalIndexFieldsOffset = 4,
 };
 
 // Access 97. Its four system definitions carry the letters "VC" where Jet 4

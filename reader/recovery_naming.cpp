@@ -37,6 +37,7 @@ int NameUnnamedAndFilter(TableList& tables, std::string_view prefix) {
     // A catalog name that happens to look unnamed is renumbered as well.
     if (table.name.starts_with(prefix)) {
       table.objectType = kTableObject;
+      table.recovered = true;
       table.name = table.system ? Numbered(kRecoveredSystemPrefix, ++namedSystem) : Numbered(prefix, ++named);
     }
     if (table.objectType != kTableObject) {

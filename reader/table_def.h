@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "format/column_type.h"
+#include "reader/index_def.h"
 
 struct ColumnDef {
   static constexpr size_t kMaxNameLength = 259;
@@ -17,9 +18,13 @@ struct ColumnDef {
   std::string name;  // UTF-8, at most kMaxNameLength characters
   ColumnType type{-1};  // the stored code, known to ColumnType or not
   int32_t length = 0;  // bytes; TEXT capped at 255
+  int32_t storedLength = 0;  // bytes, as the record holds them
   int32_t columnNumber = -1;
   int32_t columnIndex = -1;
   uint8_t isFixed = 0;
+  // The record's flag byte: 0x01 fixed length, 0x04 autonumber, 0x40
+  // automatic GUID, 0x80 hyperlink.
+  uint8_t flags = 0;
   int32_t fixedOffset = -1;
   int32_t varIndex = -1;
   int32_t precision = 0;
@@ -38,6 +43,8 @@ struct TableDef {
   // Its definition is lost: definitionPage is the owner its data pages
   // name, and the columns were read from the rows (orphan_tables.h).
   bool orphan = false;
+  // No catalog row names it: its name is made up (recovery_naming.h).
+  bool recovered = false;
   // The engine's or Access's own table (table_listing.h): read like the
   // others, listed only on request.
   bool system = false;
@@ -47,6 +54,11 @@ struct TableDef {
   std::vector<int32_t> continuationPages;  // further definition pages, in chain order
   std::vector<int32_t> dataPages;          // data pages owned by definitionPage, in page order
   std::vector<ColumnDef> columns;
+  // Its keys and indexes in the definition's order. One whose definition
+  // does not hold (a column or B-tree it names is missing) is left out, and
+  // schemaNotes says so.
+  std::vector<IndexDef> indexes;
+  std::vector<std::string> schemaNotes;
 
   // The row walks find rows the count left out (moved rows, a count too
   // small); the count stays within 0 and the int32 range.

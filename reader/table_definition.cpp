@@ -3,6 +3,7 @@
 #include <string>
 
 #include "format/utf8.h"
+#include "reader/index_definitions.h"
 
 namespace {
 
@@ -57,9 +58,11 @@ int ParseColumnRecord(ByteSpan definition, const JetLayout& layout, TableDef& ta
     column.precision = ReadSignedByte(definition, offset + layout.columnPrecisionOffset);
     column.scale = ReadSignedByte(definition, offset + layout.columnScaleOffset);
   }
-  column.isFixed = static_cast<uint8_t>(ReadSignedByte(definition, offset + layout.columnFlagsOffset) & 1);
+  column.flags = static_cast<uint8_t>(ReadSignedByte(definition, offset + layout.columnFlagsOffset));
+  column.isFixed = column.flags & 1;
   column.fixedOffset = ReadUInt16(definition, offset + layout.columnFixedOffset);
   column.length = ReadUInt16(definition, offset + layout.columnLengthOffset);
+  column.storedLength = column.length;
   if (column.type == ColumnType::Text && column.length > kMaxTextLength) column.length = kMaxTextLength;
   table.columns.push_back(std::move(column));
   return 1;
@@ -85,6 +88,8 @@ int ParseTableDefinition(ByteSpan definition, const JetLayout& layout, const Tex
     column.name.resize(Utf8Prefix(column.name, ColumnDef::kMaxNameLength).size());
     offset += length + layout.columnNameLengthSize;
   }
+  table.schemaNotes.clear();
+  ReadIndexDefinitions(definition, layout, offset, table);
 
   int recovered = 0;
   for (ColumnDef& column : table.columns) {

@@ -23,13 +23,13 @@ fi
 
 if [ -z "${SKIP_BUILD:-}" ]; then
   cmake -S . -B build-fuzz -DBREVANTIS_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  cmake --build build-fuzz -j"$(nproc)" --target ${TARGETS:-analysis_fuzzer table_definition_fuzzer data_page_fuzzer encryption_info_fuzzer} >/dev/null
+  cmake --build build-fuzz -j"$(nproc)" --target ${TARGETS:-analysis_fuzzer table_definition_fuzzer data_page_fuzzer encryption_info_fuzzer query_sql_fuzzer} >/dev/null
   # The builder itself is built normally.
   cmake -S . -B build -DBREVANTIS_GUI=OFF >/dev/null
   cmake --build build -j"$(nproc)" --target make-test-db >/dev/null
 fi
 
-mkdir -p "$out/seeds/analysis" "$out/seeds/pages" "$out/seeds/definitions" "$out/seeds/encryption" "$out/encrypted"
+mkdir -p "$out/seeds/analysis" "$out/seeds/pages" "$out/seeds/definitions" "$out/seeds/encryption" "$out/seeds/queries" "$out/encrypted"
 for preset in sample all-types many-tables no-catalog; do
   build/tests/support/make-test-db "$out/seeds/analysis/$preset.mdb" --preset "$preset" --rows 300 --tables 5 >/dev/null
   build/tests/support/make-test-db "$out/seeds/analysis/$preset-97.mdb" --preset "$preset" --rows 300 --tables 5 \
@@ -68,14 +68,40 @@ for name in sorted(os.listdir(os.path.join(seeds, "analysis"))):
             n += 1
 PY
 
+# Saved queries: the MSysQueries rows of the corpus's files, one seed a
+# query, in the query fuzzer's own encoding (see query_sql_fuzzer.cpp).
+cp tests/fuzz/regressions/query_sql_fuzzer/* "$out/seeds/queries/"
+if [ -d "$corpus" ] && command -v mdb-export >/dev/null; then
+  for f in "$corpus"/*.mdb "$corpus"/*.accdb; do
+    mdb-export "$f" MSysQueries 2>/dev/null > "$out/seeds/queries.csv" || continue
+    python3 - "$out/seeds/queries.csv" "$out/seeds/queries/$(basename "$f")" <<'PY'
+import csv, struct, sys
+groups = {}
+for row in csv.DictReader(open(sys.argv[1], newline='', errors='replace')):
+    groups.setdefault(row['ObjectId'], []).append(row)
+for n, rows in enumerate(groups.values()):
+    out = bytearray([0])
+    for r in rows:
+        text = lambda k: (r.get(k) or '').encode()[:255]
+        expr = (r.get('Expression') or '').encode()[:65535]
+        flag = int(r.get('Flag') or 0) & 0xFFFF
+        out += bytes([int(r['Attribute']) & 0xFF]) + struct.pack('<H', flag) + bytes([0])
+        out += bytes([len(text('Name1'))]) + text('Name1') + bytes([len(text('Name2'))]) + text('Name2')
+        out += struct.pack('<H', len(expr)) + expr
+    open(f"{sys.argv[2]}-{n}", 'wb').write(out)
+PY
+  done
+fi
+
 bin=$(pwd)/build-fuzz/tests/fuzz
 printf '\n%-26s %12s %10s %10s %10s %s\n' target executions 'execs/s' coverage features findings
-for target in ${TARGETS:-analysis_fuzzer table_definition_fuzzer data_page_fuzzer encryption_info_fuzzer}; do
+for target in ${TARGETS:-analysis_fuzzer table_definition_fuzzer data_page_fuzzer encryption_info_fuzzer query_sql_fuzzer}; do
   case $target in
     analysis_fuzzer) seed=analysis; maxlen=400000 ;;
     table_definition_fuzzer) seed=definitions; maxlen=65536 ;;
     data_page_fuzzer) seed=pages; maxlen=16384 ;;
     encryption_info_fuzzer) seed=encryption; maxlen=4096 ;;
+    query_sql_fuzzer) seed=queries; maxlen=16384 ;;
   esac
   work="$out/$target"
   mkdir -p "$work/corpus"

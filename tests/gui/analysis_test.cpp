@@ -129,7 +129,7 @@ void AnalysisTest::RecoverFillsTheTreeTableByTable() {
   QStringList columns;
   for (int i = 0; i < customers->childCount(); ++i) columns << customers->child(i)->text(0);
   QCOMPARE(columns, QStringList({"Id [COUNTER]", nameColumn, "Born [DATE]", "Photo [OLEOBJECT]", "Data [BINARY]",
-                                 "Notes [MEMO]"}));
+                                 "Notes [MEMO]", "Schema"}));
   QVERIFY(customers->font(0).bold());
   QVERIFY(TablesNode(window)->child(1)->font(0).bold());
   QVERIFY(!TablesNode(window)->child(2)->font(0).bold());

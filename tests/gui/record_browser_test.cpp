@@ -120,6 +120,7 @@ class RecordBrowserTest : public QObject {
   void AClickSelectsTheTableUnderThePointer();
   void NamesAndTextsOfEveryScriptAreShown();
   void DeletedRowsHaveANodeOfTheirOwnAndArePagedApart();
+  void SchemaNodesListKeysIndexesAndRelationships();
   void PagingEndsOnTheLastPage_data();
   void PagingEndsOnTheLastPage();
   void TheArrowKeysGoFromTableToTable();
@@ -702,6 +703,42 @@ void RecordBrowserTest::SystemTablesAreListedOnlyOnRequest() {
   w.ui.showSystemTables->trigger();
   QVERIFY(Node(w, "MSysObjects") == nullptr);
   QCOMPARE(w.ui.tableName_1068->text(), QString());
+}
+
+void RecordBrowserTest::SchemaNodesListKeysIndexesAndRelationships() {
+  using T = testdb::ColumnType;
+  testdb::DatabaseBuilder db;
+  db.AddTable("Customers", {{"Id", T::Long}, {"Name", T::Text, 40}}).indexes = {
+      {.name = "PrimaryKey", .keys = {{"Id"}}, .primary = true},
+      {.name = "ByName", .keys = {{"Name", true}}, .unique = true},
+      {.name = "Lost", .keys = {{.number = 9}}}};
+  db.AddTable("Orders", {{"Id", T::Long}, {"Customer", T::Long}}).indexes = {
+      {.name = "PrimaryKey", .keys = {{"Id"}}, .primary = true}};
+  db.AddRelationship({"CustomersOrders", "Orders", {"Customer"}, "Customers", {"Id"}, 0x1000});
+  QVERIFY(db.Write(scratch_->File("keys.mdb")).ok);
+  Session session;
+  session.OpenAndRecover(scratch_->File("keys.mdb"));
+  MainWindow& w = session.w();
+  auto lines = [&](const QString& table) {
+    QStringList texts;
+    for (QTreeWidgetItem* node : w.ui.tree_1001->findItems("Schema", Qt::MatchExactly | Qt::MatchRecursive))
+      if (node->parent()->text(0) == table)
+        for (int i = 0; i < node->childCount(); ++i) texts << node->child(i)->text(0);
+    return texts;
+  };
+  QCOMPARE(lines("Customers"),
+           QStringList({"Primary key (Id)", "Unique index ByName (Name DESC)",
+                        "Referenced by Orders (Customer) through CustomersOrders, cascade deletes",
+                        "index \"Lost\" names column number 9, which the table does not have: left out"}));
+  QCOMPARE(lines("Orders"), QStringList({"Primary key (Id)",
+                                         "Foreign key CustomersOrders (Customer) -> Customers (Id), cascade deletes"}));
+  // The tree listed again, with the system tables and without, keeps them.
+  w.ui.showSystemTables->trigger();
+  w.ui.showSystemTables->trigger();
+  QCOMPARE(lines("Orders").size(), 2);
+  // The node belongs to its table as a column does.
+  session.SelectNode("Schema");
+  QCOMPARE(w.ui.tableName_1068->text(), QString("Customers"));
 }
 
 BREVANTIS_GUI_TEST_MAIN(RecordBrowserTest)

@@ -186,6 +186,21 @@ std::vector<std::vector<Value>> QueryRowsValues(const TableDefinition& msysQueri
     return values;
   };
   std::vector<std::vector<Value>> rows;
+  if (!query.rows.empty()) {
+    for (const QueryRow& given : query.rows) {
+      rows.push_back(row(given.attribute));
+      auto& values = rows.back();
+      if (!given.name1.empty()) values[RecordOf(msysQueries, "Name1")] = SystemText(given.name1);
+      if (!given.name2.empty()) values[RecordOf(msysQueries, "Name2")] = SystemText(given.name2);
+      if (!given.expression.empty()) values[RecordOf(msysQueries, "Expression")] = SystemText(given.expression);
+      values[RecordOf(msysQueries, "Flag")] = given.flag;
+      if (given.extra) values[RecordOf(msysQueries, "LvExtra")] = given.extra;
+      if (given.order > 0)
+        values[RecordOf(msysQueries, "Order")] =
+            Bytes{{0, 0, static_cast<uint8_t>(given.order >> 8), static_cast<uint8_t>(given.order)}};
+    }
+    return rows;
+  }
   rows.push_back(row(0));
   rows.back()[RecordOf(msysQueries, "Flag")] = 0;
   rows.push_back(row(5));
@@ -201,5 +216,24 @@ std::vector<std::vector<Value>> QueryRowsValues(const TableDefinition& msysQueri
   return rows;
 }
 
-}  // namespace testdb
+std::vector<std::vector<Value>> RelationshipRowsValues(const TableDefinition& msysRelationships,
+                                                       const Relationship& relationship) {
+  std::vector<std::vector<Value>> rows;
+  for (size_t i = 0; i < relationship.columns.size(); ++i) {
+    std::vector<Value> values(msysRelationships.columns.size());
+    auto set = [&](const char* name, Value v) { values[RecordOf(msysRelationships, name)] = std::move(v); };
+    set("szRelationship", SystemText(relationship.name));
+    set("grbit", relationship.flags);
+    set("ccolumn", static_cast<int64_t>(relationship.columns.size()));
+    set("icolumn", static_cast<int64_t>(i));
+    set("szObject", SystemText(relationship.table));
+    set("szColumn", SystemText(relationship.columns[i]));
+    set("szReferencedObject", SystemText(relationship.referencedTable));
+    if (i < relationship.referencedColumns.size())
+      set("szReferencedColumn", SystemText(relationship.referencedColumns[i]));
+    rows.push_back(std::move(values));
+  }
+  return rows;
+}
 
+}  // namespace testdb

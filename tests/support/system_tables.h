@@ -50,4 +50,8 @@ std::vector<CatalogObject> StandardCatalogObjects();
 std::vector<std::vector<Value>> QueryRowsValues(const TableDefinition& msysQueries, uint32_t objectId,
                                                 const Query& query);
 
+// The MSysRelationships rows of a relationship, one per pair of columns.
+std::vector<std::vector<Value>> RelationshipRowsValues(const TableDefinition& msysRelationships,
+                                                       const Relationship& relationship);
+
 }  // namespace testdb

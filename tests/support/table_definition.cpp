@@ -127,7 +127,8 @@ std::vector<uint8_t> TableDefinition::Encode() const {
     for (size_t slot = 0; slot < 10; ++slot) {
       bool used = slot < x->columns.size();
       PutU16(r + lead + 3 * slot, used ? x->columns[slot] : 0xFFFF);
-      r[lead + 2 + 3 * slot] = used ? 0x01 : 0x00;
+      const bool descending = slot < x->descending.size() && x->descending[slot];
+      r[lead + 2 + 3 * slot] = used && !descending ? 0x01 : 0x00;
     }
     PutU32(r + lead + 30, x->usageMap.Encoded());
     PutU32(r + lead + 34, x->rootPage);
@@ -238,6 +239,27 @@ std::vector<ColumnRecord> LayOutUserColumns(const std::vector<Column>& columns, 
     }
   }
   return records;
+}
+
+std::vector<IndexRecord> UserIndexes(const Table& table, const std::vector<ColumnRecord>& records) {
+  std::vector<IndexRecord> indexes;
+  for (const Index& index : table.indexes) {
+    IndexRecord record;
+    record.name = index.name;
+    record.number = static_cast<uint32_t>(indexes.size());
+    record.primary = index.primary;
+    record.flags = static_cast<uint8_t>(0x80 | (index.unique || index.primary ? 0x01 : 0) | (index.primary ? 0x08 : 0));
+    for (const IndexKey& key : index.keys) {
+      int number = key.number;
+      for (const ColumnRecord& column : records)
+        if (number < 0 && column.name == key.column) number = column.number;
+      if (number < 0) throw BuildError("index " + index.name + " names no column of " + table.name);
+      record.columns.push_back(static_cast<uint16_t>(number));
+      record.descending.push_back(key.descending);
+    }
+    indexes.push_back(std::move(record));
+  }
+  return indexes;
 }
 
 }  // namespace testdb

@@ -38,6 +38,7 @@ struct IndexRecord {
   std::string name{};
   uint32_t number = 0;
   std::vector<uint16_t> columns{};
+  std::vector<bool> descending{};  // by column; ascending where not given
   uint8_t flags = 0x80;  // 0x01 unique, 0x02 ignore nulls, 0x08 required
   bool primary = false;
   RowPointer usageMap{};
@@ -75,5 +76,9 @@ struct TableDefinition {
 // stored lengths (text in bytes of the format) and flags. Throws BuildError
 // on duplicate numbers.
 std::vector<ColumnRecord> LayOutUserColumns(const std::vector<Column>& columns, const FileFormat& format = {});
+
+// The table's indexes over the records laid out for it, numbered in the
+// given order. Throws BuildError for a column the table does not have.
+std::vector<IndexRecord> UserIndexes(const Table& table, const std::vector<ColumnRecord>& records);
 
 }  // namespace testdb

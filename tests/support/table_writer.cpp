@@ -14,6 +14,7 @@ TableDefinition UserDefinition(const Table& table, const FileFormat& format) {
   d.format = format;
   d.tableType = table.tableType;
   d.columns = LayOutUserColumns(table.columns, format);
+  d.indexes = UserIndexes(table, d.columns);
   for (const ColumnRecord& c : d.columns) d.maxColumns = std::max<uint16_t>(d.maxColumns, static_cast<uint16_t>(c.number + 1));
   if (table.maxColumnsOverride) d.maxColumns = *table.maxColumnsOverride;
   return d;

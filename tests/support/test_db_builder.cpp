@@ -72,6 +72,8 @@ Table& DatabaseBuilder::AddTable(std::string name, std::vector<Column> columns) 
 
 void DatabaseBuilder::AddQuery(Query query) { queries_.push_back(std::move(query)); }
 
+void DatabaseBuilder::AddRelationship(Relationship relationship) { relationships_.push_back(std::move(relationship)); }
+
 void DatabaseBuilder::AddLinkedTable(LinkedTable link) { links_.push_back(std::move(link)); }
 
 namespace {
@@ -163,6 +165,18 @@ Layout DatabaseBuilder::Write(const std::string& path) const {
     queryRows.Flush();
     queries.dataPages = queryRows.pages();
 
+    RowPages relationshipRows(file, relationships.page);
+    RowEncoder relationshipEncoder(relationships.definition);
+    for (const Relationship& r : relationships_) {
+      for (const auto& values : RelationshipRowsValues(relationships.definition, r)) {
+        relationshipEncoder.Encode(values, nullptr, row);
+        relationshipRows.Add(row);
+        ++relationships.definition.rowCount;
+      }
+    }
+    relationshipRows.Flush();
+    relationships.dataPages = relationshipRows.pages();
+
     // Usage maps of every table, long-value column and index.
     RowPages maps(file, 0, jet);
     auto addMap = [&](std::vector<uint32_t> pages) { return AddMap(maps, file, std::move(pages), jet); };
@@ -173,20 +187,24 @@ Layout DatabaseBuilder::Write(const std::string& path) const {
         d.longValueMaps.push_back({d.columns[i].number, used, addMap({})});
       }
     };
+    auto addIndexRoots = [&](TableDefinition& d, uint32_t owner) {
+      for (IndexRecord& index : d.indexes) {
+        index.rootPage = file.Allocate();
+        WriteEmptyLeaf(file, index.rootPage, owner);
+        index.usageMap = addMap({index.rootPage});
+      }
+    };
     for (SystemTable* s : systemTables) {
       s->definition.usedMap = addMap(s->dataPages);
       s->definition.freeMap = addMap({});
       addLongValueMaps(s->definition, nullptr);
-      for (IndexRecord& index : s->definition.indexes) {
-        index.rootPage = file.Allocate();
-        WriteEmptyLeaf(file, index.rootPage, s->page);
-        index.usageMap = addMap({index.rootPage});
-      }
+      addIndexRoots(s->definition, s->page);
     }
     for (auto& w : writers) {
       w->definition().usedMap = addMap(w->DataPages());
       w->definition().freeMap = addMap({});
       addLongValueMaps(w->definition(), w.get());
+      addIndexRoots(w->definition(), w->definitionPages()[0]);
     }
     maps.Flush();
 

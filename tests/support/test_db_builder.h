@@ -148,10 +148,28 @@ struct Row {
   int64_t overwriteAt = 0;
 };
 
+// One column of an index, in key order.
+struct IndexKey {
+  std::string column{};
+  bool descending = false;
+  // Stored instead of the column's number when not negative (damage).
+  int number = -1;
+};
+
+// An index as Access keeps it: a B-tree (its columns and flags) and the
+// name the user gave it.
+struct Index {
+  std::string name{};
+  std::vector<IndexKey> keys{};
+  bool primary = false;
+  bool unique = false;
+};
+
 struct Table {
   std::string name{};
   std::vector<Column> columns{};
   std::vector<Row> rows{};
+  std::vector<Index> indexes{};
 
   // Streaming: after `rows`, generatedRows more rows made one at a time by
   // the callback (row.values is cleared before each call), never held all
@@ -170,14 +188,36 @@ struct Table {
   int rowsPerPage = 0;
 };
 
+// One MSysQueries row, as Access stores a part of a query.
+struct QueryRow {
+  int attribute = 0;
+  std::string name1{};
+  std::string name2{};
+  std::string expression{};
+  int flag = 0;
+  int extra = 0;   // LvExtra
+  int order = 0;   // the Order counter; 0: none
+};
+
 // A saved query (catalog Type 5) with its MSysQueries rows: SELECT
-// `output` FROM `sourceTable` [WHERE `where`].
+// `output` FROM `sourceTable` [WHERE `where`], or the rows given.
 struct Query {
   std::string name{};
   std::string sourceTable{};
   std::string output = "*";
   std::string where{};
   uint32_t flags = 0;  // 0 select, 0x10 crosstab, ... ; +0x8 hidden
+  std::vector<QueryRow> rows{};  // written as they are, in this order, when given
+};
+
+// A relationship: one MSysRelationships row per pair of columns.
+struct Relationship {
+  std::string name{};
+  std::string table{};  // holds the foreign key
+  std::vector<std::string> columns{};
+  std::string referencedTable{};
+  std::vector<std::string> referencedColumns{};
+  int32_t flags = 0;  // grbit: 0x2 not enforced, 0x100 cascade updates, 0x1000 cascade deletes
 };
 
 // A linked table (catalog Type 6) pointing into another database file.
@@ -217,6 +257,7 @@ class DatabaseBuilder {
   // The returned reference stays valid while the builder lives.
   Table& AddTable(std::string name, std::vector<Column> columns);
   void AddQuery(Query query);
+  void AddRelationship(Relationship relationship);
   void AddLinkedTable(LinkedTable link);
   // Creation date in the header and catalog dates (a date double).
   void SetCreationDate(double days) { creationDate_ = days; }
@@ -239,6 +280,7 @@ class DatabaseBuilder {
  private:
   std::vector<std::unique_ptr<Table>> tables_;
   std::vector<Query> queries_;
+  std::vector<Relationship> relationships_;
   std::vector<LinkedTable> links_;
   double creationDate_ = 45000.5;
   uint32_t databaseKey_ = 0;
