@@ -150,7 +150,7 @@ struct JetLayout {
   // B-tree: its columns and flags), one per logical index (the index as the
   // user named it: the real index it uses and its kind), then the logical
   // indexes' names, each with a count of columnNameLengthSize bytes.
-  int32_t tdefLogicalIndexCountOffset;  // 32 bits: logical indexes
+  // tdefLogicalIndexCountOffset (above) gives their count.
   int32_t realIndexSize;                // bytes per real-index definition
   int32_t realIndexColumnsOffset;       // ten slots of 16-bit column number (0xFFFF unused) and order byte
   int32_t realIndexFlagsOffset;         // byte: 0x01 unique, 0x02 ignore nulls, 0x08 required
@@ -245,7 +245,6 @@ inline constexpr JetLayout kJet4Layout{
     .definitionMark = 0,
     .systemTableType = 'S',
     .catalogFlagsOffset = 28,
-    .tdefLogicalIndexCountOffset = 47,
     .realIndexSize = 52,
     .realIndexColumnsOffset = 4,
     .realIndexFlagsOffset = 46,
@@ -319,6 +318,11 @@ inline constexpr JetLayout kJet3Layout{
     .definitionMark = 0x4356,         // "VC"
     .systemTableType = 'S',
     .catalogFlagsOffset = 27,
+    .realIndexSize = 39,
+    .realIndexColumnsOffset = 0,
+    .realIndexFlagsOffset = 38,
+    .logicalIndexSize = 20,
+    .logicalIndexFieldsOffset = 0,
 };
 
 static_assert(kJet4Layout.pageSize <= kMaxPageSize && kJet3Layout.pageSize <= kMaxPageSize);

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "format/jet_text.h"
 
 namespace {
 
@@ -33,7 +32,8 @@ void Note(TableDef& table, const std::string& text) { table.schemaNotes.push_bac
 
 }  // namespace
 
-void ReadIndexDefinitions(ByteSpan definition, const JetLayout& layout, int64_t offset, TableDef& table) {
+void ReadIndexDefinitions(ByteSpan definition, const JetLayout& layout, const TextDecoder& text, int64_t offset,
+                          TableDef& table) {
   table.indexes.clear();
   const int32_t realCount = ReadInt32(definition, layout.tdefRealIndexCountOffset);
   const int32_t logicalCount = ReadInt32(definition, layout.tdefLogicalIndexCountOffset);
@@ -67,7 +67,7 @@ void ReadIndexDefinitions(ByteSpan definition, const JetLayout& layout, int64_t 
                                                              : ReadUInt16(definition, nameAt);
     nameAt += layout.columnNameLengthSize;
     if (length > kMaxNameBytes || nameAt + length > end) break;
-    names.push_back(JetText(definition, nameAt, length));
+    names.push_back(text.Text(definition, nameAt, length));
     nameAt += length;
   }
   if (names.size() < static_cast<size_t>(logicalCount))

@@ -9,10 +9,12 @@
 
 #include "format/field_readers.h"
 #include "format/jet_layout.h"
+#include "format/text_decoder.h"
 #include "reader/table_def.h"
 
 // Fills table.indexes from the definition, whose column names end at
 // `offset`; the table's columns must be read. An index that names a missing
 // B-tree or column, or whose bytes run past the definition, is left out and
 // noted in table.schemaNotes.
-void ReadIndexDefinitions(ByteSpan definition, const JetLayout& layout, int64_t offset, TableDef& table);
+void ReadIndexDefinitions(ByteSpan definition, const JetLayout& layout, const TextDecoder& text, int64_t offset,
+                          TableDef& table);

@@ -89,7 +89,7 @@ int ParseTableDefinition(ByteSpan definition, const JetLayout& layout, const Tex
     offset += length + layout.columnNameLengthSize;
   }
   table.schemaNotes.clear();
-  ReadIndexDefinitions(definition, layout, offset, table);
+  ReadIndexDefinitions(definition, layout, text, offset, table);
 
   int recovered = 0;
   for (ColumnDef& column : table.columns) {
