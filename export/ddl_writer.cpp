@@ -60,10 +60,9 @@ std::string Unquoted(const std::string& text) {
 }  // namespace
 
 std::optional<SqlDialect> SqlDialectNamed(std::string_view name) {
-  if (name == "sqlite") return SqlDialect::Sqlite;
-  if (name == "postgres" || name == "postgresql") return SqlDialect::Postgres;
-  if (name == "mysql" || name == "mariadb") return SqlDialect::Mysql;
-  return std::nullopt;
+  SqlDialect dialect;
+  if (!ParseSqlDialect(name, dialect)) return std::nullopt;
+  return dialect;
 }
 
 const char* SqlDialectName(SqlDialect dialect) {

@@ -14,10 +14,9 @@
 #include <string_view>
 #include <vector>
 
+#include "export/sql_dialect.h"
 #include "export/sql_names.h"
 #include "reader/schema.h"
-
-enum class SqlDialect : uint8_t { Sqlite, Postgres, Mysql };
 
 // "sqlite", "postgres" ("postgresql"), "mysql" ("mariadb"); none for
 // another name.
