@@ -78,6 +78,8 @@ void Session::RecoverToEnd(const std::function<void(QWidget& progress)>& atEnd) 
   });
   window->Recover();
   QVERIFY(closer.done());
+  // The deleted-row and schema nodes come after the dialog's end.
+  QTRY_VERIFY_WITH_TIMEOUT(!window->analysisRunning(), 60000);
 }
 
 void Session::OpenAndRecover(const std::string& path) {
