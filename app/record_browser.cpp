@@ -41,7 +41,7 @@ Qt::Alignment AlignmentFor(ColumnType type) {
 }
 
 QString CellFor(std::string_view value, ColumnType type) {
-  if (value == "NULL") return QStringLiteral(" ");
+  if (value.empty()) return QStringLiteral(" ");
   if (type == ColumnType::Binary) return QStringLiteral("#BINARY-OBJECT");
   if (type == ColumnType::Ole) return QStringLiteral("#OLE-OBJECT");
   return FileText(value);
@@ -218,10 +218,8 @@ void RecordBrowser::RecordFetchThread(TableDef& table) {
   const size_t columnCount = table.columns.size();
   for (const std::string& text : texts) {
     if (IsSkippedRowText(text)) continue;
+    // A row of absent values is still a row: it keeps its place.
     SplitRowText(text, values);
-    bool allEmpty = true;
-    for (std::string_view value : values) allEmpty = allEmpty && value.empty();
-    if (allEmpty) continue;
     QStringList cells;
     for (size_t c = 0; c < columnCount; ++c)
       cells << (c < values.size() ? CellFor(values[c], table.columns[c].type)

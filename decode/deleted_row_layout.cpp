@@ -22,6 +22,9 @@ int64_t MaxValueBytes(const ColumnDef& column) {
 // carries the compression mark.
 bool ValueFits(ByteSpan page, const ColumnDef& column, int64_t position, int64_t length) {
   constexpr int64_t kLongValueField = 12;
+  // A calculated value is wrapped: its 20-byte header comes first.
+  constexpr int64_t kCalculatedHeader = 20;
+  if (column.calculated) return length >= (column.type == ColumnType::Memo ? kLongValueField : kCalculatedHeader);
   if (column.type == ColumnType::Memo || column.type == ColumnType::Ole) return length >= kLongValueField;
   int64_t limit = MaxValueBytes(column);
   if (limit >= 0 && length > limit) return false;

@@ -54,7 +54,7 @@ int DecodeOrphanRow(const MdbFile& db, ByteSpan page, const TableDef& table, int
       DecodeOrphanValue(db, page, row.values[i - 1].first, row.values[i - 1].second, cell);
     else
       SetCellNull(cell);
-    cell.present = cell.text != kNullText;
+    cell.present = !cell.value.IsNull();
     text += cell.text;
     text += kFieldSeparator;
   }

@@ -95,6 +95,10 @@ struct JetLayout {
   uint16_t longValueInlineFlag;    // flag: the data follows the field
   uint16_t longValueSingleRowFlag; // flag: the data is one long-value row
   int32_t longValueLinkSize;       // bytes of a chained row's pointer to the next row
+
+  // Typed values: what ACE adds to a column record (0 where a format has
+  // no such byte).
+  int32_t columnExtraFlagsOffset;  // byte: bits 0xC0 mark a calculated column
 };
 
 // The header page (page 0), the same in Jet 3 and Jet 4 files up to the
@@ -169,6 +173,7 @@ inline constexpr JetLayout kJet4Layout{
     .longValueInlineFlag = 0x8000,
     .longValueSingleRowFlag = 0x4000,
     .longValueLinkSize = 4,
+    .columnExtraFlagsOffset = 16,
 };
 
 static_assert(kJet4Layout.pageSize <= kMaxPageSize);

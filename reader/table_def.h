@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "format/column_type.h"
+#include "reader/property_blob.h"
 
 struct ColumnDef {
   static constexpr size_t kMaxNameLength = 259;
@@ -24,6 +25,10 @@ struct ColumnDef {
   int32_t varIndex = -1;
   int32_t precision = 0;
   int32_t scale = 0;
+  // Its value is computed by Access from an expression and stored wrapped;
+  // type is then the result's type, from the column's ResultType property
+  // (the record's own type code is not the result's).
+  bool calculated = false;
 };
 
 struct TableDef {
@@ -43,6 +48,8 @@ struct TableDef {
   std::vector<int32_t> continuationPages;  // further definition pages, in chain order
   std::vector<int32_t> dataPages;          // data pages owned by definitionPage, in page order
   std::vector<ColumnDef> columns;
+  // Its own properties and its columns', from the catalog.
+  ObjectProperties properties;
 
   // The row walks find rows the count left out (moved rows, a count too
   // small); the count stays within 0 and the int32 range.

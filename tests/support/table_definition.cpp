@@ -22,7 +22,8 @@ void AppendName(std::vector<uint8_t>& out, const std::string& name) {
   out.insert(out.end(), ucs2.begin(), ucs2.end());
 }
 
-// Size of the value in the fixed area; 0 for variable types.
+}  // namespace
+
 uint16_t FixedSize(ColumnType type) {
   switch (type) {
     case ColumnType::Bit: return 1;
@@ -35,11 +36,11 @@ uint16_t FixedSize(ColumnType type) {
     case ColumnType::Date: return 8;
     case ColumnType::Guid: return 16;
     case ColumnType::Numeric: return 17;
+    case ColumnType::BigInt: return 8;
+    case ColumnType::DateTimeExtended: return 42;
     default: return 0;
   }
 }
-
-}  // namespace
 
 uint16_t TableDefinition::VariableColumnCount() const {
   return static_cast<uint16_t>(std::count_if(columns.begin(), columns.end(), [](const ColumnRecord& c) { return !c.fixed(); }));
@@ -84,7 +85,7 @@ std::vector<uint8_t> TableDefinition::Encode() const {
       PutU16(r + 11, 0x0409);
     }
     r[15] = c.flags;
-    r[16] = c.compressed ? 1 : 0;
+    r[16] = c.calculated ? 0xC0 : c.compressed ? 1 : 0;
     PutU16(r + 21, c.fixedOffset);
     PutU16(r + 23, c.length);
   }
@@ -188,6 +189,16 @@ std::vector<ColumnRecord> LayOutUserColumns(const std::vector<Column>& columns) 
         break;
       default:
         r.length = fixedSize ? fixedSize : static_cast<uint16_t>(c.length > 0 ? c.length : 255);
+    }
+    if (c.calculated) {
+      // As Access stores them: variable, 39 bytes for a result of fixed
+      // size, 509 for a text, none for a memo.
+      r.calculated = true;
+      r.resultType = r.type;
+      if (c.storedType >= 0) r.type = static_cast<uint8_t>(c.storedType);
+      r.flags = 0x02;
+      r.length = c.type == ColumnType::Text ? 509 : c.type == ColumnType::Memo ? 0 : 39;
+      r.compressed = false;
     }
     records.push_back(r);
   }

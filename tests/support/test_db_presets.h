@@ -1,5 +1,6 @@
 // The ready-made databases that make-test-db writes (the bundled example,
-// every type with its edge values, text in many scripts, a big table for
+// every type with its edge values, the types of Access 2007 and later, text
+// in many scripts, a big table for
 // benchmarks, many tables, lost catalog, damage), shared with the tests that
 // check them.
 #pragma once

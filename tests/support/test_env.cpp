@@ -22,18 +22,33 @@ std::string CorpusDir() {
   return {};
 }
 
-std::vector<std::string> CorpusJet4Files() {
+namespace {
+
+// The corpus files of the extension whose version byte (offset 0x14) the
+// test accepts.
+template <typename Version>
+std::vector<std::string> CorpusFiles(const char* extension, Version accepted) {
   std::vector<std::string> files;
   std::string dir = CorpusDir();
   if (dir.empty()) return files;
   for (const auto& entry : fs::directory_iterator(dir)) {
-    if (entry.path().extension() != ".mdb") continue;
+    if (entry.path().extension() != extension) continue;
     std::ifstream in(entry.path(), std::ios::binary);
     char header[0x15] = {};
-    if (in.read(header, sizeof header) && header[0x14] == 1) files.push_back(entry.path().string());
+    if (in.read(header, sizeof header) && accepted(header[0x14])) files.push_back(entry.path().string());
   }
   std::sort(files.begin(), files.end());
   return files;
+}
+
+}  // namespace
+
+std::vector<std::string> CorpusJet4Files() {
+  return CorpusFiles(".mdb", [](char version) { return version == 1; });
+}
+
+std::vector<std::string> CorpusAceFiles() {
+  return CorpusFiles(".accdb", [](char version) { return version >= 2; });
 }
 
 ScratchDir::ScratchDir() {

@@ -12,6 +12,8 @@ namespace testenv {
 std::string CorpusDir();
 // Every Jet 4 .mdb file of the corpus (version byte 1), sorted by name.
 std::vector<std::string> CorpusJet4Files();
+// The .accdb files of the corpus (version byte 2 and up), sorted.
+std::vector<std::string> CorpusAceFiles();
 
 // A fresh folder under the system's temporary folder, removed with the object.
 class ScratchDir {
