@@ -7,6 +7,7 @@
 #include "report/progress_channel.h"
 #include "reader/analysis.h"
 #include "reader/mdb_file.h"
+#include "reader/table_listing.h"
 #include "platform/read_only_file.h"
 
 void AnalysisJob::Start(const std::string& filePath) {
@@ -34,7 +35,7 @@ void AnalysisJob::ShowDeletedRows() {
   OleFileWriter oleFiles(OleFileWriter::BrowserFolder());
   RowDecoder rows(session_, progress_.stopRequested, oleFiles);
   for (const auto& table : session_.tables) {
-    if (table->name.empty()) continue;
+    if (!IsTableListed(*table, session_.ShowsSystemTables())) continue;
     const int32_t deleted = CountReadableDeletedRows(rows, *table);
     if (deleted < 0) return;
     if (deleted > 0) RunOnGuiThread(&window_, [&] { host_.AddDeletedRowsNode(*table, deleted); });

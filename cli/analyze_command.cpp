@@ -1,6 +1,6 @@
-// brevantis-cli analyze FILE: every table the analysis publishes, with its
-// columns as the desktop program's tree shows them, and how many of its
-// deleted rows can be read.
+// brevantis-cli analyze FILE [--system]: every table the analysis publishes,
+// with its columns as the desktop program's tree shows them, and how many of
+// its deleted rows can be read; --system lists the system tables too.
 #include <cstdio>
 #include <optional>
 
@@ -15,22 +15,26 @@
 #include "platform/dialogs.h"
 #include "reader/column_types.h"
 #include "reader/mdb_file.h"
+#include "reader/table_listing.h"
 
 int RunAnalyzeCommand(const std::vector<std::string>& args) {
   std::string path;
+  bool system = false;
   Arguments arguments("analyze");
   arguments.Positional("FILE", path);
-  if (!arguments.Parse(args)) return UsageError(arguments.error(), "analyze FILE");
+  arguments.Flag("--system", system);
+  if (!arguments.Parse(args)) return UsageError(arguments.error(), "analyze FILE [--system]");
 
   ProgressChannel progress;
   platform::StderrDialogs dialogs;
   MdbFile file;
+  file.ShowSystemTables(system);
   // Counting decodes no value: no OLE file is written.
   OleFileWriter oleFiles(OleFileWriter::BrowserFolder());
   // Made with the first table, once the file's layout is known.
   std::optional<RowDecoder> rows;
   AnalysisResult result = RunAnalysis(file, progress, dialogs, path, [&](const TableDef& table) {
-    if (table.name.empty()) return;  // the tree leaves such a table out too
+    if (!IsTableListed(table, system)) return;  // the tree leaves such a table out too
     std::string text = table.name + "\n";
     for (const ColumnDef& column : table.columns) text += "  " + ColumnTreeText(column) + "\n";
     if (!rows) rows.emplace(file, progress.stopRequested, oleFiles);

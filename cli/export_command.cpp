@@ -1,5 +1,5 @@
 // brevantis-cli export FILE --to DIR [--per-table] [--tables NAME[,NAME...]]
-// [--table NAME]... [--format xls|xlsx|csv] [--deleted]:
+// [--table NAME]... [--format xls|xlsx|csv] [--deleted] [--system]:
 // the analysis, then the export as Export/Save and the export window run it,
 // with DIR as the destination. The job's messages go to stderr, the record
 // counts to stdout.
@@ -23,12 +23,13 @@
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "reader/mdb_file.h"
+#include "reader/table_listing.h"
 
 namespace {
 
 const char kUsage[] =
     "export FILE --to DIR [--per-table] [--tables NAME[,NAME...]] [--table NAME]...\n"
-    "                            [--format xls|xlsx|csv] [--deleted]";
+    "                            [--format xls|xlsx|csv] [--deleted] [--system]";
 
 // Messages as they come, one a line; the counts as the statistics file has them.
 class ConsoleExportView : public ExportView {
@@ -66,13 +67,14 @@ void AddListedTables(const std::vector<std::string>& lists, std::set<std::string
 
 int RunExportCommand(const std::vector<std::string>& args) {
   std::string path, destination, formatName = "xls";
-  bool perTable = false, deleted = false;
+  bool perTable = false, deleted = false, system = false;
   std::vector<std::string> tableLists, tableNames;
   Arguments arguments("export");
   arguments.Positional("FILE", path);
   arguments.Option("--to", destination);
   arguments.Flag("--per-table", perTable);
   arguments.Flag("--deleted", deleted);
+  arguments.Flag("--system", system);
   arguments.Repeated("--tables", tableLists);
   arguments.Repeated("--table", tableNames);
   arguments.Option("--format", formatName);
@@ -100,6 +102,7 @@ int RunExportCommand(const std::vector<std::string>& args) {
   ProgressChannel progress;
   platform::StderrDialogs dialogs;
   MdbFile file;
+  file.ShowSystemTables(system);
   LogWriter log;
   log.LogSessionHeader();
   ExportJob job(file, progress, dialogs, log);
@@ -116,8 +119,8 @@ int RunExportCommand(const std::vector<std::string>& args) {
   options.includeDeleted = deleted;
   std::set<std::string> unknown = chosen;
   for (const auto& table : file.tables) {
-    // The export dialog lists what the tree shows: named tables.
-    if (table->name.empty()) continue;
+    // The export dialog lists what the tree shows.
+    if (!IsTableListed(*table, system)) continue;
     if (someTables && chosen.count(table->name) == 0) continue;
     options.chosenTables.push_back(table.get());
     unknown.erase(table->name);

@@ -9,10 +9,10 @@
 namespace {
 
 const char kUsage[] =
-    "usage: brevantis-cli analyze FILE\n"
-    "       brevantis-cli rows FILE TABLE [--page N | --all | --deleted]\n"
+    "usage: brevantis-cli analyze FILE [--system]\n"
+    "       brevantis-cli rows FILE TABLE [--page N | --all | --deleted] [--system]\n"
     "       brevantis-cli export FILE --to DIR [--per-table] [--tables NAME[,NAME...]]\n"
-    "                            [--table NAME]... [--format xls|xlsx|csv] [--deleted]\n"
+    "                            [--table NAME]... [--format xls|xlsx|csv] [--deleted] [--system]\n"
     "       brevantis-cli --version | --help | help\n";
 
 const char kExitCodes[] =
@@ -22,6 +22,11 @@ const char kExitCodes[] =
     "  1  an error: wrong arguments, a file that cannot be opened, a destination\n"
     "     that cannot be written, anything not written or saved (named on stderr)\n"
     "  2  the file was refused: not a Jet 4 database, or too damaged to read\n";
+
+const char kOptions[] =
+    "\n"
+    "every command:\n"
+    "  --system  lists, prints or exports the system tables as well\n";
 
 }  // namespace
 
@@ -47,6 +52,7 @@ int main(int argc, char** argv) {
   }
   if (command == "--help" || command == "-h" || command == "help") {
     std::fputs(kUsage, stdout);
+    std::fputs(kOptions, stdout);
     std::fputs(kExitCodes, stdout);
     return ExitAfterOutput(0);
   }

@@ -1,8 +1,8 @@
-// brevantis-cli rows FILE TABLE [--page N | --all | --deleted]: one table as
-// CSV, a header of column names and one line per row, the values as
-// rendered. --all gives every row as the sheets get them; --page N the rows
-// of the record browser's Nth page; --deleted the deleted rows that can
-// still be read.
+// brevantis-cli rows FILE TABLE [--page N | --all | --deleted] [--system]:
+// one table as CSV, a header of column names and one line per row, the
+// values as rendered. --all gives every row as the sheets get them; --page N
+// the rows of the record browser's Nth page; --deleted the deleted rows that
+// can still be read. A system table is found only with --system.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -17,22 +17,24 @@
 #include "decode/row_decoder.h"
 #include "platform/dialogs.h"
 #include "reader/mdb_file.h"
+#include "reader/table_listing.h"
 
 namespace {
 
-const char kUsage[] = "rows FILE TABLE [--page N | --all | --deleted]";
+const char kUsage[] = "rows FILE TABLE [--page N | --all | --deleted] [--system]";
 
 }  // namespace
 
 int RunRowsCommand(const std::vector<std::string>& args) {
   std::string path, tableName, pageText;
-  bool all = false, pageGiven = false, deleted = false;
+  bool all = false, pageGiven = false, deleted = false, system = false;
   Arguments arguments("rows");
   arguments.Positional("FILE", path);
   arguments.Positional("TABLE", tableName);
   arguments.Option("--page", pageText, &pageGiven);
   arguments.Flag("--all", all);
   arguments.Flag("--deleted", deleted);
+  arguments.Flag("--system", system);
   if (!arguments.Parse(args)) return UsageError(arguments.error(), kUsage);
   long page = 0;  // 0: every row
   if (int{all} + int{pageGiven} + int{deleted} > 1)
@@ -49,12 +51,13 @@ int RunRowsCommand(const std::vector<std::string>& args) {
   ProgressChannel progress;
   platform::StderrDialogs dialogs;
   MdbFile file;
+  file.ShowSystemTables(system);
   AnalysisResult result = RunAnalysis(file, progress, dialogs, path);
   if (result != AnalysisResult::Read) return AnalysisExitCode(result);
 
   TableDef* table = nullptr;
   for (auto& candidate : file.tables)
-    if (candidate->name == tableName) {
+    if (candidate->name == tableName && IsTableListed(*candidate, system)) {
       table = candidate.get();
       break;
     }

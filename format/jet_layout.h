@@ -96,6 +96,11 @@ struct JetLayout {
   uint16_t longValueSingleRowFlag; // flag: the data is one long-value row
   int32_t longValueLinkSize;       // bytes of a chained row's pointer to the next row
 
+  // System tables: the engine's and Access's own, kept beside the user's
+  // tables for what they lend them (catalog, complex columns).
+  int32_t systemTableType;     // table-type byte of a system table's definition ('S')
+  int32_t catalogFlagsOffset;  // 32 bits in a catalog row: the object's Flags
+
   // Typed values: what ACE adds to a column record (0 where a format has
   // no such byte).
   int32_t columnExtraFlagsOffset;  // byte: bits 0xC0 mark a calculated column
@@ -173,6 +178,8 @@ inline constexpr JetLayout kJet4Layout{
     .longValueInlineFlag = 0x8000,
     .longValueSingleRowFlag = 0x4000,
     .longValueLinkSize = 4,
+    .systemTableType = 'S',
+    .catalogFlagsOffset = 28,
     .columnExtraFlagsOffset = 16,
 };
 

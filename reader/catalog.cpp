@@ -64,11 +64,14 @@ std::vector<CatalogEntry> ReadCatalogPage(ByteSpan page, const JetLayout& layout
     entry.definitionPage = ReadInt32(page, start + layout.catalogIdOffset);
     if (entry.definitionPage < 0) continue;
     entry.objectType = ReadUInt16(page, start + layout.catalogTypeOffset) & 0x7F;
+    entry.flags = static_cast<uint32_t>(ReadInt32(page, start + layout.catalogFlagsOffset));
     // The end of the first variable column, from the offset table at the
     // row's end.
     int64_t nameEnd = ReadUInt16(page, end - 8);
     if (nameEnd - nameStart < 0 || nameEnd - nameStart > kMaxStoredName || nameEnd > end) continue;
     entry.name = JetText(page, start + nameStart, nameEnd - nameStart);
+    // Some writers count a terminating NUL into the stored name.
+    while (!entry.name.empty() && entry.name.back() == '\0') entry.name.pop_back();
     if (entry.name.empty()) continue;
     entry.slot = r;
     entries.push_back(std::move(entry));
@@ -98,6 +101,7 @@ void ApplyCatalog(const std::vector<CatalogEntry>& catalog, TableList& tables) {
     auto table = FindTable(tables, row.definitionPage);
     if (table == tables.end()) continue;
     (*table)->objectType = row.objectType;
+    (*table)->catalogFlags = row.flags;
     (*table)->name = row.name;
     (*table)->properties = row.properties;
   }

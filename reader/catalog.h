@@ -20,6 +20,7 @@ class ProgressChannel;
 struct CatalogEntry {
   int32_t definitionPage = 0;  // the catalog's Id
   int32_t objectType = 0;      // 1 for a table
+  uint32_t flags = 0;          // system and hidden marks (table_listing.h)
   std::string name;
   int32_t slot = -1;             // the row's slot on its catalog page
   ObjectProperties properties;   // a table's, from its LvProp value
@@ -38,8 +39,8 @@ std::vector<CatalogEntry> ReadCatalogPage(ByteSpan page, const JetLayout& layout
 std::vector<CatalogEntry> ReadCatalog(const MdbFile& db);
 
 // Gives each table of the list that a row names (the row's Id is its
-// definition page) that row's type, name and properties; a later row for
-// the same Id wins. The list must be in definition-page order.
+// definition page) that row's type, flags, name and properties; a later
+// row for the same Id wins. The list must be in definition-page order.
 void ApplyCatalog(const std::vector<CatalogEntry>& catalog, TableList& tables);
 
 // Names the session's tables from the catalog, names and filters the rest

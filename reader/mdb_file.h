@@ -47,6 +47,10 @@ class MdbFile {
   // them sees an encoded page. Reset by Open.
   void UsePageKey(uint32_t key) { pageKey_ = key; }
   uint32_t PageKey() const { return pageKey_; }
+  // Whether the system tables are listed (reader/table_listing.h): the
+  // user's choice, kept from file to file.
+  void ShowSystemTables(bool show) { showSystemTables_ = show; }
+  bool ShowsSystemTables() const { return showSystemTables_; }
 
   // Bytes read into buffer (PageSize() bytes, zero-filled first): 0 at or
   // past the end of the file, -1 when no file is open.
@@ -72,4 +76,5 @@ class MdbFile {
   JetLayout layout_{};
   FormatInfo format_{};
   uint32_t pageKey_ = 0;
+  bool showSystemTables_ = false;
 };

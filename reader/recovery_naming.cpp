@@ -3,11 +3,19 @@
 #include <cstdio>
 #include <string_view>
 
+#include "reader/table_listing.h"
+
 namespace {
 
 constexpr std::string_view kRecoveredPrefix = "Recovered Table ";
-constexpr std::string_view kSystemPrefix = "MSys";
+constexpr std::string_view kRecoveredSystemPrefix = "Recovered System Table ";
 constexpr int32_t kTableObject = 1;
+
+std::string Numbered(std::string_view prefix, int number) {
+  char digits[16];
+  std::snprintf(digits, sizeof digits, "%02d", number);
+  return std::string(prefix) + digits;
+}
 
 }  // namespace
 
@@ -20,20 +28,22 @@ std::string ProvisionalTableName(size_t position, int32_t definitionPage) {
 namespace {
 
 // Tables still named `prefix` were not named by the catalog: they get the
-// prefix and a number, counted from the end of the list.
+// prefix and a number, counted from the end of the list. System tables so
+// found are numbered apart, so that the user's tables keep their numbers.
 int NameUnnamedAndFilter(TableList& tables, std::string_view prefix) {
-  int named = 0;
+  int named = 0, namedSystem = 0;
   for (size_t i = tables.size(); i-- > 0;) {
     TableDef& table = *tables[i];
     // A catalog name that happens to look unnamed is renumbered as well.
     if (table.name.starts_with(prefix)) {
       table.objectType = kTableObject;
-      char number[16];
-      std::snprintf(number, sizeof number, "%02d", ++named);
-      table.name = std::string(prefix) + number;
+      table.name = table.system ? Numbered(kRecoveredSystemPrefix, ++namedSystem) : Numbered(prefix, ++named);
     }
-    if (table.objectType != kTableObject || table.name.starts_with(kSystemPrefix))
+    if (table.objectType != kTableObject) {
       tables.erase(tables.begin() + static_cast<std::ptrdiff_t>(i));
+      continue;
+    }
+    table.system = table.system || IsSystemCatalogObject(table.catalogFlags, table.name);
   }
   return named;
 }

@@ -15,9 +15,11 @@
 // creation and the definition page.
 std::string ProvisionalTableName(size_t position, int32_t definitionPage);
 
-// Walks the list from the end: names the unnamed tables, then keeps only
-// tables (object type 1) whose names do not begin with "MSys". Returns the
-// number of tables recovered.
+// Walks the list from the end: names the unnamed tables, keeps only tables
+// (object type 1) and marks as system those the catalog calls so (its
+// Flags, an "MSys" name). An unnamed system table (its definition says so)
+// becomes "Recovered System Table %02d". Returns the number of user tables
+// recovered.
 int NameRecoveredTablesAndFilter(TableList& tables);
 
 // The same for the tables made of rows whose definition is lost (their

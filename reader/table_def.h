@@ -43,6 +43,10 @@ struct TableDef {
   // Its definition is lost: definitionPage is the owner its data pages
   // name, and the columns were read from the rows (orphan_tables.h).
   bool orphan = false;
+  // The engine's or Access's own table (table_listing.h): read like the
+  // others, listed only on request.
+  bool system = false;
+  uint32_t catalogFlags = 0;  // of the catalog row that names it
 
   std::string name;
   std::vector<int32_t> continuationPages;  // further definition pages, in chain order

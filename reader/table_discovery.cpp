@@ -10,6 +10,7 @@
 #include "reader/orphan_tables.h"
 #include "reader/recovery_naming.h"
 #include "reader/table_definition.h"
+#include "reader/table_listing.h"
 #include "report/progress_channel.h"
 
 namespace {
@@ -54,7 +55,8 @@ int ReadTables(MdbFile& db, ProgressChannel& progress) {
     db.ReadPage(page.data(), table.definitionPage);
     DefinitionHeader header = ReadDefinitionHeader(page, layout);
     ApplyDefinitionHeader(header, table);
-    if (!header.Holds() || header.objectType != layout.userTableType) {
+    table.system = header.objectType == layout.systemTableType;
+    if (!header.Holds() || (header.objectType != layout.userTableType && !table.system)) {
       marks[k] = 1;
       continue;
     }
@@ -73,10 +75,15 @@ int ReadTables(MdbFile& db, ProgressChannel& progress) {
   NameOrphanTablesAndFilter(orphans);
   for (auto& orphan : orphans) tables.push_back(std::move(orphan));
 
+  const bool showSystem = db.ShowsSystemTables();
+  const auto listed = std::count_if(tables.begin(), tables.end(),
+                                    [&](const auto& table) { return IsTableListed(*table, showSystem); });
+  const auto userTables = std::count_if(tables.begin(), tables.end(),
+                                        [](const auto& table) { return !table->system; });
   progress.statusText.Set("Analyzing Completed");
   progress.ReportStatus();
-  progress.tableTotal.store(static_cast<int32_t>(tables.size()));
-  progress.statusText.Set("User tables found = " + std::to_string(tables.size()));
+  progress.tableTotal.store(static_cast<int32_t>(listed));
+  progress.statusText.Set("User tables found = " + std::to_string(userTables));
   progress.ReportStatus();
   if (progress.StopRequested()) return -1;
 
@@ -90,9 +97,10 @@ int ReadTables(MdbFile& db, ProgressChannel& progress) {
     }
     TableDef& table = *tables[k];
     table.ordinal = static_cast<int32_t>(k);
+    const bool reported = IsTableListed(table, showSystem);
     if (table.orphan) {
       // Its columns came from its rows.
-      if (!progress.ReportTable(&table, table.name)) break;
+      if (reported && !progress.ReportTable(&table, table.name)) break;
       ++k;
       continue;
     }
@@ -114,10 +122,10 @@ int ReadTables(MdbFile& db, ProgressChannel& progress) {
       // this position's report, without a table to show.
       std::string name = table.name;
       tables.erase(tables.begin() + static_cast<std::ptrdiff_t>(k));
-      if (!progress.ReportTable(nullptr, name)) break;
+      if (reported && !progress.ReportTable(nullptr, name)) break;
       continue;
     }
-    if (!progress.ReportTable(&table, table.name)) break;
+    if (reported && !progress.ReportTable(&table, table.name)) break;
     ++k;
   }
 

@@ -104,6 +104,46 @@ TEST(AnalyzeCommand, ListsTablesAndColumnsAsTheTreeShowsThem) {
             "Recovery Completed\n");
 }
 
+TEST(AnalyzeCommand, ListsSystemTablesOnlyWhenAskedAndSoDoRowsAndExport) {
+  testenv::ScratchDir dir;
+  testdb::DatabaseBuilder db;
+  db.AddTable("Visible", {{"Id", T::Long}}).rows.push_back({{1}});
+  testdb::Table& flat = db.AddTable("f_0123456789ABCDEF0123456789ABCDEF_Data", {{"Id", T::Long}});
+  flat.catalogFlags = 0x800A0000;
+  flat.rows.push_back({{7}});
+  db.AddTable("HiddenByUser", {{"Id", T::Long}}).catalogFlags = 0x8;
+  const std::string path = dir.File("system.mdb");
+  ASSERT_TRUE(db.Write(path).ok);
+
+  std::vector<std::string> names;
+  for (const Listed& t : Listing(Analyze({path}).out)) names.push_back(t.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"Visible", "HiddenByUser"}));
+  testenv::CommandResult all = Analyze({path, "--system"});
+  EXPECT_EQ(all.exitCode, 0) << all.err;
+  names.clear();
+  for (const Listed& t : Listing(all.out)) names.push_back(t.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"MSysObjects", "MSysACEs", "MSysQueries", "MSysRelationships", "Visible",
+                                             flat.name, "HiddenByUser"}));
+  EXPECT_NE(all.err.find("User tables found = 2\n"), std::string::npos) << all.err;
+
+  auto rows = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), {BREVANTIS_CLI, "rows", path});
+    return testenv::RunCommand(args);
+  };
+  EXPECT_EQ(rows({flat.name}).exitCode, 1);
+  testenv::CommandResult shown = rows({flat.name, "--system"});
+  EXPECT_EQ(shown.exitCode, 0) << shown.err;
+  EXPECT_EQ(shown.out, "Id\r\n7\r\n");
+  testenv::CommandResult catalog = rows({"MSysObjects", "--system"});
+  EXPECT_EQ(catalog.exitCode, 0) << catalog.err;
+  EXPECT_NE(catalog.out.find("HiddenByUser"), std::string::npos);
+
+  testenv::CommandResult exported = testenv::RunCommand(
+      {BREVANTIS_CLI, "export", path, "--to", dir.path(), "--format", "csv", "--table", flat.name});
+  EXPECT_EQ(exported.exitCode, 1);
+  EXPECT_NE(exported.err.find("no table named " + flat.name), std::string::npos) << exported.err;
+}
+
 TEST(AnalyzeCommand, ListsTablesWithoutCatalogRowsAsRecoveredTables) {
   testenv::ScratchDir dir;
   std::string path = dir.File("lost.mdb");

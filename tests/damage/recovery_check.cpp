@@ -13,6 +13,7 @@
 #include "platform/dialogs.h"
 #include "reader/analysis.h"
 #include "reader/mdb_file.h"
+#include "reader/table_listing.h"
 #include "tests/support/test_env.h"
 
 namespace damage {
@@ -126,6 +127,7 @@ Recovery Recover(const std::string& path, const std::string& oleFolder) {
   }
   RowDecoder rows(db, progress.stopRequested, oleFiles);
   for (auto& t : db.tables) {
+    if (!IsTableListed(*t, false)) continue;
     RecoveredTable table;
     table.name = t->name;
     table.definitionPages.push_back(t->definitionPage);

@@ -7,6 +7,7 @@
 
 #include "cli/console_watchers.h"
 #include "platform/folders.h"
+#include "reader/table_listing.h"
 
 namespace exporttest {
 
@@ -52,7 +53,8 @@ ExportOptions ExportFixture::Options(int32_t mode, const std::vector<std::string
   options.exportFolder = ExportFolder();
   options.workbookMode = mode;
   if (names.empty()) {
-    for (auto& table : db.tables) options.chosenTables.push_back(table.get());
+    for (auto& table : db.tables)
+      if (IsTableListed(*table, false)) options.chosenTables.push_back(table.get());
   } else {
     for (const auto& name : names) options.chosenTables.push_back(&Table(name));
   }

@@ -17,15 +17,21 @@ Bytes CatalogPage(const std::vector<PageImage::CatalogRow>& rows) {
   return Bytes(image.Page(2), image.Page(2) + 4096);
 }
 
-TEST(ReadCatalogPage, ReadsIdTypeAndNameOfEveryRowInSlotOrder) {
-  Bytes page = CatalogPage({{257, 1, Ucs2("Customers")}, {0x0F000001, 3, Ucs2("Tables")}, {300, 0x8001, Ucs2("Big")}});
+TEST(ReadCatalogPage, ReadsIdTypeFlagsAndNameOfEveryRowInSlotOrder) {
+  Bytes page = CatalogPage({{257, 1, Ucs2("Customers")},
+                            {0x0F000001, 3, Ucs2("Tables"), 0, 0x80000000},
+                            {300, 0x8001, Ucs2(std::string("Big\0\0", 5)), 0, 0x800A0000}});
   auto rows = ReadCatalogPage(page, kJet4Layout, 3);
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[0].definitionPage, 257);
   EXPECT_EQ(rows[0].objectType, 1);
   EXPECT_EQ(rows[0].name, "Customers");
+  EXPECT_EQ(rows[0].flags, 0u);
   EXPECT_EQ(rows[1].objectType, 3);
+  EXPECT_EQ(rows[1].flags, 0x80000000u);
   EXPECT_EQ(rows[2].objectType, 1);  // only the low seven bits count
+  EXPECT_EQ(rows[2].name, "Big");    // trailing NULs dropped
+  EXPECT_EQ(rows[2].flags, 0x800A0000u);
 }
 
 TEST(ReadCatalogPage, NamesAreDecodedInBothStoredForms) {
@@ -109,7 +115,7 @@ TEST(NameRecoveredTablesAndFilter, NumbersUnnamedTablesFromTheEnd) {
   for (const auto& t : tables) EXPECT_EQ(t->objectType, 1);
 }
 
-TEST(NameRecoveredTablesAndFilter, KeepsOnlyTablesNotNamedMSys) {
+TEST(NameRecoveredTablesAndFilter, KeepsTablesOnlyAndMarksTheSystemOnes) {
   TableList tables;
   tables.push_back(Table(10, "Query1", 5));
   tables.push_back(Table(11, "MSysAccessObjects", 1));
@@ -118,8 +124,23 @@ TEST(NameRecoveredTablesAndFilter, KeepsOnlyTablesNotNamedMSys) {
   tables.push_back(Table(14, "MSy", 1));
   tables.push_back(Table(15, "Linked", 6));
   tables.push_back(Table(16, "Recovered Table 07", 5));  // looks recovered: renumbered and kept
+  tables.push_back(Table(17, "f_0A1B_Data", 1));
+  tables.back()->catalogFlags = 0x800A0000;
+  tables.push_back(Table(18, "NavPane", 1));
+  tables.back()->catalogFlags = 0x2;
+  tables.push_back(Table(19, "HiddenByUser", 1));
+  tables.back()->catalogFlags = 0x8;
+  tables.push_back(Table(20, ProvisionalTableName(11, 20), 83));
+  tables.back()->system = true;  // its definition says so
   EXPECT_EQ(NameRecoveredTablesAndFilter(tables), 1);
-  EXPECT_EQ(Names(tables), (std::vector<std::string>{"msysLower", "MSy", "Recovered Table 01"}));
+  EXPECT_EQ(Names(tables), (std::vector<std::string>{"MSysAccessObjects", "msysLower", "MSys", "MSy",
+                                                     "Recovered Table 01", "f_0A1B_Data", "NavPane",
+                                                     "HiddenByUser", "Recovered System Table 01"}));
+  std::vector<std::string> system;
+  for (const auto& t : tables)
+    if (t->system) system.push_back(t->name);
+  EXPECT_EQ(system, (std::vector<std::string>{"MSysAccessObjects", "MSys", "f_0A1B_Data", "NavPane",
+                                              "Recovered System Table 01"}));
 }
 
 TEST(NameRecoveredTablesAndFilter, NumbersPast99WithThreeDigits) {

@@ -5,6 +5,7 @@
 #include "report/progress_channel.h"
 #include "reader/analysis.h"
 #include "reader/mdb_file.h"
+#include "reader/table_listing.h"
 #include "tests/reader/channel_responder.h"
 #include "tests/reader/recording_dialogs.h"
 #include "tests/support/test_db_builder.h"
@@ -25,6 +26,19 @@ struct Analysis {
   explicit Analysis(const std::string& path) {
     ChannelResponder watchers(progress);
     RunOrDie([&] { result = Analyze(db, path, progress, dialogs); });
+  }
+  // The tables the user sees, in list order.
+  std::vector<const TableDef*> Listed() const {
+    std::vector<const TableDef*> listed;
+    for (const auto& t : db.tables)
+      if (IsTableListed(*t, false)) listed.push_back(t.get());
+    return listed;
+  }
+  std::vector<std::string> SystemNames() const {
+    std::vector<std::string> names;
+    for (const auto& t : db.tables)
+      if (t->system) names.push_back(t->name);
+    return names;
   }
   const TableDef* AtPage(uint32_t page) const {
     for (const auto& t : db.tables)
@@ -47,7 +61,7 @@ TEST(DamagedFiles, ASoundFileNamesEveryTableFromTheCatalog) {
   Built b("sample");
   Analysis a(b.path);
   ASSERT_TRUE(a.result);
-  ASSERT_EQ(a.db.tables.size(), b.layout.tables.size());
+  ASSERT_EQ(a.Listed().size(), b.layout.tables.size());
   for (const testdb::TableLayout& t : b.layout.tables) {
     const TableDef* found = a.AtPage(t.definitionPages[0]);
     ASSERT_NE(found, nullptr) << t.name;
@@ -55,6 +69,7 @@ TEST(DamagedFiles, ASoundFileNamesEveryTableFromTheCatalog) {
     std::vector<int32_t> data(t.dataPages.begin(), t.dataPages.end());
     EXPECT_EQ(found->dataPages, data) << t.name;
   }
+  EXPECT_EQ(a.SystemNames(), (std::vector<std::string>{"MSysObjects", "MSysACEs", "MSysQueries", "MSysRelationships"}));
   EXPECT_EQ(a.progress.unnamedTableCount.load(), 0);
 }
 
@@ -63,14 +78,18 @@ TEST(DamagedFiles, ZeroedCatalogPagesLeaveEveryTableRecoveredByPage) {
   ASSERT_TRUE(testdb::ZeroPages(b.path, b.layout.catalogDataPages));
   Analysis a(b.path);
   ASSERT_TRUE(a.result);
-  ASSERT_EQ(a.db.tables.size(), b.layout.tables.size());
-  int n = static_cast<int>(a.db.tables.size());
+  const auto listed = a.Listed();
+  ASSERT_EQ(listed.size(), b.layout.tables.size());
+  int n = static_cast<int>(listed.size());
   for (int i = 0; i < n; ++i) {
     char name[32];
     std::snprintf(name, sizeof name, "Recovered Table %02d", n - i);
-    EXPECT_EQ(a.db.tables[i]->name, name);
-    EXPECT_FALSE(a.db.tables[i]->columns.empty());
+    EXPECT_EQ(listed[i]->name, name);
+    EXPECT_FALSE(listed[i]->columns.empty());
   }
+  // The system definitions are numbered apart, leaving the user's numbers as they were.
+  EXPECT_EQ(a.SystemNames(), (std::vector<std::string>{"Recovered System Table 04", "Recovered System Table 03",
+                                                        "Recovered System Table 02", "Recovered System Table 01"}));
   EXPECT_EQ(a.progress.unnamedTableCount.load(), n);
 }
 
@@ -93,7 +112,7 @@ TEST(DamagedFiles, WithoutItsDefinitionPageTheCatalogStillNamesFromThePagesLeft)
   ASSERT_TRUE(testdb::ZeroPages(b.path, {2, lost}));
   Analysis a(b.path);
   ASSERT_TRUE(a.result);
-  ASSERT_EQ(a.db.tables.size(), b.layout.tables.size());
+  ASSERT_EQ(a.Listed().size(), b.layout.tables.size());
   size_t named = 0;
   for (const testdb::TableLayout& t : b.layout.tables) {
     const TableDef* found = a.AtPage(t.definitionPages[0]);
@@ -112,11 +131,12 @@ TEST(DamagedFiles, ManyUnnamedTablesNumberPast99) {
   Built b("many-tables", {.rows = 1, .tables = 120, .seed = 1});
   ASSERT_TRUE(testdb::LoseCatalogRows(b.path, b.layout));
   Analysis a(b.path);
-  ASSERT_EQ(a.db.tables.size(), 120u);
-  EXPECT_EQ(a.db.tables.front()->name, "Recovered Table 120");
-  EXPECT_EQ(a.db.tables[20]->name, "Recovered Table 100");
-  EXPECT_EQ(a.db.tables[21]->name, "Recovered Table 99");
-  EXPECT_EQ(a.db.tables.back()->name, "Recovered Table 01");
+  const auto listed = a.Listed();
+  ASSERT_EQ(listed.size(), 120u);
+  EXPECT_EQ(listed.front()->name, "Recovered Table 120");
+  EXPECT_EQ(listed[20]->name, "Recovered Table 100");
+  EXPECT_EQ(listed[21]->name, "Recovered Table 99");
+  EXPECT_EQ(listed.back()->name, "Recovered Table 01");
 }
 
 TEST(DamagedFiles, ABrokenChainKeepsTheFirstDefinitionPage) {
@@ -164,7 +184,7 @@ TEST(DamagedFiles, ATruncatedFileKeepsTheTablesBeforeTheCut) {
       EXPECT_EQ(found->name.rfind("Recovered Table ", 0), 0u) << found->name;
     for (int32_t page : found->dataPages) EXPECT_LT(page, static_cast<int32_t>(cut) + 1);
   }
-  EXPECT_EQ(a.db.tables.size(), kept);
+  EXPECT_EQ(a.Listed().size(), kept);
 }
 
 TEST(DamagedFiles, GarbledPagesNeverStopTheAnalysis) {

@@ -110,12 +110,13 @@ void PageImage::PutDataPage(int page, int owner, int rows) {
   Put16(page, 12, static_cast<uint16_t>(rows));
 }
 
-Bytes CatalogRowBytes(int32_t id, uint16_t type, const Bytes& name) {
+Bytes CatalogRowBytes(int32_t id, uint16_t type, const Bytes& name, uint32_t flags) {
   // count, fixed area to 32, name, then room for the offset table and mask.
   Bytes row(32 + name.size() + 12, 0);
   Put16(row, 0, 17);
   Put32(row, 2, static_cast<uint32_t>(id));
   Put16(row, 10, type);
+  Put32(row, 28, flags);
   std::copy(name.begin(), name.end(), row.begin() + 32);
   // Read backwards from the last byte: null mask (3), variable count (2),
   // offset of variable 0 (2), offset of variable 1 = end of the name.
@@ -127,7 +128,7 @@ void PageImage::PutCatalogPage(int page, const std::vector<CatalogRow>& rows) {
   PutDataPage(page, 2, static_cast<int>(rows.size()));
   int end = kPage;
   for (size_t r = 0; r < rows.size(); ++r) {
-    Bytes row = CatalogRowBytes(rows[r].id, rows[r].type, rows[r].name);
+    Bytes row = CatalogRowBytes(rows[r].id, rows[r].type, rows[r].name, rows[r].flags);
     int start = end - static_cast<int>(row.size());
     std::copy(row.begin(), row.end(), Page(page) + start);
     Put16(page, 14 + 2 * static_cast<int>(r), static_cast<uint16_t>(start | rows[r].slotFlags));

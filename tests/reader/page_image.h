@@ -62,6 +62,7 @@ class PageImage {
     uint16_t type = 1;
     Bytes name;
     uint16_t slotFlags = 0;
+    uint32_t flags = 0;  // the object's Flags
   };
   void PutCatalogPage(int page, const std::vector<CatalogRow>& rows);
 
@@ -72,8 +73,9 @@ class PageImage {
   Bytes bytes_;
 };
 
-// One catalog row as the catalog stores it: Id at 2, type at 10, the name
-// from 32 on, and the end of the name in the offset table at the row's end.
-Bytes CatalogRowBytes(int32_t id, uint16_t type, const Bytes& name);
+// One catalog row as the catalog stores it: Id at 2, type at 10, Flags at
+// 28, the name from 32 on, and the end of the name in the offset table at
+// the row's end.
+Bytes CatalogRowBytes(int32_t id, uint16_t type, const Bytes& name, uint32_t flags = 0);
 
 }  // namespace readertest

@@ -8,6 +8,7 @@
 #include "report/progress_channel.h"
 #include "reader/analysis.h"
 #include "reader/mdb_file.h"
+#include "reader/table_listing.h"
 #include "tests/reader/channel_responder.h"
 #include "tests/reader/page_image.h"
 #include "tests/reader/recording_dialogs.h"
@@ -35,9 +36,11 @@ struct Analysis {
     shown = watchers.tables;
     tableReports = watchers.tableReports;
   }
-  std::vector<std::string> Names() const {
+  // The names of the tables listed, or of the system tables kept.
+  std::vector<std::string> Names(bool system = false) const {
     std::vector<std::string> names;
-    for (const auto& t : db.tables) names.push_back(t->name);
+    for (const auto& t : db.tables)
+      if (system ? t->system : IsTableListed(*t, false)) names.push_back(t->name);
     return names;
   }
 };
@@ -78,6 +81,9 @@ TEST(ReadTables, ReportsEachStepInOrderAndPublishesEveryTable) {
   EXPECT_EQ(a.shown[0].columns, (std::vector<std::string>{"Title", "Id"}));
   EXPECT_EQ(a.shown[1].name, "People");
   EXPECT_EQ(a.Names(), (std::vector<std::string>{"Books", "People"}));
+  // The system table is read like the others, without a report.
+  EXPECT_EQ(a.Names(true), (std::vector<std::string>{"Hidden"}));
+  EXPECT_EQ(a.db.tables[1]->columns.size(), 1u);
   EXPECT_EQ(a.db.tables[0]->columns[0].name, "Id");  // sorted at the end
   EXPECT_EQ(a.db.tables[0]->dataPages, (std::vector<int32_t>{13, 15}));
   EXPECT_EQ(a.db.tables[0]->ordinal, 0);
@@ -101,7 +107,7 @@ TEST(ReadTables, TwoAnalysesInARowLeaveNothingOver) {
   other.Write(dir.File("b.mdb"));
   Analysis a;
   a.Run(dir.File("a.mdb"));
-  ASSERT_EQ(a.db.tables.size(), 2u);
+  ASSERT_EQ(a.db.tables.size(), 3u);
   a.Run(dir.File("b.mdb"));
   EXPECT_EQ(a.db.pages.size(), 9u);
   EXPECT_EQ(a.Names(), (std::vector<std::string>{"Recovered Table 01"}));
@@ -111,7 +117,7 @@ TEST(ReadTables, TwoAnalysesInARowLeaveNothingOver) {
   EXPECT_EQ(a.Names(), (std::vector<std::string>{"Books", "People"}));
 }
 
-TEST(ReadTables, DropsCandidatesWhoseHeaderIsNoUserTable) {
+TEST(ReadTables, DropsCandidatesWhoseHeaderIsNoTableAndKeepsSystemOnesApart) {
   testenv::ScratchDir dir;
   PageImage image(16);
   DefinitionPlan tooMany = Simple({Col(4, 0, "a"), Col(4, 1, "b"), Col(4, 2, "c"), Col(4, 3, "d"), Col(4, 4, "e")});
@@ -132,6 +138,7 @@ TEST(ReadTables, DropsCandidatesWhoseHeaderIsNoUserTable) {
   Analysis a;
   a.Run(dir.File("a.mdb"));
   EXPECT_EQ(a.Names(), (std::vector<std::string>{"Kept"}));
+  EXPECT_EQ(a.Names(true), (std::vector<std::string>{"SystemByType"}));
 }
 
 TEST(ReadTables, AppliesTheCatalogLaterRowsWinningAndFilters) {
@@ -144,6 +151,7 @@ TEST(ReadTables, AppliesTheCatalogLaterRowsWinningAndFilters) {
   Analysis a;
   a.Run(dir.File("a.mdb"));
   EXPECT_EQ(a.Names(), (std::vector<std::string>{"Second", "msysKept", "Recovered Table 01"}));
+  EXPECT_EQ(a.Names(true), (std::vector<std::string>{"MSysNavPane"}));
   EXPECT_EQ(a.progress.unnamedTableCount.load(), 1);
   EXPECT_EQ(a.statuses[1], "Unnamed tables found = 1");
 }
@@ -155,9 +163,10 @@ TEST(ReadTables, RecoversEveryTableWhenTheCatalogIsGone) {
   image.Write(dir.File("a.mdb"));
   Analysis a;
   a.Run(dir.File("a.mdb"));
-  // The system-type definition on page 11 was dropped at validation.
+  // The system-type definition on page 11 is numbered apart.
   EXPECT_EQ(a.Names(), (std::vector<std::string>{"Recovered Table 02", "Recovered Table 01"}));
-  EXPECT_EQ(a.db.tables[1]->definitionPage, 12);
+  EXPECT_EQ(a.Names(true), (std::vector<std::string>{"Recovered System Table 01"}));
+  EXPECT_EQ(a.db.tables[2]->definitionPage, 12);
   EXPECT_EQ(a.db.tables[0]->columns.size(), 2u);
   EXPECT_EQ(a.db.tables[0]->objectType, 78);
   EXPECT_EQ(a.progress.unnamedTableCount.load(), 2);
