@@ -560,6 +560,8 @@ void ExpectSameAsMdbExport(const std::string& file, const SkippedColumn& skipped
   std::string table;
   while (std::getline(tableNames, table)) {
     if (table.empty() || (table.find("??") != std::string::npos && !types.count(table))) continue;
+    // System tables the catalog flags but mdbtools lists by name.
+    if (table.rfind("MSys", 0) == 0 && !types.count(table)) continue;
     SCOPED_TRACE(table);
     Csv theirs = ParseCsv(Output({kMdbExport, "-0", kMdbNull, "-b", "raw", "-T", "%Y-%m-%d %H:%M:%S", file, table}));
     Csv ours = ParseCsv(Output({BREVANTIS_CLI, "rows", file, table, "--all"}));
