@@ -103,12 +103,12 @@ int DeletedRowWalk::Next(std::string& out) {
     // The layout holds only rows whose column numbers lie within the row.
     CellSlot& cell = cells[static_cast<size_t>(column.columnNumber)];
     cell.present = extent.present;
-    if (column.type == ColumnType::Bit) {
+    if (column.type == ColumnType::Bit && !column.calculated) {
       // A boolean is its presence bit.
       SetCellBoolean(extent.present, cell);
     } else if (!extent.present || extent.length == 0) {
       SetCellNull(cell);
-    } else if (column.type == ColumnType::Memo || column.type == ColumnType::Ole) {
+    } else if ((column.type == ColumnType::Memo || column.type == ColumnType::Ole) && !column.calculated) {
       DecodeIntactLongValue(decoder_.db(), decoder_.oleFiles(), page, extent.position, extent.length,
                             column.type == ColumnType::Ole, cell.value);
       RenderValueText(cell.value, cell.text);

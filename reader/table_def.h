@@ -11,6 +11,7 @@
 
 #include "format/column_type.h"
 #include "reader/index_def.h"
+#include "reader/property_blob.h"
 
 struct ColumnDef {
   static constexpr size_t kMaxNameLength = 259;
@@ -29,6 +30,10 @@ struct ColumnDef {
   int32_t varIndex = -1;
   int32_t precision = 0;
   int32_t scale = 0;
+  // Its value is computed by Access from an expression and stored wrapped;
+  // type is then the result's type, from the column's ResultType property
+  // (the record's own type code is not the result's).
+  bool calculated = false;
 };
 
 struct TableDef {
@@ -59,6 +64,8 @@ struct TableDef {
   // schemaNotes says so.
   std::vector<IndexDef> indexes;
   std::vector<std::string> schemaNotes;
+  // Its own properties and its columns', from the catalog.
+  ObjectProperties properties;
 
   // The row walks find rows the count left out (moved rows, a count too
   // small); the count stays within 0 and the int32 range.

@@ -24,16 +24,18 @@ std::string CorpusDir() {
 
 namespace {
 
-std::vector<std::string> CorpusFilesOfVersion(int version) {
+// The corpus files of the extension whose version byte (offset 0x14) the
+// test accepts.
+template <typename Version>
+std::vector<std::string> CorpusFiles(const char* extension, Version accepted) {
   std::vector<std::string> files;
   std::string dir = CorpusDir();
   if (dir.empty()) return files;
   for (const auto& entry : fs::directory_iterator(dir)) {
-    if (entry.path().extension() != ".mdb") continue;
+    if (entry.path().extension() != extension) continue;
     std::ifstream in(entry.path(), std::ios::binary);
     char header[0x15] = {};
-    if (in.read(header, sizeof header) && (version < 0 || header[0x14] == version))
-      files.push_back(entry.path().string());
+    if (in.read(header, sizeof header) && accepted(header[0x14])) files.push_back(entry.path().string());
   }
   std::sort(files.begin(), files.end());
   return files;
@@ -41,11 +43,23 @@ std::vector<std::string> CorpusFilesOfVersion(int version) {
 
 }  // namespace
 
-std::vector<std::string> CorpusJet4Files() { return CorpusFilesOfVersion(1); }
-std::vector<std::string> CorpusJet3Files() { return CorpusFilesOfVersion(0); }
-std::vector<std::string> CorpusMdbFiles() { return CorpusFilesOfVersion(-1); }
+std::vector<std::string> CorpusJet4Files() {
+  return CorpusFiles(".mdb", [](char version) { return version == 1; });
+}
+
+std::vector<std::string> CorpusJet3Files() {
+  return CorpusFiles(".mdb", [](char version) { return version == 0; });
+}
+
+std::vector<std::string> CorpusMdbFiles() {
+  return CorpusFiles(".mdb", [](char) { return true; });
+}
 
 size_t PageSizeOf(const std::string& bytes) { return bytes.size() > 0x14 && bytes[0x14] == 0 ? 2048 : 4096; }
+
+std::vector<std::string> CorpusAceFiles() {
+  return CorpusFiles(".accdb", [](char version) { return version >= 2; });
+}
 
 ScratchDir::ScratchDir() {
   std::string pattern = (fs::temp_directory_path() / "brevantis-test-XXXXXX").string();

@@ -18,6 +18,8 @@ std::vector<std::string> CorpusJet3Files();
 std::vector<std::string> CorpusMdbFiles();
 // The page size of a Jet file by its version byte: 2048 for Jet 3, else 4096.
 size_t PageSizeOf(const std::string& bytes);
+// The .accdb files of the corpus (version byte 2 and up), sorted.
+std::vector<std::string> CorpusAceFiles();
 
 // A fresh folder under the system's temporary folder, removed with the object.
 class ScratchDir {
