@@ -100,6 +100,9 @@ struct JetLayout {
   // tables for what they lend them (catalog, complex columns).
   int32_t systemTableType;     // table-type byte of a system table's definition ('S')
   int32_t catalogFlagsOffset;  // 32 bits in a catalog row: the object's Flags
+  // Usage maps (reader/usage_map.h): where a definition points at the map
+  // of its data pages.
+  int32_t tdefUsedMapOffset;  // 32 bits: row pointer to the used-pages map
 };
 
 // The header page (page 0), the same in Jet 3 and Jet 4 files up to the
@@ -176,6 +179,7 @@ inline constexpr JetLayout kJet4Layout{
     .longValueLinkSize = 4,
     .systemTableType = 'S',
     .catalogFlagsOffset = 28,
+    .tdefUsedMapOffset = 55,
 };
 
 static_assert(kJet4Layout.pageSize <= kMaxPageSize);

@@ -46,6 +46,9 @@ struct TableDef {
   std::string name;
   std::vector<int32_t> continuationPages;  // further definition pages, in chain order
   std::vector<int32_t> dataPages;          // data pages owned by definitionPage, in page order
+  // Pages that still carry the table's number but that its usage map no
+  // longer lists: Access freed them, and their rows are deleted rows.
+  std::vector<int32_t> freedPages;
   std::vector<ColumnDef> columns;
 
   // The row walks find rows the count left out (moved rows, a count too

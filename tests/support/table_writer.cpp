@@ -35,7 +35,8 @@ TableWriter::TableWriter(PageFile& file, const Table& table)
       definitionPages_(ReservePages(file, definition_)),
       encoder_(definition_),
       data_(file, definitionPages_[0], table.rowsPerPage),
-      moved_(file, definitionPages_[0], table.rowsPerPage) {}
+      moved_(file, definitionPages_[0], table.rowsPerPage),
+      freed_(file, definitionPages_[0], table.rowsPerPage) {}
 
 void TableWriter::WriteRows() {
   for (const Row& row : table_.rows) WriteRow(row);
@@ -52,6 +53,7 @@ void TableWriter::WriteRows() {
   }
   data_.Flush();
   moved_.Flush();
+  freed_.Flush();
   for (auto& [record, rows] : longValueRows_) rows->Flush();
   uint64_t count = table_.rowCountOverride ? *table_.rowCountOverride : liveRows_;
   if (count > UINT32_MAX) throw BuildError("table " + table_.name + " has too many rows");
@@ -85,6 +87,9 @@ void TableWriter::WriteRow(const Row& row) {
       ++liveRows_;
       break;
     }
+    case RowState::Freed:
+      freed_.Add(*bytes);
+      break;
   }
 }
 
