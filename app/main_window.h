@@ -1,11 +1,11 @@
-// The program's one main window: pick an .mdb file (Browse), analyse it
-// (Recover, with the analysis progress window), browse its tables in the
-// tree and their records 100 a page, and export them (the export options,
-// then the export progress window). It owns the session's long-lived
-// objects: the reader session, the record browser's OLE file writer, the
-// export options and their dialog, the record
-// browser, and the busy flags that keep analysis, export and record fetch
-// from ever using the session at the same time.
+// The program's one main window: pick a database file (Browse, Open Recent,
+// or a file dropped on the window), analyse it (Recover, with the analysis
+// progress window), browse its tables in the tree and their records 100 a
+// page, and export them (the export options, then the export progress
+// window). It owns the session's long-lived objects: the reader session, the
+// record browser's OLE file writer, the export options and their dialog, the
+// record browser, and the busy flags that keep analysis, export and record
+// fetch from ever using the session at the same time.
 #pragma once
 
 #include <QDialog>
@@ -18,6 +18,7 @@
 #include "app/analysis_host.h"
 #include "app/analysis_job.h"
 #include "report/log_writer.h"
+#include "app/recent_files.h"
 #include "app/record_browser.h"
 #include "app/table_tree.h"
 #include "export/export_job.h"
@@ -46,6 +47,9 @@ class MainWindow : public QDialog, public AnalysisHost {
   void Browse();
   // Browse's work once a file is chosen; also the start with a file named.
   void UseFile(const std::string& path);
+  // A file picked from Open Recent or dropped on the window: chosen and
+  // analysed at once.
+  void OpenAndRecover(const std::string& path);
   void Recover();
   void Export();
   void Help();
@@ -70,6 +74,7 @@ class MainWindow : public QDialog, public AnalysisHost {
   ExportOptionsDialog& exportOptionsDialog() const { return *exportOptionsDialog_; }
   const ExportOptions& exportOptions() const { return exportOptions_; }
   TableTree& tree() { return tree_; }
+  RecentFiles& recentFiles() { return *recentFiles_; }
   RecordBrowser& browser() { return browser_; }
   MdbFile& session() { return session_; }
   // The pause before the export statistics show (tests shorten it).
@@ -80,6 +85,9 @@ class MainWindow : public QDialog, public AnalysisHost {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   // The busy messages; true when the command must stop. Recover's texts end
@@ -93,6 +101,11 @@ class MainWindow : public QDialog, public AnalysisHost {
   // The window's size, place and tree width as the last run left them.
   void RestoreLayout();
   void SaveLayout() const;
+  // The tree takes its share of the splitter's width.
+  void ApplyTreeShare();
+  // The title bar names the file chosen.
+  void ShowTitle();
+  void SetTabOrder();
 
   ProgressChannel& progress_;
   platform::Dialogs& dialogs_;
@@ -108,6 +121,9 @@ class MainWindow : public QDialog, public AnalysisHost {
   std::unique_ptr<AnalysisProgressDialog> progressDialog_;
   std::string filePath_;
   std::string fileTitle_;
+  std::unique_ptr<RecentFiles> recentFiles_;
+  // The tree's part of the splitter's width, kept as the window resizes.
+  double treeShare_;
   std::atomic<int32_t> analysisRunning_{0};
   std::atomic<int32_t> exportRunning_{0};
   int exportClosingPause_;

@@ -40,10 +40,14 @@ Qt::Alignment AlignmentFor(ColumnType type) {
   }
 }
 
-QString CellFor(std::string_view value, ColumnType type) {
-  if (value == "NULL") return QStringLiteral(" ");
-  if (type == ColumnType::Binary) return QStringLiteral("#BINARY-OBJECT");
-  if (type == ColumnType::Ole) return QStringLiteral("#OLE-OBJECT");
+// A table whose definition is lost has no binary or OLE columns of its own:
+// its "Fixed data" is the row's bytes, shown in hexadecimal as the export
+// writes them.
+// An absent value is a null text: shown blank, copied empty.
+QString CellFor(std::string_view value, ColumnType type, bool orphan) {
+  if (value == "NULL") return QString();
+  if (!orphan && type == ColumnType::Binary) return QStringLiteral("#BINARY-OBJECT");
+  if (!orphan && type == ColumnType::Ole) return QStringLiteral("#OLE-OBJECT");
   return FileText(value);
 }
 
@@ -56,7 +60,8 @@ RecordBrowser::RecordBrowser(MdbFile& session, ProgressChannel& progress, OleFil
       oleFiles_(oleFiles),
       tree_(tree),
       controls_(controls),
-      toolTips_(*controls.list) {
+      toolTips_(*controls.list),
+      copy_(*controls.list) {
   controls_.list->verticalHeader()->setDefaultSectionSize(controls_.list->fontMetrics().height() + 4);
   controls_.list->setTextElideMode(Qt::ElideRight);
 }
@@ -134,7 +139,8 @@ void RecordBrowser::SelectionChanged(QTreeWidgetItem* item) {
   deletedRows_ = -1;
   pageNumber_ = 1;
   controls_.pageNumber->setText(QStringLiteral("1"));
-  tree_.RefoldLater(fold, item);
+  // The new table stays folded: the arrow keys go from table to table.
+  tree_.RefoldLater(fold, nullptr);
   cursor_ = Cursor{0, 0, 0};
   pageHistory_.clear();
   rowIndex_.Clear();
@@ -224,7 +230,7 @@ void RecordBrowser::RecordFetchThread(TableDef& table) {
     if (allEmpty) continue;
     QStringList cells;
     for (size_t c = 0; c < columnCount; ++c)
-      cells << (c < values.size() ? CellFor(values[c], table.columns[c].type)
+      cells << (c < values.size() ? CellFor(values[c], table.columns[c].type, table.orphan)
                                   : QString());
     rows.push_back(std::move(cells));
   }
@@ -259,7 +265,9 @@ void RecordBrowser::FillList(const TableDef& table, const std::vector<QStringLis
   list->setRowCount(static_cast<int>(rows.size()));
   for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
     for (int c = 0; c < columnCount; ++c) {
-      auto* cell = new QTableWidgetItem(rows[static_cast<size_t>(r)][c]);
+      const QString& text = rows[static_cast<size_t>(r)][c];
+      auto* cell = new QTableWidgetItem(text.isNull() ? QStringLiteral(" ") : text);
+      if (text.isNull()) cell->setData(RecordCopy::kNullRole, true);
       cell->setTextAlignment(AlignmentFor(table.columns[static_cast<size_t>(c)].type));
       list->setItem(r, c, cell);
     }
@@ -278,7 +286,9 @@ void RecordBrowser::FillList(const TableDef& table, const std::vector<QStringLis
 
 void RecordBrowser::FinishFetch() {
   controls_.prev->setEnabled(pageNumber_ > 1);
-  controls_.next->setEnabled(controls_.list->rowCount() == kPageRows);
+  // A full page is the last one when the table's rows end with it.
+  controls_.next->setEnabled(controls_.list->rowCount() == kPageRows &&
+                             (!TotalsKnown() || pageNumber_ < pageTotal()));
   controls_.next->setFocus();
   fetchBusy_.store(0);
   ShowTotals();

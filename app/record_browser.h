@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/cell_tool_tips.h"
+#include "app/record_copy.h"
 #include "app/worker_thread.h"
 #include "decode/row_cursor.h"
 #include "decode/row_page_index.h"
@@ -85,6 +86,7 @@ class RecordBrowser {
   int64_t rowTotal() const { return showingDeleted_ ? std::max<int64_t>(deletedRows_, 0) : rowIndex_.liveRows(); }
   int32_t pageTotal() const;
   const std::vector<Cursor>& pageHistory() const { return pageHistory_; }
+  RecordCopy& copy() { return copy_; }
 
  private:
   void StartFetch();
@@ -117,5 +119,6 @@ class RecordBrowser {
   bool showingDeleted_ = false;
   int64_t deletedRows_ = -1;
   CellToolTips toolTips_;
+  RecordCopy copy_;
   WorkerThread fetchThread_;
 };

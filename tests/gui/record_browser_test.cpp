@@ -1,7 +1,9 @@
 // The record browser: pages of 100 rows with Next and Prev and the jump to
 // any page, the list's columns, cells and tooltips, and which tree nodes
 // load a table, by selection and by the pointer.
+#include <QClipboard>
 #include <QHeaderView>
+#include <QMenu>
 #include <QHelpEvent>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -14,9 +16,11 @@
 
 #include "app/analysis_progress_dialog.h"
 #include "app/cell_tool_tips.h"
+#include "app/record_copy.h"
 #include "reader/table_def.h"
 #include "tests/gui/gui_test_support.h"
 #include "tests/support/test_db_builder.h"
+#include "tests/support/test_db_damage.h"
 #include "tests/support/test_db_presets.h"
 
 using guitest::Session;
@@ -115,6 +119,11 @@ class RecordBrowserTest : public QObject {
   void AClickSelectsTheTableUnderThePointer();
   void NamesAndTextsOfEveryScriptAreShown();
   void DeletedRowsHaveANodeOfTheirOwnAndArePagedApart();
+  void PagingEndsOnTheLastPage_data();
+  void PagingEndsOnTheLastPage();
+  void TheArrowKeysGoFromTableToTable();
+  void SelectedRowsAreCopiedAsTabSeparatedText();
+  void AnOrphanTableShowsItsFixedDataInHexadecimal();
 
  private:
   std::unique_ptr<testenv::ScratchDir> scratch_;
@@ -228,7 +237,9 @@ void RecordBrowserTest::AColumnOfTheShownTableChangesNothing() {
 void RecordBrowserTest::AColumnOfAnotherTableLoadsItAndFoldsTheFirst() {
   MainWindow& w = session_->w();
   session_->SelectNode("Customers");
-  QVERIFY(Node(w, "Customers")->isExpanded());
+  // A table's columns stay folded until the user unfolds them.
+  QVERIFY(!Node(w, "Customers")->isExpanded());
+  Node(w, "Customers")->setExpanded(true);
   session_->SelectNode("Item [TEXT(40)]");
   QCOMPARE(w.ui.tableName_1068->text(), QString("Orders"));
   ComparePage(Shown(w), {3, "3", "1", false, false, "1", "3"});
@@ -357,8 +368,8 @@ void RecordBrowserTest::AClickSelectsTheTableUnderThePointer() {
   MainWindow& w = session_->w();
   QTreeWidget& tree = *w.ui.tree_1001;
   session_->SelectNode("Customers");
+  Node(w, "Customers")->setExpanded(true);
   QCoreApplication::processEvents();
-  QVERIFY(Node(w, "Customers")->isExpanded());
 
   // Orders lies below the unfolded Customers, which folds on the click;
   // the hand moves a little while the button is down.
@@ -374,7 +385,7 @@ void RecordBrowserTest::AClickSelectsTheTableUnderThePointer() {
   QCOMPARE(tree.selectedItems(), QList<QTreeWidgetItem*>({Node(w, "Orders")}));
   QCOMPARE(w.ui.tableName_1068->text(), QString("Orders"));
   QVERIFY(!Node(w, "Customers")->isExpanded());
-  QVERIFY(Node(w, "Orders")->isExpanded());
+  QVERIFY(!Node(w, "Orders")->isExpanded());
 
   // The same in a tree scrolled down to a table below one of 30 columns:
   // the fold moves every row, the click stays where it was made.
@@ -384,6 +395,7 @@ void RecordBrowserTest::AClickSelectsTheTableUnderThePointer() {
   v.resize(v.minimumSize());
   QTRY_COMPARE(v.size(), v.minimumSize());
   wide.SelectNode(kLongName);
+  Node(v, kLongName)->setExpanded(true);
   QCoreApplication::processEvents();
   QTreeWidget& scrolled = *v.ui.tree_1001;
   scrolled.verticalScrollBar()->setValue(scrolled.verticalScrollBar()->maximum());
@@ -461,6 +473,126 @@ void RecordBrowserTest::DeletedRowsHaveANodeOfTheirOwnAndArePagedApart() {
   QCOMPARE(w.ui.tableName_1068->text(), QString("Ledger"));
   ComparePage(Shown(w), {100, "100", "1", true, false, "1", "179"});
   QCOMPARE(w.ui.rowTotal->text(), QString("250"));
+}
+
+void RecordBrowserTest::PagingEndsOnTheLastPage_data() {
+  QTest::addColumn<int>("rows");
+  QTest::addColumn<int>("pages");
+  QTest::addColumn<int>("onTheLast");
+  QTest::newRow("none") << 0 << 1 << 0;
+  QTest::newRow("99") << 99 << 1 << 99;
+  QTest::newRow("100") << 100 << 1 << 100;
+  QTest::newRow("101") << 101 << 2 << 1;
+  QTest::newRow("200") << 200 << 2 << 100;
+}
+
+void RecordBrowserTest::PagingEndsOnTheLastPage() {
+  QFETCH(int, rows);
+  QFETCH(int, pages);
+  QFETCH(int, onTheLast);
+  Session session;
+  session.OpenAndRecover(guitest::WriteSampleDatabase(scratch_->File("rows" + std::to_string(rows) + ".mdb"), rows));
+  MainWindow& w = session.w();
+  session.SelectNode("Customers");
+  // Page Down pages the browser wherever the keyboard is, and stops at the
+  // last page.
+  w.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&w));
+  w.ui.records_1002->setFocus();
+  for (int i = 0; i < pages + 1; ++i) {
+    QTest::keyClick(w.ui.records_1002, Qt::Key_PageDown);
+    w.browser().WaitForFetch();
+  }
+  QCOMPARE(w.ui.pageNumber_1074->text(), QString::number(pages));
+  QCOMPARE(w.ui.records_1002->rowCount(), onTheLast);
+  QVERIFY(!w.ui.next_1071->isEnabled());
+  QTest::keyClick(w.ui.records_1002, Qt::Key_PageUp);
+  w.browser().WaitForFetch();
+  QCOMPARE(w.ui.pageNumber_1074->text(), QString::number(std::max(pages - 1, 1)));
+}
+
+void RecordBrowserTest::TheArrowKeysGoFromTableToTable() {
+  MainWindow& w = session_->w();
+  QTreeWidget& tree = *w.ui.tree_1001;
+  session_->SelectNode("Customers");
+  tree.setFocus();
+  auto press = [&](Qt::Key key) {
+    QTest::keyClick(&tree, key);
+    w.browser().WaitForFetch();
+    QCoreApplication::processEvents();
+    return tree.currentItem()->text(0);
+  };
+  QCOMPARE(press(Qt::Key_Down), QString("Orders"));
+  QCOMPARE(w.ui.tableName_1068->text(), QString("Orders"));
+  QCOMPARE(press(Qt::Key_Down), QString("Empty"));
+  QCOMPARE(press(Qt::Key_Up), QString("Orders"));
+  // Unfolded, a table's columns are on the way.
+  press(Qt::Key_Right);
+  QCOMPARE(press(Qt::Key_Down), QString("Id [COUNTER]"));
+  QCOMPARE(w.ui.tableName_1068->text(), QString("Orders"));
+}
+
+void RecordBrowserTest::SelectedRowsAreCopiedAsTabSeparatedText() {
+  MainWindow& w = session_->w();
+  session_->SelectNode("Customers");
+  QTableWidget& list = *w.ui.records_1002;
+  auto clickRow = [&](int row, Qt::KeyboardModifiers modifiers) {
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, modifiers, list.visualRect(list.model()->index(row, 1)).center());
+  };
+  // Rows 5 to 7 by Shift, row 10 by Ctrl; row 7's name is absent.
+  clickRow(4, {});
+  clickRow(6, Qt::ShiftModifier);
+  clickRow(9, Qt::ControlModifier);
+  QCOMPARE(list.selectionModel()->selectedRows().size(), 4);
+  guitest::SaveScreenshot(w, "main_window_rows_selected");
+  QApplication::clipboard()->clear();
+  QTest::keyClick(&list, Qt::Key_C, Qt::ControlModifier);
+  const QStringList lines = QApplication::clipboard()->text().split('\n');
+  QCOMPARE(lines.size(), 6);  // the header, four rows, the end of the last
+  QCOMPARE(lines[0], QString("Id\tName\tBorn\tPhoto\tData\tNotes"));
+  QVERIFY(lines[1].startsWith("5\tName 5\t"));
+  QVERIFY(lines[3].startsWith("7\t\t"));
+  QVERIFY(lines[4].startsWith("10\tName 10\t"));
+  QVERIFY(lines[4].endsWith("\tNote 10"));
+
+  // The context menu: rows without the header, or the cell under the pointer.
+  const QPoint cell = list.visualRect(list.model()->index(5, 1)).center();
+  QMenu* menu = w.browser().copy().MakeMenu(cell);
+  QStringList items;
+  for (QAction* action : menu->actions()) items << action->text();
+  QCOMPARE(items, QStringList({"&Copy", "Copy with &headers", "Copy c&ell"}));
+  menu->actions()[0]->trigger();
+  QCOMPARE(QApplication::clipboard()->text().count('\n'), 4);
+  QVERIFY(QApplication::clipboard()->text().startsWith("5\tName 5\t"));
+  menu->actions()[2]->trigger();
+  QCOMPARE(QApplication::clipboard()->text(), QString("Name 6"));
+  delete menu;
+
+  // Ctrl+A takes the whole page; a value with a tab or a line break is quoted.
+  QTest::keyClick(&list, Qt::Key_A, Qt::ControlModifier);
+  QCOMPARE(list.selectionModel()->selectedRows().size(), 100);
+  QCOMPARE(TabSeparatedField("a\tb \"c\""), QString("\"a\tb \"\"c\"\"\""));
+  QCOMPARE(TabSeparatedField("plain"), QString("plain"));
+}
+
+void RecordBrowserTest::AnOrphanTableShowsItsFixedDataInHexadecimal() {
+  testdb::DatabaseBuilder db;
+  testdb::Table& people = db.AddTable("People", {{"Id", testdb::ColumnType::Long}, {"Name", testdb::ColumnType::Text, 20}});
+  for (int i = 1; i <= 3; ++i) people.rows.push_back({{i, "Person " + std::to_string(i)}});
+  db.AddTable("Kept", {{"Name", testdb::ColumnType::Text, 10}}).rows.push_back({{"kept"}});
+  const std::string path = scratch_->File("orphans.mdb");
+  const testdb::Layout layout = db.Write(path);
+  QVERIFY(layout.ok);
+  QVERIFY(testdb::ZeroPages(path, layout.Find("People")->definitionPages));
+  QVERIFY(testdb::LoseCatalogRows(path, layout, {"People"}));
+  Session session;
+  session.OpenAndRecover(path);
+  session.SelectNode("Orphan Rows 01");
+  QTableWidget& list = *session.w().ui.records_1002;
+  QCOMPARE(list.horizontalHeaderItem(0)->text(), QString("Fixed data"));
+  QCOMPARE(list.item(0, 0)->text(), QString("01 00 00 00"));
+  QCOMPARE(list.item(0, 1)->text(), QString("Person 1"));
+  guitest::SaveScreenshot(session.w(), "main_window_orphan_table");
 }
 
 BREVANTIS_GUI_TEST_MAIN(RecordBrowserTest)
