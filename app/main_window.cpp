@@ -64,6 +64,9 @@ MainWindow::MainWindow(ProgressChannel& progress, platform::Dialogs& dialogs, QW
                                      ui.recordCount_1064, ui.pageNumber_1074, ui.next_1071,
                                      ui.prev_1070, ui.rowTotal, ui.pageTotal, ui.goToPage,
                                      ui.goTo}),
+      tasks_(session_, oleFiles_, browser_,
+             RecordTaskControls{ui.records_1002, ui.taskRow, ui.taskText, ui.taskProgress, ui.taskStop, ui.findRow,
+                                ui.findText, ui.findNext, ui.findStatus, ui.findClose}),
       exportJob_(session_, progress, dialogs, log_),
       exportOptionsDialog_(std::make_unique<ExportOptionsDialog>(tree_, dialogs, exportOptions_, this)),
       analysisJob_(session_, progress, dialogs, *this, *this),
@@ -117,9 +120,14 @@ MainWindow::MainWindow(ProgressChannel& progress, platform::Dialogs& dialogs, QW
     connect(action, &QAction::triggered, button, &QAbstractButton::click);
   };
   addKey(Qt::Key_F5, ui.recover_1007);
+  addKey(Qt::Key_F3, ui.findNext);
+  connect(ui.find, &QAction::triggered, &tasks_, &RecordTasks::OpenFind);
   addKey(Qt::Key_PageDown, ui.next_1071);
   addKey(Qt::Key_PageUp, ui.prev_1070);
   SetTabOrder();
+  ui.showSystemTables->setChecked(settings::ShowSystemTables());
+  session_.ShowSystemTables(settings::ShowSystemTables());
+  connect(ui.showSystemTables, &QAction::toggled, this, &MainWindow::ShowSystemTables);
 
   ResetTableView();
   ui.export_1008->setEnabled(false);
@@ -130,8 +138,13 @@ MainWindow::MainWindow(ProgressChannel& progress, platform::Dialogs& dialogs, QW
 }
 
 MainWindow::~MainWindow() {
-  browser_.WaitForFetch();
+  EndBrowserWork();
   EndEarlierRun();
+}
+
+void MainWindow::EndBrowserWork() {
+  tasks_.Stop();
+  browser_.WaitForFetch();
 }
 
 void MainWindow::RestoreLayout() {
@@ -165,8 +178,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::SetTabOrder() {
-  QWidget* order[] = {ui.browse_1006, ui.recover_1007, ui.tree_1001, ui.records_1002, ui.prev_1070,
-                      ui.next_1071,   ui.goToPage,     ui.goTo,      ui.export_1008};
+  QWidget* order[] = {ui.browse_1006, ui.recover_1007, ui.tree_1001, ui.prev_1070,  ui.next_1071,
+                      ui.goToPage,    ui.goTo,         ui.findText, ui.findNext, ui.findClose,
+                      ui.taskStop,    ui.records_1002, ui.export_1008};
   for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
@@ -208,6 +222,7 @@ void MainWindow::EnableCommands(bool enabled) {
 }
 
 void MainWindow::ResetTableView() {
+  EndBrowserWork();
   browser_.ShowNoTable();
   tree_.Reset();
 }
@@ -216,10 +231,27 @@ void MainWindow::AddTableNode(TableDef& table) {
   if (IsTableListed(table, session_.ShowsSystemTables())) tree_.AddTableNode(table);
 }
 
-void MainWindow::AddDeletedRowsNode(TableDef& table, int32_t rows) { tree_.AddDeletedRowsNode(table, rows); }
+void MainWindow::AddDeletedRowsNode(TableDef& table, int32_t rows) {
+  deletedRowCounts_.emplace_back(&table, rows);
+  tree_.AddDeletedRowsNode(table, rows);
+}
+
+void MainWindow::ShowSystemTables(bool shown) {
+  settings::SetShowSystemTables(shown);
+  session_.ShowSystemTables(shown);
+  // During an analysis its own listing applies; after one, the tree lists
+  // its tables again.
+  if (!treeFromAnalysis_ || analysisRunning() || exportRunning()) return;
+  ResetTableView();
+  tree_.SetRootText(PathText(fileTitle_));
+  for (const auto& table : session_.tables) AddTableNode(*table);
+  for (const auto& [table, rows] : deletedRowCounts_)
+    if (IsTableListed(*table, shown)) tree_.AddDeletedRowsNode(*table, rows);
+}
 
 void MainWindow::EndAnalysisState() {
   analysisRunning_.store(0);
+  treeFromAnalysis_ = session_.IsOpen();
   EnableCommands(true);
   // Nothing to export: an export would only make an empty folder.
   const bool anyTable = !tree_.TableItems().empty();
@@ -249,6 +281,7 @@ void MainWindow::UseFile(const std::string& path) {
   ui.export_1008->setEnabled(false);
   ui.export_32772->setEnabled(false);
   ResetTableView();
+  treeFromAnalysis_ = false;
   filePath_ = path;
   ui.filePath_1005->setText(PathText(path));
   fileTitle_ = TitleOf(path);
@@ -267,7 +300,7 @@ void MainWindow::OpenAndRecover(const std::string& path) {
     recentFiles_->Remove(PathText(path));
     return;
   }
-  browser_.WaitForFetch();
+  EndBrowserWork();
   UseFile(path);
   Recover();
 }
@@ -308,6 +341,8 @@ void MainWindow::Recover() {
   analysisRunning_.store(1);
 
   ResetTableView();
+  treeFromAnalysis_ = false;
+  deletedRowCounts_.clear();
   tree_.SetRootText(PathText(fileTitle_));
   EnableCommands(false);
   ui.next_1071->setEnabled(false);
@@ -331,7 +366,7 @@ void MainWindow::SelectionChanged(QTreeWidgetItem* item) {
 
 void MainWindow::Export() {
   if (RefusedWhileBusy(false)) return;
-  browser_.WaitForFetch();
+  EndBrowserWork();
   EndEarlierRun();
   exportOptions_.chosenTables.clear();
   ui.export_1008->setEnabled(false);
@@ -365,7 +400,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  browser_.WaitForFetch();
+  EndBrowserWork();
   EndEarlierRun();
   SaveLayout();
   event->accept();

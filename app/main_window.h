@@ -14,12 +14,15 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/analysis_host.h"
 #include "app/analysis_job.h"
 #include "report/log_writer.h"
 #include "app/recent_files.h"
 #include "app/record_browser.h"
+#include "app/record_tasks.h"
 #include "app/table_tree.h"
 #include "export/export_job.h"
 #include "decode/ole_file_writer.h"
@@ -57,6 +60,8 @@ class MainWindow : public QDialog, public AnalysisHost {
   // The page named in the page box, in the record browser.
   void GoToPage();
   void ResetTableView();
+  // View > Show system tables: remembered, and the tree lists them at once.
+  void ShowSystemTables(bool shown);
 
   // AnalysisHost.
   void AddTableNode(TableDef& table) override;
@@ -76,6 +81,7 @@ class MainWindow : public QDialog, public AnalysisHost {
   TableTree& tree() { return tree_; }
   RecentFiles& recentFiles() { return *recentFiles_; }
   RecordBrowser& browser() { return browser_; }
+  RecordTasks& tasks() { return tasks_; }
   MdbFile& session() { return session_; }
   // The pause before the export statistics show (tests shorten it).
   void SetExportClosingPause(int milliseconds) { exportClosingPause_ = milliseconds; }
@@ -98,6 +104,8 @@ class MainWindow : public QDialog, public AnalysisHost {
   // thread and the watchers of its progress window.
   void EndEarlierRun();
   void EnableCommands(bool enabled);
+  // A sort or a search is stopped, and the browser's worker has ended.
+  void EndBrowserWork();
   // The window's size, place and tree width as the last run left them.
   void RestoreLayout();
   void SaveLayout() const;
@@ -114,6 +122,7 @@ class MainWindow : public QDialog, public AnalysisHost {
   OleFileWriter oleFiles_{OleFileWriter::BrowserFolder()};
   TableTree tree_;
   RecordBrowser browser_;
+  RecordTasks tasks_;
   ExportJob exportJob_;
   ExportOptions exportOptions_;
   std::unique_ptr<ExportOptionsDialog> exportOptionsDialog_;
@@ -122,6 +131,10 @@ class MainWindow : public QDialog, public AnalysisHost {
   std::string filePath_;
   std::string fileTitle_;
   std::unique_ptr<RecentFiles> recentFiles_;
+  // The tree holds the tables of the last analysis, and their deleted rows
+  // counted then, so it can be listed again.
+  bool treeFromAnalysis_ = false;
+  std::vector<std::pair<TableDef*, int32_t>> deletedRowCounts_;
   // The tree's part of the splitter's width, kept as the window resizes.
   double treeShare_;
   std::atomic<int32_t> analysisRunning_{0};

@@ -53,6 +53,11 @@ class RowDecoder {
   // is damaged or a stop was requested.
   int DecodeRow(const TableDef& table, int64_t start, int64_t end, std::string& out);
 
+  // Only these columns (by column number) are decoded from here on, the
+  // others left absent: walks that need one column's values read no memo or
+  // OLE object of another. Empty: every column.
+  void SetColumnsWanted(std::vector<int32_t> columnNumbers);
+
   // The cells of the last row decoded, by column number.
   const RowCells& cells() const { return cells_; }
   // For the walks that decode rows of their own into them (deleted rows).
@@ -63,12 +68,14 @@ class RowDecoder {
 
  private:
   int32_t SlotCountOf(int32_t page) const;
+  bool Wanted(int32_t columnNumber) const;
 
   const MdbFile& db_;
   const std::atomic<uint8_t>& stopRequested_;
   OleFileWriter& oleFiles_;
   std::vector<uint8_t> page_;
   RowCells cells_;
+  std::vector<int32_t> wanted_;  // sorted; empty for every column
   int32_t lookupRowFlag_ = 0;
   int32_t deletedRowFlag_ = 0;
 };

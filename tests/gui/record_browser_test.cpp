@@ -16,6 +16,7 @@
 
 #include "app/analysis_progress_dialog.h"
 #include "app/cell_tool_tips.h"
+#include "app/program_settings.h"
 #include "app/record_copy.h"
 #include "reader/table_def.h"
 #include "tests/gui/gui_test_support.h"
@@ -124,6 +125,9 @@ class RecordBrowserTest : public QObject {
   void TheArrowKeysGoFromTableToTable();
   void SelectedRowsAreCopiedAsTabSeparatedText();
   void AnOrphanTableShowsItsFixedDataInHexadecimal();
+  void AHeaderClickSortsTheWholeTableByItsValues();
+  void FindGoesToTheNextCellThatHoldsTheText();
+  void SystemTablesAreListedOnlyOnRequest();
 
  private:
   std::unique_ptr<testenv::ScratchDir> scratch_;
@@ -593,6 +597,111 @@ void RecordBrowserTest::AnOrphanTableShowsItsFixedDataInHexadecimal() {
   QCOMPARE(list.item(0, 0)->text(), QString("01 00 00 00"));
   QCOMPARE(list.item(0, 1)->text(), QString("Person 1"));
   guitest::SaveScreenshot(session.w(), "main_window_orphan_table");
+}
+
+void RecordBrowserTest::AHeaderClickSortsTheWholeTableByItsValues() {
+  MainWindow& w = session_->w();
+  session_->SelectNode("Customers");
+  QHeaderView& header = *w.ui.records_1002->horizontalHeader();
+  auto click = [&](int column) {
+    header.sectionClicked(column);
+    w.browser().WaitForFetch();
+  };
+  // Descending by number: text order would put 99 first.
+  click(0);
+  click(0);
+  ComparePage(Shown(w), {100, "100", "1", true, false, "250", "151"});
+  QVERIFY(header.isSortIndicatorShown());
+  QCOMPARE(header.sortIndicatorSection(), 0);
+  QCOMPARE(header.sortIndicatorOrder(), Qt::DescendingOrder);
+  guitest::SaveScreenshot(w, "main_window_sorted");
+  // The sorted order is paged, to its last page.
+  w.ui.next_1071->click();
+  w.browser().WaitForFetch();
+  ComparePage(Shown(w), {100, "100", "2", true, true, "150", "51"});
+  w.ui.goToPage->setValue(3);
+  w.ui.goTo->click();
+  w.browser().WaitForFetch();
+  ComparePage(Shown(w), {50, "50", "3", false, true, "50", "1"});
+
+  // Dates by their value, across the turn of a year.
+  click(2);
+  click(2);
+  ComparePage(Shown(w), {100, "100", "1", true, false, "250", "151"});
+  // Texts by their letters, absent values first; a third click goes back to
+  // the table's own order.
+  click(1);
+  QCOMPARE(Shown(w).firstId, QString("7"));
+  QCOMPARE(w.ui.records_1002->item(35, 1)->text(), QString("Name 1"));
+  QCOMPARE(w.ui.records_1002->item(36, 1)->text(), QString("Name 10"));
+  click(1);
+  click(1);
+  QVERIFY(!header.isSortIndicatorShown());
+  ComparePage(Shown(w), {100, "100", "1", true, false, "1", "100"});
+  // OLE objects have no order.
+  click(3);
+  QVERIFY(!header.isSortIndicatorShown());
+  QCOMPARE(Shown(w).firstId, QString("1"));
+}
+
+void RecordBrowserTest::FindGoesToTheNextCellThatHoldsTheText() {
+  MainWindow& w = session_->w();
+  session_->SelectNode("Customers");
+  QTableWidget& list = *w.ui.records_1002;
+  w.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&w));
+  list.setFocus();
+  QVERIFY(!w.ui.findRow->isVisible());
+  QTest::keyClick(&list, Qt::Key_F, Qt::ControlModifier);
+  QVERIFY(w.ui.findRow->isVisible());
+  QCOMPARE(QApplication::focusWidget(), w.ui.findText);
+
+  auto find = [&](Qt::Key key) {
+    QTest::keyClick(QApplication::focusWidget(), key);
+    w.browser().WaitForFetch();
+    return std::make_tuple(w.ui.pageNumber_1074->text().toInt(), list.currentRow(), list.currentColumn());
+  };
+  // From the first row on, onto a late page; F3 goes on from there.
+  QTest::keyClicks(w.ui.findText, "ame 24");
+  QCOMPARE(find(Qt::Key_Return), std::make_tuple(1, 23, 1));
+  QCOMPARE(find(Qt::Key_F3), std::make_tuple(3, 39, 1));
+  QCOMPARE(find(Qt::Key_F3), std::make_tuple(3, 40, 1));
+  guitest::SaveScreenshot(w, "main_window_found");
+  QCOMPARE(w.ui.findStatus->text(), QString("Row 241, column Name"));
+  // Past the last, round to the first again.
+  w.ui.findText->setText("note 249");
+  QCOMPARE(find(Qt::Key_Return), std::make_tuple(3, 48, 5));
+  QCOMPARE(find(Qt::Key_Return), std::make_tuple(3, 48, 5));
+  w.ui.findText->setText("Name 7\t");
+  find(Qt::Key_Return);
+  QVERIFY(w.ui.findStatus->text().startsWith("No cell holds"));
+
+  // In a sorted table, the sorted order is searched.
+  for (int click = 0; click < 2; ++click) {
+    list.horizontalHeader()->sectionClicked(0);
+    w.browser().WaitForFetch();
+  }
+  list.setCurrentCell(0, 0);
+  w.ui.findText->setFocus();
+  w.ui.findText->setText("Note 12");
+  QCOMPARE(find(Qt::Key_Return), std::make_tuple(2, 21, 5));
+  QCOMPARE(list.item(21, 0)->text(), QString("129"));
+  QTest::keyClick(w.ui.findText, Qt::Key_Escape);
+  QVERIFY(!w.ui.findRow->isVisible());
+}
+
+void RecordBrowserTest::SystemTablesAreListedOnlyOnRequest() {
+  MainWindow& w = session_->w();
+  QVERIFY(Node(w, "MSysObjects") == nullptr);
+  w.ui.showSystemTables->trigger();
+  QVERIFY(Node(w, "MSysObjects") != nullptr);
+  QVERIFY(Node(w, "Customers") != nullptr);
+  session_->SelectNode("MSysObjects");
+  QVERIFY(w.ui.records_1002->rowCount() > 0);
+  QVERIFY(settings::ShowSystemTables());  // kept for the next run
+  w.ui.showSystemTables->trigger();
+  QVERIFY(Node(w, "MSysObjects") == nullptr);
+  QCOMPARE(w.ui.tableName_1068->text(), QString());
 }
 
 BREVANTIS_GUI_TEST_MAIN(RecordBrowserTest)
