@@ -58,6 +58,9 @@ struct TableDef {
   std::string name;
   std::vector<int32_t> continuationPages;  // further definition pages, in chain order
   std::vector<int32_t> dataPages;          // data pages owned by definitionPage, in page order
+  // Pages that still carry the table's number but that its usage map no
+  // longer lists: Access freed them, and their rows are deleted rows.
+  std::vector<int32_t> freedPages;
   std::vector<ColumnDef> columns;
   // Its keys and indexes in the definition's order. One whose definition
   // does not hold (a column or B-tree it names is missing) is left out, and

@@ -119,6 +119,7 @@ int ParseTableDefinition(ByteSpan definition, const JetLayout& layout, const Tex
   }
 
   table.dataPages.clear();
+  table.freedPages.clear();
   for (const PageEntry& entry : pages)
     if (entry.Is(PageType::Data) && entry.linkPage == table.definitionPage)
       table.dataPages.push_back(entry.pageNumber);

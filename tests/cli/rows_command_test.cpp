@@ -391,6 +391,44 @@ TEST(RowsCommandTest, DeletedGivesTheDeletedRowsThatStillRead) {
   EXPECT_TRUE(DataRows(truth, "T", {"--deleted"}).empty());
 }
 
+// Pages that carry the table's number but that its usage map leaves out
+// were freed by Access: their rows are deleted rows, in either map form. A
+// map that cannot be read costs no row: the owner numbers stand, and the
+// analysis says so.
+TEST(RowsCommandTest, RowsOfPagesTheUsageMapLeavesOutAreDeletedRows) {
+  for (int liveRows : {3, 600}) {  // an inline map; pages spread past 512: a reference map
+    SCOPED_TRACE(liveRows);
+    testenv::ScratchDir dir;
+    testdb::DatabaseBuilder builder;
+    testdb::Table& t = builder.AddTable("T", {{"ID", testdb::ColumnType::Long}, {"Name", testdb::ColumnType::Text, 20}});
+    if (liveRows > 3) t.rowsPerPage = 1;
+    for (int id = 1; id <= liveRows; ++id) t.rows.push_back({{id, "n" + std::to_string(id)}});
+    for (int id : {1001, 1002}) t.rows.push_back({{id, "gone"}, testdb::RowState::Freed});
+    const std::string path = dir.File("freed.mdb");
+    testdb::Layout layout = builder.Write(path);
+    ASSERT_TRUE(layout.ok) << layout.error;
+    ASSERT_FALSE(layout.tables[0].freedPages.empty());
+
+    Csv live = DataRows(path, "T", {"--all"});
+    ASSERT_EQ(live.size(), static_cast<size_t>(liveRows));
+    EXPECT_EQ(live.back(), (Row{std::to_string(liveRows), "n" + std::to_string(liveRows)}));
+    EXPECT_EQ(DataRows(path, "T", {"--deleted"}), (Csv{{"1001", "gone"}, {"1002", "gone"}}));
+    testenv::CommandResult listed = testenv::RunCommand({BREVANTIS_CLI, "analyze", path});
+    EXPECT_NE(listed.out.find("  (2 deleted rows readable)\n"), std::string::npos) << listed.out;
+
+    // An unknown map form: the map no longer reads.
+    std::string bytes = testenv::ReadFile(path);
+    const size_t mapPage = size_t{layout.tables[0].usedMap.page} * 4096;
+    const size_t slot = mapPage + 14 + 2 * size_t{layout.tables[0].usedMap.row};
+    const size_t row = mapPage + ((static_cast<uint8_t>(bytes[slot]) | static_cast<uint8_t>(bytes[slot + 1]) << 8) & 0x1FFF);
+    bytes[row] = 7;
+    testenv::WriteFile(path, bytes);
+    EXPECT_EQ(DataRows(path, "T", {"--all"}).size(), static_cast<size_t>(liveRows) + 2);
+    EXPECT_TRUE(DataRows(path, "T", {"--deleted"}).empty());
+    EXPECT_NE(Rows(path, "T").err.find("Usage map unreadable, pages taken by owner : T\n"), std::string::npos);
+  }
+}
+
 struct Misuse {
   const char* name;
   std::vector<std::string> args;  // after "rows"; FILE stands for the database

@@ -226,7 +226,7 @@ Layout DatabaseBuilder::Write(const std::string& path) const {
     for (size_t i = 0; i < writers.size(); ++i) {
       TableWriter& w = *writers[i];
       RowPointer catalogRow = catalogPointers[StandardCatalogObjects().size() + i];
-      layout.tables.push_back({w.table().name, w.definitionPages(), w.DataPages(), w.LongValuePages(),
+      layout.tables.push_back({w.table().name, w.definitionPages(), w.DataPages(), w.FreedPages(), w.LongValuePages(),
                                {catalogRow.page, catalogRow.row}, {w.definition().usedMap.page, w.definition().usedMap.row},
                                w.liveRows()});
     }

@@ -159,6 +159,9 @@ enum class RowState {
   // The slot on the table's page holds 0x4000 and a row pointer; the row
   // itself sits in a 0x8000 slot on another page of the table.
   Moved,
+  // A live slot on a page of its own that carries the table's number but
+  // that the table's usage map leaves out: Access freed the page.
+  Freed,
 };
 
 struct Row {
@@ -264,7 +267,8 @@ struct RowLocation {
 struct TableLayout {
   std::string name{};
   std::vector<uint32_t> definitionPages{};  // the chain; [0] is the table's Id
-  std::vector<uint32_t> dataPages{};        // in page order
+  std::vector<uint32_t> dataPages{};        // in page order, as the usage map lists them
+  std::vector<uint32_t> freedPages{};       // the table's number, left out of the map
   std::vector<uint32_t> longValuePages{};   // LVAL pages, in page order
   RowLocation catalogRow{};                 // the table's row in MSysObjects
   RowLocation usedMap{};                    // its used-pages map row
