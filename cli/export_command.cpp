@@ -2,7 +2,7 @@
 // [--table NAME]... [--format xls|xlsx|csv] [--deleted] [--system]:
 // the analysis, then the export as Export/Save and the export window run it,
 // with DIR as the destination. The job's messages go to stderr, the record
-// counts to stdout.
+// counts to stdout. SIGINT and SIGTERM stop it as the Stop button does.
 #include <cstdio>
 #include <filesystem>
 #include <set>
@@ -16,6 +16,7 @@
 #include "cli/console_watchers.h"
 #include "cli/password_option.h"
 #include "cli/standard_output.h"
+#include "cli/stop_signals.h"
 #include "export/export_folder.h"
 #include "export/export_job.h"
 #include "export/export_options.h"
@@ -103,6 +104,7 @@ int RunExportCommand(const std::vector<std::string>& args) {
   }
 
   ProgressChannel progress;
+  StopSignals signals([&progress] { progress.RequestStop(); });
   platform::StderrDialogs dialogs;
   MdbFile file;
   std::string error;
@@ -116,7 +118,7 @@ int RunExportCommand(const std::vector<std::string>& args) {
   std::error_code ec;
   std::string fullPath = std::filesystem::absolute(path, ec).string();
   AnalysisResult analysis = RunAnalysis(file, progress, dialogs, ec ? path : fullPath);
-  if (analysis != AnalysisResult::Read) return AnalysisExitCode(analysis);
+  if (analysis != AnalysisResult::Read) return signals.ExitCode(AnalysisExitCode(analysis));
 
   ExportOptions options;
   options.workbookMode = perTable ? kExcelPerTable : kExcelPerDatabase;
@@ -145,5 +147,5 @@ int RunExportCommand(const std::vector<std::string>& args) {
   ConsoleExportView view;
   int result = job.RunExport(options, view);
   std::fprintf(stderr, "Written to : %s\n", options.exportFolder.c_str());
-  return ExitAfterOutput(result == 1 && job.Succeeded() ? 0 : 1);
+  return signals.ExitCode(ExitAfterOutput(result == 1 && job.Succeeded() ? 0 : 1));
 }

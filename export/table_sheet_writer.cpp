@@ -21,6 +21,7 @@ TableSheetWriter::TableSheetWriter(RowDecoder& rows, const std::atomic<uint8_t>&
 bool TableSheetWriter::StartTable(TableDef& table, const std::string& exportFolder) {
   rowsWritten_ = 0;
   columnsLeftOut_ = 0;
+  stopped_ = false;
   // The folder was made by Export/Save; if it can be made now, it had gone.
   if (platform::CreateFolder(exportFolder)) {
     reportFailure_("Export folder was missing, " + table.name + " not exported: " + exportFolder);
@@ -106,6 +107,7 @@ int TableSheetWriter::WriteRows(const std::function<int(std::string&)>& next, co
     reportFailure_(std::to_string(failedRows) + " row(s) of " + name +
                    " could not be written: " + firstFailure);
   }
-  if (result < 0 && !abandonRequested_.load(std::memory_order_acquire) && handlers.stop) handlers.stop();
+  stopped_ = result < 0 && !abandonRequested_.load(std::memory_order_acquire);
+  if (stopped_ && handlers.stop) handlers.stop();
   return result;
 }
