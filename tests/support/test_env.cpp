@@ -1,10 +1,12 @@
 #include "tests/support/test_env.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -78,7 +80,7 @@ ScratchDir::~ScratchDir() {
   fs::remove_all(path_, ec);
 }
 
-CommandResult RunCommand(const std::vector<std::string>& argv) {
+CommandResult RunCommand(const std::vector<std::string>& argv, const CommandOptions& options) {
   CommandResult result;
   ScratchDir dir;
   std::string outPath = dir.File("out"), errPath = dir.File("err");
@@ -90,12 +92,18 @@ CommandResult RunCommand(const std::vector<std::string>& argv) {
     ::dup2(out, 1);
     ::dup2(err, 2);
     ::dup2(in, 0);
+    if (options.fileSizeLimit > 0) {
+      const rlimit limit = {options.fileSizeLimit, options.fileSizeLimit};
+      ::setrlimit(RLIMIT_FSIZE, &limit);
+      ::signal(SIGXFSZ, SIG_IGN);
+    }
     std::vector<char*> args;
     for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
     ::execv(args[0], args.data());
     ::_exit(127);
   }
+  if (options.whileRunning) options.whileRunning(pid);
   int status = 0;
   ::waitpid(pid, &status, 0);
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
