@@ -266,13 +266,25 @@ TEST(ExportCommandTest, AnExportCutShortLeavesNoIncompleteFileUnderItsName) {
     testenv::CommandOptions options;
     if (signal == 0) options.fileSizeLimit = 64 << 10;
     // Signalled while the second table is written, the first one saved: a
-    // CSV file is there from its first row, a workbook only once saved.
+    // CSV file is there from its first row; a workbook has no file before it
+    // is saved, the log says when its table starts.
     const std::string sign = format == "csv" ? "Table02.csv.part" : "Table01." + format;
+    const std::string execLog = cli.File("Log Files/ExecLog.log");
+    auto tablesStarted = [&] {
+      const std::string log = fs::exists(execLog) ? testenv::ReadFile(execLog) : std::string();
+      size_t n = 0;
+      for (size_t at = log.find("Export started  : Table02"); at != std::string::npos;
+           at = log.find("Export started  : Table02", at + 1))
+        ++n;
+      return n;
+    };
+    const size_t startedBefore = tablesStarted();
     if (signal != 0) options.whileRunning = [&](int pid) {
       for (int wait = 0; wait < 6000; ++wait) {
         for (const auto& entry : fs::recursive_directory_iterator(destination)) {
           if (entry.path().filename() != sign) continue;
-          if (format != "csv") std::this_thread::sleep_for(std::chrono::milliseconds(300));
+          while (format != "csv" && tablesStarted() == startedBefore && wait++ < 6000)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
           return (void)::kill(pid, signal);
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -611,7 +611,9 @@ bool CutAtNulCharacter(const std::string& file, const std::string& table) {
 }
 
 bool SameValue(const std::string& type, const std::string& ours, const std::string& theirs, bool cutAtNul) {
-  if (theirs == kMdbNull) return ours.empty() || (type == "BIT" && ours == "0");
+  // mdbtools cuts a binary value at its first zero byte; nothing left shows as null.
+  if (theirs == kMdbNull)
+    return ours.empty() || (type == "BIT" && ours == "0") || (type == "BINARY" && ours.front() == '\0');
   if (type == "TEXT" || type == "MEMO") {
     if (theirs.empty()) return ours.empty();
     std::string printed = AsMdbtoolsText(ours);
