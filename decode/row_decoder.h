@@ -9,13 +9,16 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "format/field_readers.h"
 #include "format/row_cells.h"
 #include "reader/table_def.h"
 
+class ComplexValues;
 class MdbFile;
 class OleFileWriter;
 
@@ -24,6 +27,7 @@ class RowDecoder {
   // Made once the session's layout is known. The session, the stop flag and
   // the OLE file writer must outlive the decoder; the session is only read.
   RowDecoder(const MdbFile& db, const std::atomic<uint8_t>& stopRequested, OleFileWriter& oleFiles);
+  ~RowDecoder();
   RowDecoder(const RowDecoder&) = delete;
   RowDecoder& operator=(const RowDecoder&) = delete;
 
@@ -53,6 +57,12 @@ class RowDecoder {
   // is damaged or a stop was requested.
   int DecodeRow(const TableDef& table, int64_t start, int64_t end, std::string& out);
 
+  // One value of a row of the table (the length bytes at position of page)
+  // into the cell: its value and its text. A complex column's values come
+  // from its flat table.
+  void DecodeColumn(const TableDef& table, const ColumnDef& column, ByteSpan page, int64_t position, int64_t length,
+                    CellSlot& cell);
+
   // The cells of the last row decoded, by column number.
   const RowCells& cells() const { return cells_; }
   // For the walks that decode rows of their own into them (deleted rows).
@@ -69,6 +79,7 @@ class RowDecoder {
   OleFileWriter& oleFiles_;
   std::vector<uint8_t> page_;
   RowCells cells_;
+  std::unique_ptr<ComplexValues> complexValues_;  // made for the first complex column
   int32_t lookupRowFlag_ = 0;
   int32_t deletedRowFlag_ = 0;
 };

@@ -20,6 +20,7 @@ enum class ColumnType : int32_t {
   Memo = 12,
   Guid = 15,
   Numeric = 16,
+  Complex = 18,  // 4-byte id of the row's values in the column's flat table
 };
 
 // The stored code, for messages that show it.

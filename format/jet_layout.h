@@ -103,6 +103,8 @@ struct JetLayout {
   // Usage maps (reader/usage_map.h): where a definition points at the map
   // of its data pages.
   int32_t tdefUsedMapOffset;  // 32 bits: row pointer to the used-pages map
+  // Complex columns (reader/complex_columns.h).
+  int32_t columnComplexIdOffset;  // 32 bits in a complex column's record: its id in MSysComplexColumns
 };
 
 // The header page (page 0), the same in Jet 3 and Jet 4 files up to the
@@ -180,6 +182,7 @@ inline constexpr JetLayout kJet4Layout{
     .systemTableType = 'S',
     .catalogFlagsOffset = 28,
     .tdefUsedMapOffset = 55,
+    .columnComplexIdOffset = 11,
 };
 
 static_assert(kJet4Layout.pageSize <= kMaxPageSize);

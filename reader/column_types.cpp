@@ -18,6 +18,7 @@ std::string ColumnTypeName(const ColumnDef& column) {
     case ColumnType::Memo: return "MEMO";
     case ColumnType::Guid: return "GUID";
     case ColumnType::Numeric: return "LONG";
+    case ColumnType::Complex: return column.complexKind == ComplexKind::Attachment ? "ATTACHMENT" : "COMPLEX";
   }
   char text[48];
   std::snprintf(text, sizeof text, "UNKNOWN-DATATYPE = 0x%x", static_cast<unsigned>(ColumnTypeCode(column.type)));

@@ -11,6 +11,14 @@
 
 #include "format/column_type.h"
 
+// What a complex column holds, one flat-table row per value.
+enum class ComplexKind : uint8_t {
+  Unknown,         // its flat table is not found
+  Attachment,      // files: name, type, the data wrapped and mostly compressed
+  MultiValue,      // one value of a simple type per row
+  VersionHistory,  // the texts an append-only memo has had, with their dates
+};
+
 struct ColumnDef {
   static constexpr size_t kMaxNameLength = 259;
 
@@ -24,6 +32,12 @@ struct ColumnDef {
   int32_t varIndex = -1;
   int32_t precision = 0;
   int32_t scale = 0;
+  // A complex column (reader/complex_columns.h): the id MSysComplexColumns
+  // knows it by, the definition page of its flat table (0: not found) and
+  // what it holds.
+  int32_t complexId = 0;
+  int32_t flatTable = 0;
+  ComplexKind complexKind = ComplexKind::Unknown;
 };
 
 struct TableDef {

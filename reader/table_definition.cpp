@@ -58,6 +58,8 @@ int ParseColumnRecord(ByteSpan definition, const JetLayout& layout, TableDef& ta
     column.precision = ReadSignedByte(definition, offset + layout.columnPrecisionOffset);
     column.scale = ReadSignedByte(definition, offset + layout.columnScaleOffset);
   }
+  if (column.type == ColumnType::Complex)
+    column.complexId = ReadInt32(definition, offset + layout.columnComplexIdOffset);
   column.isFixed = static_cast<uint8_t>(ReadSignedByte(definition, offset + layout.columnFlagsOffset) & 1);
   column.fixedOffset = ReadUInt16(definition, offset + layout.columnFixedOffset);
   column.length = ReadUInt16(definition, offset + layout.columnLengthOffset);

@@ -29,6 +29,7 @@ uint16_t FixedSize(ColumnType type) {
     case ColumnType::Byte: return 1;
     case ColumnType::Int: return 2;
     case ColumnType::Long:
+    case ColumnType::Complex:
     case ColumnType::Single: return 4;
     case ColumnType::Currency:
     case ColumnType::Double:
@@ -80,6 +81,8 @@ std::vector<uint8_t> TableDefinition::Encode() const {
     if (c.type == static_cast<uint8_t>(ColumnType::Numeric)) {
       r[11] = c.precision;
       r[12] = c.scale;
+    } else if (c.type == static_cast<uint8_t>(ColumnType::Complex)) {
+      PutU32(r + 11, c.complexId);
     } else {
       PutU16(r + 11, 0x0409);
     }
@@ -172,6 +175,11 @@ std::vector<ColumnRecord> LayOutUserColumns(const std::vector<Column>& columns) 
     uint16_t fixedSize = FixedSize(c.type);
     r.flags = fixedSize ? 0x03 : 0x02;
     switch (c.type) {
+      case ColumnType::Complex:
+        r.flags = 0x07;
+        r.complexId = c.complexId;
+        r.length = fixedSize;
+        break;
       case ColumnType::Text:
         r.length = static_cast<uint16_t>(2 * (c.length > 0 ? c.length : 255));
         r.compressed = true;

@@ -25,6 +25,7 @@ struct ColumnRecord {
   uint8_t flags = 0;
   uint8_t precision = 0;
   uint8_t scale = 0;
+  uint32_t complexId = 0;  // complex columns: the id MSysComplexColumns knows them by
   bool compressed = false;
   bool fixed() const { return flags & 0x01; }
   bool isBool() const { return type == static_cast<uint8_t>(ColumnType::Bit); }
