@@ -2,7 +2,6 @@
 
 #include <QFontMetrics>
 #include <QKeyEvent>
-#include <QPalette>
 #include <QWidget>
 
 QSize DialogUnitsToPixels(const QWidget& window, int width, int height) {
@@ -15,33 +14,14 @@ QSize DialogUnitsToPixels(const QWidget& window, int width, int height) {
   return QSize((width * baseX + 2) / 4, (height * baseY + 4) / 8);
 }
 
-namespace {
-
-void PaintBlackOnWhite(QWidget& window) {
-  QPalette palette = window.palette();
-  for (QPalette::ColorRole role : {QPalette::Window, QPalette::Base, QPalette::Button})
-    palette.setColor(role, Qt::white);
-  // Disabled controls keep the style's gray, so the user sees what is off.
-  for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
-    palette.setColor(QPalette::Active, role, Qt::black);
-    palette.setColor(QPalette::Inactive, role, Qt::black);
-  }
-  window.setPalette(palette);
-  window.setAutoFillBackground(true);
-}
-
-}  // namespace
-
 void ApplyTemplate(QWidget& window, int width, int height) {
   window.setFixedSize(DialogUnitsToPixels(window, width, height));
-  PaintBlackOnWhite(window);
 }
 
 void ApplyResizableTemplate(QWidget& window, int width, int height) {
   const QSize size = DialogUnitsToPixels(window, width, height);
   window.setMinimumSize(size);
   window.resize(size);
-  PaintBlackOnWhite(window);
 }
 
 bool SwallowEnterAndEscape(QKeyEvent* event) {

@@ -1,15 +1,19 @@
 #include "app/export_options_dialog.h"
 
-#include <QSettings>
+#include <QDir>
+#include <QFileInfo>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 #include "app/dialog_template.h"
+#include "app/export_formats.h"
+#include "app/program_settings.h"
 #include "app/table_tree.h"
 #include "export/export_folder.h"
 #include "export/export_options.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
-#include "platform/folders.h"
 #include "reader/table_def.h"
 
 namespace {
@@ -27,11 +31,10 @@ void SetChecked(QTreeWidgetItem* item, bool checked) {
 
 bool IsChecked(const QTreeWidgetItem* item) { return item->checkState(0) == Qt::Checked; }
 
-// The format choice is remembered between runs, by the entries' order in
-// the list: .xls, .xlsx, CSV.
-constexpr const char* kFormatSetting = "export/format";
-constexpr OutputFormat kFormats[] = {OutputFormat::Xls, OutputFormat::Xlsx, OutputFormat::Csv};
-constexpr const char* kFormatNames[] = {"xls", "xlsx", "csv"};
+const ExportFormatChoice& ChoiceAt(int index) {
+  const auto choices = ExportFormatChoices();
+  return choices[static_cast<size_t>(std::clamp<int>(index, 0, static_cast<int>(choices.size()) - 1))];
+}
 
 }  // namespace
 
@@ -39,6 +42,11 @@ ExportOptionsDialog::ExportOptionsDialog(const TableTree& tables, platform::Dial
                                          ExportOptions& options, QWidget* parent)
     : QDialog(parent), tables_(tables), dialogs_(dialogs), options_(options) {
   ui.setupUi(this);
+  ui.banner->SetTexts(QStringLiteral("Export Options"), QStringLiteral("Destination, tables and file format"));
+  ui.banner->SetTallest(56);
+  for (const ExportFormatChoice& choice : ExportFormatChoices()) ui.format->addItem(QString::fromUtf8(choice.label));
+  // Room for a good few tables at once; the list takes any height gained.
+  ui.tables_1079->setMinimumHeight(ui.tables_1079->fontMetrics().lineSpacing() * 8);
   ApplyResizableTemplate(*this, 311, 244);
   setSizeGripEnabled(true);
   connect(ui.browse_1006, &QPushButton::clicked, this, &ExportOptionsDialog::Browse);
@@ -48,13 +56,18 @@ ExportOptionsDialog::ExportOptionsDialog(const TableTree& tables, platform::Dial
           [this](QTreeWidgetItem* item) { CheckChanged(item); });
   // Any click on an item, on its box or beside it, settles Export/Save.
   connect(ui.tables_1079, &QTreeWidget::itemClicked, this, [this] { UpdateExportSave(); });
-  // CSV has a file per table: the workbook mode does not apply to it.
-  connect(ui.format, &QComboBox::currentIndexChanged, this, [this](int index) {
-    const bool workbooks = kFormats[index] != OutputFormat::Csv;
-    for (QWidget* mode : {static_cast<QWidget*>(ui.perDatabase_1076), static_cast<QWidget*>(ui.perTable_1077),
-                          static_cast<QWidget*>(ui.perDatabaseText), static_cast<QWidget*>(ui.perTableText)})
-      mode->setEnabled(workbooks);
-  });
+  connect(ui.format, &QComboBox::currentIndexChanged, this, &ExportOptionsDialog::ShowFormat);
+}
+
+void ExportOptionsDialog::ShowFormat(int index) {
+  const ExportFormatChoice& choice = ChoiceAt(index);
+  ui.perDatabase_1076->setText(QString::fromUtf8(choice.perDatabase));
+  ui.perDatabaseText->setText(QString::fromUtf8(choice.perDatabaseText));
+  ui.perTable_1077->setText(QString::fromUtf8(choice.perTable));
+  ui.perTableText->setText(QString::fromUtf8(choice.perTableText));
+  for (QWidget* mode : {static_cast<QWidget*>(ui.perDatabase_1076), static_cast<QWidget*>(ui.perTable_1077),
+                        static_cast<QWidget*>(ui.perDatabaseText), static_cast<QWidget*>(ui.perTableText)})
+    mode->setEnabled(choice.modeChosen);
 }
 
 int ExportOptionsDialog::exec() {
@@ -63,14 +76,18 @@ int ExportOptionsDialog::exec() {
 }
 
 void ExportOptionsDialog::Prepare() {
-  ui.destination_1086->clear();
+  // The last destination, while it is still there.
+  const QString last = settings::ExportDestination();
+  ui.destination_1086->setText(!last.isEmpty() && QFileInfo(last).isDir() ? last : QString());
   ui.perDatabase_1076->setChecked(true);
   ui.includeDeleted->setChecked(false);
-  const QString saved = QSettings().value(kFormatSetting, kFormatNames[0]).toString();
+  const QString saved = settings::ExportFormat();
   int format = 0;
-  for (int i = 0; i < ui.format->count(); ++i)
-    if (saved == kFormatNames[i]) format = i;
+  const auto choices = ExportFormatChoices();
+  for (size_t i = 0; i < choices.size(); ++i)
+    if (saved == QLatin1String(choices[i].name)) format = static_cast<int>(i);
   ui.format->setCurrentIndex(format);
+  ShowFormat(format);
   // The frame is a caption only: grayed, while the row inside it works.
   ui.destinationFrame_1027->setEnabled(false);
 
@@ -94,26 +111,23 @@ void ExportOptionsDialog::Prepare() {
   }
   root_->setExpanded(true);
   tablesItem_->setExpanded(true);
-  SetDestinationChosen(false);
-}
-
-void ExportOptionsDialog::SetDestinationChosen(bool chosen) {
-  ui.tables_1079->setEnabled(chosen);
-  ui.exportSave_1021->setEnabled(chosen);
+  ui.exportSave_1021->setEnabled(!ui.destination_1086->text().isEmpty());
 }
 
 void ExportOptionsDialog::Browse() {
-  std::string path = platform::CurrentFolder();
+  // From the destination shown, else the user's home.
+  const QString shown = ui.destination_1086->text();
+  std::string path = (shown.isEmpty() ? QDir::homePath() : shown).toStdString();
   if (!dialogs_.ChooseFolder(kFolderTitle, path)) return;
   if (path.empty()) {
     dialogs_.ShowMessage(kNoFileSystemPath, "Corvanel Brevantis", platform::MessageButtons::Ok,
                          platform::MessageIcon::None);
     ui.destination_1086->clear();
-    SetDestinationChosen(false);
+    ui.exportSave_1021->setEnabled(false);
     return;
   }
-  ui.destination_1086->setText(QString::fromLocal8Bit(path));
-  SetDestinationChosen(true);
+  ui.destination_1086->setText(QString::fromStdString(path));
+  ui.exportSave_1021->setEnabled(true);
 }
 
 void ExportOptionsDialog::CheckChanged(QTreeWidgetItem* item) {
@@ -142,11 +156,11 @@ void ExportOptionsDialog::UpdateExportSave() {
   bool anyTable = false;
   for (int i = 0; i < tablesItem_->childCount(); ++i)
     anyTable = anyTable || IsChecked(tablesItem_->child(i));
-  ui.exportSave_1021->setEnabled(anyTable);
+  ui.exportSave_1021->setEnabled(anyTable && !ui.destination_1086->text().isEmpty());
 }
 
 void ExportOptionsDialog::ExportSave() {
-  const std::string destination = ui.destination_1086->text().toLocal8Bit().toStdString();
+  const std::string destination = ui.destination_1086->text().toStdString();
   // The destination may have gone, or never have been writable, since it
   // was chosen: the export is refused with the reason before it starts.
   std::string problem = DestinationProblem(destination);
@@ -159,10 +173,12 @@ void ExportOptionsDialog::ExportSave() {
                          platform::MessageIcon::Warning);
     return;
   }
+  const ExportFormatChoice& format = ChoiceAt(ui.format->currentIndex());
   options_.workbookMode = ui.perTable_1077->isChecked() ? kExcelPerTable : kExcelPerDatabase;
-  options_.format = kFormats[ui.format->currentIndex()];
+  options_.format = format.format;
   options_.includeDeleted = ui.includeDeleted->isChecked();
-  QSettings().setValue(kFormatSetting, kFormatNames[ui.format->currentIndex()]);
+  settings::SetExportFormat(QString::fromUtf8(format.name));
+  settings::SetExportDestination(ui.destination_1086->text());
   options_.chosenTables.clear();
   for (int i = 0; i < tablesItem_->childCount(); ++i) {
     QTreeWidgetItem* item = tablesItem_->child(i);

@@ -1,9 +1,10 @@
 // The dialog of the Export command: the destination folder, the tables to
 // export (a tree with check boxes, copied from the main window's tree), one
-// workbook for the database or one per table, the file format (kept in
-// the user's settings for the next run), and whether deleted rows go too. Export/Save makes the dated
-// folder inside the destination and fills the export options; the main
-// window then runs the export.
+// workbook for the database or one per table, the file format, and whether
+// deleted rows go too. The destination and the format are kept in the
+// user's settings for the next export. Export/Save makes the dated folder
+// inside the destination and fills the export options; the main window then
+// runs the export.
 #pragma once
 
 #include <QDialog>
@@ -27,8 +28,9 @@ class ExportOptionsDialog : public QDialog {
   // Every showing starts afresh (Prepare).
   int exec() override;
 
-  // No destination, every table of the main tree listed and ticked, the
-  // tree and Export/Save disabled until a destination is chosen.
+  // The last destination (when it is still a folder) and format, every
+  // table of the main tree listed and ticked; Export/Save disabled until
+  // there is a destination.
   void Prepare();
   void Browse();
   void ExportSave();
@@ -40,7 +42,8 @@ class ExportOptionsDialog : public QDialog {
   // follow them. Only the tables' own boxes choose what is exported.
   void CheckChanged(QTreeWidgetItem* item);
   void UpdateExportSave();
-  void SetDestinationChosen(bool chosen);
+  // The workbook modes' names and whether they apply, for the format.
+  void ShowFormat(int index);
 
   const TableTree& tables_;
   platform::Dialogs& dialogs_;

@@ -3,7 +3,10 @@
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QThread>
+
+#include <algorithm>
 
 #include "app/dialog_template.h"
 #include "report/progress_channel.h"
@@ -114,10 +117,21 @@ void ExportProgressDialog::AddMessage(const std::string& text) {
   RunOnGuiThread(this, [&] { ui.messages_1095->insertItem(0, FileText(text)); });
 }
 
-void ExportProgressDialog::SetRowsWritten(const std::string& table, int32_t rows) {
+void ExportProgressDialog::SetRowsWritten(const ExportProgress& progress) {
   RunOnGuiThread(this, [&] {
-    ui.rowsWritten->setText(QStringLiteral("%1 : %2 rows written").arg(FileText(table)).arg(rows));
+    // Thousands grouped whatever the locale, as "120,000".
+    QLocale locale;
+    locale.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
+    // A table may hold more rows than the analysis counted.
+    const int64_t of = std::max(progress.rows, progress.rowsExpected);
+    ui.rowsWritten->setText(QStringLiteral("Writing %1: %2 of %3 rows")
+                                .arg(FileText(progress.output), locale.toString(qlonglong{progress.rows}),
+                                     locale.toString(qlonglong{of})));
   });
+}
+
+void ExportProgressDialog::SetFinishing(const std::string& fileName) {
+  RunOnGuiThread(this, [&] { ui.rowsWritten->setText(QStringLiteral("Finishing ") + FileText(fileName)); });
 }
 
 void ExportProgressDialog::SetPercentage(int percent) {
@@ -139,7 +153,6 @@ void ExportProgressDialog::ShowFinished() {
   RunOnGuiThread(this, [this] {
     ui.ok_1098->show();
     ui.statistics_1097->show();
-    ui.messages_1095->hide();
     ui.progress_1056->hide();
     ui.stop_1093->hide();
     ui.percent_1053->hide();

@@ -2,9 +2,14 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLayout>
-#include <QSettings>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
+
+#include <cmath>
 
 #include "app/about_box.h"
 #include "app/analysis_progress_dialog.h"
@@ -13,6 +18,7 @@
 #include "app/window_text.h"
 #include "app/export_options_dialog.h"
 #include "app/export_progress_dialog.h"
+#include "app/program_settings.h"
 #include "app/user_guide.h"
 #include "platform/dialogs.h"
 #include "platform/folders.h"
@@ -22,11 +28,19 @@ namespace {
 
 constexpr const char* kAccessFilter = "Microsoft Access Database Files (*.mdb)|*.mdb||";
 
-// Where the window's size and place and the tree's width are kept between
-// runs.
-constexpr const char* kGeometryKey = "mainWindow/geometry";
-constexpr const char* kSplitterKey = "mainWindow/splitter";
-constexpr int kTreeWidth = 260;
+constexpr const char* kProgramTitle = "Corvanel Brevantis v2.0";
+// The tree's part of the width until the user moves the splitter.
+constexpr double kTreeShare = 1.0 / 3;
+// The banner's height on a screen of ample height.
+constexpr int kBannerHeight = 90;
+
+// The first local file a drag carries, or an empty text.
+QString DraggedFile(const QMimeData* data) {
+  if (data == nullptr || !data->hasUrls()) return {};
+  for (const QUrl& url : data->urls())
+    if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile()) return url.toLocalFile();
+  return {};
+}
 
 // The file's name without its folder and without its last extension.
 std::string TitleOf(const std::string& path) {
@@ -50,21 +64,35 @@ MainWindow::MainWindow(ProgressChannel& progress, platform::Dialogs& dialogs, QW
                                      ui.recordCount_1064, ui.pageNumber_1074, ui.next_1071,
                                      ui.prev_1070, ui.rowTotal, ui.pageTotal, ui.goToPage,
                                      ui.goTo}),
+      tasks_(session_, oleFiles_, browser_,
+             RecordTaskControls{ui.records_1002, ui.taskRow, ui.taskText, ui.taskProgress, ui.taskStop, ui.findRow,
+                                ui.findText, ui.findNext, ui.findStatus, ui.findClose}),
       exportJob_(session_, progress, dialogs, log_),
       exportOptionsDialog_(std::make_unique<ExportOptionsDialog>(tree_, dialogs, exportOptions_, this)),
       analysisJob_(session_, progress, dialogs, *this, *this),
+      treeShare_(settings::TreeShare() > 0 && settings::TreeShare() < 1 ? settings::TreeShare() : kTreeShare),
       exportClosingPause_(ExportProgressDialog::kClosingPauseMilliseconds) {
   layout()->setMenuBar(ui.menu_129);
+  ui.banner_1010->SetTexts(QStringLiteral("Corvanel Brevantis"),
+                           QStringLiteral("Gets the tables out of Access databases, damaged ones above all"));
+  ui.banner_1010->SetTallest(kBannerHeight);
   // A main window of the desktop: minimise, maximise and resize, no
   // smaller than the template.
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
   ApplyResizableTemplate(*this, 543, 348);
-  setWindowIcon(QIcon(QStringLiteral(":/images/program.png")));
+  setWindowIcon(QIcon(QStringLiteral(":/images/program.svg")));
   ui.menu_129->setAutoFillBackground(true);
-  ui.bodySplitter->setStretchFactor(1, 1);
-  ui.bodySplitter->setSizes({kTreeWidth, width() - kTreeWidth});
+  ui.bodySplitter->installEventFilter(this);
+  connect(ui.bodySplitter, &QSplitter::splitterMoved, this, [this] {
+    const QList<int> sizes = ui.bodySplitter->sizes();
+    const int total = sizes.value(0) + sizes.value(1);
+    if (total > 0) treeShare_ = static_cast<double>(sizes.value(0)) / total;
+  });
   RestoreLayout();
+  setAcceptDrops(true);
+  recentFiles_ = std::make_unique<RecentFiles>(
+      *ui.recentMenu, [this](const QString& path) { OpenAndRecover(path.toStdString()); });
 
   connect(ui.browse_1006, &QPushButton::clicked, this, &MainWindow::Browse);
   connect(ui.browse_32771, &QAction::triggered, this, &MainWindow::Browse);
@@ -83,37 +111,83 @@ MainWindow::MainWindow(ProgressChannel& progress, platform::Dialogs& dialogs, QW
   connect(ui.goToPage->findChild<QLineEdit*>(), &QLineEdit::returnPressed, this,
           &MainWindow::GoToPage);
   ui.web_1082->SetStepButtons({ui.browse_1006, ui.recover_1007, ui.export_1008});
-  // Recover has no menu item; its key works wherever the window has focus.
-  auto* recoverKey = new QAction(this);
-  recoverKey->setShortcut(Qt::Key_F5);
-  addAction(recoverKey);
-  connect(recoverKey, &QAction::triggered, ui.recover_1007, &QPushButton::click);
+  // Recover has no menu item; its key works wherever the window has focus,
+  // and so do the paging keys.
+  auto addKey = [this](QKeySequence key, QAbstractButton* button) {
+    auto* action = new QAction(this);
+    action->setShortcut(key);
+    addAction(action);
+    connect(action, &QAction::triggered, button, &QAbstractButton::click);
+  };
+  addKey(Qt::Key_F5, ui.recover_1007);
+  addKey(Qt::Key_F3, ui.findNext);
+  connect(ui.find, &QAction::triggered, &tasks_, &RecordTasks::OpenFind);
+  addKey(Qt::Key_PageDown, ui.next_1071);
+  addKey(Qt::Key_PageUp, ui.prev_1070);
+  SetTabOrder();
+  ui.showSystemTables->setChecked(settings::ShowSystemTables());
+  session_.ShowSystemTables(settings::ShowSystemTables());
+  connect(ui.showSystemTables, &QAction::toggled, this, &MainWindow::ShowSystemTables);
 
   ResetTableView();
   ui.export_1008->setEnabled(false);
   ui.recover_1007->setEnabled(false);
   ui.export_32772->setEnabled(false);
-  setWindowTitle(QStringLiteral("Corvanel Brevantis v2.0"));
+  ShowTitle();
   log_.LogSessionHeader();
 }
 
 MainWindow::~MainWindow() {
-  browser_.WaitForFetch();
+  EndBrowserWork();
   EndEarlierRun();
 }
 
+void MainWindow::EndBrowserWork() {
+  tasks_.Stop();
+  browser_.WaitForFetch();
+}
+
 void MainWindow::RestoreLayout() {
-  const QSettings settings;
-  restoreGeometry(settings.value(kGeometryKey).toByteArray());
+  restoreGeometry(settings::MainWindowGeometry());
   // The splitter takes its widths once it has the window's.
   layout()->activate();
-  ui.bodySplitter->restoreState(settings.value(kSplitterKey).toByteArray());
+  ApplyTreeShare();
 }
 
 void MainWindow::SaveLayout() const {
-  QSettings settings;
-  settings.setValue(kGeometryKey, saveGeometry());
-  settings.setValue(kSplitterKey, ui.bodySplitter->saveState());
+  settings::SetMainWindowGeometry(saveGeometry());
+  const QList<int> sizes = ui.bodySplitter->sizes();
+  const int total = sizes.value(0) + sizes.value(1);
+  if (total > 0) settings::SetTreeShare(static_cast<double>(sizes.value(0)) / total);
+}
+
+void MainWindow::ApplyTreeShare() {
+  const QList<int> sizes = ui.bodySplitter->sizes();
+  const int total = sizes.value(0) + sizes.value(1);
+  if (total <= 0) return;
+  const int tree = static_cast<int>(std::lround(total * treeShare_));
+  if (tree != sizes.value(0)) ui.bodySplitter->setSizes({tree, total - tree});
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  // The splitter shares out its new width by the tree's part, once its own
+  // rule (everything to the records) has had its turn.
+  if (watched == ui.bodySplitter && event->type() == QEvent::Resize)
+    QMetaObject::invokeMethod(this, &MainWindow::ApplyTreeShare, Qt::QueuedConnection);
+  return QDialog::eventFilter(watched, event);
+}
+
+void MainWindow::SetTabOrder() {
+  QWidget* order[] = {ui.browse_1006, ui.recover_1007, ui.tree_1001, ui.prev_1070,  ui.next_1071,
+                      ui.goToPage,    ui.goTo,         ui.findText, ui.findNext, ui.findClose,
+                      ui.taskStop,    ui.records_1002, ui.export_1008};
+  for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+void MainWindow::ShowTitle() {
+  const QString program = QString::fromUtf8(kProgramTitle);
+  setWindowTitle(filePath_.empty() ? program
+                                   : QFileInfo(PathText(filePath_)).fileName() + QStringLiteral(" - ") + program);
 }
 
 void MainWindow::GoToPage() {
@@ -148,6 +222,7 @@ void MainWindow::EnableCommands(bool enabled) {
 }
 
 void MainWindow::ResetTableView() {
+  EndBrowserWork();
   browser_.ShowNoTable();
   tree_.Reset();
 }
@@ -156,10 +231,27 @@ void MainWindow::AddTableNode(TableDef& table) {
   if (IsTableListed(table, session_.ShowsSystemTables())) tree_.AddTableNode(table);
 }
 
-void MainWindow::AddDeletedRowsNode(TableDef& table, int32_t rows) { tree_.AddDeletedRowsNode(table, rows); }
+void MainWindow::AddDeletedRowsNode(TableDef& table, int32_t rows) {
+  deletedRowCounts_.emplace_back(&table, rows);
+  tree_.AddDeletedRowsNode(table, rows);
+}
+
+void MainWindow::ShowSystemTables(bool shown) {
+  settings::SetShowSystemTables(shown);
+  session_.ShowSystemTables(shown);
+  // During an analysis its own listing applies; after one, the tree lists
+  // its tables again.
+  if (!treeFromAnalysis_ || analysisRunning() || exportRunning()) return;
+  ResetTableView();
+  tree_.SetRootText(PathText(fileTitle_));
+  for (const auto& table : session_.tables) AddTableNode(*table);
+  for (const auto& [table, rows] : deletedRowCounts_)
+    if (IsTableListed(*table, shown)) tree_.AddDeletedRowsNode(*table, rows);
+}
 
 void MainWindow::EndAnalysisState() {
   analysisRunning_.store(0);
+  treeFromAnalysis_ = session_.IsOpen();
   EnableCommands(true);
   // Nothing to export: an export would only make an empty folder.
   const bool anyTable = !tree_.TableItems().empty();
@@ -189,12 +281,41 @@ void MainWindow::UseFile(const std::string& path) {
   ui.export_1008->setEnabled(false);
   ui.export_32772->setEnabled(false);
   ResetTableView();
+  treeFromAnalysis_ = false;
   filePath_ = path;
   ui.filePath_1005->setText(PathText(path));
   fileTitle_ = TitleOf(path);
   progress_.databaseName.Set(fileTitle_);
   ui.browse_1006->setEnabled(true);
   ui.recover_1007->setEnabled(true);
+  recentFiles_->Add(PathText(path));
+  ShowTitle();
+}
+
+void MainWindow::OpenAndRecover(const std::string& path) {
+  if (RefusedWhileBusy(false)) return;
+  if (!QFileInfo(PathText(path)).isFile()) {
+    dialogs_.ShowMessage("The file " + path + " is not there any more.", kProgramName,
+                         platform::MessageButtons::Ok, platform::MessageIcon::Warning);
+    recentFiles_->Remove(PathText(path));
+    return;
+  }
+  EndBrowserWork();
+  UseFile(path);
+  Recover();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DraggedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  const QString file = DraggedFile(event->mimeData());
+  if (file.isEmpty()) return;
+  event->acceptProposedAction();
+  // The drop ends before the analysis window runs: the dragging program is
+  // not kept waiting for it.
+  QTimer::singleShot(0, this, [this, file] { OpenAndRecover(file.toStdString()); });
 }
 
 void MainWindow::EndEarlierRun() {
@@ -220,6 +341,8 @@ void MainWindow::Recover() {
   analysisRunning_.store(1);
 
   ResetTableView();
+  treeFromAnalysis_ = false;
+  deletedRowCounts_.clear();
   tree_.SetRootText(PathText(fileTitle_));
   EnableCommands(false);
   ui.next_1071->setEnabled(false);
@@ -243,7 +366,7 @@ void MainWindow::SelectionChanged(QTreeWidgetItem* item) {
 
 void MainWindow::Export() {
   if (RefusedWhileBusy(false)) return;
-  browser_.WaitForFetch();
+  EndBrowserWork();
   EndEarlierRun();
   exportOptions_.chosenTables.clear();
   ui.export_1008->setEnabled(false);
@@ -277,15 +400,21 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  browser_.WaitForFetch();
+  EndBrowserWork();
   EndEarlierRun();
   SaveLayout();
   event->accept();
 }
 
 void MainWindow::Help() {
-  // A missing guide is no error of ours: the shell's answer is ignored.
-  dialogs_.OpenWithShell(UserGuidePath(platform::ProgramFolder()));
+  const std::string folder = platform::ProgramFolder();
+  const std::string guide = UserGuidePath(folder);
+  if (!guide.empty() && dialogs_.OpenWithShell(guide)) return;
+  std::string text = guide.empty() ? "The user guide was not found. It was looked for in:"
+                                   : "The user guide could not be opened. It lies in:";
+  for (const std::string& place : guide.empty() ? UserGuidePlaces(folder) : std::vector<std::string>{guide})
+    text += "\n" + place;
+  dialogs_.ShowMessage(text, kProgramName, platform::MessageButtons::Ok, platform::MessageIcon::Warning);
 }
 
 void MainWindow::About() {

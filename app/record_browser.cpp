@@ -12,11 +12,13 @@
 #include <algorithm>
 #include <limits>
 #include <string>
+#include <utility>
 
 #include "report/progress_channel.h"
 #include "app/table_tree.h"
 #include "app/window_text.h"
 #include "decode/deleted_row_walk.h"
+#include "decode/row_lookup.h"
 #include "decode/row_reader.h"
 #include "decode/row_decoder.h"
 #include "decode/row_text.h"
@@ -40,10 +42,14 @@ Qt::Alignment AlignmentFor(ColumnType type) {
   }
 }
 
-QString CellFor(std::string_view value, ColumnType type) {
-  if (value == "NULL") return QStringLiteral(" ");
-  if (type == ColumnType::Binary) return QStringLiteral("#BINARY-OBJECT");
-  if (type == ColumnType::Ole) return QStringLiteral("#OLE-OBJECT");
+// A table whose definition is lost has no binary or OLE columns of its own:
+// its "Fixed data" is the row's bytes, shown in hexadecimal as the export
+// writes them.
+// An absent value is a null text: shown blank, copied empty.
+QString CellFor(std::string_view value, ColumnType type, bool orphan) {
+  if (value == "NULL") return QString();
+  if (!orphan && type == ColumnType::Binary) return QStringLiteral("#BINARY-OBJECT");
+  if (!orphan && type == ColumnType::Ole) return QStringLiteral("#OLE-OBJECT");
   return FileText(value);
 }
 
@@ -56,7 +62,8 @@ RecordBrowser::RecordBrowser(MdbFile& session, ProgressChannel& progress, OleFil
       oleFiles_(oleFiles),
       tree_(tree),
       controls_(controls),
-      toolTips_(*controls.list) {
+      toolTips_(*controls.list),
+      copy_(*controls.list) {
   controls_.list->verticalHeader()->setDefaultSectionSize(controls_.list->fontMetrics().height() + 4);
   controls_.list->setTextElideMode(Qt::ElideRight);
 }
@@ -66,6 +73,7 @@ RecordBrowser::~RecordBrowser() { WaitForFetch(); }
 void RecordBrowser::ShowNoTable() {
   WaitForFetch();
   selected_ = nullptr;
+  Forget();
   controls_.area->setCurrentWidget(controls_.productPage);
   controls_.tableName->clear();
   controls_.tableName->setToolTip(QString());
@@ -79,7 +87,95 @@ void RecordBrowser::ShowNoTable() {
   ShowTotals();
 }
 
-void RecordBrowser::WaitForFetch() { fetchThread_.Join(); }
+void RecordBrowser::WaitForFetch() {
+  // What follows a piece of work may start a fetch of its own.
+  while (fetchThread_.Running() || workDone_) {
+    fetchThread_.Join();
+    if (workDone_) std::exchange(workDone_, {})();
+  }
+  fetchThread_.Join();
+}
+
+TableDef* RecordBrowser::shownTable() const { return TableTree::TableOf(selected_); }
+
+int64_t RecordBrowser::rowTotal() const {
+  if (order_ != nullptr) return static_cast<int64_t>(order_->rows().size());
+  return showingDeleted_ ? std::max<int64_t>(deletedRows_, 0) : rowIndex_.liveRows();
+}
+
+bool RecordBrowser::TotalsKnown() const {
+  if (order_ != nullptr) return true;
+  return showingDeleted_ ? deletedRows_ >= 0 : rowIndex_.built();
+}
+
+void RecordBrowser::RunWork(std::function<void()> work, std::function<void()> done) {
+  fetchThread_.Join();
+  fetchBusy_.store(1);
+  controls_.next->setEnabled(false);
+  controls_.prev->setEnabled(false);
+  controls_.goToPage->setEnabled(false);
+  controls_.goTo->setEnabled(false);
+  workDone_ = [this, done = std::move(done)] {
+    fetchThread_.Join();
+    fetchBusy_.store(0);
+    EnablePaging();
+    done();
+  };
+  fetchThread_.Start([this, work = std::move(work)] {
+    work();
+    // Queued: what follows may start the worker again, which it cannot do
+    // from within its own run.
+    QMetaObject::invokeMethod(controls_.list, [this] {
+      if (workDone_) std::exchange(workDone_, {})();
+    }, Qt::QueuedConnection);
+  });
+}
+
+void RecordBrowser::ShowOrder(std::shared_ptr<const RowOrder> order) {
+  if (selected_ == nullptr || showingDeleted_) return;
+  order_ = std::move(order);
+  LoadLocatedPage(1);
+}
+
+int64_t RecordBrowser::CurrentRow() const {
+  const int row = controls_.list->currentRow();
+  if (selected_ == nullptr || row < 0) return -1;
+  return int64_t{pageNumber_ - 1} * kPageRows + row;
+}
+
+void RecordBrowser::ShowCell(int64_t row, int column, std::function<bool(const QString& cell)> check) {
+  if (selected_ == nullptr || fetchBusy()) return;
+  pendingCell_ = std::make_unique<PendingCell>(
+      PendingCell{static_cast<int>(row % kPageRows), column, std::move(check)});
+  const int page = static_cast<int>(row / kPageRows) + 1;
+  if (page == pageNumber_)
+    SelectPendingCell();
+  else
+    LoadLocatedPage(page);
+}
+
+void RecordBrowser::SelectPendingCell() {
+  if (pendingCell_ == nullptr) return;
+  const PendingCell cell = *std::exchange(pendingCell_, nullptr);
+  QTableWidget* list = controls_.list;
+  if (list->rowCount() == 0 || cell.column >= list->columnCount()) return;
+  int row = std::min(cell.row, list->rowCount() - 1);
+  auto passes = [&](int r) {
+    return r >= 0 && r < list->rowCount() && (!cell.check || cell.check(list->item(r, cell.column)->text()));
+  };
+  for (int distance = 0; distance < list->rowCount() && !passes(row); ++distance) {
+    if (passes(cell.row - distance)) row = cell.row - distance;
+    else if (passes(cell.row + distance)) row = cell.row + distance;
+  }
+  list->setCurrentCell(row, cell.column);
+  list->scrollToItem(list->item(row, cell.column));
+}
+
+void RecordBrowser::Forget() {
+  order_.reset();
+  pendingCell_.reset();
+  if (tableChanged_) tableChanged_();
+}
 
 int32_t RecordBrowser::pageTotal() const {
   const int64_t pages = (rowTotal() + kPageRows - 1) / kPageRows;
@@ -130,11 +226,13 @@ void RecordBrowser::SelectionChanged(QTreeWidgetItem* item) {
   }
 
   selected_ = item;
+  Forget();
   showingDeleted_ = deleted;
   deletedRows_ = -1;
   pageNumber_ = 1;
   controls_.pageNumber->setText(QStringLiteral("1"));
-  tree_.RefoldLater(fold, item);
+  // The new table stays folded: the arrow keys go from table to table.
+  tree_.RefoldLater(fold, nullptr);
   cursor_ = Cursor{0, 0, 0};
   pageHistory_.clear();
   rowIndex_.Clear();
@@ -143,6 +241,10 @@ void RecordBrowser::SelectionChanged(QTreeWidgetItem* item) {
 
 void RecordBrowser::Next() {
   if (selected_ == nullptr || fetchBusy()) return;
+  if (order_ != nullptr) {
+    if (pageNumber_ < pageTotal()) LoadLocatedPage(pageNumber_ + 1);
+    return;
+  }
   bool negative = savedCursor_.nextRow < 0 || savedCursor_.pageSlot < 0 || savedCursor_.dataPageIndex < 0;
   pageHistory_.push_back(negative ? Cursor{0, 0, 0} : savedCursor_);
   ++pageNumber_;
@@ -151,7 +253,7 @@ void RecordBrowser::Next() {
 
 void RecordBrowser::Prev() {
   if (selected_ == nullptr || fetchBusy()) return;
-  if (pageHistory_.empty()) {
+  if (pageHistory_.empty() || order_ != nullptr) {
     // Reached by a jump: the page before is located like the jump's.
     if (pageNumber_ > 1 && TotalsKnown()) LoadLocatedPage(pageNumber_ - 1);
     return;
@@ -169,7 +271,9 @@ void RecordBrowser::GoToPage(int page) {
 
 void RecordBrowser::LoadLocatedPage(int page) {
   TableDef& table = *TableTree::TableOf(selected_);
-  if (showingDeleted_) {
+  if (order_ != nullptr) {
+    // The page's rows are the order's: no cursor to place.
+  } else if (showingDeleted_) {
     // Deleted rows are found only by walking to them.
     RowDecoder decoder(session_, progress_.stopRequested, oleFiles_);
     DeletedRowWalk walk(decoder, table);
@@ -206,7 +310,9 @@ void RecordBrowser::RecordFetchThread(TableDef& table) {
   std::vector<std::string>& texts = progress_.rowBuffer;
   texts.assign(kPageRows, std::string());
   RowDecoder decoder(session_, progress_.stopRequested, oleFiles_);
-  if (showingDeleted_)
+  if (order_ != nullptr)
+    FetchOrderedPage(decoder, table, texts);
+  else if (showingDeleted_)
     FetchDeletedRowPage(decoder, table, cursor_, texts);
   else
     FetchRowPage(decoder, table, cursor_, texts);
@@ -224,7 +330,7 @@ void RecordBrowser::RecordFetchThread(TableDef& table) {
     if (allEmpty) continue;
     QStringList cells;
     for (size_t c = 0; c < columnCount; ++c)
-      cells << (c < values.size() ? CellFor(values[c], table.columns[c].type)
+      cells << (c < values.size() ? CellFor(values[c], table.columns[c].type, table.orphan)
                                   : QString());
     rows.push_back(std::move(cells));
   }
@@ -238,6 +344,14 @@ void RecordBrowser::RecordFetchThread(TableDef& table) {
   else if (!showingDeleted_ && !rowIndex_.built())
     rowIndex_.Build(session_, table);
   RunOnGuiThread(list, [this] { FinishFetch(); });
+}
+
+void RecordBrowser::FetchOrderedPage(RowDecoder& decoder, TableDef& table, std::vector<std::string>& texts) {
+  const std::vector<RowPosition>& rows = order_->rows();
+  const size_t first = static_cast<size_t>(pageNumber_ - 1) * kPageRows;
+  RowLookup lookup(decoder, table);
+  for (size_t i = 0; i < kPageRows && first + i < rows.size(); ++i)
+    if (lookup.Read(rows[first + i], texts[i]) < 0) return;
 }
 
 void RecordBrowser::FillList(const TableDef& table, const std::vector<QStringList>& rows) {
@@ -259,7 +373,9 @@ void RecordBrowser::FillList(const TableDef& table, const std::vector<QStringLis
   list->setRowCount(static_cast<int>(rows.size()));
   for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
     for (int c = 0; c < columnCount; ++c) {
-      auto* cell = new QTableWidgetItem(rows[static_cast<size_t>(r)][c]);
+      const QString& text = rows[static_cast<size_t>(r)][c];
+      auto* cell = new QTableWidgetItem(text.isNull() ? QStringLiteral(" ") : text);
+      if (text.isNull()) cell->setData(RecordCopy::kNullRole, true);
       cell->setTextAlignment(AlignmentFor(table.columns[static_cast<size_t>(c)].type));
       list->setItem(r, c, cell);
     }
@@ -276,10 +392,18 @@ void RecordBrowser::FillList(const TableDef& table, const std::vector<QStringLis
   controls_.pageNumber->setText(QString::number(pageNumber_));
 }
 
-void RecordBrowser::FinishFetch() {
+void RecordBrowser::EnablePaging() {
   controls_.prev->setEnabled(pageNumber_ > 1);
-  controls_.next->setEnabled(controls_.list->rowCount() == kPageRows);
-  controls_.next->setFocus();
-  fetchBusy_.store(0);
+  // A full page is the last one when the table's rows end with it.
+  controls_.next->setEnabled(controls_.list->rowCount() == kPageRows &&
+                             (!TotalsKnown() || pageNumber_ < pageTotal()));
   ShowTotals();
+}
+
+void RecordBrowser::FinishFetch() {
+  fetchBusy_.store(0);
+  EnablePaging();
+  // A page shown for a found cell leaves the keyboard where the search is.
+  if (pendingCell_ == nullptr) controls_.next->setFocus();
+  SelectPendingCell();
 }

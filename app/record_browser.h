@@ -7,17 +7,28 @@
 // page can also be reached at once (GoToPage): the row index of the table,
 // counted once when the table is first shown, says where its rows lie. A
 // table's "Deleted rows" node shows its readable deleted rows the same way,
-// paged from their own cursor and counted by their own walk.
+// paged from their own cursor and counted by their own walk. Once sorted
+// (RowOrder), the table's pages are read from the order's row positions.
+//
+// The browser's worker runs one piece of work at a time, a page fetch or a
+// longer task (a sort, a search); paging and the tree's selection wait
+// while it runs.
 #pragma once
+
+#include <QString>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <vector>
 
 #include "app/cell_tool_tips.h"
+#include "app/record_copy.h"
 #include "app/worker_thread.h"
 #include "decode/row_cursor.h"
+#include "decode/row_order.h"
 #include "decode/row_page_index.h"
 
 class MdbFile;
@@ -29,6 +40,7 @@ class QSpinBox;
 class QStackedWidget;
 class QTableWidget;
 class QTreeWidgetItem;
+class RowDecoder;
 class TableTree;
 struct TableDef;
 
@@ -76,15 +88,38 @@ class RecordBrowser {
   // to go).
   void ShowNoTable();
 
-  // Commands that use the session wait here for a running fetch.
+  // Commands that use the session wait here for a running fetch or task,
+  // and for whatever follows it on the window's thread.
   void WaitForFetch();
+
+  // The table shown, none while no table is; its deleted rows or its own.
+  TableDef* shownTable() const;
+  bool showingDeleted() const { return showingDeleted_; }
+  // Runs `work` on the browser's worker, as a page fetch runs; `done`
+  // follows on the window's thread once it has ended.
+  void RunWork(std::function<void()> work, std::function<void()> done);
+  // Shows the table's rows in `order` from its first page on; none: in the
+  // table's own order.
+  void ShowOrder(std::shared_ptr<const RowOrder> order);
+  const RowOrder* order() const { return order_.get(); }
+  // The page holding `row` (from 0, in the order shown), with the cell of
+  // `column` made current. A row's place in the table's own order is
+  // counted from its live slots, which on a damaged table may run a few
+  // rows ahead of the rows shown: the page's row whose cell passes `check`
+  // nearest to the place is taken.
+  void ShowCell(int64_t row, int column, std::function<bool(const QString& cell)> check);
+  // The current cell's row in the order shown, or -1.
+  int64_t CurrentRow() const;
+  // Called when another table (or none) is shown.
+  void SetTableChanged(std::function<void()> changed) { tableChanged_ = std::move(changed); }
 
   bool fetchBusy() const { return fetchBusy_.load() != 0; }
   int32_t pageNumber() const { return pageNumber_; }
   // 0 until the shown table's rows are counted.
-  int64_t rowTotal() const { return showingDeleted_ ? std::max<int64_t>(deletedRows_, 0) : rowIndex_.liveRows(); }
+  int64_t rowTotal() const;
   int32_t pageTotal() const;
   const std::vector<Cursor>& pageHistory() const { return pageHistory_; }
+  RecordCopy& copy() { return copy_; }
 
  private:
   void StartFetch();
@@ -92,11 +127,17 @@ class RecordBrowser {
   void FillList(const TableDef& table, const std::vector<QStringList>& rows);
   // The end of a fetch: Next and Prev, fetchBusy cleared, the totals.
   void FinishFetch();
+  void EnablePaging();
   // The shown table's rows and pages, and the jump enabled, once counted.
   void ShowTotals();
-  bool TotalsKnown() const { return showingDeleted_ ? deletedRows_ >= 0 : rowIndex_.built(); }
+  bool TotalsKnown() const;
+  // The cell a ShowCell waits to select once its page is shown.
+  void SelectPendingCell();
+  void Forget();
   void LoadLocatedPage(int page);
   void RecordFetchThread(TableDef& table);
+  // The page's rows from the sorted order's positions.
+  void FetchOrderedPage(RowDecoder& decoder, TableDef& table, std::vector<std::string>& texts);
 
   MdbFile& session_;
   ProgressChannel& progress_;
@@ -116,6 +157,17 @@ class RecordBrowser {
   // first fetch has counted them.
   bool showingDeleted_ = false;
   int64_t deletedRows_ = -1;
+  // The sorted order shown; none for the table's own.
+  std::shared_ptr<const RowOrder> order_;
+  std::function<void()> workDone_;
+  std::function<void()> tableChanged_;
+  struct PendingCell {
+    int row = 0;
+    int column = 0;
+    std::function<bool(const QString&)> check;
+  };
+  std::unique_ptr<PendingCell> pendingCell_;
   CellToolTips toolTips_;
+  RecordCopy copy_;
   WorkerThread fetchThread_;
 };

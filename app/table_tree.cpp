@@ -21,9 +21,9 @@ void SetTable(QTreeWidgetItem* item, TableDef* table) {
 
 TableTree::TableTree(QTreeWidget& tree)
     : tree_(tree),
-      images_{QIcon(":/images/tree_root.png"), QIcon(":/images/tree_tables.png"),
-              QIcon(":/images/tree_table.png"), QIcon(":/images/tree_spare.png"),
-              QIcon(":/images/tree_column.png")} {
+      images_{QIcon(":/images/tree_root.svg"), QIcon(":/images/tree_tables.svg"),
+              QIcon(":/images/tree_table.svg"), QIcon(":/images/tree_spare.svg"),
+              QIcon(":/images/tree_column.svg")} {
   tree_.setIconSize(QSize(16, 16));
   // Long names get a scroll bar rather than being cut.
   tree_.header()->setStretchLastSection(false);

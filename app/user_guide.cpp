@@ -2,9 +2,12 @@
 
 #include "platform/folders.h"
 
+std::vector<std::string> UserGuidePlaces(const std::string& programFolder) {
+  return {programFolder + kUserGuideName, programFolder + "../share/brevantis/" + kUserGuideName};
+}
+
 std::string UserGuidePath(const std::string& programFolder) {
-  const std::string beside = programFolder + kUserGuideName;
-  const std::string installed = programFolder + "../share/brevantis/" + kUserGuideName;
-  if (!platform::FileExists(beside) && platform::FileExists(installed)) return installed;
-  return beside;
+  for (const std::string& place : UserGuidePlaces(programFolder))
+    if (platform::FileExists(place)) return place;
+  return {};
 }

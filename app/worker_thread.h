@@ -52,7 +52,8 @@ class WorkerThread {
       QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
       if (!ended_.load()) QThread::msleep(1);
     }
-    thread_.join();
+    // An event handled meanwhile may have joined it already.
+    if (thread_.joinable()) thread_.join();
   }
 
  private:

@@ -38,6 +38,15 @@ int32_t RowDecoder::SlotCountOf(int32_t page) const {
   return std::max<int32_t>(0, db_.pages[static_cast<size_t>(page)].rowCount);
 }
 
+void RowDecoder::SetColumnsWanted(std::vector<int32_t> columnNumbers) {
+  std::sort(columnNumbers.begin(), columnNumbers.end());
+  wanted_ = std::move(columnNumbers);
+}
+
+bool RowDecoder::Wanted(int32_t columnNumber) const {
+  return wanted_.empty() || std::binary_search(wanted_.begin(), wanted_.end(), columnNumber);
+}
+
 int32_t RowDecoder::LoadPage(int32_t page) {
   if (page_.empty()) return 0;
   db_.ReadPage(page_.data(), page);
@@ -144,7 +153,8 @@ int RowDecoder::DecodeRow(const TableDef& table, int64_t start, int64_t end, std
       } else if (fixedSeen > fixedValues || fixedCursor > fixedEnd || !cell.present) {
         cell.present = 0;
       } else {
-        DecodeColumn(table, column, page, start + 2 + column.fixedOffset, column.length, cell);
+        if (Wanted(column.columnNumber))
+          DecodeColumn(table, column, page, start + 2 + column.fixedOffset, column.length, cell);
         fixedCursor += column.length;
       }
     } else {
@@ -158,7 +168,7 @@ int RowDecoder::DecodeRow(const TableDef& table, int64_t start, int64_t end, std
       }
       if (!cell.present || from < variableStart || from >= to || to > dataEnd)
         cell.present = 0;
-      else
+      else if (Wanted(column.columnNumber))
         DecodeColumn(table, column, page, start + from, to - from, cell);
     }
     out += cell.text;

@@ -62,6 +62,10 @@ class RowDecoder {
   // from its flat table.
   void DecodeColumn(const TableDef& table, const ColumnDef& column, ByteSpan page, int64_t position, int64_t length,
                     CellSlot& cell);
+  // Only these columns (by column number) are decoded from here on, the
+  // others left absent: walks that need one column's values read no memo or
+  // OLE object of another. Empty: every column.
+  void SetColumnsWanted(std::vector<int32_t> columnNumbers);
 
   // The cells of the last row decoded, by column number.
   const RowCells& cells() const { return cells_; }
@@ -73,6 +77,7 @@ class RowDecoder {
 
  private:
   int32_t SlotCountOf(int32_t page) const;
+  bool Wanted(int32_t columnNumber) const;
 
   const MdbFile& db_;
   const std::atomic<uint8_t>& stopRequested_;
@@ -80,6 +85,7 @@ class RowDecoder {
   std::vector<uint8_t> page_;
   RowCells cells_;
   std::unique_ptr<ComplexValues> complexValues_;  // made for the first complex column
+  std::vector<int32_t> wanted_;  // sorted; empty for every column
   int32_t lookupRowFlag_ = 0;
   int32_t deletedRowFlag_ = 0;
 };

@@ -1,7 +1,5 @@
 #include "export/excel_session.h"
 
-#include <charconv>
-
 #include "platform/dialogs.h"
 
 namespace {
@@ -10,9 +8,9 @@ namespace {
 // up to the first, as a C string handed to the automation server would.
 std::string_view UpToZero(std::string_view text) { return text.substr(0, text.find('\0')); }
 
-constexpr int32_t kLightYellow = 19;
-constexpr int16_t kCentre = -4108;  // xlCenter
-constexpr int16_t kThin = 2;        // xlThin
+const xls::Variant kLightYellow{int32_t{19}};
+const xls::Variant kCentre{int16_t{-4108}};  // xlCenter
+const xls::Variant kThin{int16_t{2}};        // xlThin
 
 }  // namespace
 
@@ -71,27 +69,25 @@ void ExcelSession::NameSheet(std::string_view text) {
   if (worksheet) worksheet->SetName(UpToZero(text));
 }
 
-void ExcelSession::WriteHeaderCell(const std::string& address, std::string_view text, bool centred) {
+void ExcelSession::WriteHeaderCell(int32_t column, std::string_view text, bool centred) {
   if (!worksheet) return;
-  xls::Variant where(address);
-  xls::Range range = worksheet->Range(where, where);
-  range.SetValue2(xls::Variant(std::string(UpToZero(text))));
+  xls::Range range = worksheet->Cells(int32_t{1}, column);
+  cellValue_.TextToFill().assign(UpToZero(text));
+  range.SetValue2(cellValue_);
   range.Interior().SetColorIndex(kLightYellow);
   range.Font().SetBold(xls::ArgTrue);
   if (centred) range.SetHorizontalAlignment(kCentre);
   range.Borders().SetWeight(kThin);
 }
 
-void ExcelSession::WriteDataCell(const std::string& address, std::string_view text) {
+void ExcelSession::WriteDataCell(int32_t row, int32_t column, std::string_view text) {
   if (!worksheet) return;
-  text = UpToZero(text);
-  std::string value;
-  value.reserve(text.size() + 1);
-  value += '\'';
-  value += text;
-  xls::Variant where(address);
-  xls::Range range = worksheet->Range(where, where);
-  range.SetValue2(xls::Variant(std::move(value)));
+  xls::Range range = worksheet->Cells(row, column);
+  // The value is reused from cell to cell: no allocation a cell.
+  std::string& value = cellValue_.TextToFill();
+  value.assign(1, '\'');
+  value += UpToZero(text);
+  range.SetValue2(cellValue_);
   range.SetHorizontalAlignment(kCentre);
   range.Borders().SetWeight(kThin);
 }
@@ -117,15 +113,3 @@ void ExcelSession::SaveAndQuit(const std::string& path) {
   application = nullptr;
 }
 
-std::string ExcelSession::CellAddress(int32_t columnIndex, int32_t rowNumber) {
-  char text[16];
-  char* end = text;
-  if (columnIndex < 26) {
-    *end++ = static_cast<char>('A' + columnIndex);
-  } else {
-    *end++ = static_cast<char>('A' + (columnIndex / 26 - 1));
-    *end++ = static_cast<char>('A' + columnIndex % 26);
-  }
-  end = std::to_chars(end, text + sizeof text, rowNumber).ptr;
-  return std::string(text, end);
-}

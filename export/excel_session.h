@@ -51,12 +51,13 @@ class ExcelSession {
   // sheet n - 1 (a new workbook has three).
   void SelectSheet(int32_t n);
   void NameSheet(std::string_view text);
-  // Bold on light yellow, thin borders; centred unless `centred` is false
-  // (the per-table writer's continuation sheets).
-  void WriteHeaderCell(const std::string& address, std::string_view text, bool centred = true);
-  // Stored as text whatever it looks like (a leading apostrophe), centred,
-  // thin borders.
-  void WriteDataCell(const std::string& address, std::string_view text);
+  // Row 1's cell in column (from 1): bold on light yellow, thin borders;
+  // centred unless `centred` is false (the per-table writer's continuation
+  // sheets).
+  void WriteHeaderCell(int32_t column, std::string_view text, bool centred = true);
+  // The cell at row and column (from 1), stored as text whatever it looks
+  // like (a leading apostrophe), centred, thin borders.
+  void WriteDataCell(int32_t row, int32_t column, std::string_view text);
   // DisplayAlerts and AlertBeforeOverwriting.
   void SetAlerts(bool flag);
   // Saves the workbook under path, closes everything and quits the engine.
@@ -68,11 +69,8 @@ class ExcelSession {
   void TakeActiveWorkbook();          // workbook = Application.ActiveWorkbook
   void SetDisplayAlerts(bool flag);   // Application.DisplayAlerts = flag
 
-  // "A1" style, from a 0-based column index and a 1-based row number; right
-  // up to column ZZ.
-  static std::string CellAddress(int32_t columnIndex, int32_t rowNumber);
-
  private:
   platform::Dialogs& dialogs_;
   ApplicationFactory startApplication_;
+  xls::Variant cellValue_;
 };

@@ -1,5 +1,7 @@
 #include "export/export_job.h"
 
+#include <algorithm>
+
 #include "decode/deleted_row_walk.h"
 #include "decode/ole_file_writer.h"
 #include "decode/row_decoder.h"
@@ -94,8 +96,25 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
     ++failures;
     if (!Abandoned()) view.AddMessage(text);
   };
-  auto reportRows = [&](const std::string& table, int32_t rows) {
-    if (!Abandoned()) view.SetRowsWritten(table, rows);
+  // The percentage weighs every output by its rows as the analysis counted
+  // them, and one more so that an empty table moves the bar too; an output
+  // that turns out longer than counted does not push the bar past its share.
+  int64_t weightTotal = 0;
+  int64_t weightDone = 0;
+  int lastPercent = -1;
+  ExportProgress current;
+  auto showPercent = [&](int64_t rowsOfCurrent) {
+    const int64_t done = weightDone + std::min(rowsOfCurrent, current.rowsExpected);
+    const int percent = weightTotal > 0 ? static_cast<int>(done * 100 / weightTotal) : 100;
+    if (percent == lastPercent) return;
+    lastPercent = percent;
+    view.SetPercentage(percent);
+  };
+  auto reportRows = [&](const std::string&, int32_t rows) {
+    if (Abandoned()) return;
+    current.rows = rows;
+    view.SetRowsWritten(current);
+    showPercent(rows);
   };
   WorkbookWriter::FormatFactory makeFormat = [&]() -> std::unique_ptr<WorkbookFormat> {
     switch (options.format) {
@@ -112,6 +131,9 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
   RowDecoder rows(db_, progress_.stopRequested, oleFiles);
   WorkbookWriter writer(rows, options.exportFolder, FileTitle(db_.FileName()), abandonRequested_,
                         reportFailure, reportRows, makeFormat);
+  writer.SetSavingSink([&](const std::string& path) {
+    if (!Abandoned()) view.SetFinishing(path.substr(path.rfind('/') + 1));
+  });
   const bool perTable = options.workbookMode == kExcelPerTable || options.format == OutputFormat::Csv;
 
   view.ShowRunning();
@@ -124,21 +146,26 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
   // Tables with deleted rows to write get a second output. Counted before
   // the first table: the workbook per database is saved once the job's last
   // output is in it.
-  std::vector<bool> withDeleted(tableCount, false);
+  std::vector<int32_t> deletedRows(tableCount, 0);
   size_t outputs = tableCount;
-  for (size_t j = 0; j < tableCount && options.includeDeleted; ++j) {
+  for (size_t j = 0; j < tableCount; ++j) {
     const TableDef& table = *options.chosenTables[j];
-    if (!table.name.empty() && CountReadableDeletedRows(rows, table) > 0) {
-      withDeleted[j] = true;
+    if (table.name.empty()) continue;
+    weightTotal += int64_t{table.rowCount} + 1;
+    if (!options.includeDeleted) continue;
+    deletedRows[j] = std::max(0, CountReadableDeletedRows(rows, table));
+    if (deletedRows[j] > 0) {
       ++outputs;
+      weightTotal += int64_t{deletedRows[j]} + 1;
     }
   }
   // A line per output written, in order.
   std::vector<StatisticsRow> statistics;
   const std::string statisticsPath = options.exportFolder + kStatisticsFile;
   // Writes one output of the table; false when the job was abandoned.
-  auto write = [&](TableDef& table, RowSet rowSet) {
+  auto write = [&](TableDef& table, RowSet rowSet, int32_t rowsExpected) {
     const std::string name = table.name + RowSetLabel(rowSet);
+    current = {name, 0, rowsExpected};
     announce("Export started  : " + name);
     // The columns left out are one failure of their own, noted apart.
     const int32_t failuresBefore = failures;
@@ -159,6 +186,8 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
       statistics.back().note = "abandoned";
       return false;
     }
+    weightDone += int64_t{rowsExpected} + 1;
+    showPercent(0);
     // A table that failed is not announced as completed.
     announce((failures > failuresBefore ? "Export failed : " : "Export completed : ") + name);
     return true;
@@ -167,11 +196,11 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
   for (; reached < tableCount && !progress_.StopRequested() && !Abandoned(); ++reached) {
     TableDef& table = *options.chosenTables[reached];
     if (table.name.empty()) continue;
-    bool going = write(table, RowSet::Live);
+    bool going = write(table, RowSet::Live, table.rowCount);
     exportedRows_[reached] = writer.rowsWritten();
-    if (going && withDeleted[reached] && !progress_.StopRequested()) going = write(table, RowSet::Deleted);
+    if (going && deletedRows[reached] > 0 && !progress_.StopRequested())
+      going = write(table, RowSet::Deleted, deletedRows[reached]);
     if (!going) break;
-    view.SetPercentage(static_cast<int>(static_cast<double>(reached + 1) / tableCount * 100));
   }
   if (Abandoned()) {
     // No one is told any more; the file is what is left to say so.

@@ -8,6 +8,13 @@
 
 #include "export/export_statistics.h"
 
+// The output at hand: a table's rows (or its deleted rows) being written.
+struct ExportProgress {
+  std::string output;        // the table's name, " (deleted)" added for its deleted rows
+  int64_t rows = 0;          // written so far
+  int64_t rowsExpected = 0;  // as the analysis counted them
+};
+
 class ExportView {
  public:
   virtual ~ExportView() = default;
@@ -16,13 +23,14 @@ class ExportView {
   virtual void ShowRunning() = 0;
   // A message of the job; a list shows the newest on top.
   virtual void AddMessage(const std::string& text) = 0;
-  // Rows of the table at hand written so far, now and then while it is
+  // Rows of the output at hand written so far, now and then while it is
   // written and once at its end. A view may leave them unshown.
-  virtual void SetRowsWritten(const std::string& table, int32_t rows) {
-    (void)table;
-    (void)rows;
-  }
-  // Percentage of the chosen tables done, 0 to 100.
+  virtual void SetRowsWritten(const ExportProgress& progress) { (void)progress; }
+  // A file is being finished (saved), which may take a while after its
+  // last row.
+  virtual void SetFinishing(const std::string& fileName) { (void)fileName; }
+  // Percentage done, 0 to 100: rows written against the rows of every
+  // chosen table, each output weighing at least one row.
   virtual void SetPercentage(int percent) = 0;
   // The closing message is shown: Stop goes, the statistics list comes (a
   // window pauses first so that the closing message can be read).

@@ -37,8 +37,13 @@ void WorkbookWriter::NewDatabaseWorkbook() {
   databaseWorkbookOpen_ = true;
 }
 
+void WorkbookWriter::Save(WorkbookFormat& book, const std::string& path, int32_t usedSheets) {
+  if (reportSaving_) reportSaving_(path);
+  book.Save(path, usedSheets);
+}
+
 void WorkbookWriter::SaveDatabaseWorkbook(int32_t usedSheets) {
-  databaseBook_->Save(DatabasePath(), usedSheets);
+  Save(*databaseBook_, DatabasePath(), usedSheets);
   databaseWorkbookOpen_ = false;
 }
 
@@ -100,7 +105,7 @@ int WorkbookWriter::WriteTablePerTable(TableDef& table, int32_t sheetLimit, RowS
     SheetHandlers handlers;
     handlers.continuation = [&](int continuationNumber) {
       if (++sheetPosition > sheetLimit) {
-        book->Save(path, sheetLimit);
+        Save(*book, path, sheetLimit);
         ++fileNumber;
         path = FilePath(fileNames_.Add(table.name, label + Suffix(fileNumber - 1)));
         book->NewWorkbook(path);
@@ -108,7 +113,7 @@ int WorkbookWriter::WriteTablePerTable(TableDef& table, int32_t sheetLimit, RowS
       }
       book->AddSheet(sheetPosition, table.name, label + Suffix(continuationNumber));
     };
-    handlers.stop = [&] { book->Save(path, sheetPosition); };
+    handlers.stop = [&] { Save(*book, path, sheetPosition); };
     handlers.centreContinuationHeader = false;
     if (sheetWriter_.WriteTable(table, *book, handlers, rowSet) < 0) return -1;
   } catch (const std::exception& error) {
@@ -116,6 +121,6 @@ int WorkbookWriter::WriteTablePerTable(TableDef& table, int32_t sheetLimit, RowS
     reportFailure_("Could not export " + table.name + ": " + error.what());
     return -1;
   }
-  book->Save(path, sheetPosition);
+  Save(*book, path, sheetPosition);
   return 1;
 }

@@ -47,6 +47,9 @@ class WorkbookWriter {
   // open (a stop between two tables, or a last table that was passed over).
   void SaveOpenWorkbook();
 
+  // Told the path of every workbook before it is saved.
+  void SetSavingSink(std::function<void(const std::string& path)> sink) { reportSaving_ = std::move(sink); }
+
   // The rows of the table last written.
   int32_t rowsWritten() const { return sheetWriter_.rowsWritten(); }
   // The columns of the table last written that no sheet took.
@@ -57,11 +60,13 @@ class WorkbookWriter {
   std::string DatabasePath() const;
   void NewDatabaseWorkbook();
   void SaveDatabaseWorkbook(int32_t usedSheets);
+  void Save(WorkbookFormat& book, const std::string& path, int32_t usedSheets);
 
   RowDecoder& rows_;
   std::string exportFolder_;
   const std::atomic<uint8_t>& abandonRequested_;
   FailureSink reportFailure_;
+  std::function<void(const std::string&)> reportSaving_;
   TableSheetWriter sheetWriter_;
   FormatFactory makeFormat_;
 

@@ -3,7 +3,6 @@
 #include "format/utf8.h"
 
 #include <algorithm>
-#include <charconv>
 
 #include "export/name_set.h"
 
@@ -69,22 +68,15 @@ void XlsWorkbook::Save(const std::string& path, int32_t usedSheets) {
 }
 
 void XlsWorkbook::WriteHeader(const std::vector<std::string>& names, bool centred) {
-  letters_.clear();
-  for (size_t i = 0; i < names.size(); ++i) {
-    std::string address = ExcelSession::CellAddress(static_cast<int32_t>(i), 1);
-    session_.WriteHeaderCell(address, names[i], centred);
-    letters_.push_back(address.substr(0, address.size() - 1));
-  }
+  columns_ = names.size();
+  for (size_t i = 0; i < names.size(); ++i) session_.WriteHeaderCell(static_cast<int32_t>(i + 1), names[i], centred);
 }
 
 void XlsWorkbook::WriteRow(int32_t rowNumber, const std::vector<std::string_view>& values) {
-  char digits[16];
-  char* digitsEnd = std::to_chars(digits, digits + sizeof digits, rowNumber).ptr;
-  for (size_t k = 0; k < letters_.size() && k < values.size(); ++k) {
+  for (size_t k = 0; k < columns_ && k < values.size(); ++k) {
     std::string_view value = values[k];
     // The engine makes the last cut, counting as the workbook does.
     if (value.size() > kMaxCellText) value = Utf8Prefix(value, kMaxCellText);
-    address_.assign(letters_[k]).append(digits, digitsEnd);
-    session_.WriteDataCell(address_, value);
+    session_.WriteDataCell(rowNumber, static_cast<int32_t>(k + 1), value);
   }
 }

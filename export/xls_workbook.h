@@ -38,7 +38,6 @@ class XlsWorkbook : public WorkbookFormat {
  private:
   ExcelSession session_;
   FailureSink reportFailure_;
-  // Column letters of the header last written, for the data rows.
-  std::vector<std::string> letters_;
-  std::string address_;
+  // Columns of the header last written, for the data rows.
+  size_t columns_ = 0;
 };

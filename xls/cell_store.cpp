@@ -34,6 +34,7 @@ Cell& CellStore::At(uint16_t row, uint8_t column) {
   inserted.row = row;
   inserted.column = column;
   ++count_;
+  ++moves_;
   return *chunk->insert(at, inserted);
 }
 

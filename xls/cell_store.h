@@ -27,6 +27,9 @@ class CellStore {
   // The cell, added without value or format when it is not there yet.
   Cell& At(uint16_t row, uint8_t column);
   size_t Count() const { return count_; }
+  // Changes whenever cells may have moved in memory (a cell inserted before
+  // others); a reference from At stays good while it is the same.
+  uint32_t Moves() const { return moves_; }
 
   // Every cell in row and column order.
   template <class F>
@@ -43,6 +46,7 @@ class CellStore {
 
   std::vector<std::vector<Cell>> chunks_;
   size_t count_ = 0;
+  uint32_t moves_ = 0;
 };
 
 }  // namespace xls

@@ -84,6 +84,7 @@ void CompoundFileWriter::Fail(const std::string& why) {
 
 void CompoundFileWriter::Flush() {
   out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+  flushed_ += buffer_.size();
   buffer_.clear();
   if (!out_) Fail("writing the file failed (disk full?)");
 }
@@ -98,6 +99,20 @@ void CompoundFileWriter::Put(const void* data, size_t size) {
     size -= n;
     if (buffer_.size() == kBufferSize) Flush();
   }
+}
+
+void CompoundFileWriter::Patch(uint64_t position, const void* data, size_t size) {
+  // The file starts with the header sector; the stream follows it.
+  const uint64_t at = position + kSectorSize;
+  const char* bytes = static_cast<const char*>(data);
+  const size_t inFile = at < flushed_ ? static_cast<size_t>(std::min<uint64_t>(size, flushed_ - at)) : 0;
+  if (inFile > 0) {
+    out_.seekp(static_cast<std::streamoff>(at));
+    out_.write(bytes, static_cast<std::streamsize>(inFile));
+    out_.seekp(0, std::ios::end);
+    if (!out_) Fail("writing the file failed (disk full?)");
+  }
+  if (size > inFile) std::memcpy(buffer_.data() + (at + inFile - flushed_), bytes + inFile, size - inFile);
 }
 
 void CompoundFileWriter::Finish() {

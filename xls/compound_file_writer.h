@@ -28,6 +28,8 @@ class CompoundFileWriter : public ByteSink {
 
   // Bytes of the "Workbook" stream.
   void Put(const void* data, size_t size) override;
+  // Replaces bytes of the stream already put.
+  void Patch(uint64_t position, const void* data, size_t size);
   // Ends the stream, writes the rest of the container and gives the file its
   // name; throws AutomationError when that fails.
   void Finish();
@@ -40,6 +42,7 @@ class CompoundFileWriter : public ByteSink {
   std::string partPath_;
   std::ofstream out_;
   std::vector<char> buffer_;
+  uint64_t flushed_ = 0;  // stream bytes already in the file
   bool finished_ = false;
 };
 

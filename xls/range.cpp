@@ -27,7 +27,7 @@ void Range::SetValue2(const Variant& value) {
   std::string_view stored = *text;
   bool quotePrefix = !stored.empty() && stored.front() == '\'';
   if (quotePrefix) stored.remove_prefix(1);
-  sheet_->SetCellText(cell_, stored, quotePrefix);
+  sheet_->SetCellText(*this, stored, quotePrefix);
 }
 
 void Range::SetHorizontalAlignment(const Variant& value) {
@@ -47,7 +47,7 @@ void Range::SetHorizontalAlignment(const Variant& value) {
 }
 
 void Range::ChangeFormat(void (*change)(CellFormat&, uint8_t), uint8_t value) const {
-  sheet_->ChangeCellFormat(cell_, change, value);
+  sheet_->ChangeCellFormat(*this, change, value);
 }
 
 xls::Interior Range::Interior() const { return xls::Interior(*this); }

@@ -15,6 +15,8 @@ class Interior;
 class Font;
 class Borders;
 
+struct Cell;
+
 class Range {
  public:
   Range(Worksheet& sheet, CellPosition cell) : sheet_(&sheet), cell_(cell) {}
@@ -35,11 +37,16 @@ class Range {
   friend class xls::Interior;
   friend class xls::Font;
   friend class xls::Borders;
+  friend class Worksheet;
 
   void ChangeFormat(void (*change)(CellFormat&, uint8_t), uint8_t value) const;
 
   Worksheet* sheet_;
   CellPosition cell_;
+  // The cell once a member has made it, while the sheet's cells stay put:
+  // the members set one after another find it at once.
+  mutable Cell* found_ = nullptr;
+  mutable uint32_t foundMoves_ = 0;
 };
 
 class Interior {

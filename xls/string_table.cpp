@@ -1,7 +1,7 @@
 #include "xls/string_table.h"
 
-#include <cstring>
-#include <functional>
+#include <cstdlib>
+#include <new>
 
 #include "xls/automation_error.h"
 #include "xls/unicode_text.h"
@@ -9,14 +9,41 @@
 namespace xls {
 namespace {
 
+// Cell texts are short: a multiply-and-fold hash, eight bytes at a time.
 uint32_t HashOf(std::string_view text) {
-  uint64_t h = std::hash<std::string_view>{}(text);
-  return static_cast<uint32_t>(h ^ (h >> 32));
+  const char* p = text.data();
+  size_t n = text.size();
+  uint64_t h = 0x9E3779B97F4A7C15ull ^ n;
+  auto mix = [&h](uint64_t word) {
+    h = (h ^ word) * 0xFF51AFD7ED558CCDull;
+    h ^= h >> 32;
+  };
+  for (; n >= 8; p += 8, n -= 8) {
+    uint64_t word;
+    std::memcpy(&word, p, 8);
+    mix(word);
+  }
+  if (n >= 4) {
+    uint32_t first, last;
+    std::memcpy(&first, p, 4);
+    std::memcpy(&last, p + n - 4, 4);
+    mix(uint64_t{first} << 32 | last);
+  } else if (n > 0) {
+    mix(uint64_t{static_cast<uint8_t>(p[0])} << 16 | uint64_t{static_cast<uint8_t>(p[n / 2])} << 8 |
+        static_cast<uint8_t>(p[n - 1]));
+  }
+  h *= 0xC4CEB9FE1A85EC53ull;
+  return static_cast<uint32_t>(h >> 32);
 }
+
+struct FreeDeleter {
+  void operator()(uint64_t* p) const { std::free(p); }
+};
 
 }  // namespace
 
-StringTable::StringTable() : recent_(kRecentSlots, kEmptySlot) {}
+StringTable::StringTable() = default;
+StringTable::~StringTable() = default;
 
 std::string_view StringTable::Prepare(std::string_view text, uint32_t& flags, std::string& repaired) {
   TextMeasure measure = Measure(text, kMaxLength);
@@ -28,21 +55,26 @@ std::string_view StringTable::Prepare(std::string_view text, uint32_t& flags, st
 }
 
 uint32_t StringTable::Store(std::string_view text, uint32_t flags) {
-  if (offsets_.size() >= kNone - 1) throw AutomationError("Too many texts in one workbook.");
-  if (blocks_.empty() || kBlockSize - blockUsed_ < text.size()) {
-    // Offsets are 32 bits: 4,096 blocks of 1 MiB.
+  if (count_ >= kNone - 1) throw AutomationError("Too many texts in one workbook.");
+  const uint32_t size = kHeaderSize + static_cast<uint32_t>(text.size());
+  if (used_.empty() || kBlockSize - used_.back() < size) {
+    // Ids are 32 bits: 4,096 blocks of 1 MiB.
     if (blocks_.size() >= (size_t{1} << (32 - kBlockBits))) {
       throw AutomationError("Not enough memory for more text in one workbook.");
     }
-    blocks_.push_back(std::make_unique<char[]>(kBlockSize));
-    blockUsed_ = 0;
+    // Written before it is read: no need to clear it.
+    blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockSize));
+    used_.push_back(0);
   }
-  uint32_t at = static_cast<uint32_t>((blocks_.size() - 1) << kBlockBits) | blockUsed_;
-  if (!text.empty()) std::memcpy(blocks_.back().get() + blockUsed_, text.data(), text.size());
-  blockUsed_ += static_cast<uint32_t>(text.size());
-  offsets_.push_back(at);
-  lengths_.push_back(static_cast<uint32_t>(text.size()) | flags);
-  return static_cast<uint32_t>(offsets_.size() - 1);
+  const uint32_t id = static_cast<uint32_t>(blocks_.size() - 1) << kBlockBits | used_.back();
+  char* at = At(id);
+  const uint32_t lengthAndFlags = static_cast<uint32_t>(text.size()) | flags;
+  std::memcpy(at, &lengthAndFlags, 4);
+  std::memcpy(at + 4, &kNone, 4);
+  if (!text.empty()) std::memcpy(at + kHeaderSize, text.data(), text.size());
+  used_.back() += size;
+  ++count_;
+  return id;
 }
 
 uint32_t StringTable::Keep(std::string_view text) {
@@ -50,7 +82,10 @@ uint32_t StringTable::Keep(std::string_view text) {
   std::string repaired;
   text = Prepare(text, flags, repaired);
   uint32_t id = Store(text, flags);
-  if (id == kept_) ++kept_;
+  if (!interned_) {
+    SetFileIndex(id, KeptCount());
+    keptIds_.push_back(id);
+  }
   return id;
 }
 
@@ -58,55 +93,86 @@ uint32_t StringTable::Intern(std::string_view text) {
   uint32_t flags = 0;
   std::string repaired;
   text = Prepare(text, flags, repaired);
-  uint32_t hash = HashOf(text);
+  if (!recent_) {
+    recent_ = std::make_unique<uint64_t[]>(kRecentSlots);  // zero: no text yet
+    interned_ = true;
+  }
+  const uint32_t hash = HashOf(text);
   uint64_t& slot = recent_[hash & (kRecentSlots - 1)];
-  if (slot != kEmptySlot && static_cast<uint32_t>(slot >> 32) == hash && Text(static_cast<uint32_t>(slot)) == text) {
-    return static_cast<uint32_t>(slot);
+  if (slot != 0 && static_cast<uint32_t>(slot >> 32) == hash) {
+    uint32_t id = static_cast<uint32_t>(slot) - 1;
+    if (Text(id) == text) return id;
   }
   uint32_t id = Store(text, flags);
-  slot = uint64_t{hash} << 32 | id;
+  slot = uint64_t{hash} << 32 | (id + 1);
   return id;
 }
 
-std::vector<uint32_t> StringTable::FileIndexes(uint32_t& distinct) const {
-  const uint32_t count = Count();
-  std::vector<uint32_t> indexes(count);
-  for (uint32_t id = 0; id < kept_; ++id) indexes[id] = id;
-  distinct = kept_;
-  // Open addressing, linear probing, hash << 32 | id; at most 80% full.
+uint32_t StringTable::AssignFileIndexes() {
+  uint32_t distinct = KeptCount();
+  const uint32_t fresh = count_ - distinct;
+  // Open addressing, linear probing, hash << 32 | id + 1 (0 is empty); at
+  // most 80% full. calloc hands out pages the system has cleared already.
   size_t size = 1024;
-  while (size * 4 < size_t{count - kept_} * 5) size *= 2;
-  std::vector<uint64_t> slots(size, kEmptySlot);
+  while (size * 4 < size_t{fresh} * 5) size *= 2;
+  std::unique_ptr<uint64_t[], FreeDeleter> slots(static_cast<uint64_t*>(std::calloc(size, sizeof(uint64_t))));
+  if (!slots) throw std::bad_alloc();
   const size_t mask = size - 1;
 
-  // The slot of the text kAhead ids on is fetched while this one is looked
-  // up, so that the cache misses overlap.
-  constexpr uint32_t kAhead = 16;
-  uint32_t ahead[kAhead];
-  auto prepare = [&](uint32_t id) {
-    ahead[id % kAhead] = HashOf(Text(id));
-    __builtin_prefetch(&slots[ahead[id % kAhead] & mask]);
+  // The texts after the kept ones, in their order. The slot of the text
+  // kAhead texts on is fetched while this one is looked up, and the text an
+  // equal hash there names kAhead / 2 texts on, so that the cache misses
+  // overlap.
+  uint32_t block = 0, at = 0;
+  if (distinct > 0) {
+    uint32_t last = keptIds_.back();
+    block = last >> kBlockBits;
+    at = (last & (kBlockSize - 1)) + kHeaderSize + (Word(last, 0) & kLengthMask);
+  }
+  auto next = [&]() -> uint32_t {
+    while (block < used_.size() && at >= used_[block]) ++block, at = 0;
+    if (block == used_.size()) return kNone;
+    uint32_t id = block << kBlockBits | at;
+    at += kHeaderSize + (Word(id, 0) & kLengthMask);
+    return id;
   };
-  for (uint32_t id = kept_; id < count && id < kept_ + kAhead; ++id) prepare(id);
-  for (uint32_t id = kept_; id < count; ++id) {
-    uint32_t hash = ahead[id % kAhead];
-    if (id + kAhead < count) prepare(id + kAhead);
+  constexpr uint32_t kAhead = 64;
+  struct Ahead {
+    uint32_t id, hash;
+  } ahead[kAhead];
+  auto prepare = [&](Ahead& a) {
+    a.id = next();
+    if (a.id == kNone) return;
+    a.hash = HashOf(Text(a.id));
+    __builtin_prefetch(&slots[a.hash & mask]);
+  };
+  for (Ahead& a : ahead) prepare(a);
+  for (uint32_t n = 0;; ++n) {
+    Ahead& a = ahead[n % kAhead];
+    if (a.id == kNone) break;
+    const uint32_t id = a.id, hash = a.hash;
+    prepare(a);
+    const Ahead& half = ahead[(n + kAhead / 2) % kAhead];
+    if (half.id != kNone) {
+      uint64_t slot = slots[half.hash & mask];
+      if (slot != 0 && static_cast<uint32_t>(slot >> 32) == half.hash) __builtin_prefetch(At(static_cast<uint32_t>(slot) - 1));
+    }
     std::string_view text = Text(id);
-    for (size_t at = hash & mask;; at = (at + 1) & mask) {
-      uint64_t slot = slots[at];
-      if (slot == kEmptySlot) {
-        slots[at] = uint64_t{hash} << 32 | id;
-        indexes[id] = distinct++;
+    for (size_t probe = hash & mask;; probe = (probe + 1) & mask) {
+      uint64_t slot = slots[probe];
+      if (slot == 0) {
+        slots[probe] = uint64_t{hash} << 32 | (id + 1);
+        SetFileIndex(id, distinct++);
         break;
       }
-      uint32_t other = static_cast<uint32_t>(slot);
+      uint32_t other = static_cast<uint32_t>(slot) - 1;
       if (static_cast<uint32_t>(slot >> 32) == hash && Text(other) == text) {
-        indexes[id] = indexes[other];
+        SetFileIndex(id, FileIndex(other));
         break;
       }
     }
   }
-  return indexes;
+  return distinct;
 }
 
 }  // namespace xls

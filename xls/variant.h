@@ -25,9 +25,20 @@ class Variant {
 
   bool IsMissing() const { return std::holds_alternative<Missing>(value_); }
   // Booleans and integers as a number; true is -1, as in an automation boolean.
-  std::optional<int32_t> Number() const;
+  std::optional<int32_t> Number() const {
+    if (const int16_t* i = std::get_if<int16_t>(&value_)) return *i;
+    if (const int32_t* i = std::get_if<int32_t>(&value_)) return *i;
+    if (const bool* b = std::get_if<bool>(&value_)) return *b ? -1 : 0;
+    return std::nullopt;
+  }
   // The text, or null when the value is not a text.
   const std::string* Text() const { return std::get_if<std::string>(&value_); }
+  // Makes the value a text and gives it to be filled in place: a value used
+  // for one cell after another keeps its buffer.
+  std::string& TextToFill() {
+    if (!std::holds_alternative<std::string>(value_)) value_ = std::string();
+    return std::get<std::string>(value_);
+  }
   // The worksheet, or null when the value is not one.
   Worksheet* Sheet() const;
 

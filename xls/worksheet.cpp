@@ -7,8 +7,20 @@
 namespace xls {
 
 void Worksheet::CheckOpen() const {
+  if (workbook_.owner_ == nullptr || deleted_) [[unlikely]] RefuseClosed();
+}
+
+void Worksheet::RefuseClosed() const {
   workbook_.CheckOpen();
-  if (deleted_) throw AutomationError("The sheet \"" + name_ + "\" has been deleted.");
+  throw AutomationError("The sheet \"" + name_ + "\" has been deleted.");
+}
+
+Cell& Worksheet::CellOf(const xls::Range& range) {
+  if (range.found_ != nullptr && range.foundMoves_ == cells_.Moves()) return *range.found_;
+  Cell& cell = cells_.At(range.cell_.row, range.cell_.column);
+  range.found_ = &cell;
+  range.foundMoves_ = cells_.Moves();
+  return cell;
 }
 
 std::string Worksheet::Name() const {
@@ -50,29 +62,31 @@ xls::Range Worksheet::Range(const Variant& cell1, const Variant& cell2) {
   return xls::Range(*this, *cell);
 }
 
-void Worksheet::SetCellText(CellPosition at, std::string_view text, bool quotePrefix) {
+xls::Range Worksheet::Cells(const Variant& rowIndex, const Variant& columnIndex) {
+  CheckOpen();
+  std::optional<int32_t> row = rowIndex.Number(), column = columnIndex.Number();
+  if (!row || !column || *row < 1 || *row > kRowCount || *column < 1 || *column > kColumnCount) {
+    throw AutomationError("Method 'Cells' of object 'Worksheet' failed: not a cell of a sheet (1 to 65536, 1 to 256).");
+  }
+  return xls::Range(*this, CellPosition{static_cast<uint16_t>(*row - 1), static_cast<uint8_t>(*column - 1)});
+}
+
+void Worksheet::SetCellText(const xls::Range& range, std::string_view text, bool quotePrefix) {
   CheckOpen();
   GuardMemory([&] {
-    Cell& cell = cells_.At(at.row, at.column);
-    FormatTable& formats = workbook_.formats_;
-    uint8_t format = cell.format;
-    if (formats.Format(format).quotePrefix != quotePrefix) {
-      CellFormat changed = formats.Format(format);
-      changed.quotePrefix = quotePrefix;
-      format = formats.Slot(changed);
-    }
+    Cell& cell = CellOf(range);
+    uint8_t format = workbook_.formats_.Changed(
+        cell.format, [](CellFormat& f, uint8_t v) { f.quotePrefix = v != 0; }, quotePrefix);
     cell.text = text.empty() ? StringTable::kNone : workbook_.strings_.Intern(text);
     cell.format = format;
   });
 }
 
-void Worksheet::ChangeCellFormat(CellPosition at, void (*change)(CellFormat&, uint8_t), uint8_t value) {
+void Worksheet::ChangeCellFormat(const xls::Range& range, void (*change)(CellFormat&, uint8_t), uint8_t value) {
   CheckOpen();
   GuardMemory([&] {
-    Cell& cell = cells_.At(at.row, at.column);
-    CellFormat format = workbook_.formats_.Format(cell.format);
-    change(format, value);
-    cell.format = workbook_.formats_.Slot(format);
+    Cell& cell = CellOf(range);
+    cell.format = workbook_.formats_.Changed(cell.format, change, value);
   });
 }
 

@@ -25,6 +25,9 @@ class Worksheet {
   // One cell: cell1 an A1-style address (A1 to IV65536), cell2 missing or
   // the same address. Ranges of several cells are refused.
   xls::Range Range(const Variant& cell1, const Variant& cell2 = OptionalArg);
+  // One cell by number, as Cells.Item(RowIndex, ColumnIndex): row 1 to
+  // 65536, column 1 to 256.
+  xls::Range Cells(const Variant& rowIndex, const Variant& columnIndex);
   // Takes the sheet out of its workbook; a workbook keeps at least one.
   // Every later call on the sheet is refused.
   void Delete();
@@ -36,8 +39,10 @@ class Worksheet {
   friend class XlsFileReader;
 
   void CheckOpen() const;
-  void SetCellText(CellPosition cell, std::string_view text, bool quotePrefix);
-  void ChangeCellFormat(CellPosition cell, void (*change)(CellFormat&, uint8_t), uint8_t value);
+  [[noreturn]] void RefuseClosed() const;
+  Cell& CellOf(const xls::Range& range);
+  void SetCellText(const xls::Range& range, std::string_view text, bool quotePrefix);
+  void ChangeCellFormat(const xls::Range& range, void (*change)(CellFormat&, uint8_t), uint8_t value);
 
   Workbook& workbook_;
   std::string name_;

@@ -304,8 +304,9 @@ void XlsFileReader::Load(const std::string& path, Workbook& book) {
     }
     auto put = [&](uint16_t row, size_t column, uint16_t xf, uint32_t text) {
       if (column >= 256) refuse("the file is damaged (a cell beyond column IV)");
-      if (text != StringTable::kNone && text >= book.strings_.Count()) {
-        refuse("the file is damaged (a cell's text is not among the shared strings)");
+      if (text != StringTable::kNone) {
+        if (text >= book.strings_.KeptCount()) refuse("the file is damaged (a cell's text is not among the shared strings)");
+        text = book.strings_.KeptId(text);
       }
       uint8_t slot = xfs.SlotOf(xf, book.formats_, refuse);
       Cell& cell = sheet.cells_.At(row, static_cast<uint8_t>(column));

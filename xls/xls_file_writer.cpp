@@ -1,6 +1,7 @@
 #include "xls/xls_file_writer.h"
 
 #include <algorithm>
+#include <cstring>
 #include <span>
 #include <vector>
 
@@ -22,42 +23,68 @@ constexpr uint32_t kLabelSstRecordSize = 4 + 10;
 constexpr uint32_t kBlankRecordSize = 4 + 6;
 constexpr uint16_t kCodePageUtf16 = 1200;
 
-// A record payload under construction, little-endian. One that only
-// counts keeps its size and no bytes: the shared strings are laid out twice,
-// once to measure them.
+void Put16At(uint8_t* at, uint16_t v) {
+  at[0] = static_cast<uint8_t>(v);
+  at[1] = static_cast<uint8_t>(v >> 8);
+}
+
+void Put32At(uint8_t* at, uint32_t v) {
+  Put16At(at, static_cast<uint16_t>(v));
+  Put16At(at + 2, static_cast<uint16_t>(v >> 16));
+}
+
+// Gathers the small records of a sheet into large writes to the file.
+class SheetBuffer final : public ByteSink {
+ public:
+  explicit SheetBuffer(ByteSink& out) : out_(out) { position_ = out.Position(); }
+  SheetBuffer(const SheetBuffer&) = delete;
+  SheetBuffer& operator=(const SheetBuffer&) = delete;
+
+  void Put(const void* data, size_t size) override {
+    if (sizeof bytes_ - used_ < size) Flush();
+    if (size > sizeof bytes_) {
+      out_.Put(data, size);
+    } else {
+      std::memcpy(bytes_ + used_, data, size);
+      used_ += size;
+    }
+    position_ += size;
+  }
+  void Flush() {
+    out_.Put(bytes_, used_);
+    used_ = 0;
+  }
+
+ private:
+  ByteSink& out_;
+  uint8_t bytes_[1 << 16];
+  size_t used_ = 0;
+};
+
+// A record under construction: its header, then its payload, little-endian.
 class Payload {
  public:
-  explicit Payload(bool countsOnly = false) : countsOnly_(countsOnly) {}
-
-  Payload& U8(uint8_t v) {
-    if (!countsOnly_) bytes_.push_back(v);
-    ++size_;
-    return *this;
-  }
+  Payload() {}  // user-provided: the bytes are not cleared first
+  Payload& U8(uint8_t v) { return Chars(&v, 1); }
   Payload& U16(uint16_t v) { return U8(static_cast<uint8_t>(v)).U8(static_cast<uint8_t>(v >> 8)); }
   Payload& U32(uint32_t v) { return U16(static_cast<uint16_t>(v)).U16(static_cast<uint16_t>(v >> 16)); }
   // Characters in the workbook's form (unicode_text.h).
   Payload& Chars(const uint8_t* chars, size_t size) {
-    if (!countsOnly_) bytes_.insert(bytes_.end(), chars, chars + size);
+    if (kMaxPayload - size_ < size) throw AutomationError("Internal error: a record too long.");
+    std::memcpy(bytes_ + 4 + size_, chars, size);
     size_ += size;
     return *this;
   }
   size_t Size() const { return size_; }
-  void Clear() {
-    bytes_.clear();
-    size_ = 0;
-  }
-  void PutAs(ByteSink& out, uint16_t type) const {
-    uint8_t header[4] = {static_cast<uint8_t>(type), static_cast<uint8_t>(type >> 8),
-                         static_cast<uint8_t>(size_), static_cast<uint8_t>(size_ >> 8)};
-    out.Put(header, 4);
-    if (size_ > 0) out.Put(bytes_.data(), size_);
+  void PutAs(ByteSink& out, uint16_t type) {
+    Put16At(bytes_, type);
+    Put16At(bytes_ + 2, static_cast<uint16_t>(size_));
+    out.Put(bytes_, 4 + size_);
   }
 
  private:
-  bool countsOnly_;
   size_t size_ = 0;
-  std::vector<uint8_t> bytes_;
+  uint8_t bytes_[4 + kMaxPayload];
 };
 
 struct SheetSource {
@@ -143,11 +170,9 @@ void PutCellXf(ByteSink& out, const CellFormat& format) {
         0xFC, borders, bordersAndFill, colours);
 }
 
-// The file's shared strings: each distinct text once, and the file's index
-// of every text id the cells use.
+// The file's shared strings: each distinct text once, by its file index.
 struct SharedStrings {
   const StringTable& table;
-  std::vector<uint32_t> indexOf;  // by text id
   uint32_t distinct = 0;
   uint32_t textCells = 0;
 };
@@ -163,17 +188,31 @@ void PutSharedStrings(ByteSink& out, const SharedStrings& strings) {
   Payload extSst;
   extSst.U16(static_cast<uint16_t>(perBucket));
 
-  Payload record(out.CountsOnly());
+  // The record being filled, its 4-byte header first.
+  uint8_t record[4 + kMaxPayload];
+  size_t size = 0;  // of the payload
   uint16_t type = kSst;
   auto flush = [&] {
-    record.PutAs(out, type);
-    record.Clear();
+    record[0] = static_cast<uint8_t>(type);
+    record[1] = static_cast<uint8_t>(type >> 8);
+    record[2] = static_cast<uint8_t>(size);
+    record[3] = static_cast<uint8_t>(size >> 8);
+    out.Put(record, 4 + size);
+    size = 0;
     type = kContinue;
   };
-  record.U32(strings.textCells).U32(strings.distinct);
+  auto put = [&](const uint8_t* bytes, size_t n) {
+    std::memcpy(record + 4 + size, bytes, n);
+    size += n;
+  };
+  auto put8 = [&](uint8_t v) { put(&v, 1); };
+  uint8_t counts[8];
+  Put32At(counts, strings.textCells);
+  Put32At(counts + 4, strings.distinct);
+  put(counts, 8);
   std::vector<uint8_t> converted;
-  for (uint32_t id = 0, next = 0; id < strings.table.Count(); ++id) {
-    if (strings.indexOf[id] != next) continue;  // a text met before
+  uint32_t next = 0;
+  strings.table.ForEachDistinct([&](uint32_t id) {
     bool wide = strings.table.IsWide(id);
     std::string_view text = strings.table.Text(id);
     std::span<const uint8_t> chars(reinterpret_cast<const uint8_t*>(text.data()), text.size());
@@ -186,32 +225,36 @@ void PutSharedStrings(ByteSink& out, const SharedStrings& strings) {
     // The header and at least one character in the record: a whole pair
     // where the text starts with one.
     size_t firstChar = chars.empty() ? 0 : wide && (chars[1] & 0xFC) == 0xD8 ? 4 : charSize;
-    if (kMaxPayload - record.Size() < 3 + firstChar) flush();
+    if (kMaxPayload - size < 3 + firstChar) flush();
     if (next % perBucket == 0 && next / perBucket < maxBuckets) {
-      extSst.U32(static_cast<uint32_t>(out.Position() + 4 + record.Size()))
-          .U16(static_cast<uint16_t>(4 + record.Size()))
-          .U16(0);
+      extSst.U32(static_cast<uint32_t>(out.Position() + 4 + size)).U16(static_cast<uint16_t>(4 + size)).U16(0);
     }
     ++next;
-    record.U16(static_cast<uint16_t>(chars.size() / charSize)).U8(wide ? 1 : 0);
+    uint16_t units = static_cast<uint16_t>(chars.size() / charSize);
+    uint8_t header[3] = {static_cast<uint8_t>(units), static_cast<uint8_t>(units >> 8),
+                         static_cast<uint8_t>(wide ? 1 : 0)};
+    put(header, 3);
     for (size_t at = 0;;) {
-      size_t n = std::min(chars.size() - at, (kMaxPayload - record.Size()) / charSize * charSize);
+      size_t n = std::min(chars.size() - at, (kMaxPayload - size) / charSize * charSize);
       // The two halves of a surrogate pair stay in one record.
       if (wide && at + n < chars.size() && n >= 2 && (chars[at + n - 1] & 0xFC) == 0xD8) n -= 2;
-      record.Chars(chars.data() + at, n);
+      put(chars.data() + at, n);
       at += n;
       if (at == chars.size()) break;
       flush();
-      record.U8(wide ? 1 : 0);
+      put8(wide ? 1 : 0);
     }
-  }
+  });
   flush();
   extSst.PutAs(out, kExtSst);
 }
 
-void PutGlobals(ByteSink& out, const std::vector<SheetSource>& sheets,
-                const std::vector<uint64_t>& sheetOffsets, const SharedStrings& strings,
-                const FormatTable& formats) {
+// The globals with every sheet's offset left 0; the stream positions of
+// those offsets are given back, to be filled in once the globals' size is
+// known.
+std::vector<uint64_t> PutGlobals(ByteSink& out, const std::vector<SheetSource>& sheets, const SharedStrings& strings,
+                                 const FormatTable& formats) {
+  std::vector<uint64_t> offsetFields;
   PutBof(out, kGlobalsKind);
   Payload().U16(kCodePageUtf16).PutAs(out, kCodePage);
   Payload().U16(0x0168).U16(0x001E).U16(0x1D1E).U16(0x1860).U16(0x0038).U16(0).U16(0).U16(1).U16(0x0258)
@@ -233,8 +276,9 @@ void PutGlobals(ByteSink& out, const std::vector<SheetSource>& sheets,
     bool wide = Measure(*sheets[i].name, kMaxSheetNameLength).wide;
     std::vector<uint8_t> chars;
     AppendWorkbookChars(*sheets[i].name, wide, chars);
+    offsetFields.push_back(out.Position() + 4);
     Payload()
-        .U32(static_cast<uint32_t>(sheetOffsets[i]))
+        .U32(0)
         .U8(0)
         .U8(0)
         .U8(static_cast<uint8_t>(chars.size() / (wide ? 2 : 1)))
@@ -244,13 +288,15 @@ void PutGlobals(ByteSink& out, const std::vector<SheetSource>& sheets,
   }
   PutSharedStrings(out, strings);
   Payload().PutAs(out, kEof);
+  return offsetFields;
 }
 
 // One sheet: INDEX points at the DEFCOLWIDTH record and at every block's
 // DBCELL; a DBCELL points back at its block's first ROW record and at the
 // first cell of each row.
-void PutSheet(ByteSink& out, const CellStore& cells, const SheetLayout& layout, const SharedStrings& strings,
+void PutSheet(ByteSink& file, const CellStore& cells, const SheetLayout& layout, const StringTable& strings,
               bool selected) {
+  SheetBuffer out(file);
   const uint64_t start = out.Position();
   PutBof(out, kWorksheetKind);
 
@@ -312,62 +358,51 @@ void PutSheet(ByteSink& out, const CellStore& cells, const SheetLayout& layout, 
       }
       cellsAt[rowIndex - blockStart] = out.Position();
     }
-    uint16_t xf = static_cast<uint16_t>(kFirstCellXf + cell.format);
     uint8_t record[kLabelSstRecordSize];
-    uint8_t* p = record;
-    auto put16 = [&p](uint16_t v) {
-      *p++ = static_cast<uint8_t>(v);
-      *p++ = static_cast<uint8_t>(v >> 8);
-    };
     bool text = cell.text != StringTable::kNone;
-    put16(text ? kLabelSst : kBlank);
-    put16(text ? 10 : 6);
-    put16(cell.row);
-    put16(cell.column);
-    put16(xf);
-    if (text) {
-      uint32_t index = strings.indexOf[cell.text];
-      put16(static_cast<uint16_t>(index));
-      put16(static_cast<uint16_t>(index >> 16));
-    }
-    out.Put(record, static_cast<size_t>(p - record));
+    Put16At(record, text ? kLabelSst : kBlank);
+    Put16At(record + 2, text ? 10 : 6);
+    Put16At(record + 4, cell.row);
+    Put16At(record + 6, cell.column);
+    Put16At(record + 8, static_cast<uint16_t>(kFirstCellXf + cell.format));
+    if (text) Put32At(record + 10, strings.FileIndex(cell.text));
+    out.Put(record, text ? kLabelSstRecordSize : kBlankRecordSize);
   });
   if (started) putDbCell();
 
   Payload().U16(selected ? 0x06B6 : 0x00B6).U16(0).U16(0).U16(0x40).U16(0).U16(0).U16(0).U16(0).U16(0)
       .PutAs(out, kWindow2);
   Payload().PutAs(out, kEof);
+  out.Flush();
   if (out.Position() - start != layout.size) throw AutomationError("Internal error: sheet laid out wrongly.");
 }
 
 }  // namespace
 
-void XlsFileWriter::Save(const Workbook& book, const std::string& path) {
+void XlsFileWriter::Save(Workbook& book, const std::string& path) {
   std::vector<SheetSource> sheets;
   for (const auto& sheet : book.sheets_.list_) sheets.push_back({&sheet->name_, &sheet->cells_});
 
-  SharedStrings strings{book.strings_, {}, 0, 0};
+  SharedStrings strings{book.strings_, 0, 0};
   std::vector<SheetLayout> layouts;
   for (const SheetSource& sheet : sheets) {
     layouts.push_back(LayOut(*sheet.cells));
     strings.textCells += layouts.back().textCells;
   }
-  strings.indexOf = book.strings_.FileIndexes(strings.distinct);
+  strings.distinct = book.strings_.AssignFileIndexes();
 
-  std::vector<uint64_t> offsets(sheets.size(), 0);
-  CountingSink globals;
-  PutGlobals(globals, sheets, offsets, strings, book.formats_);
-  uint64_t at = globals.Position();
+  CompoundFileWriter file(path);
+  std::vector<uint64_t> offsetFields = PutGlobals(file, sheets, strings, book.formats_);
+  uint64_t at = file.Position();
   for (size_t i = 0; i < sheets.size(); ++i) {
-    offsets[i] = at;
+    uint8_t offset[4];
+    Put32At(offset, static_cast<uint32_t>(at));
+    file.Patch(offsetFields[i], offset, 4);
     at += layouts[i].size;
   }
   // Stream offsets in the records are 32 bits.
   if (at > UINT32_MAX) throw AutomationError("Cannot save '" + path + "': the workbook is too large for an .xls file.");
-
-  CompoundFileWriter file(path);
-  PutGlobals(file, sheets, offsets, strings, book.formats_);
-  for (size_t i = 0; i < sheets.size(); ++i) PutSheet(file, *sheets[i].cells, layouts[i], strings, i == 0);
+  for (size_t i = 0; i < sheets.size(); ++i) PutSheet(file, *sheets[i].cells, layouts[i], book.strings_, i == 0);
   file.Finish();
 }
 

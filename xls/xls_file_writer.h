@@ -15,7 +15,7 @@ class Workbook;
 class XlsFileWriter {
  public:
   // Throws AutomationError when the file cannot be written.
-  static void Save(const Workbook& book, const std::string& path);
+  static void Save(Workbook& book, const std::string& path);
 };
 
 }  // namespace xls

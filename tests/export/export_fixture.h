@@ -50,9 +50,11 @@ class RecordingView : public ExportView {
     messages.push_back(text);
     if (onMessage) onMessage(text);
   }
-  void SetRowsWritten(const std::string& table, int32_t rows) override {
-    rowsWritten.push_back({table, rows});
+  void SetRowsWritten(const ExportProgress& progress) override {
+    rowsWritten.push_back({progress.output, static_cast<int32_t>(progress.rows)});
+    rowsExpected.push_back(progress.rowsExpected);
   }
+  void SetFinishing(const std::string& fileName) override { finishing.push_back(fileName); }
   void SetPercentage(int percent) override { percentages.push_back(percent); }
   void ShowFinished() override { calls.push_back("finished"); }
   bool ClearStatistics() override {
@@ -69,6 +71,8 @@ class RecordingView : public ExportView {
   std::vector<std::string> messages;
   std::vector<int> percentages;
   std::vector<std::pair<std::string, int32_t>> rowsWritten;
+  std::vector<int64_t> rowsExpected;
+  std::vector<std::string> finishing;
   std::vector<StatisticsEntry> statistics;
 };
 

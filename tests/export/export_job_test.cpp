@@ -42,9 +42,12 @@ TEST(ExportJobTest, ThreeTablesGiveMessagesPercentagesLogAndStatistics) {
                    "Export started  : Customers", "Export completed : Customers",
                    "Export started  : " + longName, "Export completed : " + longName,
                    "Export completed Successfully..."}));
-  EXPECT_EQ(f.view.percentages, (std::vector<int>{33, 66, 100, 100}));
+  // Rows written against the rows of every table, each table one row more.
+  EXPECT_EQ(f.view.percentages, (std::vector<int>{33, 44, 66, 77, 88, 100, 100}));
   EXPECT_EQ(f.view.rowsWritten, (std::vector<std::pair<std::string, int32_t>>{
                                     {"Orders", 3}, {"Customers", 2}, {longName, 1}}));
+  EXPECT_EQ(f.view.rowsExpected, (std::vector<int64_t>{3, 2, 1}));
+  EXPECT_EQ(f.view.finishing, (Names{"Shop.xls"}));
   EXPECT_EQ(f.view.calls, (Names{"running", "finished", "clear"}));
   EXPECT_EQ(f.view.statistics,
             (std::vector<StatisticsEntry>{{0, "Orders", 3}, {1, "Customers", 2}, {2, longName, 1}}));
@@ -105,7 +108,7 @@ TEST(ExportJobTest, StopDuringTheSecondOfThreeTablesSavesWhatWasWritten) {
                      "Export Aborted by user..."}));
     EXPECT_EQ(f.view.statistics,
               (std::vector<StatisticsEntry>{{0, "Orders", 3}, {1, "Customers", 0, "stopped"}}));
-    EXPECT_EQ(f.view.percentages, (std::vector<int>{33, 66, 100}));
+    EXPECT_EQ(f.view.percentages, (std::vector<int>{33, 44, 77, 100}));
     std::string statistics = testenv::ReadFile(f.StatisticsFile());
     EXPECT_NE(statistics.find("Customers:                   0  (stopped)\r\n\r\nExport Aborted by user...\r\n"),
               std::string::npos) << statistics;
@@ -244,7 +247,7 @@ TEST(ExportJobTest, APassedOverLastTableStillLeavesTheWorkbookSaved) {
 
   EXPECT_EQ(f.view.messages, (Names{"Export Database started...", "Export started  : Orders",
                                     "Export completed : Orders", "Export completed Successfully..."}));
-  EXPECT_EQ(f.view.percentages, (std::vector<int>{50, 100}));
+  EXPECT_EQ(f.view.percentages, (std::vector<int>{75, 100, 100}));
   EXPECT_EQ(f.view.statistics, (std::vector<StatisticsEntry>{{0, "Orders", 3}}));
   auto book = ReadWorkbook(f.Workbook("Shop.xls"));
   EXPECT_EQ(SheetNames(book), (Names{"Orders"}));

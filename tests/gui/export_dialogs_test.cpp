@@ -2,6 +2,7 @@
 // export progress window run from the main window: to the end, stopped,
 // abandoned with the close box.
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
@@ -85,6 +86,7 @@ class ExportDialogsTest : public QObject {
   void ExportSaveMakesTheDatedFolderAndListsTheTickedTables();
   void ACancelledDialogStartsNothing();
   void AnExportRunsToTheEnd();
+  void TheBarFollowsTheRowsWrittenAndSaysWhatItDoes();
   void StopDuringTheSecondTable();
   void TheCloseBoxAbandonsTheJob();
   void CommandsDuringAnExportGetTheBusyMessage();
@@ -123,7 +125,8 @@ void ExportDialogsTest::TheDialogStartsWithEveryTableTicked() {
   QCOMPARE(ItemAt(*d.ui.tables_1079, 0)->text(0), QString("shop"));
   QVERIFY(ItemAt(*d.ui.tables_1079, 2)->font(0).bold());
   QVERIFY(!ItemAt(*d.ui.tables_1079, 4)->font(0).bold());
-  QVERIFY(!d.ui.tables_1079->isEnabled());
+  // The tables can be chosen before the destination.
+  QVERIFY(d.ui.tables_1079->isEnabled());
   QVERIFY(!d.ui.exportSave_1021->isEnabled());
   QVERIFY(!d.ui.destinationFrame_1027->isEnabled());
   QVERIFY(d.ui.browse_1006->isEnabled());
@@ -183,12 +186,15 @@ void ExportDialogsTest::BrowseRefusesAPlaceWithoutAPath() {
   session_->dialogs.QueueFolder(scratch_->path());
   d.ui.browse_1006->click();
   QCOMPARE(session_->dialogs.lastFolderTitle(), std::string(" Please select the Destination folder "));
+  // The first time from the home folder, then from the destination shown.
+  QCOMPARE(session_->dialogs.lastFolderStart(), QDir::homePath().toStdString());
   QCOMPARE(d.ui.destination_1086->text(), QString::fromStdString(scratch_->path()));
-  QVERIFY(d.ui.tables_1079->isEnabled());
+  QVERIFY(d.ui.exportSave_1021->isEnabled());
 
   // Cancelled: nothing changes.
   session_->dialogs.QueueFolder(std::nullopt);
   d.ui.browse_1006->click();
+  QCOMPARE(session_->dialogs.lastFolderStart(), scratch_->path());
   QCOMPARE(d.ui.destination_1086->text(), QString::fromStdString(scratch_->path()));
   QVERIFY(session_->dialogs.messages().empty());
 
@@ -200,7 +206,6 @@ void ExportDialogsTest::BrowseRefusesAPlaceWithoutAPath() {
                                       "\r\n\r\n                          Please select proper drive path."));
   QCOMPARE(shown[0].caption, std::string("Corvanel Brevantis"));
   QVERIFY(d.ui.destination_1086->text().isEmpty());
-  QVERIFY(!d.ui.tables_1079->isEnabled());
   QVERIFY(!d.ui.exportSave_1021->isEnabled());
 }
 
@@ -235,15 +240,18 @@ void ExportDialogsTest::ExportSaveMakesTheDatedFolderAndListsTheTickedTables() {
   QVERIFY(options.format == OutputFormat::Xls);
   QVERIFY(!options.includeDeleted);
 
-  // The format chosen is offered again the next time, from the settings.
+  // The format and the destination chosen are offered again the next time,
+  // from the settings; the modes are named after the format.
   d.Prepare();
   QCOMPARE(d.ui.format->currentText(), QString("Excel 97-2003 (.xls)"));
+  QCOMPARE(d.ui.destination_1086->text(), QString::fromStdString(destination.path()));
+  QVERIFY(d.ui.exportSave_1021->isEnabled());
   d.ui.format->setCurrentIndex(d.ui.format->findText("CSV"));
   QVERIFY(!d.ui.perTable_1077->isEnabled());
+  QCOMPARE(d.ui.perTable_1077->text(), QString("File Per Table"));
   d.ui.format->setCurrentIndex(d.ui.format->findText("Excel (.xlsx)"));
   QVERIFY(d.ui.perTable_1077->isEnabled());
-  session_->dialogs.QueueFolder(destination.path());
-  d.Browse();
+  QCOMPARE(d.ui.perDatabase_1076->text(), QString("Workbook Per Database"));
   d.ui.includeDeleted->click();
   d.ui.exportSave_1021->click();
   QVERIFY(options.format == OutputFormat::Xlsx);
@@ -309,7 +317,7 @@ void ExportDialogsTest::AnExportRunsToTheEnd() {
   RunExport([&](ExportProgressDialog& dialog) {
     title = dialog.windowTitle();
     // What the job reports, as the window shows it while it runs.
-    dialog.SetRowsWritten("Customers", 1234);
+    dialog.SetRowsWritten({"Customers", 120000, 830000});
     rowsShown = dialog.ui.rowsWritten->text();
     elapsedShown = dialog.ui.elapsed->text();
     QVERIFY(!dialog.ui.openFolder->isVisible());
@@ -323,8 +331,9 @@ void ExportDialogsTest::AnExportRunsToTheEnd() {
       headers << stats.horizontalHeaderItem(c)->text();
       widths << stats.columnWidth(c);
     }
+    // The messages stay beside the statistics.
     QVERIFY(!dialog.ui.stop_1093->isVisible());
-    QVERIFY(!dialog.ui.messages_1095->isVisible());
+    QVERIFY(dialog.ui.messages_1095->isVisible());
     QVERIFY(std::filesystem::is_regular_file(session_->w().exportOptions().exportFolder + "/shop.xls"));
     // The folder written is named, and opens in the file manager.
     folderShown = dialog.ui.folder->text();
@@ -335,7 +344,7 @@ void ExportDialogsTest::AnExportRunsToTheEnd() {
     dialog.ui.ok_1098->click();
   });
   QCOMPARE(title, QString("Corvanel Brevantis Export Progress"));
-  QCOMPARE(rowsShown, QString("Customers : 1234 rows written"));
+  QCOMPARE(rowsShown, QString("Writing Customers: 120,000 of 830,000 rows"));
   QCOMPARE(elapsedShown, QString("Elapsed time : 0:00:00"));
   const std::string folder = session_->w().exportOptions().exportFolder;
   QCOMPARE(folderShown, "Written to : " + QString::fromStdString(folder));
@@ -349,6 +358,34 @@ void ExportDialogsTest::AnExportRunsToTheEnd() {
   QCOMPARE(end.messages.value(1), QString("Export completed : Empty"));
   QCOMPARE(end.messages.value(2), QString("Export started  : Empty"));
   QCOMPARE(end.messages.last(), QString("Export Database started..."));
+}
+
+void ExportDialogsTest::TheBarFollowsTheRowsWrittenAndSaysWhatItDoes() {
+  session_ = std::make_unique<Session>();
+  session_->OpenAndRecover(guitest::WriteSampleDatabase(scratch_->File("twelve.mdb"), 12000));
+  QList<int> percents;
+  QStringList doing;
+  QString whenSaved;
+  RunExport([&](ExportProgressDialog& dialog) {
+    QObject::connect(dialog.ui.progress_1056, &QProgressBar::valueChanged, &dialog, [&, d = &dialog](int value) {
+      percents << value;
+      doing << d->ui.rowsWritten->text();
+      if (percents.size() == 3) guitest::SaveScreenshot(*d, "export_progress_running");
+    });
+    QObject::connect(dialog.ui.messages_1095->model(), &QAbstractItemModel::rowsInserted, &dialog, [&, d = &dialog] {
+      if (d->ui.messages_1095->item(0)->text() == "Export completed : Empty") whenSaved = d->ui.rowsWritten->text();
+    });
+  }, [](ExportProgressDialog& dialog) {
+    QTRY_COMPARE(dialog.ui.statistics_1097->rowCount(), 3);
+    dialog.ui.ok_1098->click();
+  });
+  // Every 2,000 rows of 12,000 the bar moves on.
+  QVERIFY2(percents.size() >= 6, qPrintable(QString::number(percents.size())));
+  for (qsizetype i = 1; i < percents.size(); ++i) QVERIFY(percents[i] > percents[i - 1]);
+  QCOMPARE(percents.front(), 16);
+  QCOMPARE(percents.back(), 100);
+  QCOMPARE(doing.front(), QString("Writing Customers: 2,000 of 12,000 rows"));
+  QCOMPARE(whenSaved, QString("Finishing twelve.xls"));
 }
 
 void ExportDialogsTest::StopDuringTheSecondTable() {

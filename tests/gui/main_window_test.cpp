@@ -1,7 +1,10 @@
 // The main window's states and commands: what each state enables, Browse,
 // the confirmed close, the keys it ignores and the keys it answers, its
 // size and layout, the step boxes, Help and About.
+#include <QDropEvent>
 #include <QLabel>
+#include <QMimeData>
+#include <QUrl>
 #include <QSplitter>
 #include <QListWidget>
 #include <QStackedWidget>
@@ -17,6 +20,7 @@
 #include "app/export_options_dialog.h"
 #include "app/product_page.h"
 #include "app/user_guide.h"
+#include "platform/folders.h"
 #include "tests/gui/gui_test_support.h"
 
 using guitest::Session;
@@ -63,13 +67,14 @@ class MainWindowTest : public QObject {
   void EnterAndEscapeAreIgnored();
   void CloseAsksFirst_data();
   void CloseAsksFirst();
-  void HelpOpensTheHelpFileSilently();
+  void HelpSaysWhereItLookedWhenTheGuideIsMissing();
   void TheGuideIsFoundBesideTheProgramOrInstalled();
   void AboutShowsTheVersion();
   void ItResizesAndMaximisesDownToItsTemplate();
   void ItsSizeAndTreeWidthAreRememberedBetweenRuns();
   void KeysStartTheirCommands();
   void StepBoxesStartTheirStepWhenItIsEnabled();
+  void ADroppedOrRecentFileIsOpenedAndAnalysed();
 };
 
 void MainWindowTest::StartsWithNoFile() {
@@ -176,15 +181,15 @@ void MainWindowTest::CloseAsksFirst() {
   QVERIFY(shown[0].icon == platform::MessageIcon::Question);
 }
 
-void MainWindowTest::HelpOpensTheHelpFileSilently() {
+void MainWindowTest::HelpSaysWhereItLookedWhenTheGuideIsMissing() {
+  // The tests' folder holds no guide.
   Session session;
   session.w().ui.helpContents_32774->trigger();
-  const std::vector<std::string> opened = session.dialogs.shellOpened();
-  QCOMPARE(opened.size(), size_t{1});
-  const std::string guide = std::string("/") + kUserGuideName;
-  QVERIFY(opened[0].size() > guide.size() &&
-          opened[0].compare(opened[0].size() - guide.size(), guide.size(), guide) == 0);
-  QVERIFY(session.dialogs.messages().empty());
+  QVERIFY(session.dialogs.shellOpened().empty());
+  const std::string folder = platform::ProgramFolder();
+  QCOMPARE(session.dialogs.messageTexts(),
+           std::vector<std::string>{"The user guide was not found. It was looked for in:\n" + folder +
+                                    "user-guide.html\n" + folder + "../share/brevantis/user-guide.html"});
 }
 
 void MainWindowTest::TheGuideIsFoundBesideTheProgramOrInstalled() {
@@ -196,8 +201,7 @@ void MainWindowTest::TheGuideIsFoundBesideTheProgramOrInstalled() {
   QCOMPARE(UserGuidePath(bin), bin + "../share/brevantis/user-guide.html");
   testenv::WriteFile(bin + "user-guide.html", "<html></html>");
   QCOMPARE(UserGuidePath(bin), bin + "user-guide.html");
-  // Neither there: asked for beside the program, where Help fails silently.
-  QCOMPARE(UserGuidePath(scratch.File("elsewhere/")), scratch.File("elsewhere/user-guide.html"));
+  QCOMPARE(UserGuidePath(scratch.File("elsewhere/")), std::string());
 }
 
 void MainWindowTest::AboutShowsTheVersion() {
@@ -233,9 +237,22 @@ void MainWindowTest::ItResizesAndMaximisesDownToItsTemplate() {
   QCOMPARE(w.minimumSize(), DialogUnitsToPixels(w, 543, 348));
   QCOMPARE(w.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
   QCOMPARE(w.size(), QSize(1280, 800));
-  // The tree and the records share the width the window gains.
+  // The tree has a third of the width, however wide the window gets.
+  auto treeShare = [&w] {
+    const QList<int> sizes = w.ui.bodySplitter->sizes();
+    return static_cast<double>(sizes[0]) / (sizes[0] + sizes[1]);
+  };
   QCOMPARE(w.ui.bodySplitter->widget(0), static_cast<QWidget*>(w.ui.tree_1001));
-  QVERIFY(w.ui.records_1002->parentWidget()->width() > 900);
+  QTRY_VERIFY(qAbs(treeShare() - 1.0 / 3) < 0.01);
+  w.showMaximized();
+  QTRY_VERIFY(w.isMaximized());
+  QTRY_VERIFY(qAbs(treeShare() - 1.0 / 3) < 0.01);
+  // The screen here is short: the banner gives up height.
+  QVERIFY(w.screen()->availableGeometry().height() < 900);
+  QVERIFY(w.ui.banner_1010->height() < 90);
+  QVERIFY(w.ui.banner_1010->height() >= 32);
+  guitest::SaveScreenshot(w, "main_window_maximised");
+  w.showNormal();
   w.resize(w.minimumSize());
   QTRY_COMPARE(w.size(), w.minimumSize());
   QVERIFY(w.ui.tree_1001->width() >= 160);
@@ -249,8 +266,21 @@ void MainWindowTest::ItsSizeAndTreeWidthAreRememberedBetweenRuns() {
     MainWindow first(progress, dialogs);
     first.show();
     first.resize(1200, 700);
-    first.ui.bodySplitter->setSizes({400, 676});
+    QTRY_COMPARE(first.size(), QSize(1200, 700));
+    // The user drags the splitter to 400 pixels; the window then grows and
+    // the tree keeps its part.
+    QSplitterHandle* handle = first.ui.bodySplitter->handle(1);
+    const QPoint grip = handle->rect().center();
+    const int from = first.ui.bodySplitter->sizes().front();
+    QTest::mousePress(handle, Qt::LeftButton, {}, grip);
+    QTest::mouseMove(handle, grip + QPoint(400 - from, 0));
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, grip + QPoint(400 - from, 0));
     QCOMPARE(first.ui.bodySplitter->sizes().front(), 400);
+    const QList<int> sizes = first.ui.bodySplitter->sizes();
+    first.resize(1200 + (sizes[0] + sizes[1]), 700);
+    QTRY_COMPARE(first.ui.bodySplitter->sizes().front(), 800);
+    first.resize(1200, 700);
+    QTRY_COMPARE(first.ui.bodySplitter->sizes().front(), 400);
     dialogs.QueueAnswer(platform::MessageAnswer::Yes);
     first.close();
     QVERIFY(!first.isVisible());
@@ -258,7 +288,7 @@ void MainWindowTest::ItsSizeAndTreeWidthAreRememberedBetweenRuns() {
   MainWindow second(progress, dialogs);
   second.show();
   QCOMPARE(second.size(), QSize(1200, 700));
-  QCOMPARE(second.ui.bodySplitter->sizes().front(), 400);
+  QTRY_COMPARE(second.ui.bodySplitter->sizes().front(), 400);
 }
 
 void MainWindowTest::KeysStartTheirCommands() {
@@ -316,7 +346,7 @@ void MainWindowTest::KeysStartTheirCommands() {
 
   QVERIFY(holdActive());
   QTest::keyClick(&w, Qt::Key_F1);
-  QCOMPARE(session.dialogs.shellOpened().size(), size_t{1});
+  QCOMPARE(session.dialogs.messages().size(), size_t{1});
 
   // The control that has the keyboard is framed.
   QTest::keyClick(&w, Qt::Key_Tab);
@@ -346,6 +376,63 @@ void MainWindowTest::StepBoxesStartTheirStepWhenItIsEnabled() {
   QCOMPARE(w.filePath(), std::string("/data/shop.mdb"));
   QTest::mouseClick(&page, Qt::LeftButton, {}, QPoint(2, 2));
   QCOMPARE(w.filePath(), std::string("/data/shop.mdb"));
+}
+
+void MainWindowTest::ADroppedOrRecentFileIsOpenedAndAnalysed() {
+  testenv::ScratchDir scratch;
+  const std::string a = guitest::WriteSampleDatabase(scratch.File("a.mdb"), 5);
+  const std::string b = guitest::WriteSampleDatabase(scratch.File("b & c.mdb"), 5);
+  Session session;
+  MainWindow& w = session.w();
+  auto analysed = [&w](const std::function<void()>& command) -> bool {
+    guitest::ModalAnswerer closer([&](QWidget& modal) {
+      auto* dialog = qobject_cast<AnalysisProgressDialog*>(&modal);
+      if (dialog == nullptr || dialog->ui.stopClose_1063->text() != "Close" || dialog->WatchersRunning())
+        return false;
+      dialog->ui.stopClose_1063->click();
+      return true;
+    });
+    command();
+    return QTest::qWaitFor([&] { return closer.done(); }) && w.tree().TableItems().size() == 3;
+  };
+
+  // Only a file is taken from a drag.
+  QMimeData text;
+  text.setText("a.mdb");
+  QDragEnterEvent refused(QPoint(10, 10), Qt::CopyAction, &text, Qt::LeftButton, {});
+  QCoreApplication::sendEvent(&w, &refused);
+  QVERIFY(!refused.isAccepted());
+  QMimeData file;
+  file.setUrls({QUrl::fromLocalFile(QString::fromStdString(a))});
+  QVERIFY(analysed([&] {
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &file, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(&w, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &file, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(&w, &drop);
+  }));
+  QCOMPARE(w.filePath(), a);
+  QCOMPARE(w.windowTitle(), QString("a.mdb - Corvanel Brevantis v2.0"));
+
+  session.dialogs.QueueFile(b);
+  w.Browse();
+  QCOMPARE(w.recentFiles().Paths(), QStringList({QString::fromStdString(b), QString::fromStdString(a)}));
+  const QList<QAction*> items = w.ui.recentMenu->actions();
+  QCOMPARE(items[0]->text(), "&1 b && c.mdb  (" + QString::fromStdString(b).replace("&", "&&") + ")");
+  QVERIFY(analysed([&] { items[1]->trigger(); }));
+  QCOMPARE(w.filePath(), a);
+  QCOMPARE(w.recentFiles().Paths().front(), QString::fromStdString(a));
+
+  // Remembered by the next run; a file gone is said so and dropped.
+  MainWindow next(session.progress, session.dialogs);
+  QCOMPARE(next.recentFiles().Paths(), w.recentFiles().Paths());
+  std::filesystem::remove(b);
+  next.ui.recentMenu->actions()[1]->trigger();
+  QCOMPARE(session.dialogs.messageTexts().back(), "The file " + b + " is not there any more.");
+  QCOMPARE(next.recentFiles().Paths(), QStringList({QString::fromStdString(a)}));
+  for (int i = 0; i < 10; ++i) next.recentFiles().Add(QString::fromStdString(scratch.File(std::to_string(i))));
+  QCOMPARE(next.recentFiles().Paths().size(), RecentFiles::kKept);
+  QCOMPARE(next.ui.recentMenu->actions().size(), RecentFiles::kKept);
 }
 
 BREVANTIS_GUI_TEST_MAIN(MainWindowTest)

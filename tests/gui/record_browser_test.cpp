@@ -1,7 +1,9 @@
 // The record browser: pages of 100 rows with Next and Prev and the jump to
 // any page, the list's columns, cells and tooltips, and which tree nodes
 // load a table, by selection and by the pointer.
+#include <QClipboard>
 #include <QHeaderView>
+#include <QMenu>
 #include <QHelpEvent>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -14,9 +16,12 @@
 
 #include "app/analysis_progress_dialog.h"
 #include "app/cell_tool_tips.h"
+#include "app/program_settings.h"
+#include "app/record_copy.h"
 #include "reader/table_def.h"
 #include "tests/gui/gui_test_support.h"
 #include "tests/support/test_db_builder.h"
+#include "tests/support/test_db_damage.h"
 #include "tests/support/test_db_presets.h"
 
 using guitest::Session;
@@ -115,6 +120,14 @@ class RecordBrowserTest : public QObject {
   void AClickSelectsTheTableUnderThePointer();
   void NamesAndTextsOfEveryScriptAreShown();
   void DeletedRowsHaveANodeOfTheirOwnAndArePagedApart();
+  void PagingEndsOnTheLastPage_data();
+  void PagingEndsOnTheLastPage();
+  void TheArrowKeysGoFromTableToTable();
+  void SelectedRowsAreCopiedAsTabSeparatedText();
+  void AnOrphanTableShowsItsFixedDataInHexadecimal();
+  void AHeaderClickSortsTheWholeTableByItsValues();
+  void FindGoesToTheNextCellThatHoldsTheText();
+  void SystemTablesAreListedOnlyOnRequest();
 
  private:
   std::unique_ptr<testenv::ScratchDir> scratch_;
@@ -228,7 +241,9 @@ void RecordBrowserTest::AColumnOfTheShownTableChangesNothing() {
 void RecordBrowserTest::AColumnOfAnotherTableLoadsItAndFoldsTheFirst() {
   MainWindow& w = session_->w();
   session_->SelectNode("Customers");
-  QVERIFY(Node(w, "Customers")->isExpanded());
+  // A table's columns stay folded until the user unfolds them.
+  QVERIFY(!Node(w, "Customers")->isExpanded());
+  Node(w, "Customers")->setExpanded(true);
   session_->SelectNode("Item [TEXT(40)]");
   QCOMPARE(w.ui.tableName_1068->text(), QString("Orders"));
   ComparePage(Shown(w), {3, "3", "1", false, false, "1", "3"});
@@ -357,8 +372,8 @@ void RecordBrowserTest::AClickSelectsTheTableUnderThePointer() {
   MainWindow& w = session_->w();
   QTreeWidget& tree = *w.ui.tree_1001;
   session_->SelectNode("Customers");
+  Node(w, "Customers")->setExpanded(true);
   QCoreApplication::processEvents();
-  QVERIFY(Node(w, "Customers")->isExpanded());
 
   // Orders lies below the unfolded Customers, which folds on the click;
   // the hand moves a little while the button is down.
@@ -374,7 +389,7 @@ void RecordBrowserTest::AClickSelectsTheTableUnderThePointer() {
   QCOMPARE(tree.selectedItems(), QList<QTreeWidgetItem*>({Node(w, "Orders")}));
   QCOMPARE(w.ui.tableName_1068->text(), QString("Orders"));
   QVERIFY(!Node(w, "Customers")->isExpanded());
-  QVERIFY(Node(w, "Orders")->isExpanded());
+  QVERIFY(!Node(w, "Orders")->isExpanded());
 
   // The same in a tree scrolled down to a table below one of 30 columns:
   // the fold moves every row, the click stays where it was made.
@@ -384,6 +399,7 @@ void RecordBrowserTest::AClickSelectsTheTableUnderThePointer() {
   v.resize(v.minimumSize());
   QTRY_COMPARE(v.size(), v.minimumSize());
   wide.SelectNode(kLongName);
+  Node(v, kLongName)->setExpanded(true);
   QCoreApplication::processEvents();
   QTreeWidget& scrolled = *v.ui.tree_1001;
   scrolled.verticalScrollBar()->setValue(scrolled.verticalScrollBar()->maximum());
@@ -461,6 +477,231 @@ void RecordBrowserTest::DeletedRowsHaveANodeOfTheirOwnAndArePagedApart() {
   QCOMPARE(w.ui.tableName_1068->text(), QString("Ledger"));
   ComparePage(Shown(w), {100, "100", "1", true, false, "1", "179"});
   QCOMPARE(w.ui.rowTotal->text(), QString("250"));
+}
+
+void RecordBrowserTest::PagingEndsOnTheLastPage_data() {
+  QTest::addColumn<int>("rows");
+  QTest::addColumn<int>("pages");
+  QTest::addColumn<int>("onTheLast");
+  QTest::newRow("none") << 0 << 1 << 0;
+  QTest::newRow("99") << 99 << 1 << 99;
+  QTest::newRow("100") << 100 << 1 << 100;
+  QTest::newRow("101") << 101 << 2 << 1;
+  QTest::newRow("200") << 200 << 2 << 100;
+}
+
+void RecordBrowserTest::PagingEndsOnTheLastPage() {
+  QFETCH(int, rows);
+  QFETCH(int, pages);
+  QFETCH(int, onTheLast);
+  Session session;
+  session.OpenAndRecover(guitest::WriteSampleDatabase(scratch_->File("rows" + std::to_string(rows) + ".mdb"), rows));
+  MainWindow& w = session.w();
+  session.SelectNode("Customers");
+  // Page Down pages the browser wherever the keyboard is, and stops at the
+  // last page.
+  w.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&w));
+  w.ui.records_1002->setFocus();
+  for (int i = 0; i < pages + 1; ++i) {
+    QTest::keyClick(w.ui.records_1002, Qt::Key_PageDown);
+    w.browser().WaitForFetch();
+  }
+  QCOMPARE(w.ui.pageNumber_1074->text(), QString::number(pages));
+  QCOMPARE(w.ui.records_1002->rowCount(), onTheLast);
+  QVERIFY(!w.ui.next_1071->isEnabled());
+  QTest::keyClick(w.ui.records_1002, Qt::Key_PageUp);
+  w.browser().WaitForFetch();
+  QCOMPARE(w.ui.pageNumber_1074->text(), QString::number(std::max(pages - 1, 1)));
+}
+
+void RecordBrowserTest::TheArrowKeysGoFromTableToTable() {
+  MainWindow& w = session_->w();
+  QTreeWidget& tree = *w.ui.tree_1001;
+  session_->SelectNode("Customers");
+  tree.setFocus();
+  auto press = [&](Qt::Key key) {
+    QTest::keyClick(&tree, key);
+    w.browser().WaitForFetch();
+    QCoreApplication::processEvents();
+    return tree.currentItem()->text(0);
+  };
+  QCOMPARE(press(Qt::Key_Down), QString("Orders"));
+  QCOMPARE(w.ui.tableName_1068->text(), QString("Orders"));
+  QCOMPARE(press(Qt::Key_Down), QString("Empty"));
+  QCOMPARE(press(Qt::Key_Up), QString("Orders"));
+  // Unfolded, a table's columns are on the way.
+  press(Qt::Key_Right);
+  QCOMPARE(press(Qt::Key_Down), QString("Id [COUNTER]"));
+  QCOMPARE(w.ui.tableName_1068->text(), QString("Orders"));
+}
+
+void RecordBrowserTest::SelectedRowsAreCopiedAsTabSeparatedText() {
+  MainWindow& w = session_->w();
+  session_->SelectNode("Customers");
+  QTableWidget& list = *w.ui.records_1002;
+  auto clickRow = [&](int row, Qt::KeyboardModifiers modifiers) {
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, modifiers, list.visualRect(list.model()->index(row, 1)).center());
+  };
+  // Rows 5 to 7 by Shift, row 10 by Ctrl; row 7's name is absent.
+  clickRow(4, {});
+  clickRow(6, Qt::ShiftModifier);
+  clickRow(9, Qt::ControlModifier);
+  QCOMPARE(list.selectionModel()->selectedRows().size(), 4);
+  guitest::SaveScreenshot(w, "main_window_rows_selected");
+  QApplication::clipboard()->clear();
+  QTest::keyClick(&list, Qt::Key_C, Qt::ControlModifier);
+  const QStringList lines = QApplication::clipboard()->text().split('\n');
+  QCOMPARE(lines.size(), 6);  // the header, four rows, the end of the last
+  QCOMPARE(lines[0], QString("Id\tName\tBorn\tPhoto\tData\tNotes"));
+  QVERIFY(lines[1].startsWith("5\tName 5\t"));
+  QVERIFY(lines[3].startsWith("7\t\t"));
+  QVERIFY(lines[4].startsWith("10\tName 10\t"));
+  QVERIFY(lines[4].endsWith("\tNote 10"));
+
+  // The context menu: rows without the header, or the cell under the pointer.
+  const QPoint cell = list.visualRect(list.model()->index(5, 1)).center();
+  QMenu* menu = w.browser().copy().MakeMenu(cell);
+  QStringList items;
+  for (QAction* action : menu->actions()) items << action->text();
+  QCOMPARE(items, QStringList({"&Copy", "Copy with &headers", "Copy c&ell"}));
+  menu->actions()[0]->trigger();
+  QCOMPARE(QApplication::clipboard()->text().count('\n'), 4);
+  QVERIFY(QApplication::clipboard()->text().startsWith("5\tName 5\t"));
+  menu->actions()[2]->trigger();
+  QCOMPARE(QApplication::clipboard()->text(), QString("Name 6"));
+  delete menu;
+
+  // Ctrl+A takes the whole page; a value with a tab or a line break is quoted.
+  QTest::keyClick(&list, Qt::Key_A, Qt::ControlModifier);
+  QCOMPARE(list.selectionModel()->selectedRows().size(), 100);
+  QCOMPARE(TabSeparatedField("a\tb \"c\""), QString("\"a\tb \"\"c\"\"\""));
+  QCOMPARE(TabSeparatedField("plain"), QString("plain"));
+}
+
+void RecordBrowserTest::AnOrphanTableShowsItsFixedDataInHexadecimal() {
+  testdb::DatabaseBuilder db;
+  testdb::Table& people = db.AddTable("People", {{"Id", testdb::ColumnType::Long}, {"Name", testdb::ColumnType::Text, 20}});
+  for (int i = 1; i <= 3; ++i) people.rows.push_back({{i, "Person " + std::to_string(i)}});
+  db.AddTable("Kept", {{"Name", testdb::ColumnType::Text, 10}}).rows.push_back({{"kept"}});
+  const std::string path = scratch_->File("orphans.mdb");
+  const testdb::Layout layout = db.Write(path);
+  QVERIFY(layout.ok);
+  QVERIFY(testdb::ZeroPages(path, layout.Find("People")->definitionPages));
+  QVERIFY(testdb::LoseCatalogRows(path, layout, {"People"}));
+  Session session;
+  session.OpenAndRecover(path);
+  session.SelectNode("Orphan Rows 01");
+  QTableWidget& list = *session.w().ui.records_1002;
+  QCOMPARE(list.horizontalHeaderItem(0)->text(), QString("Fixed data"));
+  QCOMPARE(list.item(0, 0)->text(), QString("01 00 00 00"));
+  QCOMPARE(list.item(0, 1)->text(), QString("Person 1"));
+  guitest::SaveScreenshot(session.w(), "main_window_orphan_table");
+}
+
+void RecordBrowserTest::AHeaderClickSortsTheWholeTableByItsValues() {
+  MainWindow& w = session_->w();
+  session_->SelectNode("Customers");
+  QHeaderView& header = *w.ui.records_1002->horizontalHeader();
+  auto click = [&](int column) {
+    header.sectionClicked(column);
+    w.browser().WaitForFetch();
+  };
+  // Descending by number: text order would put 99 first.
+  click(0);
+  click(0);
+  ComparePage(Shown(w), {100, "100", "1", true, false, "250", "151"});
+  QVERIFY(header.isSortIndicatorShown());
+  QCOMPARE(header.sortIndicatorSection(), 0);
+  QCOMPARE(header.sortIndicatorOrder(), Qt::DescendingOrder);
+  guitest::SaveScreenshot(w, "main_window_sorted");
+  // The sorted order is paged, to its last page.
+  w.ui.next_1071->click();
+  w.browser().WaitForFetch();
+  ComparePage(Shown(w), {100, "100", "2", true, true, "150", "51"});
+  w.ui.goToPage->setValue(3);
+  w.ui.goTo->click();
+  w.browser().WaitForFetch();
+  ComparePage(Shown(w), {50, "50", "3", false, true, "50", "1"});
+
+  // Dates by their value, across the turn of a year.
+  click(2);
+  click(2);
+  ComparePage(Shown(w), {100, "100", "1", true, false, "250", "151"});
+  // Texts by their letters, absent values first; a third click goes back to
+  // the table's own order.
+  click(1);
+  QCOMPARE(Shown(w).firstId, QString("7"));
+  QCOMPARE(w.ui.records_1002->item(35, 1)->text(), QString("Name 1"));
+  QCOMPARE(w.ui.records_1002->item(36, 1)->text(), QString("Name 10"));
+  click(1);
+  click(1);
+  QVERIFY(!header.isSortIndicatorShown());
+  ComparePage(Shown(w), {100, "100", "1", true, false, "1", "100"});
+  // OLE objects have no order.
+  click(3);
+  QVERIFY(!header.isSortIndicatorShown());
+  QCOMPARE(Shown(w).firstId, QString("1"));
+}
+
+void RecordBrowserTest::FindGoesToTheNextCellThatHoldsTheText() {
+  MainWindow& w = session_->w();
+  session_->SelectNode("Customers");
+  QTableWidget& list = *w.ui.records_1002;
+  w.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&w));
+  list.setFocus();
+  QVERIFY(!w.ui.findRow->isVisible());
+  QTest::keyClick(&list, Qt::Key_F, Qt::ControlModifier);
+  QVERIFY(w.ui.findRow->isVisible());
+  QCOMPARE(QApplication::focusWidget(), w.ui.findText);
+
+  auto find = [&](Qt::Key key) {
+    QTest::keyClick(QApplication::focusWidget(), key);
+    w.browser().WaitForFetch();
+    return std::make_tuple(w.ui.pageNumber_1074->text().toInt(), list.currentRow(), list.currentColumn());
+  };
+  // From the first row on, onto a late page; F3 goes on from there.
+  QTest::keyClicks(w.ui.findText, "ame 24");
+  QCOMPARE(find(Qt::Key_Return), std::make_tuple(1, 23, 1));
+  QCOMPARE(find(Qt::Key_F3), std::make_tuple(3, 39, 1));
+  QCOMPARE(find(Qt::Key_F3), std::make_tuple(3, 40, 1));
+  guitest::SaveScreenshot(w, "main_window_found");
+  QCOMPARE(w.ui.findStatus->text(), QString("Row 241, column Name"));
+  // Past the last, round to the first again.
+  w.ui.findText->setText("note 249");
+  QCOMPARE(find(Qt::Key_Return), std::make_tuple(3, 48, 5));
+  QCOMPARE(find(Qt::Key_Return), std::make_tuple(3, 48, 5));
+  w.ui.findText->setText("Name 7\t");
+  find(Qt::Key_Return);
+  QVERIFY(w.ui.findStatus->text().startsWith("No cell holds"));
+
+  // In a sorted table, the sorted order is searched.
+  for (int click = 0; click < 2; ++click) {
+    list.horizontalHeader()->sectionClicked(0);
+    w.browser().WaitForFetch();
+  }
+  list.setCurrentCell(0, 0);
+  w.ui.findText->setFocus();
+  w.ui.findText->setText("Note 12");
+  QCOMPARE(find(Qt::Key_Return), std::make_tuple(2, 21, 5));
+  QCOMPARE(list.item(21, 0)->text(), QString("129"));
+  QTest::keyClick(w.ui.findText, Qt::Key_Escape);
+  QVERIFY(!w.ui.findRow->isVisible());
+}
+
+void RecordBrowserTest::SystemTablesAreListedOnlyOnRequest() {
+  MainWindow& w = session_->w();
+  QVERIFY(Node(w, "MSysObjects") == nullptr);
+  w.ui.showSystemTables->trigger();
+  QVERIFY(Node(w, "MSysObjects") != nullptr);
+  QVERIFY(Node(w, "Customers") != nullptr);
+  session_->SelectNode("MSysObjects");
+  QVERIFY(w.ui.records_1002->rowCount() > 0);
+  QVERIFY(settings::ShowSystemTables());  // kept for the next run
+  w.ui.showSystemTables->trigger();
+  QVERIFY(Node(w, "MSysObjects") == nullptr);
+  QCOMPARE(w.ui.tableName_1068->text(), QString());
 }
 
 BREVANTIS_GUI_TEST_MAIN(RecordBrowserTest)

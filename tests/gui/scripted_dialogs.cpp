@@ -25,6 +25,7 @@ std::string ScriptedDialogs::ChooseFile(const std::string& filter) {
 bool ScriptedDialogs::ChooseFolder(const std::string& title, std::string& path) {
   std::lock_guard<std::mutex> lock(mutex_);
   lastFolderTitle_ = title;
+  lastFolderStart_ = path;
   if (folders_.empty()) return false;
   std::optional<std::string> folder = folders_.front();
   folders_.pop_front();
@@ -85,4 +86,9 @@ void ScriptedDialogs::ClearRecord() {
   std::lock_guard<std::mutex> lock(mutex_);
   messages_.clear();
   shellOpened_.clear();
+}
+
+std::string ScriptedDialogs::lastFolderStart() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return lastFolderStart_;
 }

@@ -37,6 +37,8 @@ class ScriptedDialogs : public platform::Dialogs {
   std::vector<std::string> shellOpened() const;
   std::string lastFilter() const;
   std::string lastFolderTitle() const;
+  // Where the last folder browser started.
+  std::string lastFolderStart() const;
   void ClearRecord();
 
  private:
@@ -48,4 +50,5 @@ class ScriptedDialogs : public platform::Dialogs {
   std::vector<std::string> shellOpened_;
   std::string lastFilter_;
   std::string lastFolderTitle_;
+  std::string lastFolderStart_;
 };

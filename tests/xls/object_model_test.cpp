@@ -110,6 +110,12 @@ TEST_F(ObjectModelTest, RangeIsOneCellOfTheSheet) {
   EXPECT_THROW(sheet->Range("A1", "B1"), AutomationError);
   EXPECT_THROW(sheet->Range("A1:B2"), AutomationError);
   EXPECT_THROW(sheet->Range(Variant(int32_t{1})), AutomationError);
+  // By number, from 1, as Cells(row, column).
+  EXPECT_NO_THROW(sheet->Cells(int32_t{65536}, int32_t{256}));
+  EXPECT_THROW(sheet->Cells(int32_t{0}, int32_t{1}), AutomationError);
+  EXPECT_THROW(sheet->Cells(int32_t{65537}, int32_t{1}), AutomationError);
+  EXPECT_THROW(sheet->Cells(int32_t{1}, int32_t{257}), AutomationError);
+  EXPECT_THROW(sheet->Cells(Variant("1"), int32_t{1}), AutomationError);
 }
 
 TEST_F(ObjectModelTest, ValuesExcelWouldNotTakeAreRefused) {

@@ -82,12 +82,12 @@ void ReadersTest::WriteTable(ExcelSession& session, Expectation& expected, int s
   session.NameSheet(name);
   for (size_t r = 0; r < rows.size(); ++r) {
     for (size_t c = 0; c < rows[r].size(); ++c) {
-      std::string address = ExcelSession::CellAddress(static_cast<int32_t>(c), static_cast<int32_t>(r + 1));
+      const auto row = static_cast<int32_t>(r + 1), column = static_cast<int32_t>(c + 1);
       if (r == 0) {
-        session.WriteHeaderCell(address, rows[r][c]);
+        session.WriteHeaderCell(column, rows[r][c]);
         expected.HeaderCell(sheet - 1, 0, static_cast<int>(c));
       } else {
-        session.WriteDataCell(address, rows[r][c]);
+        session.WriteDataCell(row, column, rows[r][c]);
         expected.DataCell(sheet - 1, static_cast<int>(r), static_cast<int>(c));
       }
     }
@@ -98,11 +98,6 @@ void ReadersTest::WriteTable(ExcelSession& session, Expectation& expected, int s
 void ReadersTest::WriteGeneratedSheets(ExcelSession& session, Expectation& expected, int sheets, int rows,
                                        int modulo) {
   const int kColumns = 10;
-  std::vector<std::string> letters;
-  for (int c = 0; c < kColumns; ++c) {
-    std::string a1 = ExcelSession::CellAddress(c, 1);
-    letters.push_back(a1.substr(0, a1.size() - 1));
-  }
   for (int s = 0; s < sheets; ++s) {
     char name[24];
     std::snprintf(name, sizeof name, "Table %02d", s + 1);
@@ -110,10 +105,9 @@ void ReadersTest::WriteGeneratedSheets(ExcelSession& session, Expectation& expec
     session.NameSheet(name);
     for (int r = 0; r < rows; ++r) {
       for (int c = 0; c < kColumns; ++c) {
-        std::string address = letters[c] + std::to_string(r + 1);
         std::string text = Expectation::GeneratedText(s, r, c, modulo);
-        if (r == 0) session.WriteHeaderCell(address, text);
-        else session.WriteDataCell(address, text);
+        if (r == 0) session.WriteHeaderCell(c + 1, text);
+        else session.WriteDataCell(r + 1, c + 1, text);
       }
     }
     expected.GeneratedSheet(name, rows, kColumns, modulo);

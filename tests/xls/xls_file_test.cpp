@@ -135,6 +135,12 @@ TEST_F(XlsFileTest, ValuesAndLooksAreSavedAsSet) {
   Put(*sheet, "B2", "''twice");
   Put(*sheet, "C2", "'first");
   Put(*sheet, "C2", "then plain");  // a value without apostrophe drops the prefix
+  // A range held while cells are put before its own (which moves it in
+  // memory) still sets its own cell.
+  xls::Range held = sheet->Cells(int32_t{3}, int32_t{3});
+  held.SetValue2(Variant("held"));
+  for (const char* before : {"B3", "A3"}) Put(*sheet, before, before);
+  held.Font().SetBold(xls::ArgTrue);
   std::string path = dir.File("looks.xls");
   Save(book, path);
 
@@ -160,6 +166,10 @@ TEST_F(XlsFileTest, ValuesAndLooksAreSavedAsSet) {
   EXPECT_EQ(b.Text(0, 1, 1), "'twice");
   EXPECT_EQ(b.Text(0, 1, 2), "then plain");
   EXPECT_FALSE(b.XfOf(*b.Find(0, 1, 2)).quotePrefix);
+  EXPECT_EQ(b.Text(0, 2, 2), "held");
+  EXPECT_EQ(b.FontWeightOf(*b.Find(0, 2, 2)), 700);
+  EXPECT_EQ(b.Text(0, 2, 0), "A3");
+  EXPECT_EQ(b.FontWeightOf(*b.Find(0, 2, 0)), 400);
 }
 
 TEST_F(XlsFileTest, SharedStringsSplitAcrossContinueRecordsReadBack) {

@@ -1,0 +1,63 @@
+#!/bin/bash
+# Throughput as files grow: the analysis, `rows --all` and the export in
+# every format the command offers, each over the builder's "large" database
+# at about 10 MiB, 100 MiB and 1 GiB, with processor time and peak memory.
+# Target: no figure grows faster than the file, that is the seconds and the
+# peak memory per MiB of the largest file are no higher than at the smallest
+# (within 25% for the timing noise of a shared machine, and 64 MiB of memory
+# that any run may take).
+#   bench/scaling.sh [SIZES]   (row counts; default "94000 940000 9800000";
+#                               BUILD=dir to choose the build)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD:-$root/build-bench}
+sizes=${1:-94000 940000 9800000}
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+
+. "$root/bench/large_db.sh"
+bench_build "$build" OFF brevantis-cli
+cli="$build/cli/brevantis-cli"
+# the formats the command's usage offers
+formats=$({ "$cli" export 2>&1 || true; } | grep -o 'xls|[a-z|]*' | head -1 | tr '|' ' ')
+
+# wall seconds, processor seconds and peak MiB of a command
+measure() {
+  local start end
+  start=$(date +%s.%N)
+  /usr/bin/time -v "$@" >/dev/null 2>"$out/time" || { tail -5 "$out/time"; exit 1; }
+  end=$(date +%s.%N)
+  awk -v s="$start" -v e="$end" -F': ' '/User time/ { u = $2 } /System time/ { y = $2 }
+    /Maximum resident set size/ { m = $2 } END { printf "%.2f %.2f %.0f\n", e - s, u + y, m / 1024 }' "$out/time"
+}
+
+echo "load average before the runs: $(cut -d' ' -f1-3 /proc/loadavg)"
+printf "%-14s %9s %9s %9s %10s %9s %12s\n" figure "file MiB" "wall s" "cpu s" "MiB/s" "peak MiB" "cpu s / GiB"
+for rows in $sizes; do
+  db=$(bench_large_db "$build" "$rows")
+  mib=$(($(stat -c %s "$db") / 1048576))
+  run() {
+    local name=$1
+    shift
+    read -r wall cpu peak < <(measure "$@")
+    printf "%-14s %9d %9.2f %9.2f %10.0f %9d %12.2f\n" "$name" "$mib" "$wall" "$cpu" \
+      "$(awk -v m="$mib" -v w="$wall" 'BEGIN { print m / w }')" "$peak" \
+      "$(awk -v m="$mib" -v c="$cpu" 'BEGIN { print c * 1024 / m }')" | tee -a "$out/figures"
+  }
+  run analyze "$cli" analyze "$db"
+  run rows-all "$cli" rows "$db" LargeTable --all
+  for format in $formats; do
+    rm -rf "$out/export" && mkdir -p "$out/export"
+    run "export-$format" "$cli" export "$db" --to "$out/export" --format "$format"
+  done
+done
+
+# Each figure at the largest size against the smallest.
+awk '{ if (!($1 in first)) { first[$1] = $0; fm[$1] = $2; fc[$1] = $4; fp[$1] = $6 }
+       last[$1] = $0; lm[$1] = $2; lc[$1] = $4; lp[$1] = $6 }
+  END { for (f in first) {
+          if (lm[f] == fm[f]) continue
+          time_ok = lc[f] / lm[f] <= 1.25 * fc[f] / fm[f]
+          mem_ok = lp[f] <= 64 + fp[f] * lm[f] / fm[f]
+          printf "%-14s processor time per MiB %s, peak memory %s (target: grows no faster than the file)\n", f,
+                 time_ok ? "met" : "NOT met", mem_ok ? "met" : "NOT met" } }' "$out/figures"
