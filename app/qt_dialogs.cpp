@@ -12,6 +12,7 @@
 #include <QUrl>
 #include <QWidget>
 
+#include "app/password_dialog.h"
 #include "app/worker_thread.h"
 
 namespace {
@@ -119,4 +120,13 @@ bool QtDialogs::OpenWithShell(const std::string& path) {
   bool opened = false;
   RunOnGuiThread(home_, [&] { opened = QDesktopServices::openUrl(QUrl::fromLocalFile(file)); });
   return opened;
+}
+
+std::optional<std::string> QtDialogs::AskPassword(const std::string& database, const std::string& prompt) {
+  std::optional<std::string> password;
+  RunOnGuiThread(home_, [&] {
+    PasswordDialog dialog(QString::fromLocal8Bit(database), QString::fromUtf8(prompt), Owner());
+    if (dialog.exec() == QDialog::Accepted) password = dialog.ui.password->text().toStdString();
+  });
+  return password;
 }

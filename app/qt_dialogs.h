@@ -1,8 +1,9 @@
 // The dialog seams answered with Qt windows: message boxes, the open-file
-// dialog, the folder browser and the desktop's "open". Any thread may ask;
-// the windows are always shown by the window thread, owned by whichever of
-// our windows is active. The Open dialog comes back in the folder, at the
-// size and with the columns the last one was left with (QSettings).
+// dialog, the folder browser, the desktop's "open" and the password of an
+// encrypted database. Any thread may ask; the windows are always shown by
+// the window thread, owned by whichever of our windows is active. The Open
+// dialog comes back in the folder, at the size and with the columns the
+// last one was left with (QSettings).
 #pragma once
 
 #include <QObject>
@@ -20,6 +21,7 @@ class QtDialogs : public platform::Dialogs {
   std::string ChooseFile(const std::string& filter) override;
   bool ChooseFolder(const std::string& title, std::string& path) override;
   bool OpenWithShell(const std::string& path) override;
+  std::optional<std::string> AskPassword(const std::string& database, const std::string& prompt) override;
 
  private:
   QObject* home_;

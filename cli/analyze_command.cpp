@@ -8,6 +8,7 @@
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/console_watchers.h"
+#include "cli/password_option.h"
 #include "cli/standard_output.h"
 #include "decode/deleted_row_walk.h"
 #include "decode/ole_file_writer.h"
@@ -17,17 +18,27 @@
 #include "reader/mdb_file.h"
 #include "reader/table_listing.h"
 
+namespace {
+
+const char kUsage[] = "analyze FILE [--system] [--password PW | --password-file F]";
+
+}  // namespace
+
 int RunAnalyzeCommand(const std::vector<std::string>& args) {
   std::string path;
   bool system = false;
   Arguments arguments("analyze");
   arguments.Positional("FILE", path);
   arguments.Flag("--system", system);
-  if (!arguments.Parse(args)) return UsageError(arguments.error(), "analyze FILE [--system]");
+  PasswordOption password;
+  password.Declare(arguments);
+  if (!arguments.Parse(args)) return UsageError(arguments.error(), kUsage);
 
   ProgressChannel progress;
   platform::StderrDialogs dialogs;
   MdbFile file;
+  std::string error;
+  if (!password.Apply(file, error)) return UsageError("brevantis-cli analyze: " + error, kUsage);
   file.ShowSystemTables(system);
   // Counting decodes no value: no OLE file is written.
   OleFileWriter oleFiles(OleFileWriter::BrowserFolder());

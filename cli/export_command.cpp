@@ -14,6 +14,7 @@
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/console_watchers.h"
+#include "cli/password_option.h"
 #include "cli/standard_output.h"
 #include "export/export_folder.h"
 #include "export/export_job.h"
@@ -29,7 +30,7 @@ namespace {
 
 const char kUsage[] =
     "export FILE --to DIR [--per-table] [--tables NAME[,NAME...]] [--table NAME]...\n"
-    "                            [--format xls|xlsx|csv] [--deleted] [--system]";
+    "                            [--format xls|xlsx|csv] [--deleted] [--system] [--password PW | --password-file F]";
 
 // Messages as they come, one a line; the counts as the statistics file has them.
 class ConsoleExportView : public ExportView {
@@ -78,6 +79,8 @@ int RunExportCommand(const std::vector<std::string>& args) {
   arguments.Repeated("--tables", tableLists);
   arguments.Repeated("--table", tableNames);
   arguments.Option("--format", formatName);
+  PasswordOption password;
+  password.Declare(arguments);
   if (!arguments.Parse(args)) return UsageError(arguments.error(), kUsage);
   if (destination.empty()) return UsageError("brevantis-cli export: --to DIR is missing", kUsage);
   OutputFormat format = OutputFormat::Xls;
@@ -102,6 +105,8 @@ int RunExportCommand(const std::vector<std::string>& args) {
   ProgressChannel progress;
   platform::StderrDialogs dialogs;
   MdbFile file;
+  std::string error;
+  if (!password.Apply(file, error)) return UsageError("brevantis-cli export: " + error, kUsage);
   file.ShowSystemTables(system);
   LogWriter log;
   log.LogSessionHeader();

@@ -21,12 +21,15 @@ const char kExitCodes[] =
     "  0  done: the tables were read, the rows printed, every table exported\n"
     "  1  an error: wrong arguments, a file that cannot be opened, a destination\n"
     "     that cannot be written, anything not written or saved (named on stderr)\n"
-    "  2  the file was refused: not a Jet 4 database, or too damaged to read\n";
+    "  2  the file was refused: not a Jet 4 database, too damaged to read, or\n"
+    "     encrypted and the password missing or not correct\n";
 
 const char kOptions[] =
     "\n"
     "every command:\n"
-    "  --system  lists, prints or exports the system tables as well\n";
+    "  --system             lists, prints or exports the system tables as well\n"
+    "  --password PW        the password of an encrypted database\n"
+    "  --password-file F    the same, read from F (out of the process list)\n";
 
 }  // namespace
 

@@ -11,6 +11,7 @@
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/console_watchers.h"
+#include "cli/password_option.h"
 #include "cli/standard_output.h"
 #include "cli/table_csv.h"
 #include "decode/ole_file_writer.h"
@@ -21,7 +22,7 @@
 
 namespace {
 
-const char kUsage[] = "rows FILE TABLE [--page N | --all | --deleted] [--system]";
+const char kUsage[] = "rows FILE TABLE [--page N | --all | --deleted] [--system] [--password PW | --password-file F]";
 
 }  // namespace
 
@@ -35,6 +36,8 @@ int RunRowsCommand(const std::vector<std::string>& args) {
   arguments.Flag("--all", all);
   arguments.Flag("--deleted", deleted);
   arguments.Flag("--system", system);
+  PasswordOption password;
+  password.Declare(arguments);
   if (!arguments.Parse(args)) return UsageError(arguments.error(), kUsage);
   long page = 0;  // 0: every row
   if (int{all} + int{pageGiven} + int{deleted} > 1)
@@ -51,6 +54,8 @@ int RunRowsCommand(const std::vector<std::string>& args) {
   ProgressChannel progress;
   platform::StderrDialogs dialogs;
   MdbFile file;
+  std::string error;
+  if (!password.Apply(file, error)) return UsageError("brevantis-cli rows: " + error, kUsage);
   file.ShowSystemTables(system);
   AnalysisResult result = RunAnalysis(file, progress, dialogs, path);
   if (result != AnalysisResult::Read) return AnalysisExitCode(result);

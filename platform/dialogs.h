@@ -4,6 +4,7 @@
 // writes messages to stderr, and tests script and record them.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace platform {
@@ -25,6 +26,13 @@ class Dialogs {
   }
   // Ask the shell to open a document; failures are the caller's to ignore.
   virtual bool OpenWithShell(const std::string& path) { (void)path; return false; }
+  // The password of the encrypted database `database`; `prompt` says why it
+  // is asked (it is needed, or the last one was not correct). nullopt when
+  // the person cancels, or when no one can be asked: the command line takes
+  // the password as an option instead.
+  virtual std::optional<std::string> AskPassword(const std::string& database, const std::string& prompt) {
+    (void)database; (void)prompt; return std::nullopt;
+  }
 };
 
 // Writes every message to stderr, one per line, and answers Yes/No with Yes.

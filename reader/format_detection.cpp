@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "format/field_readers.h"
-#include "format/rc4.h"
 #include "platform/dialogs.h"
 #include "reader/database_header.h"
 #include "reader/mdb_file.h"
+#include "reader/page_decoding.h"
 #include "reader/page_scan.h"
 #include "reader/table_definition.h"
 #include "report/progress_channel.h"
@@ -41,22 +41,6 @@ bool HoldsTableDefinition(const MdbFile& db, const JetLayout& layout) {
     }
   }
   return false;
-}
-
-// True when pages 1 to 8 carry more Jet page types decoded with key than
-// as stored: the header's key is believed only when it makes pages.
-bool DecodingReveals(const MdbFile& db, uint32_t key) {
-  constexpr int64_t kPagesTried = 8;
-  const int64_t pageSize = db.PageSize();
-  std::vector<uint8_t> page(static_cast<size_t>(pageSize));
-  int stored = 0, decoded = 0;
-  for (int64_t p = 1; p <= kPagesTried; ++p) {
-    if (db.ReadBytes(page.data(), page.size(), p * pageSize) <= 0) break;
-    stored += CarriesJetPageType(page, kJet4Layout);
-    Rc4Apply(key ^ static_cast<uint32_t>(p), page);
-    decoded += CarriesJetPageType(page, kJet4Layout);
-  }
-  return decoded > stored;
 }
 
 }  // namespace
@@ -98,7 +82,13 @@ int DetectFormat(MdbFile& db, ProgressChannel& progress, platform::Dialogs& dial
     RefuseFormat(progress, dialogs, "This file is highly corrupted and cannot be recovered.", true);
     return -1;
   }
+  const JetLayout previous = db.Layout();
   db.UseLayout(kJet4Layout);
-  if (header.databaseKey != 0 && DecodingReveals(db, header.databaseKey)) db.UsePageKey(header.databaseKey);
+  std::string refusal = ChoosePageDecoding(db, header, first, dialogs);
+  if (!refusal.empty()) {
+    db.UseLayout(previous);  // as every refusal leaves it
+    RefuseFormat(progress, dialogs, refusal.c_str(), false);
+    return -1;
+  }
   return 4;
 }

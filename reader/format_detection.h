@@ -1,8 +1,9 @@
 // Format recognition: the first pages of a Jet file carry fixed words (see
 // FormatSignature). A Jet 3 file is refused as no Access file. A Jet 4 file
-// gets its layout, and its page key when it is encoded; damage to the words
-// does not refuse it while its header or its pages still show Jet 4. Only a
-// file with nothing of Jet 4 left is refused as highly corrupted.
+// gets its layout, and the decoding of its pages when they are encoded or
+// encrypted (reader/page_decoding.h); damage to the words does not refuse
+// it while its header or its pages still show Jet 4. Only a file with
+// nothing of Jet 4 left is refused as highly corrupted.
 #pragma once
 
 #include "format/jet_layout.h"

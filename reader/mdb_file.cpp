@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "format/rc4.h"
 
 bool MdbFile::Open(const std::string& name) {
   Close();
   fileName_ = name;
-  pageKey_ = 0;
+  codec_.reset();
   format_ = FormatInfo{};
   pages.clear();
   tables.clear();
@@ -38,13 +37,13 @@ int64_t MdbFile::ReadPages(uint8_t* buffer, int64_t firstPage, int64_t count) co
   }
   // A short read leaves the rest zero, as if the file went on with zeros.
   std::memset(buffer + got, 0, static_cast<size_t>(bytes - got));
-  if (pageKey_ != 0) {
-    // Each page has a key stream of its own; the header page is plain.
+  if (codec_) {
+    // The header page is never encoded.
     for (int64_t i = 0; i * pageSize < got; ++i) {
       int64_t page = firstPage + i;
       if (page == 0) continue;
       size_t stored = static_cast<size_t>(std::min(pageSize, got - i * pageSize));
-      Rc4Apply(pageKey_ ^ static_cast<uint32_t>(page), std::span<uint8_t>(buffer + i * pageSize, stored));
+      codec_->DecodePage(static_cast<uint32_t>(page), std::span<uint8_t>(buffer + i * pageSize, stored));
     }
   }
   return got;

@@ -8,10 +8,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "format/format_info.h"
 #include "format/jet_layout.h"
+#include "format/page_codec.h"
 #include "platform/read_only_file.h"
 #include "reader/page_entry.h"
 #include "reader/table_def.h"
@@ -42,11 +45,16 @@ class MdbFile {
   // What else the format check learned; reset by Open.
   const FormatInfo& Format() const { return format_; }
   void UseFormat(const FormatInfo& format) { format_ = format; }
-  // The database key of an encoded database (0: pages are plain). Page
-  // reads decode every page after the header with it, so that nothing above
-  // them sees an encoded page. Reset by Open.
-  void UsePageKey(uint32_t key) { pageKey_ = key; }
-  uint32_t PageKey() const { return pageKey_; }
+  // How the pages after the header are hidden (nullptr: they are plain).
+  // Page reads decode every page after the header with it, so that nothing
+  // above them sees an encoded or encrypted page. Reset by Open.
+  void UseCodec(std::unique_ptr<const PageCodec> codec) { codec_ = std::move(codec); }
+  bool DecodesPages() const { return codec_ != nullptr; }
+  // The password an encrypted database is opened with, as the user gave it
+  // (UTF-8); nullopt when none was given. Kept by Open: it is the caller's,
+  // given before the analysis.
+  void SetPassword(std::optional<std::string> password) { password_ = std::move(password); }
+  const std::optional<std::string>& Password() const { return password_; }
   // Whether the system tables are listed (reader/table_listing.h): the
   // user's choice, kept from file to file.
   void ShowSystemTables(bool show) { showSystemTables_ = show; }
@@ -75,6 +83,7 @@ class MdbFile {
   platform::ReadOnlyFile file_;
   JetLayout layout_{};
   FormatInfo format_{};
-  uint32_t pageKey_ = 0;
+  std::unique_ptr<const PageCodec> codec_;
+  std::optional<std::string> password_;
   bool showSystemTables_ = false;
 };

@@ -390,6 +390,12 @@ const Misuse kMisuses[] = {
     {"UnknownOption", {"FILE", "People", "--fast"}, 1, "usage"},
     {"DeletedWithPage", {"FILE", "People", "--deleted", "--page", "1"}, 1, "usage"},
     {"MissingFile", {"/nonexistent/db.mdb", "People"}, 1, "Opening file failed..."},
+    {"PasswordTwice", {"FILE", "People", "--password", "a", "--password-file", "/dev/null"}, 1,
+     "--password and --password-file exclude each other"},
+    {"MissingPasswordFile", {"FILE", "People", "--password-file", "/nonexistent/pw"}, 1,
+     "--password-file /nonexistent/pw: No such file or directory"},
+    {"PasswordFileNotAFile", {"FILE", "People", "--password-file", "/dev/zero"}, 1,
+     "--password-file /dev/zero: not a regular file"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Arguments, RowsMisuseTest, ::testing::ValuesIn(kMisuses),
@@ -402,6 +408,62 @@ TEST(RowsCommandTest, RefusedFormatExitsWithTwo) {
   testenv::CommandResult result = Rows(path, "Any");
   EXPECT_EQ(result.exitCode, 2) << result.err;
 }
+
+// An encrypted database of each scheme: every row with the password, through
+// pages of rows and of long values; exit 2 and nothing on stdout without it.
+struct Encryption {
+  const char* label;
+  OfficeScheme scheme;
+  int keyBits;
+  HashAlgorithm hash;
+};
+void PrintTo(const Encryption& e, std::ostream* os) { *os << e.label; }
+
+class RowsEncryptedTest : public ::testing::TestWithParam<Encryption> {};
+
+TEST_P(RowsEncryptedTest, EveryRowWithThePasswordAndNoneWithout) {
+  testenv::ScratchDir dir;
+  testdb::DatabaseBuilder db;
+  testdb::Table& t = db.AddTable("Ledger", {{"Id", ColumnType::Long}, {"Name", ColumnType::Text, 40},
+                                            {"Notes", ColumnType::Memo}});
+  Csv expected;
+  for (int i = 0; i < 400; ++i) {
+    std::string notes = i % 50 == 0 ? std::string(9000, static_cast<char>('a' + i % 26)) : "note " + std::to_string(i);
+    t.rows.push_back({{i, "name " + std::to_string(i), notes}});
+    expected.push_back({std::to_string(i), "name " + std::to_string(i), notes});
+  }
+  testdb::OfficeEncryption encryption;
+  encryption.scheme = GetParam().scheme;
+  encryption.keyBits = GetParam().keyBits;
+  encryption.hash = GetParam().hash;
+  encryption.password = "pässwörd 1";
+  db.SetOfficeEncryption(encryption);
+  const std::string path = dir.File("ledger.accdb");
+  ASSERT_TRUE(db.Write(path).ok);
+
+  EXPECT_EQ(DataRows(path, "Ledger", {"--password", "pässwörd 1"}), expected);
+  testenv::WriteFile(dir.File("pw"), "pässwörd 1\r\n");
+  EXPECT_EQ(DataRows(path, "Ledger", {"--password-file", dir.File("pw")}), expected);
+  for (const auto& [extra, message] :
+       {std::pair<std::vector<std::string>, std::string>{{}, "This database is encrypted: its password is needed to read it."},
+        {{"--password", "Pässwörd 1"}, "The password is not correct."},
+        {{"--password", ""}, "The password is not correct."}}) {
+    testenv::CommandResult refused = Rows(path, "Ledger", extra);
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_EQ(refused.err, message + "\n");
+    EXPECT_EQ(refused.out, "");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Schemes, RowsEncryptedTest,
+    ::testing::Values(Encryption{"AgileAes256Sha512", OfficeScheme::Agile, 256, HashAlgorithm::Sha512},
+                      Encryption{"AgileAes128Sha1", OfficeScheme::Agile, 128, HashAlgorithm::Sha1},
+                      Encryption{"Rc4CryptoApi40", OfficeScheme::Rc4CryptoApi, 40, HashAlgorithm::Sha1},
+                      Encryption{"Rc4CryptoApi128", OfficeScheme::Rc4CryptoApi, 128, HashAlgorithm::Sha1},
+                      Encryption{"StandardAes128", OfficeScheme::AesStandard, 128, HashAlgorithm::Sha1},
+                      Encryption{"NonStandardAes256", OfficeScheme::AesNonStandard, 256, HashAlgorithm::Sha1}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 // Damaged rows become markers or NULL values, and the walk goes on.
 TEST(RowsCommandTest, DamagedRowsDoNotStopTheTable) {

@@ -5,7 +5,7 @@
 # findings (crash-*, leak-*, timeout-*, oom-*) are left in OUT/<target>/.
 #
 #   tests/fuzz/run_fuzzers.sh [SECONDS_PER_TARGET] [OUT]
-# TARGETS="analysis_fuzzer ..." runs only those; SKIP_BUILD=1 uses the
+# TARGETS="analysis_fuzzer ..." builds and runs only those; SKIP_BUILD=1 uses the
 # targets already built (for a second run side by side with the first).
 # Each finding that is a real fault belongs in regressions/<target>/, which
 # the normal test suite replays.
@@ -23,16 +23,20 @@ fi
 
 if [ -z "${SKIP_BUILD:-}" ]; then
   cmake -S . -B build-fuzz -DBREVANTIS_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  cmake --build build-fuzz -j"$(nproc)" --target analysis_fuzzer table_definition_fuzzer data_page_fuzzer attachment_fuzzer >/dev/null
+  cmake --build build-fuzz -j"$(nproc)" --target ${TARGETS:-analysis_fuzzer table_definition_fuzzer data_page_fuzzer encryption_info_fuzzer attachment_fuzzer} >/dev/null
   # The builder itself is built normally.
   cmake -S . -B build -DBREVANTIS_GUI=OFF >/dev/null
   cmake --build build -j"$(nproc)" --target make-test-db >/dev/null
 fi
 
-mkdir -p "$out/seeds/analysis" "$out/seeds/pages" "$out/seeds/definitions" "$out/seeds/attachments"
+mkdir -p "$out/seeds/analysis" "$out/seeds/pages" "$out/seeds/definitions" "$out/seeds/encryption" "$out/seeds/attachments" "$out/encrypted"
 cp tests/fuzz/regressions/attachment_fuzzer/* "$out/seeds/attachments/"
 for preset in sample all-types many-tables no-catalog; do
   build/tests/support/make-test-db "$out/seeds/analysis/$preset.mdb" --preset "$preset" --rows 300 --tables 5 >/dev/null
+done
+for scheme in agile agile-sha1 rc4 rc4-40 standard nonstandard; do
+  build/tests/support/make-test-db "$out/encrypted/$scheme.accdb" --preset sample --rows 5 \
+    --encrypt $scheme --password password >/dev/null
 done
 corpus=../shared/corpus
 if [ -d "$corpus" ]; then
@@ -40,10 +44,15 @@ if [ -d "$corpus" ]; then
   find "$corpus" -name '*.mdb' -size -400k -exec cp {} "$out/seeds/analysis/" \;
 fi
 # Pages and definitions cut out of the seed files: data pages (type 1) and
-# table-definition pages (type 2).
-python3 - "$out/seeds" <<'PY'
-import os, sys
+# table-definition pages (type 2); the encryption descriptions of encrypted
+# files (the length word at 0x299 and what it counts).
+python3 - "$out/seeds" "$out/encrypted" "$corpus" <<'PY'
+import glob, os, sys
 seeds = sys.argv[1]
+for name in glob.glob(os.path.join(sys.argv[2], "*")) + glob.glob(os.path.join(sys.argv[3], "*enc*.accdb")):
+    head = open(name, "rb").read(4096)
+    length = head[0x299] | head[0x29A] << 8
+    open(os.path.join(seeds, "encryption", os.path.basename(name)), "wb").write(head[0x299:0x29B + length])
 n = 0
 for name in sorted(os.listdir(os.path.join(seeds, "analysis"))):
     data = open(os.path.join(seeds, "analysis", name), "rb").read()
@@ -57,11 +66,12 @@ PY
 
 bin=$(pwd)/build-fuzz/tests/fuzz
 printf '\n%-26s %12s %10s %10s %10s %s\n' target executions 'execs/s' coverage features findings
-for target in ${TARGETS:-analysis_fuzzer table_definition_fuzzer data_page_fuzzer attachment_fuzzer}; do
+for target in ${TARGETS:-analysis_fuzzer table_definition_fuzzer data_page_fuzzer encryption_info_fuzzer attachment_fuzzer}; do
   case $target in
     analysis_fuzzer) seed=analysis; maxlen=400000 ;;
     table_definition_fuzzer) seed=definitions; maxlen=65536 ;;
     data_page_fuzzer) seed=pages; maxlen=16384 ;;
+    encryption_info_fuzzer) seed=encryption; maxlen=4096 ;;
     attachment_fuzzer) seed=attachments; maxlen=65536 ;;
   esac
   work="$out/$target"

@@ -26,6 +26,15 @@ QStringList ListTexts(const QListWidget& list) {
 
 QTreeWidgetItem* TablesNode(MainWindow& window) { return window.ui.tree_1001->topLevelItem(0)->child(0); }
 
+std::string WriteEncryptedDatabase(const std::string& path, const std::string& password) {
+  testdb::DatabaseBuilder db;
+  db.AddTable("Vault", {{"Id", ColumnType::Long}}).rows = {{{1}}, {{2}}};
+  testdb::OfficeEncryption encryption;
+  encryption.password = password;
+  db.SetOfficeEncryption(encryption);
+  return db.Write(path).ok ? path : std::string();
+}
+
 }  // namespace
 
 class AnalysisTest : public QObject {
@@ -167,6 +176,8 @@ void AnalysisTest::RefusedFilesShowTheirMessageOnce_data() {
   QTest::newRow("too short for any signature")
       << 1 << "This file is highly corrupted and cannot be recovered.";
   QTest::newRow("corpus testV1997.mdb") << 2 << "File not a valid MS Access file.";
+  QTest::newRow("encrypted, the password cancelled")
+      << 3 << "This database is encrypted: its password is needed to read it.";
 }
 
 void AnalysisTest::RefusedFilesShowTheirMessageOnce() {
@@ -178,9 +189,11 @@ void AnalysisTest::RefusedFilesShowTheirMessageOnce() {
     guitest::WriteJet3File(path);
   } else if (kind == 1) {
     testenv::WriteFile(path, std::string(3000, 'x'));
-  } else {
+  } else if (kind == 2) {
     if (testenv::CorpusDir().empty()) QSKIP("no corpus");
     path = testenv::CorpusDir() + "/testV1997.mdb";
+  } else {
+    path = WriteEncryptedDatabase(path, "pw");
   }
   Session session;
   MainWindow& window = session.w();

@@ -1,10 +1,12 @@
 // The dialog seams answered with Qt windows.
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTest>
 
 #include <thread>
 
+#include "app/password_dialog.h"
 #include "app/qt_dialogs.h"
 #include "tests/gui/gui_test_support.h"
 #include "tests/gui/window_tests.h"
@@ -121,4 +123,32 @@ void QtDialogsTest::AMissingDocumentIsNotOpened() {
   testenv::ScratchDir scratch;
   QVERIFY(!dialogs.OpenWithShell(scratch.File("Help.chm")));
   QVERIFY(QApplication::activeModalWidget() == nullptr);
+}
+
+void QtDialogsTest::ThePasswordDialogSaysWhyItAsks() {
+  QtDialogs dialogs(qApp);
+  for (const bool accept : {true, false}) {
+    QString prompt, database;
+    bool hidden = false;
+    guitest::ModalAnswerer answerer([&](QWidget& modal) {
+      auto* dialog = qobject_cast<PasswordDialog*>(&modal);
+      if (dialog == nullptr) return false;
+      prompt = dialog->ui.prompt->text();
+      database = dialog->ui.database->text();
+      hidden = dialog->ui.password->echoMode() == QLineEdit::Password;
+      QTest::keyClicks(dialog->ui.password, "open ");
+      dialog->ui.password->insert(QString::fromUtf8("sésame"));  // typed keys are ASCII only
+      guitest::SaveScreenshot(*dialog, "password_dialog");
+      dialog->ui.buttons->button(accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
+      return true;
+    });
+    std::optional<std::string> password;
+    std::thread worker([&] { password = dialogs.AskPassword("/data/vault.accdb", "The password is not correct."); });
+    QTRY_VERIFY(answerer.done());
+    worker.join();
+    QCOMPARE(password, accept ? std::optional<std::string>("open sésame") : std::nullopt);
+    QCOMPARE(prompt, QString("The password is not correct."));
+    QCOMPARE(database, QString("Password of vault.accdb:"));
+    QVERIFY(hidden);
+  }
 }

@@ -24,4 +24,5 @@ class QtDialogsTest : public QObject {
   void ACancelledFolderChoiceLeavesThePath();
   void TheOpenDialogComesBackLargeInTheLastFolderUsed();
   void AMissingDocumentIsNotOpened();
+  void ThePasswordDialogSaysWhyItAsks();
 };

@@ -1,6 +1,9 @@
-// A dialogs seam that records every message instead of showing it.
+// A dialogs seam that records every message instead of showing it, and
+// answers password questions from a queue (cancelling once it is empty).
 #pragma once
 
+#include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,8 +19,17 @@ class RecordingDialogs : public platform::Dialogs {
     this->buttons.push_back(buttons);
     return platform::MessageAnswer::Ok;
   }
+  std::optional<std::string> AskPassword(const std::string&, const std::string& prompt) override {
+    prompts.push_back(prompt);
+    if (passwords.empty()) return std::nullopt;
+    std::string password = passwords.front();
+    passwords.pop_front();
+    return password;
+  }
   std::vector<std::string> messages;
   std::vector<platform::MessageButtons> buttons;
+  std::deque<std::string> passwords;
+  std::vector<std::string> prompts;
 };
 
 }  // namespace readertest

@@ -207,6 +207,7 @@ Layout DatabaseBuilder::Write(const std::string& path) const {
     layout.pageCount = file.pageCount();
     file.Finish();
     if (databaseKey_ != 0 && !testdb::SetDatabaseKey(path, databaseKey_)) throw BuildError("cannot encode " + path);
+    if (officeEncryption_ && !EncryptDatabase(path, *officeEncryption_)) throw BuildError("cannot encrypt " + path);
 
     layout.catalogDataPages = objects.dataPages;
     layout.usageMapPages = maps.pages();

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "format/column_type.h"
+#include "tests/support/office_encryption.h"
 
 namespace testdb {
 
@@ -254,6 +255,8 @@ class DatabaseBuilder {
   // An encoded database: every page after the header RC4-encoded with this
   // key XOR the page number (0, the default: plain pages).
   void SetDatabaseKey(uint32_t key) { databaseKey_ = key; }
+  // An ACE database encrypted with a password (tests/support/office_encryption.h).
+  void SetOfficeEncryption(OfficeEncryption encryption) { officeEncryption_ = std::move(encryption); }
 
   const std::vector<std::unique_ptr<Table>>& tables() const { return tables_; }
 
@@ -267,6 +270,7 @@ class DatabaseBuilder {
   std::vector<LinkedTable> links_;
   double creationDate_ = 45000.5;
   uint32_t databaseKey_ = 0;
+  std::optional<OfficeEncryption> officeEncryption_;
 };
 
 // OLE payloads as Access stores them: a storage header (signature 0x1C15,

@@ -262,6 +262,30 @@ TEST(BuilderFormat, EncodedFilesReadInTheOtherReaders) {
   ExpectReadersAgree(path, t);
 }
 
+// Encrypted databases of the two schemes mdb-reader decrypts: it opens them
+// with their password and finds the same rows.
+TEST(BuilderFormat, EncryptedFilesReadInMdbReaderWithTheirPassword) {
+  if (std::string why = oracle::Unavailable(Reader::MdbReader); !why.empty()) GTEST_SKIP() << why;
+  testenv::ScratchDir dir;
+  for (OfficeScheme scheme : {OfficeScheme::Agile, OfficeScheme::Rc4CryptoApi}) {
+    testdb::DatabaseBuilder db;
+    testdb::Table& t = db.AddTable("Secret", {{"Id", ColumnType::Long}, {"Notes", ColumnType::Memo}});
+    for (int i = 0; i < 100; ++i) t.rows.push_back({{i, std::string(i * 50, static_cast<char>('a' + i % 26))}});
+    testdb::OfficeEncryption encryption;
+    encryption.scheme = scheme;
+    encryption.keyBits = scheme == OfficeScheme::Agile ? 256 : 128;
+    encryption.password = "Schlüssel";
+    db.SetOfficeEncryption(encryption);
+    std::string path = dir.File("encrypted.accdb");
+    ASSERT_TRUE(db.Write(path).ok);
+    oracle::ReadDatabase read = oracle::Read(Reader::MdbReader, path, {&t}, encryption.password);
+    ASSERT_TRUE(read.ok) << read.error;
+    const oracle::ReadTable* secret = read.Find("Secret");
+    ASSERT_NE(secret, nullptr);
+    EXPECT_EQ(oracle::Sorted(secret->rows), oracle::ExpectedRows(Reader::MdbReader, t, secret->columns));
+  }
+}
+
 // The documented layouts of fixed values, byte for byte: readers decode
 // them, but the expectations of the reader checks are built the same way as
 // the values, so a layout fault could cancel out there.

@@ -1,8 +1,8 @@
 // Reads a database with the npm package mdb-reader and prints what it sees as
 // JSON, for comparison with what the builder wrote.
-//   node read_with_mdb_reader.js MDB_READER_PREFIX FILE [TABLE...]
+//   node read_with_mdb_reader.js MDB_READER_PREFIX FILE [--password=PW] [TABLE...]
 // MDB_READER_PREFIX is the folder given to `npm install --prefix`. The user
-// tables are listed; only the named ones are read. Byte values print as
+// tables are listed; only the named ones are read; PW opens an encrypted file. Byte values print as
 // "hex:...", dates as ISO texts.
 'use strict';
 const fs = require('fs');
@@ -17,10 +17,12 @@ function plain(value) {
 }
 
 async function main() {
-  const [prefix, file, ...wanted] = process.argv.slice(2);
+  const [prefix, file, ...rest] = process.argv.slice(2);
+  const passwords = rest.filter((a) => a.startsWith('--password=')).map((a) => a.slice('--password='.length));
+  const wanted = rest.filter((a) => !a.startsWith('--password='));
   const entry = path.join(prefix, 'node_modules', 'mdb-reader', 'lib', 'node', 'index.js');
   const { default: MDBReader } = await import(pathToFileURL(entry).href);
-  const reader = new MDBReader(fs.readFileSync(file));
+  const reader = new MDBReader(fs.readFileSync(file), passwords.length ? { password: passwords[0] } : {});
   const names = reader.getTableNames();
   const out = { tables: names, data: {} };
   for (const name of wanted) {

@@ -409,9 +409,11 @@ std::string CanonicalMdbReader(const testdb::Column* column, const Json& cell) {
   return text;
 }
 
-ReadDatabase ReadWithMdbReader(const std::string& path, const std::vector<const testdb::Table*>& tables) {
+ReadDatabase ReadWithMdbReader(const std::string& path, const std::vector<const testdb::Table*>& tables,
+                               const std::string& password) {
   ReadDatabase db;
   std::vector<std::string> argv = {Find("node"), ScriptPath(), MdbReaderPrefix(), path};
+  if (!password.empty()) argv.push_back("--password=" + password);
   for (const testdb::Table* t : tables) argv.push_back(t->name);
   testenv::CommandResult run = testenv::RunCommand(argv);
   if (run.exitCode != 0) {
@@ -468,8 +470,9 @@ const ReadTable* ReadDatabase::Find(const std::string& name) const {
   return nullptr;
 }
 
-ReadDatabase Read(Reader reader, const std::string& path, const std::vector<const testdb::Table*>& tables) {
-  return reader == Reader::Mdbtools ? ReadWithMdbtools(path, tables) : ReadWithMdbReader(path, tables);
+ReadDatabase Read(Reader reader, const std::string& path, const std::vector<const testdb::Table*>& tables,
+                  const std::string& password) {
+  return reader == Reader::Mdbtools ? ReadWithMdbtools(path, tables) : ReadWithMdbReader(path, tables, password);
 }
 
 std::string Expected(Reader reader, const testdb::Column& column, const Value& value) {

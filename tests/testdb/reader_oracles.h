@@ -42,8 +42,10 @@ struct ReadDatabase {
 };
 
 // Lists the user tables and reads the described ones, by their names; their
-// column types bring the cells to canonical form.
-ReadDatabase Read(Reader reader, const std::string& path, const std::vector<const testdb::Table*>& tables = {});
+// column types bring the cells to canonical form. mdb-reader opens an
+// encrypted file with the password (mdbtools has none to give).
+ReadDatabase Read(Reader reader, const std::string& path, const std::vector<const testdb::Table*>& tables = {},
+                  const std::string& password = {});
 
 // The canonical cell a reader should show for `value` in `column`.
 std::string Expected(Reader reader, const testdb::Column& column, const testdb::Value& value);
