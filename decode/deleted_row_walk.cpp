@@ -127,7 +127,7 @@ int DeletedRowWalk::Next(std::string& out) {
                             column.type == ColumnType::Ole, cell.value);
       RenderValueText(cell.value, cell.text);
     } else {
-      DecodeCell(decoder_.db(), decoder_.oleFiles(), page, column, extent.position, extent.length, cell);
+      decoder_.DecodeColumn(table_, column, page, extent.position, extent.length, cell);
     }
     out += cell.text;
     out += kFieldSeparator;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "decode/complex_values.h"
 #include "decode/orphan_row_decoder.h"
 #include "decode/row_text.h"
 #include "decode/value_decoders.h"
@@ -15,6 +16,19 @@ RowDecoder::RowDecoder(const MdbFile& db, const std::atomic<uint8_t>& stopReques
       stopRequested_(stopRequested),
       oleFiles_(oleFiles),
       page_(static_cast<size_t>(std::max<int32_t>(0, db.PageSize())), 0) {}
+
+RowDecoder::~RowDecoder() = default;
+
+void RowDecoder::DecodeColumn(const TableDef& table, const ColumnDef& column, ByteSpan page, int64_t position,
+                              int64_t length, CellSlot& cell) {
+  if (column.type != ColumnType::Complex) {
+    DecodeCell(db_, oleFiles_, page, column, position, length, cell);
+    return;
+  }
+  if (!complexValues_) complexValues_ = std::make_unique<ComplexValues>(db_, stopRequested_, oleFiles_);
+  complexValues_->Decode(table, column, ReadInt32(page, position), cell.value);
+  RenderValueText(cell.value, cell.text);
+}
 
 void RowDecoder::ResetCells(const TableDef& table) {
   cells_.assign(static_cast<size_t>(std::max<int32_t>(0, table.maxColumns)), CellSlot{});
@@ -134,7 +148,7 @@ int RowDecoder::DecodeRow(const TableDef& table, int64_t start, int64_t end, std
         cell.present = 0;
       } else {
         if (Wanted(column.columnNumber))
-          DecodeCell(db_, oleFiles_, page, column, row.fixedStart + column.fixedOffset, column.length, cell);
+          DecodeColumn(table, column, page, row.fixedStart + column.fixedOffset, column.length, cell);
         fixedCursor += column.length;
       }
     } else {
@@ -149,7 +163,7 @@ int RowDecoder::DecodeRow(const TableDef& table, int64_t start, int64_t end, std
       if (!cell.present || from < variableStart || from >= to || to > dataEnd)
         cell.present = 0;
       else if (Wanted(column.columnNumber))
-        DecodeCell(db_, oleFiles_, page, column, start + from, to - from, cell);
+        DecodeColumn(table, column, page, start + from, to - from, cell);
     }
     out += cell.text;
     out += kFieldSeparator;

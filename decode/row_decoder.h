@@ -9,14 +9,17 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "format/field_readers.h"
 #include "format/row_cells.h"
 #include "format/row_structure.h"
 #include "reader/table_def.h"
 
+class ComplexValues;
 class MdbFile;
 class OleFileWriter;
 
@@ -25,6 +28,7 @@ class RowDecoder {
   // Made once the session's layout is known. The session, the stop flag and
   // the OLE file writer must outlive the decoder; the session is only read.
   RowDecoder(const MdbFile& db, const std::atomic<uint8_t>& stopRequested, OleFileWriter& oleFiles);
+  ~RowDecoder();
   RowDecoder(const RowDecoder&) = delete;
   RowDecoder& operator=(const RowDecoder&) = delete;
 
@@ -54,6 +58,11 @@ class RowDecoder {
   // is damaged or a stop was requested.
   int DecodeRow(const TableDef& table, int64_t start, int64_t end, std::string& out);
 
+  // One value of a row of the table (the length bytes at position of page)
+  // into the cell: its value and its text. A complex column's values come
+  // from its flat table.
+  void DecodeColumn(const TableDef& table, const ColumnDef& column, ByteSpan page, int64_t position, int64_t length,
+                    CellSlot& cell);
   // Only these columns (by column number) are decoded from here on, the
   // others left absent: walks that need one column's values read no memo or
   // OLE object of another. Empty: every column.
@@ -77,6 +86,7 @@ class RowDecoder {
   std::vector<uint8_t> page_;
   RowCells cells_;
   RowStructure row_;  // the last row's structure, kept for its buffer
+  std::unique_ptr<ComplexValues> complexValues_;  // made for the first complex column
   std::vector<int32_t> wanted_;  // sorted; empty for every column
   int32_t lookupRowFlag_ = 0;
   int32_t deletedRowFlag_ = 0;

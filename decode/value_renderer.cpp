@@ -37,6 +37,8 @@ int DecodeValue(const MdbFile& db, OleFileWriter& oleFiles, ByteSpan page, const
     case ColumnType::Text: DecodeText(db.Text(), page, position, length, out); return 1;
     case ColumnType::Guid: DecodeGuid(page, position, out); return 1;
     case ColumnType::Numeric: DecodeNumeric(page, position, column.scale, out); return 1;
+    // Without its flat table (the row decoder reads that): the row's id.
+    case ColumnType::Complex: DecodeLong(page, position, out); return 1;
     case ColumnType::Binary:
       if (DecodeBinary(page, position, length, out) < 0) SetTypeName(column, out);
       return 1;

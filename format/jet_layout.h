@@ -159,6 +159,8 @@ struct JetLayout {
   // Typed values: what ACE adds to a column record (0 where a format has
   // no such byte).
   int32_t columnExtraFlagsOffset;  // byte: bits 0xC0 mark a calculated column
+  // Complex columns (reader/complex_columns.h).
+  int32_t columnComplexIdOffset;  // 32 bits in a complex column's record: its id in MSysComplexColumns
 };
 
 // The header page (page 0), the same in Jet 3 and Jet 4 files up to the
@@ -254,6 +256,7 @@ inline constexpr JetLayout kJet4Layout{
     .logicalIndexSize = 28,
     .logicalIndexFieldsOffset = 4,
     .columnExtraFlagsOffset = 16,
+    .columnComplexIdOffset = 11,
 };
 
 // Access 97. Its four system definitions carry the letters "VC" where Jet 4
@@ -328,6 +331,7 @@ inline constexpr JetLayout kJet3Layout{
     .logicalIndexSize = 20,
     .logicalIndexFieldsOffset = 0,
     .columnExtraFlagsOffset = 0,
+    .columnComplexIdOffset = 0,
 };
 
 static_assert(kJet4Layout.pageSize <= kMaxPageSize && kJet3Layout.pageSize <= kMaxPageSize);

@@ -20,6 +20,7 @@ std::string ColumnTypeName(const ColumnDef& column) {
     case ColumnType::Numeric: return "NUMERIC";
     case ColumnType::BigInt: return "BIGINT";
     case ColumnType::DateTimeExtended: return "DATETIME2";
+    case ColumnType::Complex: return column.complexKind == ComplexKind::Attachment ? "ATTACHMENT" : "COMPLEX";
   }
   char text[48];
   std::snprintf(text, sizeof text, "UNKNOWN-DATATYPE = 0x%x", static_cast<unsigned>(ColumnTypeCode(column.type)));

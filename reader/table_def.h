@@ -13,6 +13,14 @@
 #include "reader/index_def.h"
 #include "reader/property_blob.h"
 
+// What a complex column holds, one flat-table row per value.
+enum class ComplexKind : uint8_t {
+  Unknown,         // its flat table is not found
+  Attachment,      // files: name, type, the data wrapped and mostly compressed
+  MultiValue,      // one value of a simple type per row
+  VersionHistory,  // the texts an append-only memo has had, with their dates
+};
+
 struct ColumnDef {
   static constexpr size_t kMaxNameLength = 259;
 
@@ -34,6 +42,12 @@ struct ColumnDef {
   // type is then the result's type, from the column's ResultType property
   // (the record's own type code is not the result's).
   bool calculated = false;
+  // A complex column (reader/complex_columns.h): the id MSysComplexColumns
+  // knows it by, the definition page of its flat table (0: not found) and
+  // what it holds.
+  int32_t complexId = 0;
+  int32_t flatTable = 0;
+  ComplexKind complexKind = ComplexKind::Unknown;
 };
 
 struct TableDef {

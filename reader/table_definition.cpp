@@ -74,6 +74,8 @@ int ParseColumnRecord(ByteSpan definition, const JetLayout& layout, TableDef& ta
     column.precision = ReadSignedByte(definition, offset + layout.columnPrecisionOffset);
     column.scale = ReadSignedByte(definition, offset + layout.columnScaleOffset);
   }
+  if (column.type == ColumnType::Complex)
+    column.complexId = ReadInt32(definition, offset + layout.columnComplexIdOffset);
   column.flags = static_cast<uint8_t>(ReadSignedByte(definition, offset + layout.columnFlagsOffset));
   column.isFixed = column.flags & 1;
   if (layout.columnExtraFlagsOffset > 0)

@@ -6,6 +6,7 @@
 
 #include "format/field_readers.h"
 #include "reader/catalog.h"
+#include "reader/complex_columns.h"
 #include "reader/mdb_file.h"
 #include "reader/orphan_tables.h"
 #include "reader/recovery_naming.h"
@@ -32,6 +33,26 @@ std::vector<int32_t> WalkDefinitionChain(const PageInventory& pages, const Table
     next = pages[static_cast<size_t>(next)].linkPage;
   }
   return chain;
+}
+
+// Reads the table's whole definition (the first page, then each further page
+// without its header; the last header-sized bytes per further page stay
+// zero) and parses it, its usage map applied. 0 when its column count reads 0.
+int ReadSchema(const MdbFile& db, TableDef& table, std::vector<uint8_t>& definition, std::vector<uint8_t>& page,
+               UsageMapResult& map) {
+  const JetLayout& layout = db.Layout();
+  const size_t pageBytes = static_cast<size_t>(layout.pageSize);
+  const size_t continuationBytes = pageBytes - static_cast<size_t>(layout.headerSize);
+  definition.assign((table.continuationPages.size() + 1) * pageBytes, 0);
+  db.ReadPage(definition.data(), table.definitionPage);
+  for (size_t j = 0; j < table.continuationPages.size(); ++j) {
+    db.ReadPage(page.data(), table.continuationPages[j]);
+    std::copy(page.begin() + layout.headerSize, page.end(),
+              definition.begin() + static_cast<std::ptrdiff_t>(pageBytes + j * continuationBytes));
+  }
+  if (ParseTableDefinition(definition, layout, db.Text(), db.pages, table) == 0) return 0;
+  map = ApplyUsageMap(db, definition, table);
+  return 1;
 }
 
 }  // namespace
@@ -88,8 +109,15 @@ int ReadTables(MdbFile& db, ProgressChannel& progress) {
   progress.ReportStatus();
   if (progress.StopRequested()) return -1;
 
-  progress.tablesDone.store(0);
+  // The system tables first, without reports: the user's tables need them
+  // (complex columns), whatever pages they lie on.
   std::vector<uint8_t> definition;
+  UsageMapResult map = UsageMapResult::Applied;
+  for (auto& table : tables)
+    if (table->system && !table->orphan) ReadSchema(db, *table, definition, page, map);
+  const std::vector<ComplexColumnEntry> complexColumns = ReadComplexColumnCatalog(db);
+
+  progress.tablesDone.store(0);
   for (size_t k = 0; k < tables.size();) {
     if (progress.StopRequested()) {
       progress.WakeTableWatcher();
@@ -99,26 +127,18 @@ int ReadTables(MdbFile& db, ProgressChannel& progress) {
     TableDef& table = *tables[k];
     table.ordinal = static_cast<int32_t>(k);
     const bool reported = IsTableListed(table, showSystem);
-    if (table.orphan) {
-      // Its columns came from its rows.
-      if (reported && !progress.ReportTable(&table, table.name)) break;
-      ++k;
-      continue;
+    // An orphan's columns came from its rows; a system table's definition
+    // was read above.
+    bool read = table.orphan || !table.columns.empty();
+    if (!table.orphan && !table.system) {
+      read = ReadSchema(db, table, definition, page, map) != 0;
+      // Recovery must not lose rows to a damaged map: the owner words stand.
+      if (read && map != UsageMapResult::Applied && reported) {
+        progress.statusText.Set("Usage map unreadable, pages taken by owner : " + table.name);
+        progress.ReportStatus();
+      }
     }
-
-    // The first page, then each further page without its header; the last
-    // header-sized bytes per further page stay zero.
-    const size_t pageBytes = static_cast<size_t>(layout.pageSize);
-    const size_t continuationBytes = pageBytes - static_cast<size_t>(layout.headerSize);
-    definition.assign((table.continuationPages.size() + 1) * pageBytes, 0);
-    db.ReadPage(definition.data(), table.definitionPage);
-    for (size_t j = 0; j < table.continuationPages.size(); ++j) {
-      db.ReadPage(page.data(), table.continuationPages[j]);
-      std::copy(page.begin() + layout.headerSize, page.end(),
-                definition.begin() + static_cast<std::ptrdiff_t>(pageBytes + j * continuationBytes));
-    }
-
-    if (ParseTableDefinition(definition, layout, db.Text(), pages, table) == 0) {
+    if (!read) {
       // The next table moves up into this position; the watchers still get
       // this position's report, without a table to show.
       std::string name = table.name;
@@ -126,14 +146,12 @@ int ReadTables(MdbFile& db, ProgressChannel& progress) {
       if (reported && !progress.ReportTable(nullptr, name)) break;
       continue;
     }
-    // Recovery must not lose rows to a damaged map: the owner words stand.
-    if (ApplyUsageMap(db, definition, table) != UsageMapResult::Applied && reported) {
-      progress.statusText.Set("Usage map unreadable, pages taken by owner : " + table.name);
-      progress.ReportStatus();
-    }
+    ResolveComplexColumns(db, complexColumns, table);
     if (reported && !progress.ReportTable(&table, table.name)) break;
     ++k;
   }
+  // Flat tables read after the tables whose values they hold.
+  for (auto& table : tables) ResolveComplexColumns(db, complexColumns, *table);
 
   progress.SignalEnd(false);
   return static_cast<int>(tables.size());

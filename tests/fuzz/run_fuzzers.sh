@@ -23,13 +23,14 @@ fi
 
 if [ -z "${SKIP_BUILD:-}" ]; then
   cmake -S . -B build-fuzz -DBREVANTIS_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  cmake --build build-fuzz -j"$(nproc)" --target ${TARGETS:-analysis_fuzzer table_definition_fuzzer data_page_fuzzer encryption_info_fuzzer query_sql_fuzzer} >/dev/null
+  cmake --build build-fuzz -j"$(nproc)" --target ${TARGETS:-analysis_fuzzer table_definition_fuzzer data_page_fuzzer encryption_info_fuzzer query_sql_fuzzer attachment_fuzzer} >/dev/null
   # The builder itself is built normally.
   cmake -S . -B build -DBREVANTIS_GUI=OFF >/dev/null
   cmake --build build -j"$(nproc)" --target make-test-db >/dev/null
 fi
 
-mkdir -p "$out/seeds/analysis" "$out/seeds/pages" "$out/seeds/definitions" "$out/seeds/encryption" "$out/seeds/queries" "$out/encrypted"
+mkdir -p "$out/seeds/analysis" "$out/seeds/pages" "$out/seeds/definitions" "$out/seeds/encryption" "$out/seeds/queries" "$out/seeds/attachments" "$out/encrypted"
+cp tests/fuzz/regressions/attachment_fuzzer/* "$out/seeds/attachments/"
 for preset in sample all-types ace-types many-tables no-catalog; do
   build/tests/support/make-test-db "$out/seeds/analysis/$preset.mdb" --preset "$preset" --rows 300 --tables 5 >/dev/null
   build/tests/support/make-test-db "$out/seeds/analysis/$preset-97.mdb" --preset "$preset" --rows 300 --tables 5 \
@@ -95,13 +96,14 @@ fi
 
 bin=$(pwd)/build-fuzz/tests/fuzz
 printf '\n%-26s %12s %10s %10s %10s %s\n' target executions 'execs/s' coverage features findings
-for target in ${TARGETS:-analysis_fuzzer table_definition_fuzzer data_page_fuzzer encryption_info_fuzzer query_sql_fuzzer}; do
+for target in ${TARGETS:-analysis_fuzzer table_definition_fuzzer data_page_fuzzer encryption_info_fuzzer query_sql_fuzzer attachment_fuzzer}; do
   case $target in
     analysis_fuzzer) seed=analysis; maxlen=400000 ;;
     table_definition_fuzzer) seed=definitions; maxlen=65536 ;;
     data_page_fuzzer) seed=pages; maxlen=16384 ;;
     encryption_info_fuzzer) seed=encryption; maxlen=4096 ;;
     query_sql_fuzzer) seed=queries; maxlen=16384 ;;
+    attachment_fuzzer) seed=attachments; maxlen=65536 ;;
   esac
   work="$out/$target"
   mkdir -p "$work/corpus"

@@ -110,6 +110,7 @@ void RowEncoder::PutFixed(const ColumnRecord& column, const Value& value, uint8_
       PutU16(at, static_cast<uint16_t>(AsInteger(column, value)));
       return;
     case ColumnType::Long:
+    case ColumnType::Complex:  // the id of the row's values
       PutU32(at, static_cast<uint32_t>(AsInteger(column, value)));
       return;
     case ColumnType::Currency: {

@@ -43,6 +43,7 @@ uint16_t FixedSize(ColumnType type) {
     case ColumnType::Byte: return 1;
     case ColumnType::Int: return 2;
     case ColumnType::Long:
+    case ColumnType::Complex:
     case ColumnType::Single: return 4;
     case ColumnType::Currency:
     case ColumnType::Double:
@@ -109,6 +110,8 @@ std::vector<uint8_t> TableDefinition::Encode() const {
     if (c.type == static_cast<uint8_t>(ColumnType::Numeric)) {
       Put(out, at, layout.columnPrecisionOffset, c.precision, 1);
       Put(out, at, layout.columnScaleOffset, c.scale, 1);
+    } else if (c.type == static_cast<uint8_t>(ColumnType::Complex)) {
+      PutU32(&out[at + 11], c.complexId);
     } else if (jet4) {
       PutU16(&out[at + 11], kSortOrder);
     }
@@ -206,6 +209,11 @@ std::vector<ColumnRecord> LayOutUserColumns(const std::vector<Column>& columns, 
     uint16_t fixedSize = FixedSize(c.type);
     r.flags = fixedSize ? 0x03 : 0x02;
     switch (c.type) {
+      case ColumnType::Complex:
+        r.flags = 0x07;
+        r.complexId = c.complexId;
+        r.length = fixedSize;
+        break;
       case ColumnType::Text:
         r.length = static_cast<uint16_t>(textUnit * (c.length > 0 ? c.length : 255));
         r.compressed = true;

@@ -25,6 +25,7 @@ struct ColumnRecord {
   uint8_t flags = 0;
   uint8_t precision = 0;
   uint8_t scale = 0;
+  uint32_t complexId = 0;  // complex columns: the id MSysComplexColumns knows them by
   bool compressed = false;
   // A calculated column: stored variable and wrapped, its values of type
   // resultType whatever type says.

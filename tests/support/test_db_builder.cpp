@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "tests/support/complex_tables.h"
 #include "tests/support/file_header.h"
 #include "tests/support/page_file.h"
 #include "tests/support/row_encoder.h"
@@ -112,11 +113,22 @@ Layout DatabaseBuilder::Write(const std::string& path) const {
     PageFile file(path, format_.pageSize());
     file.Allocate(kFirstFreePage);
 
+    // The user's tables, the tables of their complex columns' values, and
+    // last the table that ties them together, once their pages are known.
+    ComplexTables complex(tables_);
     std::vector<std::unique_ptr<TableWriter>> writers;
-    for (const auto& table : tables_) {
-      writers.push_back(std::make_unique<TableWriter>(file, *table, format_));
+    auto write = [&](const Table& table) {
+      writers.push_back(std::make_unique<TableWriter>(file, table, format_));
       writers.back()->WriteRows();
-    }
+    };
+    for (const Table* table : complex.userTables()) write(*table);
+    for (const Table* table : complex.valueTables()) write(*table);
+    std::unique_ptr<Table> complexColumns = complex.CatalogTable([&](const Table& table) {
+      for (const auto& w : writers)
+        if (&w->table() == &table) return w->definitionPages()[0];
+      throw BuildError("no pages for " + table.name);
+    });
+    if (complexColumns) write(*complexColumns);
 
     SystemTable objects{2, MSysObjectsDefinition(format_), {}};
     SystemTable aces{3, MSysACEsDefinition(format_), {}};
@@ -226,9 +238,10 @@ Layout DatabaseBuilder::Write(const std::string& path) const {
     for (size_t i = 0; i < writers.size(); ++i) {
       TableWriter& w = *writers[i];
       RowPointer catalogRow = catalogPointers[StandardCatalogObjects().size() + i];
-      layout.tables.push_back({w.table().name, w.definitionPages(), w.DataPages(), w.FreedPages(), w.LongValuePages(),
-                               {catalogRow.page, catalogRow.row}, {w.definition().usedMap.page, w.definition().usedMap.row},
-                               w.liveRows()});
+      (i < tables_.size() ? layout.tables : layout.complexTables)
+          .push_back({w.table().name, w.definitionPages(), w.DataPages(), w.FreedPages(), w.LongValuePages(),
+                      {catalogRow.page, catalogRow.row}, {w.definition().usedMap.page, w.definition().usedMap.row},
+                      w.liveRows()});
     }
     layout.ok = true;
   } catch (const std::exception& e) {

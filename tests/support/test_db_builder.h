@@ -36,6 +36,10 @@ namespace testdb {
 // as a variable column holding the Bytes value given for it.
 using ColumnType = ::ColumnType;
 
+// What a complex column (type Complex) holds; its values go to a flat table
+// the builder writes beside the table, tied to it by MSysComplexColumns.
+enum class ComplexKind { Attachment, MultiValue, VersionHistory };
+
 struct Column {
   std::string name{};
   ColumnType type = ColumnType::Long;
@@ -56,6 +60,10 @@ struct Column {
   bool calculated = false;
   std::string expression{};
   int storedType = -1;
+  // Complex columns only: what they hold, and (set by the builder) the id
+  // their record carries.
+  ComplexKind complexKind = ComplexKind::MultiValue;
+  uint32_t complexId = 0;
 };
 
 // How a text (TEXT, MEMO) is encoded. Auto compresses like Access: when the
@@ -107,11 +115,29 @@ struct Bytes {
   LongStorage storage = LongStorage::Auto;  // MEMO/OLE only
 };
 
+// One file of an attachment column, stored wrapped: deflated (as Access
+// does) or raw. storedData, when set, is stored instead of the wrapper.
+struct Attachment {
+  std::string name{};
+  std::vector<uint8_t> data{};
+  bool compressed = true;
+  std::optional<std::vector<uint8_t>> storedData{};
+};
+// The cell of a complex column: the texts of a multi-value column or the
+// versions of a version history (oldest first), or the files of an
+// attachment column. id, when set, is stored instead of the one the
+// builder gives the row (an id no flat row names).
+struct Complex {
+  std::vector<std::string> values{};
+  std::vector<Attachment> files{};
+  std::optional<int64_t> id{};
+};
+
 // One cell. Integers go to BYTE/INT/LONG/BIGINT (and to CURRENCY as whole units),
 // doubles to SINGLE/DOUBLE/DATETIME, bools to BOOL.
 class Value {
  public:
-  using Kind = std::variant<Null, bool, int64_t, double, Date, Currency, Numeric, Guid, Text, Bytes, ExtendedDate>;
+  using Kind = std::variant<Null, bool, int64_t, double, Date, Currency, Numeric, Guid, Text, Bytes, ExtendedDate, Complex>;
 
   Value() = default;
   Value(Null) {}
@@ -129,6 +155,7 @@ class Value {
   Value(std::string utf8) : kind_(Text{std::move(utf8)}) {}
   Value(Bytes b) : kind_(std::move(b)) {}
   Value(ExtendedDate d) : kind_(d) {}
+  Value(Complex c) : kind_(std::move(c)) {}
   // Out of line: inlined copies of the variant draw false "maybe
   // uninitialized" warnings from g++ 12 in every caller.
   Value(const Value&);
@@ -281,6 +308,8 @@ struct Layout {
   std::vector<uint32_t> catalogDataPages{};  // MSysObjects data pages
   std::vector<uint32_t> usageMapPages{};  // pages holding map rows (owner 0)
   std::vector<TableLayout> tables{};  // user tables, in the order added
+  // The flat tables of complex columns, then MSysComplexColumns.
+  std::vector<TableLayout> complexTables{};
   // The table of that name, or nullptr.
   const TableLayout* Find(std::string_view name) const;
 };
@@ -337,5 +366,9 @@ std::vector<uint8_t> MakePdf(size_t minSize);
 
 // UTF-8 as UCS-2 little-endian, as names are stored (for finding them in pages).
 std::vector<uint8_t> Ucs2(std::string_view utf8);
+
+// A zlib stream of the bytes, deflated at level 3 as Access deflates
+// attachments.
+std::vector<uint8_t> Deflate(const std::vector<uint8_t>& bytes);
 
 }  // namespace testdb
