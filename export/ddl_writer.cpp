@@ -123,12 +123,19 @@ const std::string& DdlWriter::ColumnType(const TableSchema& table, size_t column
   return columnTypes_[IndexOf(table)][column];
 }
 
-std::string DdlWriter::NewTableName(const std::string& wanted) { return Quote(relations_->Add(wanted)); }
+const std::string& DdlWriter::TableIdentifier(const TableSchema& table) const {
+  return tableIdentifiers_[IndexOf(table)];
+}
 
 void DdlWriter::NameObjects() {
   relations_ = std::make_unique<SqlNames>(NewNameSet());
+  auto relation = [this](const std::string& wanted) {
+    relationIdentifiers_.push_back(relations_->Add(wanted));
+    return Quote(relationIdentifiers_.back());
+  };
   for (const TableSchema& table : schema_.tables) {
-    tableNames_.push_back(Quote(relations_->Add(table.table->name)));
+    tableNames_.push_back(relation(table.table->name));
+    tableIdentifiers_.push_back(relationIdentifiers_.back());
 
     SqlNames columnSet = NewNameSet();
     std::vector<std::string> names;
@@ -161,13 +168,13 @@ void DdlWriter::NameObjects() {
   }
   for (const SavedQuery& query : schema_.queries)
     viewNames_.push_back(query.kind == QueryKind::Select || query.kind == QueryKind::Union
-                             ? Quote(relations_->Add(query.name))
+                             ? relation(query.name)
                              : std::string());
   for (const TableSchema& table : schema_.tables) {
     std::vector<std::string> names;
     for (const IndexDef* index : table.OwnIndexes())
       names.push_back(index->kind == IndexKind::PrimaryKey ? std::string()
-                                                           : Quote(relations_->Add(table.table->name + "_" + index->name)));
+                                                           : relation(table.table->name + "_" + index->name));
     indexNames_.push_back(std::move(names));
   }
   ResolveForeignKeys();

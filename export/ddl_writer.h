@@ -44,9 +44,10 @@ class DdlWriter {
   const std::string& TableName(const TableSchema& table) const;
   const std::string& ColumnName(const TableSchema& table, size_t column) const;
   const std::string& ColumnType(const TableSchema& table, size_t column) const;
-  // A quoted name for a table of the caller's own (deleted rows, ...),
-  // unique among every table, view and index of the schema.
-  std::string NewTableName(const std::string& wanted);
+  // The same table name unquoted, as the engine's catalog holds it.
+  const std::string& TableIdentifier(const TableSchema& table) const;
+  // Every table, view and index name the DDL may create, unquoted.
+  const std::vector<std::string>& RelationIdentifiers() const { return relationIdentifiers_; }
   virtual std::string Quote(const std::string& name) const = 0;
   // A string literal holding text.
   virtual std::string Literal(const std::string& text) const = 0;
@@ -134,7 +135,7 @@ class DdlWriter {
   SqlDialect dialect_;
   const DatabaseSchema& schema_;
   std::unique_ptr<SqlNames> relations_;
-  std::vector<std::string> tableNames_;
+  std::vector<std::string> tableNames_, tableIdentifiers_, relationIdentifiers_;
   std::vector<std::vector<std::string>> columnNames_, columnTypes_;
   std::vector<std::vector<std::string>> indexNames_;  // by the table's OwnIndexes()
   std::vector<std::string> viewNames_;               // by query

@@ -1,7 +1,9 @@
 // The SQL-script output: one .sql file for the whole Access file, in one
 // dialect, that sqlite3, psql or mysql loads as it is: the tables first,
-// then each table's rows in a transaction of its own (COPY for PostgreSQL,
-// INSERTs of many rows each otherwise), then what goes after the data.
+// with their primary keys, then each table's rows in a transaction of its
+// own (COPY for PostgreSQL, INSERTs of many rows each otherwise), then the
+// indexes, the foreign keys (not checking the rows in, where the engine
+// can) and the views.
 #pragma once
 
 #include <cstdint>
@@ -21,7 +23,8 @@ class SqlScript : public DatabaseTarget {
   SqlDialect Dialect() const override { return dialect_; }
   std::string Extension() const override { return ".sql"; }
 
-  void CreateTables(const std::string& path, const std::vector<TableOutput>& outputs) override;
+  void CreateTables(const std::string& path, const std::vector<TableOutput>& outputs,
+                    const DatabaseExtras& extras) override;
   void BeginTable(size_t index) override;
   void WriteCells(int32_t rowNumber, const std::vector<const CellSlot*>& cells) override;
   void EndTable() override;
@@ -39,6 +42,7 @@ class SqlScript : public DatabaseTarget {
   std::string path_;
   std::FILE* file_ = nullptr;
   std::vector<TableOutput> outputs_;
+  std::vector<SqlStatement> afterData_;
   const TableOutput* table_ = nullptr;
   std::string buffer_;
   bool inTable_ = false;

@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "export/sql_value.h"
-#include "export/table_ddl.h"
+#include <map>
 
 SqliteDatabase::~SqliteDatabase() {
   if (db_) {
@@ -32,9 +32,11 @@ void SqliteDatabase::Close() {
   db_ = nullptr;
 }
 
-void SqliteDatabase::CreateTables(const std::string& path, const std::vector<TableOutput>& outputs) {
+void SqliteDatabase::CreateTables(const std::string& path, const std::vector<TableOutput>& outputs,
+                                  const DatabaseExtras& extras) {
   path_ = path;
   outputs_ = outputs;
+  afterData_ = extras.afterData;
   if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
     std::string why = Error();
     Close();
@@ -45,7 +47,9 @@ void SqliteDatabase::CreateTables(const std::string& path, const std::vector<Tab
     Execute("PRAGMA journal_mode=MEMORY; PRAGMA synchronous=OFF; PRAGMA foreign_keys=OFF; "
             "PRAGMA cache_size=-32768");
     Execute("BEGIN");
-    for (const TableOutput& output : outputs_) Execute(CreateTableStatement(SqlDialect::Sqlite, output));
+    for (const TableOutput& output : outputs_)
+      for (const SqlStatement& statement : output.create)
+        if (!statement.sql.empty()) Execute(statement.sql);
     Execute("COMMIT");
   } catch (const std::runtime_error&) {
     Close();
@@ -55,7 +59,7 @@ void SqliteDatabase::CreateTables(const std::string& path, const std::vector<Tab
 
 void SqliteDatabase::BeginTable(size_t index) {
   table_ = &outputs_.at(index);
-  std::string sql = "INSERT INTO " + QuoteName(SqlDialect::Sqlite, table_->identifier) + " VALUES (";
+  std::string sql = "INSERT INTO " + table_->quotedName + " VALUES (";
   for (size_t i = 0; i < table_->columns.size(); ++i) sql += i ? ",?" : "?";
   sql += ")";
   texts_.resize(table_->columns.size());
@@ -133,10 +137,56 @@ void SqliteDatabase::AbandonTable() {
   if (db_ && !sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
+std::vector<int64_t> SqliteDatabase::ForeignKeyViolations() {
+  std::vector<int64_t> violations(outputs_.size(), 0);
+  std::map<std::string, size_t> byName;
+  for (size_t i = 0; i < outputs_.size(); ++i) byName[outputs_[i].identifier] = i;
+  sqlite3_stmt* check = nullptr;
+  int result = sqlite3_prepare_v2(db_, "PRAGMA foreign_key_check", -1, &check, nullptr);
+  while (result == SQLITE_OK && (result = sqlite3_step(check)) == SQLITE_ROW) {
+    const unsigned char* table = sqlite3_column_text(check, 0);
+    auto found = table ? byName.find(reinterpret_cast<const char*>(table)) : byName.end();
+    if (found != byName.end()) ++violations[found->second];
+    result = SQLITE_OK;
+  }
+  if (result != SQLITE_DONE) reportFailure_("Could not check the foreign keys of " + path_ + ": " + Error());
+  sqlite3_finalize(check);
+  return violations;
+}
+
 std::vector<std::string> SqliteDatabase::Finish() {
   std::vector<std::string> notes(outputs_.size());
   if (!db_) return notes;
-  const int closed = (sqlite3_finalize(insert_), insert_ = nullptr, sqlite3_close(db_));
+  sqlite3_finalize(insert_);
+  insert_ = nullptr;
+  // Indexes sort rows that are all in: faster than keeping them up row by
+  // row, and one transaction for all of them.
+  auto run = [this](const std::string& sql) {
+    char* message = nullptr;
+    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message) == SQLITE_OK) return std::string();
+    std::string what = message ? message : Error();
+    sqlite3_free(message);
+    return what;
+  };
+  run("BEGIN");
+  for (size_t i = 0; i < outputs_.size(); ++i)
+    for (const SqlStatement& index : outputs_[i].indexes) {
+      std::string note = CreateIndex(index.sql, run);
+      if (!note.empty()) notes[i] += (notes[i].empty() ? "" : ", ") + note;
+    }
+  for (const SqlStatement& statement : afterData_) {
+    if (statement.sql.empty()) continue;
+    std::string error = run(statement.sql);
+    if (!error.empty()) reportFailure_("Could not run " + statement.sql.substr(0, statement.sql.find('\n')) + ": " + error);
+  }
+  if (!run("COMMIT").empty()) reportFailure_("Could not make the indexes of " + path_ + ": " + Error());
+  const std::vector<int64_t> violations = ForeignKeyViolations();
+  for (size_t i = 0; i < outputs_.size(); ++i) {
+    if (violations[i] == 0) continue;
+    notes[i] += (notes[i].empty() ? "" : ", ") + std::to_string(violations[i]) +
+                (violations[i] == 1 ? " row breaks a foreign key" : " rows break a foreign key");
+  }
+  const int closed = sqlite3_close(db_);
   db_ = nullptr;
   if (closed != SQLITE_OK) reportFailure_("Could not close " + path_);
   return notes;
