@@ -164,6 +164,9 @@ void DdlWriter::NameObjects() {
     }
     std::vector<std::string> types;
     for (size_t i = 0; i < columns.size(); ++i) types.push_back(TypeOf(columns[i], lengths[i], wide[i]));
+    if (const IndexDef* key = table.PrimaryKey(); key && key->columns.size() == 1)
+      for (size_t i = 0; i < columns.size(); ++i)
+        if (columns[i].columnNumber == key->columns[0].columnNumber) types[i] = SingleKeyType(types[i]);
     columnTypes_.push_back(std::move(types));
   }
   for (const SavedQuery& query : schema_.queries)

@@ -95,6 +95,8 @@ class DdlWriter {
   // for it as a short string. Types no decoder knows give text.
   virtual std::string TypeOf(const ColumnDef& column, int32_t textLength, bool wide) const = 0;
   virtual size_t MaxColumns() const = 0;
+  // The type of a primary key's only column.
+  virtual std::string SingleKeyType(const std::string& type) const { return type; }
   // True when the engine would refuse a row of these columns; `wide` says
   // which text columns are long strings. The longest text columns no index
   // uses become long until it is false.
