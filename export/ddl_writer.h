@@ -94,7 +94,7 @@ class DdlWriter {
   // when the record's does not hold), and `wide` says the row is too wide
   // for it as a short string. Types no decoder knows give text.
   virtual std::string TypeOf(const ColumnDef& column, int32_t textLength, bool wide) const = 0;
-  virtual size_t MaxColumns() const = 0;
+  size_t MaxColumns() const { return SqlMaxColumns(dialect_); }
   // The type of a primary key's only column.
   virtual std::string SingleKeyType(const std::string& type) const { return type; }
   // True when the engine would refuse a row of these columns; `wide` says
