@@ -234,6 +234,21 @@ TEST(DatabaseExportTest, KeysIndexesAndForeignKeysReachEveryDatabase) {
             std::string::npos)
       << statistics;
 
+  // A unique index that a damaged file's rows break still speeds lookups.
+  testdb::DatabaseBuilder twice;
+  T::Table& codes = twice.AddTable("Codes", {{"Code", T::ColumnType::Text, 10}});
+  codes.indexes = {{.name = "Code", .keys = {{"Code"}}, .unique = true}};
+  codes.rows = {{{"a"}}, {{"a"}}};
+  ASSERT_TRUE(twice.Write(cli.dir.File("twice.mdb")).ok);
+  const std::string repeated = cli.ExportFile(cli.dir.File("twice.mdb"), {"--format", "sqlite"}, ".sqlite");
+  EXPECT_EQ(SqliteKeys(repeated), "index 0|Codes|Code 0");
+  const std::string repeatedStatistics =
+      testenv::ReadFile((fs::path(repeated).parent_path() / "Export Statistics.log").string());
+  EXPECT_NE(repeatedStatistics.find(":                   2  (values repeat in the unique index \"Codes_Code\": "
+                                    "made without UNIQUE)"),
+            std::string::npos)
+      << repeatedStatistics;
+
   // The script gives sqlite3 the same keys, the foreign keys not checked
   // while it loads.
   std::string script = cli.ExportFile(database, {"--format", "sql", "--deleted"}, ".sql");
