@@ -48,11 +48,17 @@ struct DatabaseExtras {
   std::vector<std::pair<std::string, std::string>> relationNames;
 };
 
-// Runs a CREATE [UNIQUE] INDEX through run, which gives the engine's error
-// or nothing. A unique index that the rows break (a damaged file may hold
-// a key twice) is made without UNIQUE, so that the lookups stay fast.
-// What the table's statistics say of it; empty when made as written.
-std::string CreateIndex(const std::string& sql, const std::function<std::string(const std::string&)>& run);
+// Makes the outputs' indexes, then runs what comes after the data, each
+// statement through run, which gives the engine's error or nothing. A
+// unique index that the rows break (a damaged file may hold a key twice)
+// is made without UNIQUE, so that lookups stay fast; another statement
+// that fails is reported. What was found of each output, by index.
+std::vector<std::string> MakeIndexesAndForeignKeys(const std::vector<TableOutput>& outputs,
+                                                   const std::vector<SqlStatement>& afterData,
+                                                   const std::function<std::string(const std::string&)>& run,
+                                                   const FailureSink& reportFailure);
+// Adds a finding to an output's note.
+void AddNote(std::string& notes, const std::string& note);
 
 class DatabaseTarget : public SheetTarget {
  public:

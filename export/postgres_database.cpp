@@ -194,16 +194,7 @@ std::vector<std::string> PostgresDatabase::Finish() {
       Result result(PQexec(connection_, sql.c_str()));
       return PQresultStatus(result.result) == PGRES_COMMAND_OK ? std::string() : Error();
     };
-    for (size_t i = 0; i < outputs_.size(); ++i)
-      for (const SqlStatement& index : outputs_[i].indexes) {
-        std::string note = CreateIndex(index.sql, run);
-        if (!note.empty()) notes[i] += (notes[i].empty() ? "" : ", ") + note;
-      }
-    for (const SqlStatement& statement : afterData_) {
-      if (statement.sql.empty()) continue;
-      std::string error = run(statement.sql);
-      if (!error.empty()) reportFailure_("Could not run " + statement.sql.substr(0, statement.sql.find('\n')) + ": " + error);
-    }
+    notes = MakeIndexesAndForeignKeys(outputs_, afterData_, run, reportFailure_);
     PQfinish(connection_);
     connection_ = nullptr;
   }

@@ -16,13 +16,16 @@ SqliteDatabase::~SqliteDatabase() {
 
 std::string SqliteDatabase::Error() const { return db_ ? sqlite3_errmsg(db_) : "no database"; }
 
-void SqliteDatabase::Execute(const std::string& sql) {
+std::string SqliteDatabase::Run(const std::string& sql) {
   char* message = nullptr;
-  if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
-    std::string what = message ? message : Error();
-    sqlite3_free(message);
-    throw std::runtime_error(what);
-  }
+  if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message) == SQLITE_OK) return std::string();
+  std::string what = message ? message : Error();
+  sqlite3_free(message);
+  return what;
+}
+
+void SqliteDatabase::Execute(const std::string& sql) {
+  if (std::string error = Run(sql); !error.empty()) throw std::runtime_error(error);
 }
 
 void SqliteDatabase::Close() {
@@ -161,30 +164,15 @@ std::vector<std::string> SqliteDatabase::Finish() {
   insert_ = nullptr;
   // Indexes sort rows that are all in: faster than keeping them up row by
   // row, and one transaction for all of them.
-  auto run = [this](const std::string& sql) {
-    char* message = nullptr;
-    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message) == SQLITE_OK) return std::string();
-    std::string what = message ? message : Error();
-    sqlite3_free(message);
-    return what;
-  };
+  auto run = [this](const std::string& sql) { return Run(sql); };
   run("BEGIN");
-  for (size_t i = 0; i < outputs_.size(); ++i)
-    for (const SqlStatement& index : outputs_[i].indexes) {
-      std::string note = CreateIndex(index.sql, run);
-      if (!note.empty()) notes[i] += (notes[i].empty() ? "" : ", ") + note;
-    }
-  for (const SqlStatement& statement : afterData_) {
-    if (statement.sql.empty()) continue;
-    std::string error = run(statement.sql);
-    if (!error.empty()) reportFailure_("Could not run " + statement.sql.substr(0, statement.sql.find('\n')) + ": " + error);
-  }
+  notes = MakeIndexesAndForeignKeys(outputs_, afterData_, run, reportFailure_);
   if (!run("COMMIT").empty()) reportFailure_("Could not make the indexes of " + path_ + ": " + Error());
   const std::vector<int64_t> violations = ForeignKeyViolations();
   for (size_t i = 0; i < outputs_.size(); ++i) {
     if (violations[i] == 0) continue;
-    notes[i] += (notes[i].empty() ? "" : ", ") + std::to_string(violations[i]) +
-                (violations[i] == 1 ? " row breaks a foreign key" : " rows break a foreign key");
+    AddNote(notes[i], std::to_string(violations[i]) +
+                          (violations[i] == 1 ? " row breaks a foreign key" : " rows break a foreign key"));
   }
   const int closed = sqlite3_close(db_);
   db_ = nullptr;

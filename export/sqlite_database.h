@@ -37,6 +37,8 @@ class SqliteDatabase : public DatabaseTarget {
   std::vector<std::string> Finish() override;
 
  private:
+  // The engine's error, or nothing when the statements ran.
+  std::string Run(const std::string& sql);
   void Execute(const std::string& sql);
   std::string Error() const;
   // The rows that break a foreign key, by output.
