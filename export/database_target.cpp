@@ -6,6 +6,7 @@ namespace {
 std::string CreateIndex(const std::string& sql, const std::function<std::string(const std::string&)>& run) {
   const std::string error = run(sql);
   if (error.empty()) return "";
+  if (sql.rfind("ALTER TABLE ", 0) == 0) return "primary key not made: " + error;
   const size_t start = sql.find("INDEX ") + 6;
   const std::string name = sql.substr(start, sql.find(" ON ", start) - start);
   const std::string unique = "CREATE UNIQUE INDEX ";

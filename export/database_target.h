@@ -32,9 +32,9 @@ struct TableOutput {
   std::string quotedName;
   // The table's columns the output takes, in order.
   std::vector<const ColumnDef*> columns;
-  // CREATE TABLE (with its primary key; on SQLite its foreign keys), and
-  // the indexes, made once the rows are in. Deleted rows and tables whose
-  // keys are not known have none.
+  // CREATE TABLE, and what is made once the rows are in: the primary key
+  // (in the table on SQLite, with the foreign keys) and the indexes.
+  // Deleted rows and tables whose keys are not known have none.
   std::vector<SqlStatement> create, indexes;
 };
 
@@ -51,8 +51,9 @@ struct DatabaseExtras {
 // Makes the outputs' indexes, then runs what comes after the data, each
 // statement through run, which gives the engine's error or nothing. A
 // unique index that the rows break (a damaged file may hold a key twice)
-// is made without UNIQUE, so that lookups stay fast; another statement
-// that fails is reported. What was found of each output, by index.
+// is made without UNIQUE, so that lookups stay fast, and such a primary
+// key is left out; another statement that fails is reported. What was
+// found of each output, by index.
 std::vector<std::string> MakeIndexesAndForeignKeys(const std::vector<TableOutput>& outputs,
                                                    const std::vector<SqlStatement>& afterData,
                                                    const std::function<std::string(const std::string&)>& run,

@@ -64,8 +64,8 @@ bool DatabaseWriter::Begin(const std::string& exportFolder, const std::string& f
     // The columns the sheet writer hands over: the first the target takes.
     for (size_t i = 0; i < entry.table->columns.size(); ++i) output.columns.push_back(&output.table->columns[i]);
     if (!output.columns.empty()) {
-      output.create = ddl->CreateTable(entry);
-      output.indexes = ddl->CreateIndexes(entry);
+      output.create = ddl->CreateTable(entry, true);
+      output.indexes = ddl->CreateIndexes(entry, true);
     }
     outputs_.push_back(std::move(output));
   }

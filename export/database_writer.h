@@ -1,10 +1,10 @@
 // The database outputs of an export (SQLite, SQL scripts, PostgreSQL): one
 // database for the whole Access file, whatever the workbook mode. Its
-// tables are named and created before the first row is read, with the
-// schema's primary keys, each table's deleted rows in a table of their own
-// without keys; then each table is loaded from its rows through the sheet
-// writer's walk, in a transaction of its own; the indexes, foreign keys and
-// views come after the last. A table that fails is named and the others go
+// tables are named and created before the first row is read, each
+// table's deleted rows in a table of their own without keys; then each
+// table is loaded from its rows through the sheet writer's walk, in a
+// transaction of its own; the keys (SQLite: in the tables), indexes,
+// foreign keys and views come after the last. A table that fails is named and the others go
 // on; what was committed stays.
 #pragma once
 

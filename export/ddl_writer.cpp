@@ -289,7 +289,16 @@ std::string DdlWriter::ForeignKeyClause(const ForeignKey& key) const {
 
 bool DdlWriter::Creates(const TableSchema& table) const { return table.table->columns.size() <= MaxColumns(); }
 
-std::vector<SqlStatement> DdlWriter::CreateTable(const TableSchema& table) const {
+std::string DdlWriter::KeyColumns(const TableSchema& table, const IndexDef& key) const {
+  std::string names;
+  const auto& columns = table.table->columns;
+  for (const IndexColumn& column : key.columns)
+    for (size_t i = 0; i < columns.size(); ++i)
+      if (columns[i].columnNumber == column.columnNumber) names += (names.empty() ? "" : ", ") + ColumnName(table, i);
+  return names;
+}
+
+std::vector<SqlStatement> DdlWriter::CreateTable(const TableSchema& table, bool keyAfterRows) const {
   if (!Creates(table))
     return {{"table " + table.table->name + " has " + std::to_string(table.table->columns.size()) +
                  " columns, more than the engine takes (" + std::to_string(MaxColumns()) + "): not created",
@@ -303,13 +312,8 @@ std::vector<SqlStatement> DdlWriter::CreateTable(const TableSchema& table) const
     if (i < table.columns.size() && table.columns[i].required) sql += " NOT NULL";
     sql += DefaultClause(table, i, skipped) + ColumnSuffix(table, i);
   }
-  if (const IndexDef* key = table.PrimaryKey()) {
-    std::string names;
-    for (const IndexColumn& column : key->columns)
-      for (size_t i = 0; i < columns.size(); ++i)
-        if (columns[i].columnNumber == column.columnNumber) names += (names.empty() ? "" : ", ") + ColumnName(table, i);
-    sql += ",\n  PRIMARY KEY (" + names + ")";
-  }
+  const IndexDef* key = table.PrimaryKey();
+  if (key && !(keyAfterRows && !ForeignKeysInTable())) sql += ",\n  PRIMARY KEY (" + KeyColumns(table, *key) + ")";
   if (ForeignKeysInTable())
     for (const ForeignKey& key : foreignKeys_)
       if (key.table == &table) sql += ",\n  " + ForeignKeyClause(key);
@@ -319,9 +323,12 @@ std::vector<SqlStatement> DdlWriter::CreateTable(const TableSchema& table) const
   return statements;
 }
 
-std::vector<SqlStatement> DdlWriter::CreateIndexes(const TableSchema& table) const {
+std::vector<SqlStatement> DdlWriter::CreateIndexes(const TableSchema& table, bool keyAfterRows) const {
   std::vector<SqlStatement> statements;
   if (!Creates(table)) return statements;
+  const IndexDef* key = table.PrimaryKey();
+  if (key && keyAfterRows && !ForeignKeysInTable())
+    statements.push_back({"", "ALTER TABLE " + TableName(table) + " ADD PRIMARY KEY (" + KeyColumns(table, *key) + ")"});
   const std::vector<const IndexDef*> indexes = table.OwnIndexes();
   const auto& columns = table.table->columns;
   for (size_t k = 0; k < indexes.size(); ++k) {

@@ -57,9 +57,12 @@ class DdlWriter {
   bool Creates(const TableSchema& table) const;
   // CREATE TABLE (and the statements describing it); on SQLite the foreign
   // keys are in it, the engine having no other place for them. A table's
-  // column types are those of ColumnType.
-  std::vector<SqlStatement> CreateTable(const TableSchema& table) const;
-  std::vector<SqlStatement> CreateIndexes(const TableSchema& table) const;
+  // column types are those of ColumnType. keyAfterRows leaves the primary
+  // key to CreateIndexes, as ALTER TABLE (not on SQLite, which has no
+  // other place for it): a key that a damaged file's rows break then
+  // costs the key, not the rows.
+  std::vector<SqlStatement> CreateTable(const TableSchema& table, bool keyAfterRows = false) const;
+  std::vector<SqlStatement> CreateIndexes(const TableSchema& table, bool keyAfterRows = false) const;
   // ALTER TABLE ... ADD CONSTRAINT ... FOREIGN KEY, to run after the rows
   // are in: none on SQLite. notValid leaves existing rows unchecked where
   // the engine allows it (PostgreSQL).
@@ -131,6 +134,8 @@ class DdlWriter {
   };
   size_t IndexOf(const TableSchema& table) const;
   std::string ForeignKeyClause(const ForeignKey& key) const;
+  // The key's columns, quoted, separated by commas.
+  std::string KeyColumns(const TableSchema& table, const IndexDef& key) const;
   std::string DefaultClause(const TableSchema& table, size_t column, std::string& skipped) const;
   void ResolveForeignKeys();
 

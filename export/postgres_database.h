@@ -2,8 +2,9 @@
 // through libpq. The tables are created together in one transaction, then
 // each is loaded with COPY in a transaction of its own: a row the server
 // refuses ends that table (named with the row) and leaves the tables
-// committed before it as they are. The indexes, the foreign keys (not
-// checking the rows already in) and the views come last. A table, index
+// committed before it as they are. The primary keys, the indexes, the
+// foreign keys (not checking the rows already in) and the views come last:
+// a key that a damaged file's rows break costs the key, not the table. A table, index
 // or view of the same name that exists already is an error naming it,
 // unless the export was asked to replace it.
 #pragma once

@@ -1,9 +1,9 @@
 // The SQL-script output: one .sql file for the whole Access file, in one
-// dialect, that sqlite3, psql or mysql loads as it is: the tables first,
-// with their primary keys, then each table's rows in a transaction of its
-// own (COPY for PostgreSQL, INSERTs of many rows each otherwise), then the
-// indexes, the foreign keys (not checking the rows in, where the engine
-// can) and the views.
+// dialect, that sqlite3, psql or mysql loads as it is: the tables first
+// (SQLite: with their keys), then each table's rows in a transaction of
+// its own (COPY for PostgreSQL, INSERTs of many rows each otherwise), then
+// the primary keys, the indexes, the foreign keys (not checking the rows
+// in, where the engine can) and the views.
 #pragma once
 
 #include <cstdint>

@@ -279,6 +279,17 @@ TEST(DatabaseExportTest, KeysIndexesAndForeignKeysReachEveryDatabase) {
     EXPECT_EQ(server.Psql(name, "SELECT conname, convalidated, confdeltype FROM pg_constraint WHERE contype = 'f'").out,
               "CustomersOrders|f|c\n");
   }
+  // A key that a damaged file's rows break costs the key, not the rows.
+  testdb::DatabaseBuilder broken;
+  T::Table& twiceKeyed = broken.AddTable("Keys", {{"Id", T::ColumnType::Long}});
+  twiceKeyed.indexes = {{.name = "PrimaryKey", .keys = {{"Id"}}, .primary = true}};
+  twiceKeyed.rows = {{{int64_t{1}}}, {{int64_t{1}}}};
+  ASSERT_TRUE(broken.Write(cli.dir.File("broken.mdb")).ok);
+  direct = cli.Run({"export", cli.dir.File("broken.mdb"), "--to", server.Url("direct")});
+  EXPECT_EQ(direct.exitCode, 0) << direct.err;
+  EXPECT_NE(direct.out.find("(primary key not made: "), std::string::npos) << direct.out;
+  EXPECT_EQ(PgCounts(server.Url("direct")).at("Keys"), 2);
+
   // An index of the same name counts as a table would.
   ASSERT_EQ(server.Psql("direct", "DROP TABLE \"Customers\" CASCADE").exitCode, 0);
   ASSERT_EQ(server.Psql("direct", "CREATE TABLE t (x int); CREATE INDEX \"Customers_Name\" ON t (x)").exitCode, 0);
