@@ -9,8 +9,12 @@
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include <functional>
+
+#include "export/ddl_writer.h"
 #include "export/sheet_target.h"
 #include "export/sql_dialect.h"
 #include "export/table_sheet_writer.h"
@@ -22,12 +26,40 @@ struct TableDef;
 struct TableOutput {
   const TableDef* table = nullptr;
   RowSet rowSet = RowSet::Live;
-  // The output's table name in the dialect, unique in the database.
+  // The output's table name in the dialect, unique in the database, as
+  // the catalog holds it and quoted for statements.
   std::string identifier;
-  // The table's columns the output takes, in order, and their names.
+  std::string quotedName;
+  // The table's columns the output takes, in order.
   std::vector<const ColumnDef*> columns;
-  std::vector<std::string> columnIdentifiers;
+  // CREATE TABLE, and what is made once the rows are in: the primary key
+  // (in the table on SQLite, with the foreign keys) and the indexes.
+  // Deleted rows and tables whose keys are not known have none.
+  std::vector<SqlStatement> create, indexes;
 };
+
+// What the schema adds to the database around the tables.
+struct DatabaseExtras {
+  // After every table's rows and indexes: foreign keys, views; statements
+  // without SQL are comments.
+  std::vector<SqlStatement> afterData;
+  // Every name of a table, index or view the export may create: as the
+  // catalog holds it, and quoted.
+  std::vector<std::pair<std::string, std::string>> relationNames;
+};
+
+// Makes the outputs' indexes, then runs what comes after the data, each
+// statement through run, which gives the engine's error or nothing. A
+// unique index that the rows break (a damaged file may hold a key twice)
+// is made without UNIQUE, so that lookups stay fast, and such a primary
+// key is left out; another statement that fails is reported. What was
+// found of each output, by index.
+std::vector<std::string> MakeIndexesAndForeignKeys(const std::vector<TableOutput>& outputs,
+                                                   const std::vector<SqlStatement>& afterData,
+                                                   const std::function<std::string(const std::string&)>& run,
+                                                   const FailureSink& reportFailure);
+// Adds a finding to an output's note.
+void AddNote(std::string& notes, const std::string& note);
 
 class DatabaseTarget : public SheetTarget {
  public:
@@ -45,15 +77,16 @@ class DatabaseTarget : public SheetTarget {
 
   // Opens the database (path: the file to write, empty for a server) and
   // creates every table. Throws std::runtime_error saying why it cannot.
-  virtual void CreateTables(const std::string& path, const std::vector<TableOutput>& outputs) = 0;
+  virtual void CreateTables(const std::string& path, const std::vector<TableOutput>& outputs,
+                            const DatabaseExtras& extras) = 0;
   // The rows of outputs[index] follow, until EndTable.
   virtual void BeginTable(size_t index) = 0;
   // Commits the table's rows; throws TableFailure when they were not.
   virtual void EndTable() = 0;
   // Drops what the table at hand loaded since BeginTable.
   virtual void AbandonTable() = 0;
-  // After the last table: indexes, foreign keys, the checks, then closes.
-  // Problems go to the failure sink the target was given. What the checks
+  // After the last table: indexes, foreign keys, views, the checks, then
+  // closes. Problems go to the failure sink the target was given. What was
   // found of each output ("3 rows break a foreign key"), by index; empty
   // for most.
   virtual std::vector<std::string> Finish() = 0;

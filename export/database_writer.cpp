@@ -1,6 +1,7 @@
 #include "export/database_writer.h"
 
 #include <algorithm>
+#include <set>
 
 #include "decode/row_decoder.h"
 #include "export/export_folder.h"
@@ -15,29 +16,67 @@ DatabaseWriter::DatabaseWriter(RowDecoder& rows, const std::atomic<uint8_t>& aba
       target_(std::move(target)) {}
 
 bool DatabaseWriter::Begin(const std::string& exportFolder, const std::string& fileTitle,
-                           const std::vector<std::pair<TableDef*, RowSet>>& outputs) {
+                           const std::vector<std::pair<TableDef*, RowSet>>& outputs, const DatabaseSchema& schema) {
   path_ = exportFolder.empty() ? std::string()
                                : OutputFilePath(exportFolder, NameSet(NameSet::Kind::File).Add(fileTitle),
                                                 target_->Extension());
   const std::string& path = path_;
-  const SqlDialect dialect = target_->Dialect();
-  SqlIdentifiers tableNames(dialect, SqlIdentifiers::Kind::Table);
+  // One schema table an output: a table's live rows with its keys, when
+  // they are known; deleted rows, and the first columns of a table wider
+  // than the engine takes, in tables of their own without keys.
+  const size_t maxColumns = target_->MaxColumns();
+  schema_.textBytesPerCharacter = schema.textBytesPerCharacter;
+  schemaNotes_ = schema.notes;
+  std::set<std::string> keyed;
   for (const auto& [table, rowSet] : outputs) {
+    const TableSchema* known = rowSet == RowSet::Live ? schema.FindTable(table->name) : nullptr;
+    TableSchema entry;
+    if (known && known->table == table && table->columns.size() <= maxColumns) {
+      entry = *known;
+    } else {
+      auto own = std::make_unique<TableDef>();
+      own->name = table->name + RowSetLabel(rowSet);
+      own->columns.assign(table->columns.begin(),
+                          table->columns.begin() + static_cast<std::ptrdiff_t>(std::min(maxColumns, table->columns.size())));
+      entry.table = own.get();
+      entry.keysKnown = false;
+      entry.columns.resize(own->columns.size());
+      ownTables_.push_back(std::move(own));
+    }
+    if (entry.keysKnown) keyed.insert(table->name);
+    schema_.tables.push_back(std::move(entry));
+  }
+  // Foreign keys between the tables exported only; the views as far as
+  // their sources are here.
+  for (const Relationship& relationship : schema.relationships)
+    if (keyed.count(relationship.table) && keyed.count(relationship.referencedTable))
+      schema_.relationships.push_back(relationship);
+  schema_.queries = schema.queries;
+
+  std::unique_ptr<DdlWriter> ddl = DdlWriter::Make(target_->Dialect(), schema_);
+  for (size_t k = 0; k < outputs.size(); ++k) {
+    const TableSchema& entry = schema_.tables[k];
     TableOutput output;
-    output.table = table;
-    output.rowSet = rowSet;
-    output.identifier = tableNames.Add(table->name + RowSetLabel(rowSet));
+    output.table = outputs[k].first;
+    output.rowSet = outputs[k].second;
+    output.identifier = ddl->TableIdentifier(entry);
+    output.quotedName = ddl->TableName(entry);
     // The columns the sheet writer hands over: the first the target takes.
-    SqlIdentifiers columnNames(dialect, SqlIdentifiers::Kind::Column);
-    const size_t count = std::min(table->columns.size(), target_->MaxColumns());
-    for (size_t i = 0; i < count; ++i) {
-      output.columns.push_back(&table->columns[i]);
-      output.columnIdentifiers.push_back(columnNames.Add(table->columns[i].name));
+    for (size_t i = 0; i < entry.table->columns.size(); ++i) output.columns.push_back(&output.table->columns[i]);
+    if (!output.columns.empty()) {
+      output.create = ddl->CreateTable(entry, true);
+      output.indexes = ddl->CreateIndexes(entry, true);
     }
     outputs_.push_back(std::move(output));
   }
+  DatabaseExtras extras;
+  extras.afterData = ddl->AddForeignKeys(true);
+  for (const SqlStatement& statement : extras.afterData)
+    if (statement.sql.empty()) schemaNotes_.push_back(statement.comment);
+  for (SqlStatement& view : ddl->CreateViews()) extras.afterData.push_back(std::move(view));
+  for (const std::string& name : ddl->RelationIdentifiers()) extras.relationNames.emplace_back(name, ddl->Quote(name));
   try {
-    target_->CreateTables(path, outputs_);
+    target_->CreateTables(path, outputs_, extras);
     open_ = true;
   } catch (const std::exception& error) {
     reportFailure_("Could not make " + (path.empty() ? std::string("the tables") : path) + ": " + error.what());

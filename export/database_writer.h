@@ -1,10 +1,11 @@
 // The database outputs of an export (SQLite, SQL scripts, PostgreSQL): one
 // database for the whole Access file, whatever the workbook mode. Its
-// tables are named and created before the first row is read, each table's
-// deleted rows in a table of their own; then each table is loaded from its
-// rows through the sheet writer's walk, in a transaction of its own; the
-// database is finished after the last. A table that fails is named and
-// the others go on; what was committed stays.
+// tables are named and created before the first row is read, each
+// table's deleted rows in a table of their own without keys; then each
+// table is loaded from its rows through the sheet writer's walk, in a
+// transaction of its own; the keys (SQLite: in the tables), indexes,
+// foreign keys and views come after the last. A table that fails is named and the others go
+// on; what was committed stays.
 #pragma once
 
 #include <atomic>
@@ -16,6 +17,7 @@
 
 #include "export/database_target.h"
 #include "export/table_sheet_writer.h"
+#include "reader/schema.h"
 
 class RowDecoder;
 
@@ -26,10 +28,14 @@ class DatabaseWriter {
 
   // Names and creates the outputs, in the order they will be written, in
   // the file "<fileTitle><extension>" of the export folder (for a server,
-  // which writes no file, the folder is empty). False, with the failure
-  // reported, when the database could not be made: nothing is written then.
+  // which writes no file, the folder is empty), with what `schema` (of the
+  // same session) knows of their tables. False, with the failure reported,
+  // when the database could not be made: nothing is written then.
   bool Begin(const std::string& exportFolder, const std::string& fileTitle,
-             const std::vector<std::pair<TableDef*, RowSet>>& outputs);
+             const std::vector<std::pair<TableDef*, RowSet>>& outputs, const DatabaseSchema& schema);
+  // After Begin: what of the schema the database leaves out, and why (a
+  // damaged index, a relationship to a missing table).
+  const std::vector<std::string>& schemaNotes() const { return schemaNotes_; }
 
   // The next output's rows (it must be the next one Begin was given): 1, or
   // -1 when stopped, abandoned or when the table failed.
@@ -55,6 +61,11 @@ class DatabaseWriter {
   std::unique_ptr<DatabaseTarget> target_;
   std::string path_;
   std::vector<TableOutput> outputs_;
+  // The schema of the outputs, one table each, and the tables it made up
+  // for deleted rows and cut columns.
+  DatabaseSchema schema_;
+  std::vector<std::unique_ptr<TableDef>> ownTables_;
+  std::vector<std::string> schemaNotes_;
   size_t next_ = 0;
   bool open_ = false;
   bool tableFailed_ = false;

@@ -123,12 +123,19 @@ const std::string& DdlWriter::ColumnType(const TableSchema& table, size_t column
   return columnTypes_[IndexOf(table)][column];
 }
 
-std::string DdlWriter::NewTableName(const std::string& wanted) { return Quote(relations_->Add(wanted)); }
+const std::string& DdlWriter::TableIdentifier(const TableSchema& table) const {
+  return tableIdentifiers_[IndexOf(table)];
+}
 
 void DdlWriter::NameObjects() {
   relations_ = std::make_unique<SqlNames>(NewNameSet());
+  auto relation = [this](const std::string& wanted) {
+    relationIdentifiers_.push_back(relations_->Add(wanted));
+    return Quote(relationIdentifiers_.back());
+  };
   for (const TableSchema& table : schema_.tables) {
-    tableNames_.push_back(Quote(relations_->Add(table.table->name)));
+    tableNames_.push_back(relation(table.table->name));
+    tableIdentifiers_.push_back(relationIdentifiers_.back());
 
     SqlNames columnSet = NewNameSet();
     std::vector<std::string> names;
@@ -157,17 +164,20 @@ void DdlWriter::NameObjects() {
     }
     std::vector<std::string> types;
     for (size_t i = 0; i < columns.size(); ++i) types.push_back(TypeOf(columns[i], lengths[i], wide[i]));
+    if (const IndexDef* key = table.PrimaryKey(); key && key->columns.size() == 1)
+      for (size_t i = 0; i < columns.size(); ++i)
+        if (columns[i].columnNumber == key->columns[0].columnNumber) types[i] = SingleKeyType(types[i]);
     columnTypes_.push_back(std::move(types));
   }
   for (const SavedQuery& query : schema_.queries)
     viewNames_.push_back(query.kind == QueryKind::Select || query.kind == QueryKind::Union
-                             ? Quote(relations_->Add(query.name))
+                             ? relation(query.name)
                              : std::string());
   for (const TableSchema& table : schema_.tables) {
     std::vector<std::string> names;
     for (const IndexDef* index : table.OwnIndexes())
       names.push_back(index->kind == IndexKind::PrimaryKey ? std::string()
-                                                           : Quote(relations_->Add(table.table->name + "_" + index->name)));
+                                                           : relation(table.table->name + "_" + index->name));
     indexNames_.push_back(std::move(names));
   }
   ResolveForeignKeys();
@@ -279,7 +289,16 @@ std::string DdlWriter::ForeignKeyClause(const ForeignKey& key) const {
 
 bool DdlWriter::Creates(const TableSchema& table) const { return table.table->columns.size() <= MaxColumns(); }
 
-std::vector<SqlStatement> DdlWriter::CreateTable(const TableSchema& table) const {
+std::string DdlWriter::KeyColumns(const TableSchema& table, const IndexDef& key) const {
+  std::string names;
+  const auto& columns = table.table->columns;
+  for (const IndexColumn& column : key.columns)
+    for (size_t i = 0; i < columns.size(); ++i)
+      if (columns[i].columnNumber == column.columnNumber) names += (names.empty() ? "" : ", ") + ColumnName(table, i);
+  return names;
+}
+
+std::vector<SqlStatement> DdlWriter::CreateTable(const TableSchema& table, bool keyAfterRows) const {
   if (!Creates(table))
     return {{"table " + table.table->name + " has " + std::to_string(table.table->columns.size()) +
                  " columns, more than the engine takes (" + std::to_string(MaxColumns()) + "): not created",
@@ -293,13 +312,8 @@ std::vector<SqlStatement> DdlWriter::CreateTable(const TableSchema& table) const
     if (i < table.columns.size() && table.columns[i].required) sql += " NOT NULL";
     sql += DefaultClause(table, i, skipped) + ColumnSuffix(table, i);
   }
-  if (const IndexDef* key = table.PrimaryKey()) {
-    std::string names;
-    for (const IndexColumn& column : key->columns)
-      for (size_t i = 0; i < columns.size(); ++i)
-        if (columns[i].columnNumber == column.columnNumber) names += (names.empty() ? "" : ", ") + ColumnName(table, i);
-    sql += ",\n  PRIMARY KEY (" + names + ")";
-  }
+  const IndexDef* key = table.PrimaryKey();
+  if (key && !(keyAfterRows && !ForeignKeysInTable())) sql += ",\n  PRIMARY KEY (" + KeyColumns(table, *key) + ")";
   if (ForeignKeysInTable())
     for (const ForeignKey& key : foreignKeys_)
       if (key.table == &table) sql += ",\n  " + ForeignKeyClause(key);
@@ -309,9 +323,12 @@ std::vector<SqlStatement> DdlWriter::CreateTable(const TableSchema& table) const
   return statements;
 }
 
-std::vector<SqlStatement> DdlWriter::CreateIndexes(const TableSchema& table) const {
+std::vector<SqlStatement> DdlWriter::CreateIndexes(const TableSchema& table, bool keyAfterRows) const {
   std::vector<SqlStatement> statements;
   if (!Creates(table)) return statements;
+  const IndexDef* key = table.PrimaryKey();
+  if (key && keyAfterRows && !ForeignKeysInTable())
+    statements.push_back({"", "ALTER TABLE " + TableName(table) + " ADD PRIMARY KEY (" + KeyColumns(table, *key) + ")"});
   const std::vector<const IndexDef*> indexes = table.OwnIndexes();
   const auto& columns = table.table->columns;
   for (size_t k = 0; k < indexes.size(); ++k) {

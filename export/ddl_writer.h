@@ -44,9 +44,10 @@ class DdlWriter {
   const std::string& TableName(const TableSchema& table) const;
   const std::string& ColumnName(const TableSchema& table, size_t column) const;
   const std::string& ColumnType(const TableSchema& table, size_t column) const;
-  // A quoted name for a table of the caller's own (deleted rows, ...),
-  // unique among every table, view and index of the schema.
-  std::string NewTableName(const std::string& wanted);
+  // The same table name unquoted, as the engine's catalog holds it.
+  const std::string& TableIdentifier(const TableSchema& table) const;
+  // Every table, view and index name the DDL may create, unquoted.
+  const std::vector<std::string>& RelationIdentifiers() const { return relationIdentifiers_; }
   virtual std::string Quote(const std::string& name) const = 0;
   // A string literal holding text.
   virtual std::string Literal(const std::string& text) const = 0;
@@ -56,9 +57,12 @@ class DdlWriter {
   bool Creates(const TableSchema& table) const;
   // CREATE TABLE (and the statements describing it); on SQLite the foreign
   // keys are in it, the engine having no other place for them. A table's
-  // column types are those of ColumnType.
-  std::vector<SqlStatement> CreateTable(const TableSchema& table) const;
-  std::vector<SqlStatement> CreateIndexes(const TableSchema& table) const;
+  // column types are those of ColumnType. keyAfterRows leaves the primary
+  // key to CreateIndexes, as ALTER TABLE (not on SQLite, which has no
+  // other place for it): a key that a damaged file's rows break then
+  // costs the key, not the rows.
+  std::vector<SqlStatement> CreateTable(const TableSchema& table, bool keyAfterRows = false) const;
+  std::vector<SqlStatement> CreateIndexes(const TableSchema& table, bool keyAfterRows = false) const;
   // ALTER TABLE ... ADD CONSTRAINT ... FOREIGN KEY, to run after the rows
   // are in: none on SQLite. notValid leaves existing rows unchecked where
   // the engine allows it (PostgreSQL).
@@ -93,7 +97,9 @@ class DdlWriter {
   // when the record's does not hold), and `wide` says the row is too wide
   // for it as a short string. Types no decoder knows give text.
   virtual std::string TypeOf(const ColumnDef& column, int32_t textLength, bool wide) const = 0;
-  virtual size_t MaxColumns() const = 0;
+  size_t MaxColumns() const { return SqlMaxColumns(dialect_); }
+  // The type of a primary key's only column.
+  virtual std::string SingleKeyType(const std::string& type) const { return type; }
   // True when the engine would refuse a row of these columns; `wide` says
   // which text columns are long strings. The longest text columns no index
   // uses become long until it is false.
@@ -128,13 +134,15 @@ class DdlWriter {
   };
   size_t IndexOf(const TableSchema& table) const;
   std::string ForeignKeyClause(const ForeignKey& key) const;
+  // The key's columns, quoted, separated by commas.
+  std::string KeyColumns(const TableSchema& table, const IndexDef& key) const;
   std::string DefaultClause(const TableSchema& table, size_t column, std::string& skipped) const;
   void ResolveForeignKeys();
 
   SqlDialect dialect_;
   const DatabaseSchema& schema_;
   std::unique_ptr<SqlNames> relations_;
-  std::vector<std::string> tableNames_;
+  std::vector<std::string> tableNames_, tableIdentifiers_, relationIdentifiers_;
   std::vector<std::vector<std::string>> columnNames_, columnTypes_;
   std::vector<std::vector<std::string>> indexNames_;  // by the table's OwnIndexes()
   std::vector<std::string> viewNames_;               // by query

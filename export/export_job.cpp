@@ -7,6 +7,7 @@
 #include "decode/deleted_row_walk.h"
 #include "decode/ole_file_writer.h"
 #include "decode/row_decoder.h"
+#include "decode/schema_reader.h"
 #include "report/log_writer.h"
 #include "report/progress_channel.h"
 #include "export/csv_file.h"
@@ -187,14 +188,22 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
       weightTotal += int64_t{deletedRows[j]} + 1;
     }
   }
+  // What of the schema the database leaves out: in the log, and after the
+  // counts in the statistics.
+  std::vector<std::string> schemaNotes;
   if (database) {
     std::vector<std::pair<TableDef*, RowSet>> outputs;
+    bool system = false;
     for (size_t j = 0; j < tableCount; ++j) {
       if (options.chosenTables[j]->name.empty()) continue;
+      system = system || options.chosenTables[j]->system;
       outputs.emplace_back(options.chosenTables[j], RowSet::Live);
       if (deletedRows[j] > 0) outputs.emplace_back(options.chosenTables[j], RowSet::Deleted);
     }
-    database->Begin(options.exportFolder, FileTitle(db_.FileName()), outputs);
+    const DatabaseSchema schema = ReadDatabaseSchema(db_, system, progress_.stopRequested);
+    database->Begin(options.exportFolder, FileTitle(db_.FileName()), outputs, schema);
+    schemaNotes = database->schemaNotes();
+    for (const std::string& note : schemaNotes) announce("Schema: " + note);
   }
   // A line per output written, in order.
   std::vector<StatisticsRow> statistics;
@@ -284,7 +293,8 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
   };
   // Written last, so that its presence says the export's files are final.
   const std::string fileClosing = stoppedTable.empty() ? closing() : StoppedText(stoppedTable) + "\r\n" + closing();
-  if (withFolder && !WriteStatisticsFile(statisticsPath, db_.FileName(), statistics, fileClosing)) {
+  if (withFolder && !WriteStatisticsFile(statisticsPath, db_.FileName(), statistics,
+                                         SchemaNotesText(schemaNotes) + fileClosing)) {
     reportFailure("Could not write " + statisticsPath);
   }
   view.AddMessage(closing());

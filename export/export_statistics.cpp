@@ -31,6 +31,20 @@ std::string StatisticsText(const std::string& databasePath, const std::vector<St
   return text;
 }
 
+std::string SchemaNotesText(const std::vector<std::string>& notes) {
+  if (notes.empty()) return "";
+  std::string text = "Schema left out:";
+  text += kLineEnd;
+  for (const std::string& note : notes) {
+    // A name may hold line breaks: they would start lines of their own.
+    std::string line = note;
+    for (char& c : line)
+      if (c == '\r' || c == '\n') c = ' ';
+    text += "  " + line + kLineEnd;
+  }
+  return text + kLineEnd;
+}
+
 bool WriteStatisticsFile(const std::string& path, const std::string& databasePath,
                          const std::vector<StatisticsRow>& rows, const std::string& closing) {
   std::string problem;

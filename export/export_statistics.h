@@ -30,6 +30,11 @@ std::string StatisticsLine(const StatisticsRow& row);
 std::string StatisticsText(const std::string& databasePath, const std::vector<StatisticsRow>& rows,
                            const std::string& closing = std::string());
 
+// What of the schema a database export left out, one line a note under a
+// heading, ending in an empty line; empty without notes. Goes before the
+// closing message.
+std::string SchemaNotesText(const std::vector<std::string>& notes);
+
 // Replaces the file at path; false when it cannot be written.
 bool WriteStatisticsFile(const std::string& path, const std::string& databasePath,
                          const std::vector<StatisticsRow>& rows, const std::string& closing = std::string());

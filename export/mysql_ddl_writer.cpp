@@ -58,7 +58,6 @@ class MysqlDdlWriter final : public DdlWriter {
       return clean.empty() ? "_" : clean;
     });
   }
-  size_t MaxColumns() const override { return 1017; }
   bool RowTooWide(const std::vector<ColumnDef>& columns, const std::vector<int32_t>& textLengths,
                   const std::vector<bool>& wide) const override {
     int64_t declared = 0, inlined = 0;

@@ -2,11 +2,11 @@
 
 #include <libpq-fe.h>
 
+#include <cctype>
 #include <regex>
 #include <stdexcept>
 
 #include "export/sql_value.h"
-#include "export/table_ddl.h"
 
 namespace {
 
@@ -75,27 +75,41 @@ void PostgresDatabase::Execute(const std::string& sql) {
   if (PQresultStatus(result.result) != PGRES_COMMAND_OK) throw std::runtime_error(Error());
 }
 
-void PostgresDatabase::CreateTables(const std::string&, const std::vector<TableOutput>& outputs) {
+void PostgresDatabase::ClearNames(const std::vector<std::pair<std::string, std::string>>& names) {
+  for (const auto& [name, quoted] : names) {
+    const char* value = name.c_str();
+    Result found(PQexecParams(connection_,
+                              "SELECT c.relkind FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+                              "WHERE n.nspname = current_schema() AND c.relname = $1",
+                              1, nullptr, &value, nullptr, nullptr, 0));
+    if (PQresultStatus(found.result) != PGRES_TUPLES_OK) throw std::runtime_error(Error());
+    if (PQntuples(found.result) == 0) continue;
+    const char kind = *PQgetvalue(found.result, 0, 0);
+    const char* what = kind == 'v' ? "VIEW" : kind == 'm' ? "MATERIALIZED VIEW" : kind == 'i' ? "INDEX"
+                       : kind == 'S' ? "SEQUENCE" : kind == 'f' ? "FOREIGN TABLE" : "TABLE";
+    if (!replaceTables_) {
+      std::string lower(what);
+      for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      throw std::runtime_error("the " + lower + " " + name + " exists already in the database");
+    }
+    // Another name's CASCADE may have dropped it already.
+    Execute(std::string("DROP ") + what + " IF EXISTS " + quoted + " CASCADE");
+  }
+}
+
+void PostgresDatabase::CreateTables(const std::string&, const std::vector<TableOutput>& outputs,
+                                    const DatabaseExtras& extras) {
   outputs_ = outputs;
+  afterData_ = extras.afterData;
   std::string problem;
   connection_ = Connect(url_, problem);
   if (!connection_) throw std::runtime_error(problem);
   try {
-    for (const TableOutput& output : outputs_) {
-      const char* name = output.identifier.c_str();
-      Result found(PQexecParams(connection_,
-                                "SELECT 1 FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
-                                "WHERE n.nspname = current_schema() AND c.relname = $1",
-                                1, nullptr, &name, nullptr, nullptr, 0));
-      if (PQresultStatus(found.result) != PGRES_TUPLES_OK) throw std::runtime_error(Error());
-      if (PQntuples(found.result) > 0 && !replaceTables_)
-        throw std::runtime_error("the table " + output.identifier + " exists already in the database");
-    }
     Execute("BEGIN");
-    for (const TableOutput& output : outputs_) {
-      if (replaceTables_) Execute("DROP TABLE IF EXISTS " + QuoteName(SqlDialect::Postgres, output.identifier) + " CASCADE");
-      if (!output.columns.empty()) Execute(CreateTableStatement(SqlDialect::Postgres, output));
-    }
+    ClearNames(extras.relationNames);
+    for (const TableOutput& output : outputs_)
+      for (const SqlStatement& statement : output.create)
+        if (!statement.sql.empty()) Execute(statement.sql);
     Execute("COMMIT");
   } catch (const std::runtime_error&) {
     PQfinish(connection_);
@@ -111,7 +125,7 @@ void PostgresDatabase::BeginTable(size_t index) {
   } catch (const std::runtime_error& error) {
     throw TableFailure(error.what());
   }
-  Result copy(PQexec(connection_, ("COPY " + QuoteName(SqlDialect::Postgres, table_->identifier) + " FROM STDIN").c_str()));
+  Result copy(PQexec(connection_, ("COPY " + table_->quotedName + " FROM STDIN").c_str()));
   if (PQresultStatus(copy.result) != PGRES_COPY_IN) throw TableFailure(Error());
   copying_ = true;
   buffer_.clear();
@@ -175,6 +189,12 @@ void PostgresDatabase::AbandonTable() {
 std::vector<std::string> PostgresDatabase::Finish() {
   std::vector<std::string> notes(outputs_.size());
   if (connection_) {
+    // Each statement commits alone: one that fails leaves the others.
+    auto run = [this](const std::string& sql) {
+      Result result(PQexec(connection_, sql.c_str()));
+      return PQresultStatus(result.result) == PGRES_COMMAND_OK ? std::string() : Error();
+    };
+    notes = MakeIndexesAndForeignKeys(outputs_, afterData_, run, reportFailure_);
     PQfinish(connection_);
     connection_ = nullptr;
   }

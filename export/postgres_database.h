@@ -2,8 +2,11 @@
 // through libpq. The tables are created together in one transaction, then
 // each is loaded with COPY in a transaction of its own: a row the server
 // refuses ends that table (named with the row) and leaves the tables
-// committed before it as they are. A table that exists already is an error
-// naming it, unless the export was asked to replace it.
+// committed before it as they are. The primary keys, the indexes, the
+// foreign keys (not checking the rows already in) and the views come last:
+// a key that a damaged file's rows break costs the key, not the table. A table, index
+// or view of the same name that exists already is an error naming it,
+// unless the export was asked to replace it.
 #pragma once
 
 #include <string>
@@ -30,7 +33,8 @@ class PostgresDatabase : public DatabaseTarget {
   SqlDialect Dialect() const override { return SqlDialect::Postgres; }
   std::string Extension() const override { return std::string(); }
 
-  void CreateTables(const std::string& path, const std::vector<TableOutput>& outputs) override;
+  void CreateTables(const std::string& path, const std::vector<TableOutput>& outputs,
+                    const DatabaseExtras& extras) override;
   void BeginTable(size_t index) override;
   void WriteCells(int32_t rowNumber, const std::vector<const CellSlot*>& cells) override;
   void EndTable() override;
@@ -43,12 +47,15 @@ class PostgresDatabase : public DatabaseTarget {
   void Execute(const std::string& sql);
   void SendBuffer();
   std::string Error() const;
+  // Refuses, or drops when replacing, what holds a name the export makes.
+  void ClearNames(const std::vector<std::pair<std::string, std::string>>& names);
 
   std::string url_;
   bool replaceTables_;
   FailureSink reportFailure_;
   pg_conn* connection_ = nullptr;
   std::vector<TableOutput> outputs_;
+  std::vector<SqlStatement> afterData_;
   const TableOutput* table_ = nullptr;
   bool copying_ = false;
   std::string buffer_;

@@ -36,7 +36,6 @@ class PostgresDdlWriter final : public DdlWriter {
     });
   }
   std::string NotValidClause() const override { return " NOT VALID"; }
-  size_t MaxColumns() const override { return 1600; }
 
   std::string TypeOf(const ColumnDef& column, int32_t textLength, bool) const override {
     switch (static_cast<int32_t>(column.type)) {

@@ -5,7 +5,6 @@
 #include <stdexcept>
 
 #include "export/sql_value.h"
-#include "export/table_ddl.h"
 
 namespace {
 
@@ -20,7 +19,8 @@ const char* Prelude(SqlDialect dialect) {
     case SqlDialect::Postgres:
       return "SET client_encoding = 'UTF8';\nSET standard_conforming_strings = on;\n";
     case SqlDialect::Mysql:
-      return "SET NAMES utf8mb4;\n";
+      // The foreign keys come after the rows, which they must not refuse.
+      return "SET NAMES utf8mb4;\nSET FOREIGN_KEY_CHECKS = 0;\n";
     case SqlDialect::Sqlite:
       break;
   }
@@ -41,15 +41,18 @@ void SqlScript::Flush() {
   if (!written) throw TableFailure("could not write " + path_ + ": " + std::strerror(errno));
 }
 
-void SqlScript::CreateTables(const std::string& path, const std::vector<TableOutput>& outputs) {
+void SqlScript::CreateTables(const std::string& path, const std::vector<TableOutput>& outputs,
+                             const DatabaseExtras& extras) {
   path_ = path;
   outputs_ = outputs;
+  afterData_ = extras.afterData;
   staged_ = std::make_unique<platform::StagedFile>(path);
   file_ = std::fopen(staged_->path().c_str(), "wb");
   if (!file_) throw std::runtime_error(std::strerror(errno));
   buffer_ = Prelude(dialect_);
   for (const TableOutput& output : outputs_) {
-    if (!output.columns.empty()) buffer_ += "\n" + CreateTableStatement(dialect_, output) + ";\n";
+    buffer_ += "\n";
+    for (const SqlStatement& statement : output.create) DdlWriter::AppendToScript(statement, buffer_);
   }
   try {
     Flush();
@@ -63,7 +66,7 @@ void SqlScript::BeginTable(size_t index) {
   inTable_ = true;
   buffer_ += dialect_ == SqlDialect::Mysql ? "\nSTART TRANSACTION;\n" : "\nBEGIN;\n";
   if (dialect_ == SqlDialect::Postgres) {
-    buffer_ += "COPY " + QuoteName(dialect_, table_->identifier) + " FROM stdin;\n";
+    buffer_ += "COPY " + table_->quotedName + " FROM stdin;\n";
   }
   statementRows_ = 0;
 }
@@ -77,7 +80,7 @@ void SqlScript::WriteCells(int32_t, const std::vector<const CellSlot*>& cells) {
     buffer_.push_back('\n');
   } else {
     const size_t before = buffer_.size();
-    buffer_ += statementRows_ == 0 ? "INSERT INTO " + QuoteName(dialect_, table_->identifier) + " VALUES\n(" : ",\n(";
+    buffer_ += statementRows_ == 0 ? "INSERT INTO " + table_->quotedName + " VALUES\n(" : ",\n(";
     for (size_t i = 0; i < cells.size(); ++i) {
       if (i > 0) buffer_.push_back(',');
       AppendSqlLiteral(dialect_, *table_->columns[i], *cells[i], buffer_);
@@ -121,6 +124,12 @@ void SqlScript::AbandonTable() {
 std::vector<std::string> SqlScript::Finish() {
   std::vector<std::string> notes(outputs_.size());
   if (!file_) return notes;
+  for (const TableOutput& output : outputs_) {
+    if (!output.indexes.empty()) buffer_ += "\n";
+    for (const SqlStatement& statement : output.indexes) DdlWriter::AppendToScript(statement, buffer_);
+  }
+  if (!afterData_.empty()) buffer_ += "\n";
+  for (const SqlStatement& statement : afterData_) DdlWriter::AppendToScript(statement, buffer_);
   try {
     Flush();
   } catch (const TableFailure& failure) {

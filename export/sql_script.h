@@ -1,7 +1,9 @@
 // The SQL-script output: one .sql file for the whole Access file, in one
-// dialect, that sqlite3, psql or mysql loads as it is: the tables first,
-// then each table's rows in a transaction of its own (COPY for PostgreSQL,
-// INSERTs of many rows each otherwise), then what goes after the data.
+// dialect, that sqlite3, psql or mysql loads as it is: the tables first
+// (SQLite: with their keys), then each table's rows in a transaction of
+// its own (COPY for PostgreSQL, INSERTs of many rows each otherwise), then
+// the primary keys, the indexes, the foreign keys (not checking the rows
+// in, where the engine can) and the views.
 #pragma once
 
 #include <cstdint>
@@ -23,7 +25,8 @@ class SqlScript : public DatabaseTarget {
   SqlDialect Dialect() const override { return dialect_; }
   std::string Extension() const override { return ".sql"; }
 
-  void CreateTables(const std::string& path, const std::vector<TableOutput>& outputs) override;
+  void CreateTables(const std::string& path, const std::vector<TableOutput>& outputs,
+                    const DatabaseExtras& extras) override;
   void BeginTable(size_t index) override;
   void WriteCells(int32_t rowNumber, const std::vector<const CellSlot*>& cells) override;
   void EndTable() override;
@@ -44,6 +47,7 @@ class SqlScript : public DatabaseTarget {
   std::FILE* file_ = nullptr;
   bool writeFailed_ = false;  // a script that missed bytes never gets its name
   std::vector<TableOutput> outputs_;
+  std::vector<SqlStatement> afterData_;
   const TableOutput* table_ = nullptr;
   std::string buffer_;
   bool inTable_ = false;

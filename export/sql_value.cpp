@@ -42,6 +42,11 @@ size_t SingleDigits(double real, char* text, size_t size) {
   return static_cast<size_t>(std::to_chars(text, text + size, static_cast<float>(real)).ptr - text);
 }
 
+void AppendInteger(int64_t value, std::string& out) {
+  char digits[24];
+  out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+}
+
 void AppendPutTwo(int64_t value, std::string& out) {
   out.push_back(static_cast<char>('0' + value / 10 % 10));
   out.push_back(static_cast<char>('0' + value % 10));
@@ -198,11 +203,9 @@ void AppendSqlLiteral(SqlDialect dialect, const ColumnDef& column, const CellSlo
     case ValueKind::Boolean:
       out.push_back(value.integer != 0 ? '1' : '0');
       return;
-    case ValueKind::Integer: {
-      char digits[24];
-      out.append(digits, std::to_chars(digits, digits + sizeof digits, value.integer).ptr);
+    case ValueKind::Integer:
+      AppendInteger(value.integer, out);
       return;
-    }
     case ValueKind::Currency:
     case ValueKind::Decimal:
       AppendExactNumber(value, out);
@@ -248,11 +251,9 @@ void AppendCopyField(const ColumnDef& column, const CellSlot& cell, std::string&
     case ValueKind::Boolean:
       out.push_back(value.integer != 0 ? 't' : 'f');
       return;
-    case ValueKind::Integer: {
-      char digits[24];
-      out.append(digits, std::to_chars(digits, digits + sizeof digits, value.integer).ptr);
+    case ValueKind::Integer:
+      AppendInteger(value.integer, out);
       return;
-    }
     case ValueKind::Currency:
     case ValueKind::Decimal:
       AppendExactNumber(value, out);

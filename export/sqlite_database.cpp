@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "export/sql_value.h"
-#include "export/table_ddl.h"
+#include <map>
 
 SqliteDatabase::~SqliteDatabase() {
   if (db_) {
@@ -17,13 +17,16 @@ SqliteDatabase::~SqliteDatabase() {
 
 std::string SqliteDatabase::Error() const { return db_ ? sqlite3_errmsg(db_) : "no database"; }
 
-void SqliteDatabase::Execute(const std::string& sql) {
+std::string SqliteDatabase::Run(const std::string& sql) {
   char* message = nullptr;
-  if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
-    std::string what = message ? message : Error();
-    sqlite3_free(message);
-    throw std::runtime_error(what);
-  }
+  if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message) == SQLITE_OK) return std::string();
+  std::string what = message ? message : Error();
+  sqlite3_free(message);
+  return what;
+}
+
+void SqliteDatabase::Execute(const std::string& sql) {
+  if (std::string error = Run(sql); !error.empty()) throw std::runtime_error(error);
 }
 
 void SqliteDatabase::Close() {
@@ -33,9 +36,11 @@ void SqliteDatabase::Close() {
   db_ = nullptr;
 }
 
-void SqliteDatabase::CreateTables(const std::string& path, const std::vector<TableOutput>& outputs) {
+void SqliteDatabase::CreateTables(const std::string& path, const std::vector<TableOutput>& outputs,
+                                  const DatabaseExtras& extras) {
   path_ = path;
   outputs_ = outputs;
+  afterData_ = extras.afterData;
   staged_ = std::make_unique<platform::StagedFile>(path);
   // What a killed run left under the temporary name is no start.
   std::remove(staged_->path().c_str());
@@ -49,7 +54,9 @@ void SqliteDatabase::CreateTables(const std::string& path, const std::vector<Tab
     Execute("PRAGMA journal_mode=MEMORY; PRAGMA synchronous=OFF; PRAGMA foreign_keys=OFF; "
             "PRAGMA cache_size=-32768");
     Execute("BEGIN");
-    for (const TableOutput& output : outputs_) Execute(CreateTableStatement(SqlDialect::Sqlite, output));
+    for (const TableOutput& output : outputs_)
+      for (const SqlStatement& statement : output.create)
+        if (!statement.sql.empty()) Execute(statement.sql);
     Execute("COMMIT");
   } catch (const std::runtime_error&) {
     Close();
@@ -59,7 +66,7 @@ void SqliteDatabase::CreateTables(const std::string& path, const std::vector<Tab
 
 void SqliteDatabase::BeginTable(size_t index) {
   table_ = &outputs_.at(index);
-  std::string sql = "INSERT INTO " + QuoteName(SqlDialect::Sqlite, table_->identifier) + " VALUES (";
+  std::string sql = "INSERT INTO " + table_->quotedName + " VALUES (";
   for (size_t i = 0; i < table_->columns.size(); ++i) sql += i ? ",?" : "?";
   sql += ")";
   texts_.resize(table_->columns.size());
@@ -137,10 +144,44 @@ void SqliteDatabase::AbandonTable() {
   if (db_ && !sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
+std::vector<int64_t> SqliteDatabase::ForeignKeyViolations() {
+  std::vector<int64_t> violations(outputs_.size(), 0);
+  std::map<std::string, size_t> byName;
+  for (size_t i = 0; i < outputs_.size(); ++i) byName[outputs_[i].identifier] = i;
+  sqlite3_stmt* check = nullptr;
+  int result = sqlite3_prepare_v2(db_, "PRAGMA foreign_key_check", -1, &check, nullptr);
+  while (result == SQLITE_OK && (result = sqlite3_step(check)) == SQLITE_ROW) {
+    const unsigned char* table = sqlite3_column_text(check, 0);
+    auto found = table ? byName.find(reinterpret_cast<const char*>(table)) : byName.end();
+    if (found != byName.end()) ++violations[found->second];
+    result = SQLITE_OK;
+  }
+  if (result != SQLITE_DONE) reportFailure_("Could not check the foreign keys of " + path_ + ": " + Error());
+  sqlite3_finalize(check);
+  return violations;
+}
+
 std::vector<std::string> SqliteDatabase::Finish() {
   std::vector<std::string> notes(outputs_.size());
   if (!db_) return notes;
-  const int closed = (sqlite3_finalize(insert_), insert_ = nullptr, sqlite3_close(db_));
+  sqlite3_finalize(insert_);
+  insert_ = nullptr;
+  // Indexes sort rows that are all in: faster than keeping them up row by
+  // row, and one transaction for all of them. The sort takes as much
+  // memory as the page cache: a smaller one keeps the export's memory
+  // what the loading took.
+  auto run = [this](const std::string& sql) { return Run(sql); };
+  run("PRAGMA cache_size=-8192");
+  run("BEGIN");
+  notes = MakeIndexesAndForeignKeys(outputs_, afterData_, run, reportFailure_);
+  if (!run("COMMIT").empty()) reportFailure_("Could not make the indexes of " + path_ + ": " + Error());
+  const std::vector<int64_t> violations = ForeignKeyViolations();
+  for (size_t i = 0; i < outputs_.size(); ++i) {
+    if (violations[i] == 0) continue;
+    AddNote(notes[i], std::to_string(violations[i]) +
+                          (violations[i] == 1 ? " row breaks a foreign key" : " rows break a foreign key"));
+  }
+  const int closed = sqlite3_close(db_);
   db_ = nullptr;
   std::string problem;
   if (closed != SQLITE_OK)

@@ -1,8 +1,9 @@
 // The SQLite output: one database file for the whole Access file, written
 // with libsqlite3. Each table is loaded in a transaction of its own through
-// one prepared INSERT; foreign keys are declared but not enforced while
-// loading, and checked at the end (PRAGMA foreign_key_check), each row
-// that breaks one counted for its table. The file is built, not kept safe
+// one prepared INSERT; the indexes are made once every row is in; foreign
+// keys are declared but not enforced while loading, and checked at the end
+// (PRAGMA foreign_key_check), each row that breaks one counted for its
+// table. The file is built, not kept safe
 // while it is built: a journal in memory and no syncs until it is closed.
 #pragma once
 
@@ -26,7 +27,8 @@ class SqliteDatabase : public DatabaseTarget {
   SqlDialect Dialect() const override { return SqlDialect::Sqlite; }
   std::string Extension() const override { return ".sqlite"; }
 
-  void CreateTables(const std::string& path, const std::vector<TableOutput>& outputs) override;
+  void CreateTables(const std::string& path, const std::vector<TableOutput>& outputs,
+                    const DatabaseExtras& extras) override;
   void BeginTable(size_t index) override;
   // A row SQLite refuses (a key given twice) is left out; a full disk or a
   // failing write ends the table.
@@ -36,8 +38,12 @@ class SqliteDatabase : public DatabaseTarget {
   std::vector<std::string> Finish() override;
 
  private:
+  // The engine's error, or nothing when the statements ran.
+  std::string Run(const std::string& sql);
   void Execute(const std::string& sql);
   std::string Error() const;
+  // The rows that break a foreign key, by output.
+  std::vector<int64_t> ForeignKeyViolations();
   void Close();
 
   FailureSink reportFailure_;
@@ -47,6 +53,7 @@ class SqliteDatabase : public DatabaseTarget {
   sqlite3* db_ = nullptr;
   sqlite3_stmt* insert_ = nullptr;
   std::vector<TableOutput> outputs_;
+  std::vector<SqlStatement> afterData_;
   const TableOutput* table_ = nullptr;
   // The texts made for the row's columns, bound as they are.
   std::vector<std::string> texts_;

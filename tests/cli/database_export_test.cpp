@@ -177,6 +177,131 @@ TEST(DatabaseExportTest, AwkwardNamesAndTextsLoadIntoEveryDatabase) {
 
 
 
+// Customers and their orders: a primary key each, a unique and a plain
+// index, an index over a column the table lacks (damage), an enforced
+// relationship that one order breaks, and a deleted customer whose key
+// repeats a live one.
+testdb::DatabaseBuilder KeyedDatabase() {
+  testdb::DatabaseBuilder builder;
+  T::Table& customers = builder.AddTable(
+      "Customers", {{"Id", T::ColumnType::Long}, {"Name", T::ColumnType::Text, 30}, {"City", T::ColumnType::Text, 30}});
+  customers.indexes = {{.name = "PrimaryKey", .keys = {{"Id"}}, .primary = true},
+                       {.name = "Name", .keys = {{"Name"}}, .unique = true},
+                       {.name = "City", .keys = {{"City", true}}},
+                       {.name = "Lost", .keys = {{.number = 12}}}};
+  customers.rows = {{{int64_t{1}, "Ann", "Oslo"}}, {{int64_t{2}, "Bob", "Rome"}},
+                    {{int64_t{1}, "Ann", "Oslo"}, T::RowState::Deleted}};
+  T::Table& orders = builder.AddTable("Orders", {{"OrderId", T::ColumnType::Long}, {"Customer", T::ColumnType::Long}});
+  orders.indexes = {{.name = "PrimaryKey", .keys = {{"OrderId"}}, .primary = true},
+                    {.name = "Customer", .keys = {{"Customer"}}}};
+  orders.rows = {{{int64_t{11}, int64_t{2}}}, {{int64_t{10}, int64_t{1}}}, {{int64_t{12}, int64_t{99}}}};
+  builder.AddRelationship({"CustomersOrders", "Orders", {"Customer"}, "Customers", {"Id"}, 0x1000});
+  return builder;
+}
+
+// Keys, indexes and foreign keys of a SQLite database, one line each.
+std::string SqliteKeys(const std::string& path) {
+  const std::string tables = " FROM sqlite_master m, ";
+  return SqliteValue(path, "SELECT 'pk', m.name, p.name" + tables +
+                               "pragma_table_info(m.name) p WHERE m.type = 'table' AND p.pk > 0 "
+                               "UNION ALL SELECT 'index ' || il.\"unique\", m.name, ix.name || ' ' || ix.desc" + tables +
+                               "pragma_index_list(m.name) il, pragma_index_xinfo(il.name) ix "
+                               "WHERE m.type = 'table' AND il.origin = 'c' AND ix.key "
+                               "UNION ALL SELECT 'fk', m.name, f.\"from\" || '>' || f.\"table\" || '.' || f.\"to\" || ' ' || "
+                               "f.on_delete" + tables + "pragma_foreign_key_list(m.name) f WHERE m.type = 'table' "
+                               "ORDER BY 1, 2, 3");
+}
+
+TEST(DatabaseExportTest, KeysIndexesAndForeignKeysReachEveryDatabase) {
+  Cli cli;
+  std::string database = cli.dir.File("keyed.mdb");
+  ASSERT_TRUE(KeyedDatabase().Write(database).ok);
+
+  const std::string file = cli.ExportFile(database, {"--format", "sqlite", "--deleted"}, ".sqlite");
+  const std::string keys =
+      "fk|Orders|Customer>Customers.Id CASCADE\n"
+      "index 0|Customers|City 1\nindex 0|Orders|Customer 0\nindex 1|Customers|Name 0\n"
+      "pk|Customers|Id\npk|Orders|OrderId";
+  EXPECT_EQ(SqliteKeys(file), keys);
+  EXPECT_EQ(SqliteCounts(file).at("Customers (deleted)"), 1);
+  // The rows stay in the file's order, not the key's.
+  EXPECT_EQ(SqliteValue(file, "SELECT group_concat(OrderId) FROM (SELECT OrderId FROM Orders ORDER BY rowid)"), "11,10,12");
+  // The broken relationship is counted, the damaged index named.
+  const std::string statistics = testenv::ReadFile((fs::path(file).parent_path() / "Export Statistics.log").string());
+  EXPECT_NE(statistics.find("Orders:                   3  (1 row breaks a foreign key)"), std::string::npos)
+      << statistics;
+  EXPECT_NE(statistics.find("Schema left out:\r\n  Customers: index \"Lost\" names column number 12"),
+            std::string::npos)
+      << statistics;
+
+  // A unique index that a damaged file's rows break still speeds lookups.
+  testdb::DatabaseBuilder twice;
+  T::Table& codes = twice.AddTable("Codes", {{"Code", T::ColumnType::Text, 10}});
+  codes.indexes = {{.name = "Code", .keys = {{"Code"}}, .unique = true}};
+  codes.rows = {{{"a"}}, {{"a"}}};
+  ASSERT_TRUE(twice.Write(cli.dir.File("twice.mdb")).ok);
+  const std::string repeated = cli.ExportFile(cli.dir.File("twice.mdb"), {"--format", "sqlite"}, ".sqlite");
+  EXPECT_EQ(SqliteKeys(repeated), "index 0|Codes|Code 0");
+  const std::string repeatedStatistics =
+      testenv::ReadFile((fs::path(repeated).parent_path() / "Export Statistics.log").string());
+  EXPECT_NE(repeatedStatistics.find(":                   2  (values repeat in the unique index \"Codes_Code\": "
+                                    "made without UNIQUE)"),
+            std::string::npos)
+      << repeatedStatistics;
+
+  // The script gives sqlite3 the same keys, the foreign keys not checked
+  // while it loads.
+  std::string script = cli.ExportFile(database, {"--format", "sql", "--deleted"}, ".sql");
+  std::string loaded = cli.dir.File("keyed.sqlite");
+  testenv::CommandResult load = testenv::RunCommand({"/usr/bin/sqlite3", "-bail", loaded, ".read '" + script + "'"});
+  EXPECT_EQ(load.exitCode, 0) << load.err;
+  EXPECT_EQ(SqliteKeys(loaded), keys);
+
+  testenv::PostgresServer server;
+  if (!server.problem().empty()) GTEST_SKIP() << server.problem();
+  // psql into a fresh database, and straight into the server: the foreign
+  // key added after the rows, without checking them.
+  ASSERT_TRUE(server.CreateDatabase("script") && server.CreateDatabase("direct"));
+  script = cli.ExportFile(database, {"--format", "sql", "--dialect", "postgres"}, ".sql");
+  load = server.PsqlFile("script", script);
+  EXPECT_EQ(load.exitCode, 0) << load.err;
+  testenv::CommandResult direct = cli.Run({"export", database, "--to", server.Url("direct")});
+  EXPECT_EQ(direct.exitCode, 0) << direct.err;
+  for (const char* name : {"script", "direct"}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(server.Psql(name, "SELECT string_agg(indexdef, '; ' ORDER BY indexdef) FROM pg_indexes "
+                                "WHERE schemaname = 'public'").out,
+              "CREATE INDEX \"Customers_City\" ON public.\"Customers\" USING btree (\"City\" DESC); "
+              "CREATE INDEX \"Orders_Customer\" ON public.\"Orders\" USING btree (\"Customer\"); "
+              "CREATE UNIQUE INDEX \"Customers_Name\" ON public.\"Customers\" USING btree (\"Name\"); "
+              "CREATE UNIQUE INDEX \"Customers_pkey\" ON public.\"Customers\" USING btree (\"Id\"); "
+              "CREATE UNIQUE INDEX \"Orders_pkey\" ON public.\"Orders\" USING btree (\"OrderId\")\n");
+    EXPECT_EQ(server.Psql(name, "SELECT conname, convalidated, confdeltype FROM pg_constraint WHERE contype = 'f'").out,
+              "CustomersOrders|f|c\n");
+  }
+  // A key that a damaged file's rows break costs the key, not the rows.
+  testdb::DatabaseBuilder broken;
+  T::Table& twiceKeyed = broken.AddTable("Keys", {{"Id", T::ColumnType::Long}});
+  twiceKeyed.indexes = {{.name = "PrimaryKey", .keys = {{"Id"}}, .primary = true}};
+  twiceKeyed.rows = {{{int64_t{1}}}, {{int64_t{1}}}};
+  ASSERT_TRUE(broken.Write(cli.dir.File("broken.mdb")).ok);
+  direct = cli.Run({"export", cli.dir.File("broken.mdb"), "--to", server.Url("direct")});
+  EXPECT_EQ(direct.exitCode, 0) << direct.err;
+  EXPECT_NE(direct.out.find("(primary key not made: "), std::string::npos) << direct.out;
+  EXPECT_EQ(PgCounts(server.Url("direct")).at("Keys"), 2);
+
+  // An index of the same name counts as a table would.
+  ASSERT_EQ(server.Psql("direct", "DROP TABLE \"Customers\" CASCADE").exitCode, 0);
+  ASSERT_EQ(server.Psql("direct", "CREATE TABLE t (x int); CREATE INDEX \"Customers_Name\" ON t (x)").exitCode, 0);
+  direct = cli.Run({"export", database, "--to", server.Url("direct"), "--table", "Customers"});
+  EXPECT_EQ(direct.exitCode, 1);
+  EXPECT_NE(direct.err.find("the index Customers_Name exists already in the database"), std::string::npos)
+      << direct.err;
+  direct = cli.Run({"export", database, "--to", server.Url("direct"), "--table", "Customers", "--replace"});
+  EXPECT_EQ(direct.exitCode, 0) << direct.err;
+  EXPECT_EQ(server.Psql("direct", "SELECT count(*) FROM pg_indexes WHERE tablename = 'Customers'").out, "3\n");
+}
+
 // Every kind of value typed as SQLite and PostgreSQL hold it: numbers as
 // numbers, exact decimals, dates as ISO text and timestamps, bytes as
 // bytes, an absent value as NULL and an empty text as an empty text.
@@ -293,10 +418,12 @@ TEST(DatabaseExportTest, TheMysqlScriptLoadsIntoMariaDb) {
   testenv::MariaDbServer server;
   if (!server.problem().empty()) GTEST_SKIP() << server.problem();
   Cli cli;
-  std::string awkward = cli.dir.File("awkward.mdb"), types = cli.dir.File("types.mdb");
+  std::string awkward = cli.dir.File("awkward.mdb"), types = cli.dir.File("types.mdb"), keyed = cli.dir.File("keyed.mdb");
   ASSERT_TRUE(AwkwardDatabase().Write(awkward).ok);
   ASSERT_EQ(testenv::RunCommand({BREVANTIS_MAKE_TEST_DB, types, "--preset", "all-types"}).exitCode, 0);
-  for (const std::string& database : {awkward, types}) {
+  // Keys and a foreign key that a row breaks: added after the rows.
+  ASSERT_TRUE(KeyedDatabase().Write(keyed).ok);
+  for (const std::string& database : {awkward, types, keyed}) {
     const std::string name = fs::path(database).stem().string();
     ASSERT_EQ(server.Client("", "CREATE DATABASE " + name).exitCode, 0);
     std::string script = cli.ExportFile(database, {"--format", "sql", "--dialect", "mysql"}, ".sql");

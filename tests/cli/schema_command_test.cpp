@@ -69,7 +69,7 @@ TEST(SchemaCommand, DdlLoadsInSqliteWithKeysAndIndexesWhateverTheNamesHold) {
   };
   EXPECT_EQ(rows("SELECT name, type, pk FROM pragma_table_info('" + std::regex_replace(customers, std::regex("'"), "''") +
                  "') ORDER BY cid"),
-            "ID|INTEGER|1\nselect|VARCHAR(20)|0\n" + quoted + "|VARCHAR(100)|0\nAmount|NUMERIC(19,4)|0\nMemo|TEXT|0\n");
+            "ID|INT|1\nselect|VARCHAR(20)|0\n" + quoted + "|VARCHAR(100)|0\nAmount|NUMERIC(19,4)|0\nMemo|TEXT|0\n");
   EXPECT_EQ(rows("SELECT name, pk FROM pragma_table_info('Order') WHERE pk > 0 ORDER BY pk"), "OrderID|1\nLine|2\n");
   EXPECT_EQ(rows("SELECT il.\"unique\", ix.name, ix.desc FROM sqlite_master m, pragma_index_list(m.tbl_name) il, "
                  "pragma_index_xinfo(il.name) ix WHERE m.type = 'table' AND il.origin = 'c' AND ix.key "

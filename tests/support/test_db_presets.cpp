@@ -364,6 +364,8 @@ void AddLargeTable(DatabaseBuilder& db, uint64_t rows, uint64_t seed) {
                                         {"Code", T::Text, 20},
                                         {"Ref", T::Long},
                                         {"Note", T::Memo}});
+  // A key and an index, as a real table has, for the outputs that make them.
+  t.indexes = {{.name = "PrimaryKey", .keys = {{"ID"}}, .primary = true}, {.name = "Code", .keys = {{"Code"}}}};
   t.generatedRows = rows;
   t.generator = [seed](uint64_t i, Row& row) {
     uint64_t r = Mix(seed, i);
