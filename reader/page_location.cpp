@@ -1,6 +1,7 @@
 #include "reader/page_location.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,7 @@
 
 namespace {
 
-// Disks and copies move whole sectors; other steps are looked for after them.
+// Disks and copies move whole sectors: a sector step wins a tie.
 constexpr int64_t kSectorBytes = 512;
 // Pages read at once while walking the moved pages.
 constexpr int64_t kBlockPages = 256;
@@ -44,28 +45,41 @@ class FileWindow {
 // byte off (every page starts with the same two bytes).
 constexpr int64_t kPagesCompared = 8;
 
+// How strongly the bytes read as the start of a page: 2 for a data or
+// definition page whose header holds, 1 for a page of another type (its
+// type and flag bytes alone), else 0.
+int StartWeight(ByteSpan page, const JetLayout& layout) {
+  if (!StartsJetPage(page, layout)) return 0;
+  const int32_t type = ReadSignedByte(page, layout.pageTypeOffset);
+  return type == static_cast<int32_t>(PageType::Data) || type == static_cast<int32_t>(PageType::TableDefinition)
+             ? 2
+             : 1;
+}
+
 // How far into window (kPagesCompared + 2 pages) the next page starts when
 // neither of the first two page positions holds one: of the offsets where a
-// page starts and another follows, the one most of the following page
-// positions agree with, the nearest on a tie, sector steps first. 0 when
-// there is none.
+// page starts and another follows, the one the following page positions
+// agree with most; on a tie the nearest, sector steps first. 0 when there
+// is none.
 int64_t FindMovedPage(ByteSpan window, const JetLayout& layout) {
   const int64_t pageSize = layout.pageSize;
   auto startsAt = [&](int64_t at) {
-    return StartsJetPage(window.subspan(static_cast<size_t>(at), static_cast<size_t>(pageSize)), layout);
+    return StartWeight(window.subspan(static_cast<size_t>(at), static_cast<size_t>(pageSize)), layout);
   };
   int64_t best = 0, bestPages = 0;
-  auto consider = [&](int64_t at) {
-    if (!CarriesJetPageType(window.subspan(static_cast<size_t>(at)), layout) || !startsAt(at) ||
-        !startsAt(at + pageSize))
-      return;
+  // Every page carries the byte 1 after its type: only those places are tried.
+  const int64_t flag = layout.pageTypeOffset + 1;
+  const uint8_t* bytes = window.data();
+  for (const uint8_t* one = bytes + 1 + flag; one < bytes + pageSize + flag;) {
+    one = static_cast<const uint8_t*>(std::memchr(one, 1, static_cast<size_t>(bytes + pageSize + flag - one)));
+    if (one == nullptr) break;
+    const int64_t at = one++ - bytes - flag;
+    if (startsAt(at) == 0 || startsAt(at + pageSize) == 0) continue;
     int64_t pages = 0;
     for (int64_t k = 0; k < kPagesCompared; ++k) pages += startsAt(at + k * pageSize);
-    if (pages > bestPages) best = at, bestPages = pages;
-  };
-  for (int64_t at = kSectorBytes; at < pageSize; at += kSectorBytes) consider(at);
-  for (int64_t at = 1; at < pageSize; ++at)
-    if (at % kSectorBytes != 0) consider(at);
+    if (pages > bestPages || (pages == bestPages && at % kSectorBytes == 0 && best % kSectorBytes != 0))
+      best = at, bestPages = pages;
+  }
   return best;
 }
 
@@ -96,7 +110,9 @@ bool LocateMovedPages(MdbFile& db, ProgressChannel& progress) {
   int64_t moved = 0;  // bytes inserted before the page in hand
   // The header page is never moved: the format check found it in place.
   for (int64_t page = 1; page * pageSize + moved + 2 * pageSize <= size; ++page) {
-    if (moved == 0 && page < static_cast<int64_t>(pages.size()) && pages[page].jetPage) continue;
+    // Where the inventory shows pages in place, or zeros no page starts in.
+    if (moved == 0 && page < static_cast<int64_t>(pages.size()) && (pages[page].jetPage || pages[page].zeroed))
+      continue;
     if (page % kBlockPages == 0 && progress.StopRequested()) return false;
     ByteSpan here = window.At(page * pageSize + moved);
     // A page lost in place, where the next one is where it belongs.

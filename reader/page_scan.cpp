@@ -75,6 +75,7 @@ int ScanPages(MdbFile& db, ProgressChannel& progress) {
       entry.fileOffset = db.PageOffset(entry.pageNumber);
       entry.pageType = static_cast<int16_t>(ReadSignedByte(page, layout.pageTypeOffset));
       entry.jetPage = StartsJetPage(page, layout);
+      entry.zeroed = !entry.jetPage && std::all_of(page.begin(), page.end(), [](uint8_t b) { return b == 0; });
       const bool data = entry.Is(PageType::Data);
       if (data || entry.Is(PageType::TableDefinition)) {
         entry.freeSpace = ReadWord(page, layout.freeSpaceOffset);

@@ -2,6 +2,9 @@
 // break: what the analysis still finds and how it names it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+
 #include "report/progress_channel.h"
 #include "reader/analysis.h"
 #include "reader/mdb_file.h"
@@ -23,9 +26,15 @@ struct Analysis {
   RecordingDialogs dialogs;
   MdbFile db;
   bool result = false;
+  std::vector<std::string> statuses;
   explicit Analysis(const std::string& path) {
     ChannelResponder watchers(progress);
     RunOrDie([&] { result = Analyze(db, path, progress, dialogs); });
+    watchers.Finish();
+    statuses = watchers.statuses;
+  }
+  bool Said(const std::string& status) const {
+    return std::find(statuses.begin(), statuses.end(), status) != statuses.end();
   }
   // The tables the user sees, in list order.
   std::vector<const TableDef*> Listed() const {
@@ -196,6 +205,67 @@ TEST(DamagedFiles, GarbledPagesNeverStopTheAnalysis) {
     EXPECT_TRUE(a.result) << seed;
     EXPECT_TRUE(a.dialogs.messages.empty()) << seed;
   }
+}
+
+// Bytes inserted into a copy move every page after them: those pages are
+// found where they start and keep their numbers, which the owners, row
+// pointers and definition chains use. A sound file is read in place.
+TEST(DamagedFiles, PagesMovedByInsertedBytesAreReadFromWhereTheyStart) {
+  for (uint64_t inserted : {0, 512, 1000, 4095}) {
+    Built b("large", {.rows = 3000});
+    ASSERT_GT(b.layout.pageCount, 40u);
+    if (inserted > 0) ASSERT_TRUE(testdb::InsertBytes(b.path, 21 * 4096, inserted, inserted));
+    Analysis a(b.path);
+    ASSERT_TRUE(a.result) << inserted;
+    const std::string said = "Pages found at shifted offsets: " + std::to_string(inserted) +
+                             " bytes inserted before page 21";
+    EXPECT_EQ(a.Said(said), inserted > 0) << said;
+    EXPECT_EQ(a.db.pages.size(), b.layout.pageCount) << inserted;
+    for (const PageEntry& entry : a.db.pages)
+      ASSERT_EQ(entry.fileOffset, int64_t{entry.pageNumber} * 4096 + (entry.pageNumber >= 21 ? inserted : 0));
+    for (const testdb::TableLayout& t : b.layout.tables) {
+      const TableDef* found = a.AtPage(t.definitionPages[0]);
+      ASSERT_NE(found, nullptr) << t.name << ", " << inserted;
+      EXPECT_EQ(found->name, t.name);
+      EXPECT_EQ(found->dataPages, std::vector<int32_t>(t.dataPages.begin(), t.dataPages.end())) << inserted;
+    }
+  }
+}
+
+// With the header and every definition overwritten, the data pages left
+// still give their rows, as tables without a definition; bytes with no Jet
+// page at all are refused.
+TEST(DamagedFiles, WithHeaderAndDefinitionsOverwrittenTheRowsComeBackWithoutDefinitions) {
+  for (uint64_t seed : {0, 5}) {
+    Built b("many-tables", {.rows = 200, .tables = 3, .seed = 4});
+    uint32_t head = 16;  // 64 KiB
+    for (const testdb::TableLayout& t : b.layout.tables)
+      for (uint32_t p : t.definitionPages) head = std::max(head, p + 1);
+    ASSERT_TRUE(testdb::OverwriteHead(b.path, uint64_t{head} * 4096, seed));
+    Analysis a(b.path);
+    ASSERT_TRUE(a.result) << seed;
+    EXPECT_TRUE(a.dialogs.messages.empty()) << seed;
+    int back = 0;
+    for (const testdb::TableLayout& t : b.layout.tables) {
+      std::vector<int32_t> left;
+      for (uint32_t p : t.dataPages)
+        if (p >= head) left.push_back(static_cast<int32_t>(p));
+      if (left.empty()) continue;
+      const TableDef* found = a.AtPage(t.definitionPages[0]);
+      ASSERT_NE(found, nullptr) << t.name << ", " << seed;
+      EXPECT_TRUE(found->orphan);
+      EXPECT_EQ(found->dataPages, left);
+      ++back;
+    }
+    EXPECT_GT(back, 0) << "no data page past the head: the case tests nothing";
+  }
+  testenv::ScratchDir dir;
+  Built b("sample");
+  std::filesystem::resize_file(b.path, 64 * 1024);
+  ASSERT_TRUE(testdb::OverwriteHead(b.path, 64 * 1024, 9));
+  Analysis refused(b.path);
+  EXPECT_FALSE(refused.result);
+  EXPECT_EQ(refused.dialogs.messages, std::vector<std::string>{"File not a valid MS Access file."});
 }
 
 }  // namespace
