@@ -211,10 +211,16 @@ TEST(DamagedFiles, GarbledPagesNeverStopTheAnalysis) {
 // found where they start and keep their numbers, which the owners, row
 // pointers and definition chains use. A sound file is read in place.
 TEST(DamagedFiles, PagesMovedByInsertedBytesAreReadFromWhereTheyStart) {
-  for (uint64_t inserted : {0, 512, 1000, 4095}) {
-    Built b("large", {.rows = 3000});
+  struct Case {
+    uint64_t inserted;
+    bool jet3;
+  };
+  for (Case c : {Case{0, false}, Case{512, false}, Case{1000, false}, Case{4095, false}, Case{1000, true}}) {
+    const uint64_t inserted = c.inserted;
+    const int64_t pageSize = c.jet3 ? 2048 : 4096;
+    Built b("large", {.rows = 3000, .jet3 = c.jet3});
     ASSERT_GT(b.layout.pageCount, 40u);
-    if (inserted > 0) ASSERT_TRUE(testdb::InsertBytes(b.path, 21 * 4096, inserted, inserted));
+    if (inserted > 0) ASSERT_TRUE(testdb::InsertBytes(b.path, 21 * pageSize, inserted, inserted));
     Analysis a(b.path);
     ASSERT_TRUE(a.result) << inserted;
     const std::string said = "Pages found at shifted offsets: " + std::to_string(inserted) +
@@ -222,7 +228,7 @@ TEST(DamagedFiles, PagesMovedByInsertedBytesAreReadFromWhereTheyStart) {
     EXPECT_EQ(a.Said(said), inserted > 0) << said;
     EXPECT_EQ(a.db.pages.size(), b.layout.pageCount) << inserted;
     for (const PageEntry& entry : a.db.pages)
-      ASSERT_EQ(entry.fileOffset, int64_t{entry.pageNumber} * 4096 + (entry.pageNumber >= 21 ? inserted : 0));
+      ASSERT_EQ(entry.fileOffset, entry.pageNumber * pageSize + (entry.pageNumber >= 21 ? inserted : 0));
     for (const testdb::TableLayout& t : b.layout.tables) {
       const TableDef* found = a.AtPage(t.definitionPages[0]);
       ASSERT_NE(found, nullptr) << t.name << ", " << inserted;
@@ -236,12 +242,15 @@ TEST(DamagedFiles, PagesMovedByInsertedBytesAreReadFromWhereTheyStart) {
 // still give their rows, as tables without a definition; bytes with no Jet
 // page at all are refused.
 TEST(DamagedFiles, WithHeaderAndDefinitionsOverwrittenTheRowsComeBackWithoutDefinitions) {
-  for (uint64_t seed : {0, 5}) {
-    Built b("many-tables", {.rows = 200, .tables = 3, .seed = 4});
-    uint32_t head = 16;  // 64 KiB
+  for (uint64_t seed : {0, 5, 6}) {
+    // Access 97's pages are half as long: they must not be read as halves of longer ones.
+    const bool jet3 = seed == 6;
+    const uint32_t pageSize = jet3 ? 2048 : 4096;
+    Built b("many-tables", {.rows = jet3 ? 1000u : 200u, .tables = 3, .seed = 4, .jet3 = jet3});
+    uint32_t head = 64 * 1024 / pageSize;
     for (const testdb::TableLayout& t : b.layout.tables)
       for (uint32_t p : t.definitionPages) head = std::max(head, p + 1);
-    ASSERT_TRUE(testdb::OverwriteHead(b.path, uint64_t{head} * 4096, seed));
+    ASSERT_TRUE(testdb::OverwriteHead(b.path, uint64_t{head} * pageSize, seed));
     Analysis a(b.path);
     ASSERT_TRUE(a.result) << seed;
     EXPECT_TRUE(a.dialogs.messages.empty()) << seed;
