@@ -76,8 +76,7 @@ Traces ScanForDefinitions(const MdbFile& db, const Reading& reading) {
   const int64_t ownerLimit = std::max(db.FileSize(), MdbFile::kAccessLimitBytes) / pageSize;
   Traces traces;
   std::vector<uint8_t> block(static_cast<size_t>(kBlockPages * pageSize));
-  for (int64_t first = 0; first * pageSize < db.FileSize();
-       first += kBlockPages) {
+  for (int64_t first = 0; first * pageSize < db.FileSize(); first += kBlockPages) {
     int64_t got = reading.ReadPages(db, block, first);
     for (int64_t i = 0; i * pageSize < got; ++i) {
       ByteSpan page(block.data() + i * pageSize, static_cast<size_t>(pageSize));
@@ -154,8 +153,8 @@ const Reading* ChooseByRows(const std::vector<Reading>& readings, const std::vec
 // The layout of the file, in order of evidence: the first pages' words;
 // then the header's version, unless only the other layout has a table
 // definition the analysis can read; then any such definition; then the
-// pages holding rows. Null when nothing readable is left; jetTraces tells then whether the file was a
-// Jet file at all.
+// pages holding rows. Null when nothing readable is left; jetTraces tells
+// then whether the file was a Jet file at all.
 const Reading* ChooseReading(const MdbFile& db, const DatabaseHeader& header, const std::vector<Reading>& readings,
                              bool& jetTraces) {
   for (const Reading& reading : readings)

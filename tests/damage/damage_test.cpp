@@ -187,33 +187,6 @@ TEST_F(Damage, InsertedBytesCostNoRow) {
   }
 }
 
-// The first 64 KiB overwritten, the header and the first definitions with
-// them: the file is read while a later page holds rows, the tables whose
-// definitions lie later come back whole, and the rows of the others come
-// back without their definition.
-TEST_F(Damage, AnOverwrittenHeadLeavesTheRowsOfTheLaterPages) {
-  constexpr int32_t kHeadPages = 16;
-  std::set<int32_t> hit;
-  for (int32_t page = 0; page < kHeadPages; ++page) hit.insert(page);
-  for (const Source& source : *sources_) {
-    Recovery original = Original(source);
-    std::string path = Copy(source);
-    ASSERT_TRUE(testdb::OverwriteHead(path, kHeadPages * 4096, 13));
-    Recovery damaged = Recover(path, OleFolder());
-    auto rowsPast = [&](const Recovery& r) {
-      int64_t rows = 0;
-      for (const auto& [page, table] : r.tables)
-        for (const damage::RecoveredRow& row : table.rows) rows += row.page >= kHeadPages;
-      return rows;
-    };
-    if (rowsPast(original) == 0) continue;
-    ASSERT_TRUE(damaged.analysed) << source.name << ": " << damaged.refusal;
-    ExpectSurvivorsWhole(source, original, damaged, hit, "first 64 KiB overwritten");
-    // Tables without a definition show deleted rows too: at least as many.
-    EXPECT_GE(rowsPast(damaged), rowsPast(original)) << source.name;
-  }
-}
-
 TEST_F(Damage, ShorterThanSixPagesIsReadAsJet4WhileItsHeaderSaysSo) {
   const Source& source = sources_->front();
   std::string path = Copy(source);
