@@ -2,7 +2,6 @@
 // gigabytes takes seconds: a program of its own, labelled slow.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <fstream>
 
 #include "tests/support/test_db_presets.h"
