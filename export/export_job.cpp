@@ -90,9 +90,11 @@ std::string TableNote(size_t columnsLeftOut, bool failed, bool stopped) {
   auto add = [&note](const std::string& part) { note += (note.empty() ? "" : ", ") + part; };
   if (columnsLeftOut > 0) add(std::to_string(columnsLeftOut) + " columns left out");
   if (failed) add("not all written");
-  if (stopped) add("stopped");
+  if (stopped) add("stopped, not written");
   return note;
 }
+
+std::string StoppedText(const std::string& table) { return "Export stopped: " + table + " not written"; }
 
 }  // namespace
 
@@ -197,7 +199,9 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
   // A line per output written, in order.
   std::vector<StatisticsRow> statistics;
   const std::string statisticsPath = options.exportFolder + kStatisticsFile;
-  // Writes one output of the table; false when the job was abandoned.
+  std::string stoppedTable;
+  auto tableStopped = [&] { return database ? database->tableStopped() : workbooks->tableStopped(); };
+  // Writes one output of the table; false when the job was abandoned or stopped.
   auto write = [&](TableDef& table, RowSet rowSet, int32_t rowsExpected) {
     const std::string name = table.name + RowSetLabel(rowSet);
     current = {name, 0, rowsExpected};
@@ -219,9 +223,21 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
                     ole.first);
     }
     const bool failed = failures > failuresBefore + (columnsLeftOut > 0 ? 1 : 0);
-    statistics.push_back({name, rowsWritten, TableNote(columnsLeftOut, failed, progress_.StopRequested())});
+    // A table cut short by a stop is given up whole, its file removed.
+    const bool cut = tableStopped();
+    statistics.push_back({name, cut ? 0 : rowsWritten, TableNote(columnsLeftOut, failed, cut)});
     if (Abandoned()) {
       statistics.back().note = "abandoned";
+      return false;
+    }
+    if (cut) {
+      stoppedTable = name;
+      for (const std::string& lost : workbooks ? workbooks->tablesGivenUp() : std::vector<std::string>()) {
+        for (StatisticsRow& row : statistics) {
+          if (row.name == lost) row = {row.name, 0, TableNote(0, false, true)};
+        }
+      }
+      announce(StoppedText(name));
       return false;
     }
     weightDone += int64_t{rowsExpected} + 1;
@@ -235,7 +251,7 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
     TableDef& table = *options.chosenTables[reached];
     if (table.name.empty()) continue;
     bool going = write(table, RowSet::Live, table.rowCount);
-    exportedRows_[reached] = database ? database->rowsWritten() : workbooks->rowsWritten();
+    exportedRows_[reached] = tableStopped() ? 0 : database ? database->rowsWritten() : workbooks->rowsWritten();
     if (going && deletedRows[reached] > 0 && !progress_.StopRequested())
       going = write(table, RowSet::Deleted, deletedRows[reached]);
     if (!going) break;
@@ -262,11 +278,13 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
 
   view.SetPercentage(100);
   progress_.finished.store(1, std::memory_order_release);
-  auto closing = [&] {
+  auto closing = [&]() -> std::string {
     if (progress_.StopRequested() && tableCount > 0) return "Export Aborted by user...";
     return Succeeded() ? "Export completed Successfully..." : "Export completed with errors...";
   };
-  if (withFolder && !WriteStatisticsFile(statisticsPath, db_.FileName(), statistics, closing())) {
+  // Written last, so that its presence says the export's files are final.
+  const std::string fileClosing = stoppedTable.empty() ? closing() : StoppedText(stoppedTable) + "\r\n" + closing();
+  if (withFolder && !WriteStatisticsFile(statisticsPath, db_.FileName(), statistics, fileClosing)) {
     reportFailure("Could not write " + statisticsPath);
   }
   view.AddMessage(closing());

@@ -11,6 +11,7 @@
 #include "reader/recovery_naming.h"
 #include "reader/table_definition.h"
 #include "reader/table_listing.h"
+#include "reader/usage_map.h"
 #include "report/progress_channel.h"
 
 namespace {
@@ -124,6 +125,11 @@ int ReadTables(MdbFile& db, ProgressChannel& progress) {
       tables.erase(tables.begin() + static_cast<std::ptrdiff_t>(k));
       if (reported && !progress.ReportTable(nullptr, name)) break;
       continue;
+    }
+    // Recovery must not lose rows to a damaged map: the owner words stand.
+    if (ApplyUsageMap(db, definition, table) != UsageMapResult::Applied && reported) {
+      progress.statusText.Set("Usage map unreadable, pages taken by owner : " + table.name);
+      progress.ReportStatus();
     }
     if (reported && !progress.ReportTable(&table, table.name)) break;
     ++k;
