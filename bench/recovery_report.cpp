@@ -23,6 +23,11 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr uint32_t kDatabaseKey = 0x5EC0DE42;
+// The corpus files read here are Jet 4 files.
+constexpr int32_t kPageSize = 4096;
+// Bytes are inserted after page 20; the head overwritten is 64 KiB.
+constexpr uint64_t kInsertedAfter = 21 * kPageSize;
+constexpr int32_t kHeadBytes = 64 * 1024;
 
 struct Source {
   std::string path;     // the sound file
@@ -87,6 +92,24 @@ std::vector<DamageKind> Kinds() {
          else
            fs::copy_file(s.encoded, p, fs::copy_options::overwrite_existing);
          return std::set<int32_t>{};
+       }}},
+      {"512 bytes inserted", {[](const std::string& p, const damage::Recovery&, const Source&) {
+         testdb::InsertBytes(p, kInsertedAfter, 512, 11);
+         return std::set<int32_t>{};
+       }}},
+      {"1000 bytes inserted", {[](const std::string& p, const damage::Recovery&, const Source&) {
+         testdb::InsertBytes(p, kInsertedAfter, 1000, 12);
+         return std::set<int32_t>{};
+       }}},
+      {"first 64 KiB garbled", {[](const std::string& p, const damage::Recovery&, const Source&) {
+         testdb::OverwriteHead(p, kHeadBytes, 13);
+         std::set<int32_t> pages;
+         for (int32_t page = 0; page < kHeadBytes / kPageSize; ++page) pages.insert(page);
+         return pages;
+       }}},
+      {"cut to its header page", {[](const std::string& p, const damage::Recovery& o, const Source&) {
+         testdb::TruncateFile(p, kPageSize);
+         return damage::PagesFrom(kPageSize, o.pageCount);
        }}},
   };
   for (uint32_t page = 1; page <= 5; ++page)

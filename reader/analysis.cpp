@@ -3,6 +3,7 @@
 #include "reader/column_sort.h"
 #include "reader/format_detection.h"
 #include "reader/mdb_file.h"
+#include "reader/page_location.h"
 #include "reader/page_scan.h"
 #include "reader/table_discovery.h"
 #include "report/progress_channel.h"
@@ -39,7 +40,13 @@ bool Analyze(MdbFile& db, const std::string& name, ProgressChannel& progress, pl
     progress.ReportStatus();
   }
 
+  if (db.FileSize() > MdbFile::kAccessLimitBytes) {
+    progress.statusText.Set("The file is longer than Access allows (2 GB): it is read whole");
+    progress.ReportStatus();
+  }
+
   ScanPages(db, progress);
+  if (!progress.StopRequested() && LocateMovedPages(db, progress)) ScanPages(db, progress);
   ReadTables(db, progress);
   SortColumns(db.tables);
 

@@ -49,32 +49,42 @@ struct Reading {
 struct Traces {
   bool definition = false;  // a table definition whose header holds
   int64_t jetPages = 0;     // pages that start as data or definition pages do
+  // Data pages with slots owned by a table's page: rows that come back
+  // without a definition. Those at odd page numbers apart: a file read in
+  // pages of half its page size shows them at even numbers only.
+  int64_t rowPages = 0;
+  int64_t oddRowPages = 0;
+
+  bool RowsAtEvenPagesOnly() const { return oddRowPages * 4 < rowPages; }
 };
 
-// A data page's header as the layout writes it: its type and flag, a free
-// space and a slot count that fit the page. Pages of other bytes seldom
-// have one.
-bool LooksLikeDataPage(ByteSpan page, const JetLayout& layout) {
-  return ReadSignedByte(page, layout.pageTypeOffset) == static_cast<int32_t>(PageType::Data) &&
-         CarriesJetPageType(page, layout) && ReadUInt16(page, layout.freeSpaceOffset) <= layout.pageSize &&
-         ReadUInt16(page, layout.dataRowCountOffset) <= (layout.pageSize - layout.rowOffsetTable) / 2;
+// A data page whose slots belong to a table: not the global page map or
+// the catalog below the system pages, nor a long-value page.
+bool HoldsTableRows(ByteSpan page, const JetLayout& layout, int64_t ownerLimit) {
+  const int64_t owner = ReadInt32(page, layout.linkOffset);
+  return LooksLikeDataPage(page, layout) && ReadUInt16(page, layout.dataRowCountOffset) > 0 &&
+         owner >= layout.systemPages && owner < ownerLimit;
 }
 
 // Looks through the file for a table definition the analysis can read,
-// counting the pages that look like Jet pages on the way; stops at the
-// first definition.
+// counting the pages that look like Jet pages and those holding rows on
+// the way; stops at the first definition.
 Traces ScanForDefinitions(const MdbFile& db, const Reading& reading) {
   constexpr int64_t kBlockPages = 64;
   const JetLayout& layout = *reading.layout;
   const int64_t pageSize = layout.pageSize;
+  const int64_t ownerLimit = std::max(db.FileSize(), MdbFile::kAccessLimitBytes) / pageSize;
   Traces traces;
   std::vector<uint8_t> block(static_cast<size_t>(kBlockPages * pageSize));
-  for (int64_t first = 0; first * pageSize < std::min(db.FileSize(), MdbFile::kAddressableBytes);
-       first += kBlockPages) {
+  for (int64_t first = 0; first * pageSize < db.FileSize(); first += kBlockPages) {
     int64_t got = reading.ReadPages(db, block, first);
     for (int64_t i = 0; i * pageSize < got; ++i) {
       ByteSpan page(block.data() + i * pageSize, static_cast<size_t>(pageSize));
       if (LooksLikeDataPage(page, layout)) ++traces.jetPages;
+      if (first + i >= layout.systemPages && HoldsTableRows(page, layout, ownerLimit)) {
+        ++traces.rowPages;
+        traces.oddRowPages += (first + i) % 2;
+      }
       if (!IsDefinitionPage(page, layout)) continue;
       ++traces.jetPages;
       if (ReadDefinitionHeader(page, layout).Holds()) {
@@ -122,11 +132,29 @@ bool CarriesSignature(const MdbFile& db, const Reading& reading) {
   return mismatches == 0;
 }
 
+// With every definition and the header lost, the reading whose data pages
+// hold rows: of those whose rows are not at even pages only, the smallest
+// pages; else the largest pages with rows. Null when no page holds rows.
+const Reading* ChooseByRows(const std::vector<Reading>& readings, const std::vector<Traces>& traces) {
+  const Reading* whole = nullptr;
+  const Reading* halves = nullptr;
+  for (size_t i = 0; i < readings.size(); ++i) {
+    if (traces[i].rowPages == 0) continue;
+    const int32_t pageSize = readings[i].layout->pageSize;
+    if (!traces[i].RowsAtEvenPagesOnly()) {
+      if (!whole || pageSize < whole->layout->pageSize) whole = &readings[i];
+    } else if (!halves || pageSize > halves->layout->pageSize) {
+      halves = &readings[i];
+    }
+  }
+  return whole ? whole : halves;
+}
+
 // The layout of the file, in order of evidence: the first pages' words;
 // then the header's version, unless only the other layout has a table
-// definition the analysis can read; then any such definition. Null when
-// nothing readable is left; jetTraces tells then whether the file was a
-// Jet file at all.
+// definition the analysis can read; then any such definition; then the
+// pages holding rows. Null when nothing readable is left; jetTraces tells
+// then whether the file was a Jet file at all.
 const Reading* ChooseReading(const MdbFile& db, const DatabaseHeader& header, const std::vector<Reading>& readings,
                              bool& jetTraces) {
   for (const Reading& reading : readings)
@@ -146,6 +174,7 @@ const Reading* ChooseReading(const MdbFile& db, const DatabaseHeader& header, co
   }
   for (size_t i = 0; i < readings.size(); ++i)
     if (traces[i].definition) return &readings[i];
+  if (const Reading* rows = ChooseByRows(readings, traces)) return rows;
   jetTraces = header.intact ||
               std::any_of(traces.begin(), traces.end(), [](const Traces& t) { return t.jetPages > 0; });
   return nullptr;

@@ -3,9 +3,10 @@
 // ACE formats share). The file gets its layout, the format facts of its
 // header, and the decoding of its pages when they are encoded or encrypted
 // (reader/page_decoding.h); damage to the words does not refuse it while its
-// header or its pages still show a layout. A file with nothing readable left
-// is refused: as highly corrupted when it still shows traces of a Jet file,
-// else as no Access file at all.
+// header or its pages still show a layout, be it only by data pages that
+// hold rows. A file with nothing readable left is refused: as highly
+// corrupted when it still shows traces of a Jet file, else as no Access
+// file at all.
 #pragma once
 
 #include "format/jet_layout.h"

@@ -17,6 +17,7 @@ bool MdbFile::Open(const std::string& name) {
   Close();
   fileName_ = name;
   codec_.reset();
+  pageMap_ = PageMap();
   UseFormat(FormatInfo{});
   pages.clear();
   tables.clear();
@@ -49,10 +50,14 @@ int64_t MdbFile::ReadPages(uint8_t* buffer, int64_t firstPage, int64_t count) co
   if (pageSize <= 0 || count <= 0) return 0;
   const int64_t bytes = count * pageSize;
   int64_t got = 0;
-  if (firstPage >= 0 && firstPage < kAddressableBytes / pageSize) {
-    int64_t offset = firstPage * pageSize;
-    got = std::max<int64_t>(
-        file_.ReadAt(buffer, static_cast<size_t>(std::min(bytes, kAddressableBytes - offset)), offset), 0);
+  // One read per stretch of pages that lie end to end.
+  for (int64_t page = firstPage; firstPage >= 0 && page < firstPage + count;) {
+    const int64_t pages = pageMap_.Contiguous(page, firstPage + count - page);
+    const int64_t want = pages * pageSize;
+    const int64_t read = std::max<int64_t>(file_.ReadAt(buffer + got, static_cast<size_t>(want), PageOffset(page)), 0);
+    got += read;
+    if (read < want) break;
+    page += pages;
   }
   // A short read leaves the rest zero, as if the file went on with zeros.
   std::memset(buffer + got, 0, static_cast<size_t>(bytes - got));

@@ -18,6 +18,7 @@
 #include "format/page_codec.h"
 #include "platform/read_only_file.h"
 #include "reader/page_entry.h"
+#include "reader/page_map.h"
 #include "reader/table_def.h"
 
 // Decodes with codec the pages in buffer, which holds `read` bytes from the
@@ -26,8 +27,8 @@ void DecodeStoredPages(const PageCodec& codec, int64_t pageSize, int64_t firstPa
 
 class MdbFile {
  public:
-  // Only the first 2 GiB of a file can be addressed.
-  static constexpr int64_t kAddressableBytes = int64_t{1} << 31;
+  // The largest file Access writes; longer files are read whole all the same.
+  static constexpr int64_t kAccessLimitBytes = int64_t{1} << 31;
 
   MdbFile() = default;
   MdbFile(const MdbFile&) = delete;
@@ -68,11 +69,18 @@ class MdbFile {
   void ShowSystemTables(bool show) { showSystemTables_ = show; }
   bool ShowsSystemTables() const { return showSystemTables_; }
 
+  // Where the pages lie (reader/page_map.h); reset by Open.
+  void UsePageMap(PageMap map) { pageMap_ = std::move(map); }
+  const PageMap& Pages() const { return pageMap_; }
+  int64_t PageOffset(int64_t page) const { return pageMap_.Offset(page, PageSize()); }
+  int64_t WholePages() const { return pageMap_.WholePages(FileSize(), PageSize()); }
+
   // Bytes read into buffer (PageSize() bytes, zero-filled first): 0 at or
   // past the end of the file, -1 when no file is open.
   int ReadPage(uint8_t* buffer, int64_t page) const;
   // Reads `count` consecutive pages into buffer (count * PageSize() bytes,
-  // zero-filled first); the bytes read, cut at the addressable limit.
+  // zero-filled first) from where the page map puts them; the bytes read up
+  // to the first page cut short by the end of the file.
   int64_t ReadPages(uint8_t* buffer, int64_t firstPage, int64_t count) const;
   // The n bytes at offset as stored (never decoded), before a layout is
   // known; the rest of buffer past the bytes read is zero-filled. The count
@@ -93,6 +101,7 @@ class MdbFile {
   FormatInfo format_{};
   TextDecoder text_;
   std::unique_ptr<const PageCodec> codec_;
+  PageMap pageMap_;
   std::optional<std::string> password_;
   bool showSystemTables_ = false;
 };

@@ -146,13 +146,15 @@ bool ReadOrphanRow(ByteSpan page, const JetLayout& layout, int64_t start, int64_
 
 TableList FindOrphanTables(const MdbFile& db) {
   const JetLayout& layout = db.Layout();
-  const int64_t addressablePages = MdbFile::kAddressableBytes / std::max(layout.pageSize, 1);
+  // Owners past the file stay possible: a file cut before its definitions.
+  const int64_t ownerLimit = std::max<int64_t>(MdbFile::kAccessLimitBytes / std::max(layout.pageSize, 1),
+                                               static_cast<int64_t>(db.pages.size()));
   std::map<int32_t, std::vector<int32_t>> pagesByOwner;
   for (const PageEntry& entry : db.pages) {
     int32_t owner = entry.linkPage;
     // Pages below systemPages have fixed roles, the catalog's data among
     // them; the long-value pages' mark lies past any page.
-    if (entry.Is(PageType::Data) && owner >= layout.systemPages && owner < addressablePages)
+    if (entry.Is(PageType::Data) && owner >= layout.systemPages && owner < ownerLimit)
       pagesByOwner[owner].push_back(entry.pageNumber);
   }
   TableList orphans;

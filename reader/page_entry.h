@@ -10,6 +10,8 @@ struct PageEntry {
   int32_t pageNumber = 0;
   int64_t fileOffset = 0;
   int16_t pageType = 0;    // the stored type byte, sign-extended, whatever it holds
+  bool jetPage = false;    // it starts as a page of the layout does (reader/page_scan.h)
+  bool zeroed = false;     // every byte zero
   uint16_t freeSpace = 0;  // of data and definition pages
   int32_t linkPage = -1;   // owner of a data page; next page of a definition
   int16_t rowCount = 0;    // slots of a data page; low half of a definition's rows

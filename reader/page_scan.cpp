@@ -42,12 +42,25 @@ bool IsDefinitionPage(ByteSpan page, const JetLayout& layout) {
          (layout.definitionMark != 0 ? word == layout.definitionMark : word <= layout.pageSize);
 }
 
+bool LooksLikeDataPage(ByteSpan page, const JetLayout& layout) {
+  return ReadSignedByte(page, layout.pageTypeOffset) == static_cast<int32_t>(PageType::Data) &&
+         CarriesJetPageType(page, layout) && ReadUInt16(page, layout.freeSpaceOffset) <= layout.pageSize &&
+         ReadUInt16(page, layout.dataRowCountOffset) <= (layout.pageSize - layout.rowOffsetTable) / 2;
+}
+
+bool StartsJetPage(ByteSpan page, const JetLayout& layout) {
+  switch (static_cast<PageType>(ReadSignedByte(page, layout.pageTypeOffset))) {
+    case PageType::Data: return LooksLikeDataPage(page, layout);
+    case PageType::TableDefinition: return IsDefinitionPage(page, layout);
+    default: return CarriesJetPageType(page, layout);
+  }
+}
+
 int ScanPages(MdbFile& db, ProgressChannel& progress) {
   const JetLayout& layout = db.Layout();
   const int64_t pageSize = layout.pageSize;
   if (!db.IsOpen() || pageSize <= 0) return -1;
-  int64_t size = std::min(db.FileSize(), MdbFile::kAddressableBytes);
-  progress.pageTotal.store(static_cast<int32_t>(std::max<int64_t>(size, 0) / pageSize));
+  progress.pageTotal.store(static_cast<int32_t>(db.WholePages()));
   progress.pagesDone.store(0);
   PageInventory& pages = db.pages;
   pages.clear();
@@ -59,8 +72,10 @@ int ScanPages(MdbFile& db, ProgressChannel& progress) {
       ByteSpan page = run.bytes.subspan(static_cast<size_t>(at), static_cast<size_t>(pageSize));
       PageEntry entry;
       entry.pageNumber = static_cast<int32_t>(run.firstPage + at / pageSize);
-      entry.fileOffset = int64_t{entry.pageNumber} * pageSize;
+      entry.fileOffset = db.PageOffset(entry.pageNumber);
       entry.pageType = static_cast<int16_t>(ReadSignedByte(page, layout.pageTypeOffset));
+      entry.jetPage = StartsJetPage(page, layout);
+      entry.zeroed = !entry.jetPage && std::all_of(page.begin(), page.end(), [](uint8_t b) { return b == 0; });
       const bool data = entry.Is(PageType::Data);
       if (data || entry.Is(PageType::TableDefinition)) {
         entry.freeSpace = ReadWord(page, layout.freeSpaceOffset);

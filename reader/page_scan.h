@@ -22,3 +22,12 @@ bool CarriesJetPageType(ByteSpan page, const JetLayout& layout);
 // True when the page starts as a table-definition page of the layout: its
 // type, the byte 1, then the layout's definition mark or a free-space count.
 bool IsDefinitionPage(ByteSpan page, const JetLayout& layout);
+
+// A data page's header as the layout writes it: its type and flag, a free
+// space and a slot count that fit the page. Pages of other bytes seldom
+// have one.
+bool LooksLikeDataPage(ByteSpan page, const JetLayout& layout);
+
+// True when the bytes start a page of the layout: a data or definition page
+// whose header holds, or a page of another Jet type.
+bool StartsJetPage(ByteSpan page, const JetLayout& layout);

@@ -63,7 +63,7 @@ TEST(ReadPage, ReadsWholePagesPartialPagesAndNothingPastTheEnd) {
   EXPECT_EQ(s.db.ReadPage(page.data(), -1), 0);
 }
 
-TEST(ReadPage, StopsAtTwoGibibytes) {
+TEST(ReadPage, ReadsPastTwoGibibytes) {
   testenv::ScratchDir dir;
   std::string path = dir.File("sparse.mdb");
   {
@@ -80,12 +80,11 @@ TEST(ReadPage, StopsAtTwoGibibytes) {
   Session s;
   ASSERT_TRUE(s.db.Open(path));
   s.db.UseLayout(kJet4Layout);
-  std::vector<uint8_t> page(4096);
-  EXPECT_EQ(s.db.ReadPage(page.data(), 524287), 4096);
-  EXPECT_EQ(page[0], 1);
-  // The first page past 2 GiB is out of reach, not wrapped to a negative offset.
-  EXPECT_EQ(s.db.ReadPage(page.data(), 524288), 0);
-  EXPECT_EQ(page[0], 0);
+  std::vector<uint8_t> pages(2 * 4096);
+  EXPECT_EQ(s.db.ReadPages(pages.data(), 524287, 2), 2 * 4096);
+  EXPECT_EQ(pages[0], 1);
+  EXPECT_EQ(pages[4096], 2);  // not wrapped to a negative offset
+  EXPECT_EQ(s.db.WholePages(), 524290);
 }
 
 TEST(Open, EmptiesTheSessionsListsAndReportsTheOutcome) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 
 #include "tests/support/page_file.h"
@@ -134,6 +135,37 @@ bool TruncateFile(const std::string& path, uint64_t bytes) {
   if (!std::filesystem::is_regular_file(path, ec)) return false;
   std::filesystem::resize_file(path, bytes, ec);
   return !ec;
+}
+
+namespace {
+
+std::string Generated(uint64_t count, uint64_t seed) {
+  std::string bytes(count, '\0');
+  std::mt19937_64 random(seed);
+  if (seed != 0)
+    for (char& b : bytes) b = static_cast<char>(random());
+  return bytes;
+}
+
+}  // namespace
+
+bool InsertBytes(const std::string& path, uint64_t offset, uint64_t count, uint64_t seed) {
+  std::string bytes;
+  {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  if (offset > bytes.size()) return false;
+  bytes.insert(offset, Generated(count, seed));
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  return static_cast<bool>(out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())));
+}
+
+bool OverwriteHead(const std::string& path, uint64_t count, uint64_t seed) {
+  FileEditor file(path);
+  std::string bytes = Generated(count, seed);
+  return file.ok() && file.Write(0, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
 
 bool FlipBits(const std::string& path, const std::vector<BitFlip>& flips) {

@@ -36,6 +36,13 @@ bool BreakDefinitionChain(const std::string& path, const Layout& layout, const s
 
 bool TruncateFile(const std::string& path, uint64_t bytes);
 
+// Inserts `count` bytes from a generator seeded with `seed` at `offset`, as
+// a bad copy or a carved file does: every page after them moves.
+bool InsertBytes(const std::string& path, uint64_t offset, uint64_t count, uint64_t seed);
+// Overwrites the file's first `count` bytes with bytes from a generator
+// seeded with `seed` (zeros when seed is 0).
+bool OverwriteHead(const std::string& path, uint64_t count, uint64_t seed);
+
 struct BitFlip {
   uint64_t offset = 0;  // byte offset in the file
   int bit = 0;          // 0 = least significant
