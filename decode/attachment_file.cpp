@@ -71,7 +71,9 @@ AttachmentFile UnwrapAttachment(ByteSpan stored) {
     return file;
   }
   const int64_t characters = std::clamp<int64_t>(ReadInt32(bytes, 8), 0, (header - kFixedHeader) / 2);
-  file.extension = JetText(bytes, kFixedHeader, 2 * characters);
+  // Only ACE files hold attachments: the name is Jet 4 text.
+  file.extension.clear();
+  AppendJetText(BytesInside(bytes, kFixedHeader, 2 * characters), file.extension);
   file.extension = file.extension.substr(0, file.extension.find('\0'));
   file.data.assign(content, static_cast<size_t>(header));
   if (cut) file.problem = "cut at its stated size";

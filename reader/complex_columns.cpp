@@ -95,10 +95,12 @@ std::vector<ComplexColumnEntry> ReadComplexColumnCatalog(const MdbFile& db) {
       if (entry & layout.deletedRowFlag) continue;
       const int64_t limit =
           slot == 0 ? layout.pageSize : ReadWord(page, layout.rowOffsetTable + 2 * (int64_t{slot} - 1)) & layout.rowOffsetMask;
-      if (!ReadRowStructure(page, entry & layout.rowOffsetMask, limit - 1, catalog.varColumnCount > 0, row)) continue;
+      if (!ReadRowStructure(page, layout, entry & layout.rowOffsetMask, limit - 1,
+                            {RowStructure::kMaxColumns, catalog.varColumnCount > 0, false}, row))
+        continue;
       auto value = [&](const ColumnDef& column, int32_t& out) {
         const int64_t at = row.fixedStart + column.fixedOffset;
-        if (at + 4 > row.fixedEnd) return false;
+        if (at + 4 > row.FixedEnd()) return false;
         out = ReadInt32(page, at);
         return true;
       };

@@ -458,8 +458,9 @@ TEST(DatabaseExportCorpus, SqliteValuesEqualMdbExports) {
   Cli cli;
   int checked = 0;
   for (const std::string& file : files) {
-    // mdb-export prints the calculated text column of this file empty.
-    if (file.ends_with("/calcFieldTestV2010.accdb")) continue;
+    // mdb-export prints the calculated columns of these files empty or as
+    // day zero; their values are checked against their expressions apart.
+    if (file.ends_with("/calcFieldTestV2010.accdb") || file.ends_with("/extDateTestV2019.accdb")) continue;
     std::string destination = cli.dir.File("corpus");
     fs::remove_all(destination);
     fs::create_directory(destination);
