@@ -58,6 +58,8 @@ class RowDecoder {
   // others left absent: walks that need one column's values read no memo or
   // OLE object of another. Empty: every column.
   void SetColumnsWanted(std::vector<int32_t> columnNumbers);
+  // No value is decoded from here on: walks that only count rows.
+  void SetNoColumnsWanted() { wanted_.assign(1, -1); }
 
   // The cells of the last row decoded, by column number.
   const RowCells& cells() const { return cells_; }

@@ -21,6 +21,7 @@
 #include "export/xlsx_workbook.h"
 #include "platform/folders.h"
 #include "reader/mdb_file.h"
+#include "reader/row_counts.h"
 #include "reader/table_def.h"
 
 int32_t SheetLimitFor(uint64_t availableBytes) {
@@ -84,10 +85,18 @@ std::unique_ptr<DatabaseTarget> MakeDatabaseTarget(const ExportOptions& options,
   }
 }
 
+// The rows of a table written whole that its definition states but that did
+// not come back; 0 when its count is unknown.
+int32_t RowsMissing(const TableDef& table, RowSet rowSet, int32_t rowsWritten) {
+  if (rowSet != RowSet::Live || table.expectedRows <= rowsWritten) return 0;
+  return table.expectedRows - rowsWritten;
+}
+
 // What the statistics say of a table besides its count.
-std::string TableNote(size_t columnsLeftOut, bool failed, bool stopped) {
+std::string TableNote(size_t columnsLeftOut, bool failed, bool stopped, int32_t expected = 0, int32_t missing = 0) {
   std::string note;
   auto add = [&note](const std::string& part) { note += (note.empty() ? "" : ", ") + part; };
+  if (missing > 0) add(std::to_string(expected) + " expected, " + std::to_string(missing) + " missing");
   if (columnsLeftOut > 0) add(std::to_string(columnsLeftOut) + " columns left out");
   if (failed) add("not all written");
   if (stopped) add("stopped");
@@ -196,6 +205,7 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
   }
   // A line per output written, in order.
   std::vector<StatisticsRow> statistics;
+  Shortfall shortfall;
   const std::string statisticsPath = options.exportFolder + kStatisticsFile;
   // Writes one output of the table; false when the job was abandoned.
   auto write = [&](TableDef& table, RowSet rowSet, int32_t rowsExpected) {
@@ -219,7 +229,12 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
                     ole.first);
     }
     const bool failed = failures > failuresBefore + (columnsLeftOut > 0 ? 1 : 0);
-    statistics.push_back({name, rowsWritten, TableNote(columnsLeftOut, failed, progress_.StopRequested())});
+    const bool stopped = progress_.StopRequested();
+    // A stopped table is short by the stop, not by the file.
+    const int32_t missing = stopped ? 0 : RowsMissing(table, rowSet, rowsWritten);
+    shortfall.Add(missing);
+    statistics.push_back(
+        {name, rowsWritten, TableNote(columnsLeftOut, failed, stopped, table.expectedRows, missing)});
     if (Abandoned()) {
       statistics.back().note = "abandoned";
       return false;
@@ -262,8 +277,11 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
 
   view.SetPercentage(100);
   progress_.finished.store(1, std::memory_order_release);
-  auto closing = [&] {
+  auto closing = [&]() -> std::string {
     if (progress_.StopRequested() && tableCount > 0) return "Export Aborted by user...";
+    // Rows the file lost are never a success.
+    const std::string missing = ShortfallText(shortfall);
+    if (!missing.empty()) return (Succeeded() ? "Export completed: " : "Export completed with errors: ") + missing + "...";
     return Succeeded() ? "Export completed Successfully..." : "Export completed with errors...";
   };
   if (withFolder && !WriteStatisticsFile(statisticsPath, db_.FileName(), statistics, closing())) {

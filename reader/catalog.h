@@ -22,6 +22,7 @@ struct CatalogEntry {
   int32_t definitionPage = 0;  // the catalog's Id
   int32_t objectType = 0;      // 1 for a table
   uint32_t flags = 0;          // system and hidden marks (table_listing.h)
+  bool deleted = false;        // the row of an object since deleted
   std::string name;
 };
 

@@ -9,6 +9,7 @@
 #include "reader/mdb_file.h"
 #include "reader/orphan_tables.h"
 #include "reader/recovery_naming.h"
+#include "reader/row_counts.h"
 #include "reader/table_definition.h"
 #include "reader/table_listing.h"
 #include "report/progress_channel.h"
@@ -33,9 +34,16 @@ std::vector<int32_t> WalkDefinitionChain(const PageInventory& pages, const Table
   return chain;
 }
 
+int32_t CountUserTables(const std::vector<CatalogEntry>& catalog) {
+  constexpr int32_t kTableObject = 1;
+  return static_cast<int32_t>(std::count_if(catalog.begin(), catalog.end(), [](const CatalogEntry& row) {
+    return row.objectType == kTableObject && !row.deleted && !IsSystemCatalogObject(row.flags, row.name);
+  }));
+}
+
 }  // namespace
 
-int ReadTables(MdbFile& db, ProgressChannel& progress) {
+int ReadTables(MdbFile& db, ProgressChannel& progress, const RowCounter& countRows) {
   const JetLayout& layout = db.Layout();
   const PageInventory& pages = db.pages;
   TableList& tables = db.tables;
@@ -68,6 +76,7 @@ int ReadTables(MdbFile& db, ProgressChannel& progress) {
 
   // Read once: it names the tables and the rows whose definition is lost.
   const std::vector<CatalogEntry> catalog = ReadCatalog(db);
+  db.catalogUserTables = CountUserTables(catalog);
   NameTablesFromCatalog(db, catalog, progress);
   // Rows whose definition is lost follow, as tables of their own.
   TableList orphans = FindOrphanTables(db);
@@ -98,8 +107,12 @@ int ReadTables(MdbFile& db, ProgressChannel& progress) {
     TableDef& table = *tables[k];
     table.ordinal = static_cast<int32_t>(k);
     const bool reported = IsTableListed(table, showSystem);
+    auto count = [&] {
+      if (reported && countRows) table.rowsFound = countRows(table);
+    };
     if (table.orphan) {
       // Its columns came from its rows.
+      count();
       if (reported && !progress.ReportTable(&table, table.name)) break;
       ++k;
       continue;
@@ -125,10 +138,15 @@ int ReadTables(MdbFile& db, ProgressChannel& progress) {
       if (reported && !progress.ReportTable(nullptr, name)) break;
       continue;
     }
+    const int32_t stated = ReadDefinitionHeader(definition, layout).rowCount;
+    table.expectedRows = PlausibleRowCount(stated, static_cast<int64_t>(pages.size()), layout);
+    if (table.expectedRows < 0 && reported) {
+      progress.statusText.Set("Row count stated for " + table.name + " cannot be right: " + std::to_string(stated));
+      progress.ReportStatus();
+    }
+    count();
     if (reported && !progress.ReportTable(&table, table.name)) break;
     ++k;
   }
-
-  progress.SignalEnd(false);
   return static_cast<int>(tables.size());
 }
