@@ -9,11 +9,9 @@
 int32_t PlausibleRowCount(int64_t stated, int64_t pages, const JetLayout& layout) {
   if (stated < 0 || layout.pageSize <= 0) return -1;
   // The shortest row is its column count and one byte of null mask, with
-  // its slot; a count above what every page full of such rows holds is
-  // damage. A cut file still says what the whole one held.
+  // its slot: not even every page full of such rows holds more.
   const int64_t rowsPerPage = (layout.pageSize - layout.rowOffsetTable) / (2 + layout.rowColumnCountSize + 1);
-  const int64_t filePages = std::max(pages, MdbFile::kAddressableBytes / layout.pageSize);
-  return stated <= filePages * rowsPerPage ? static_cast<int32_t>(stated) : -1;
+  return stated <= pages * rowsPerPage ? static_cast<int32_t>(stated) : -1;
 }
 
 Shortfall FindShortfall(const TableList& tables, bool showSystem) {

@@ -15,9 +15,8 @@ class MdbFile;
 // The refusal of a file that gave nothing back.
 inline constexpr char kNothingRecovered[] = "No table of this file could be recovered.";
 
-// The stated count when a file of `pages` pages (and at least the largest
-// file Access writes) could hold that many rows; -1 otherwise, so that a
-// damaged count does not make up missing rows.
+// The stated count when a file of `pages` pages could hold that many rows;
+// -1 otherwise, so that a damaged count does not make up missing rows.
 int32_t PlausibleRowCount(int64_t stated, int64_t pages, const JetLayout& layout);
 
 struct Shortfall {

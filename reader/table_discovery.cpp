@@ -141,7 +141,8 @@ int ReadTables(MdbFile& db, ProgressChannel& progress, const RowCounter& countRo
     const int32_t stated = ReadDefinitionHeader(definition, layout).rowCount;
     table.expectedRows = PlausibleRowCount(stated, static_cast<int64_t>(pages.size()), layout);
     if (table.expectedRows < 0 && reported) {
-      progress.statusText.Set("Row count stated for " + table.name + " cannot be right: " + std::to_string(stated));
+      progress.statusText.Set("Row count stated for " + table.name + " does not fit the file: " +
+                              std::to_string(stated));
       progress.ReportStatus();
     }
     count();
