@@ -31,6 +31,8 @@ void AnalysisJob::Run(const std::string& filePath) {
     std::string problem = platform::ReadableFileProblem(filePath);
     if (!problem.empty()) message += ": " + problem;
     RunOnGuiThread(&window_, [&] { host_.ShowAnalysisNotOpened(message); });
+  } else if (progress_.refused.load() != 0) {
+    RunOnGuiThread(&window_, [this] { host_.DropTables(); });
   }
   RunOnGuiThread(&window_, [this] { host_.EndAnalysisState(); });
 }
