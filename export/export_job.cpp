@@ -85,11 +85,13 @@ std::unique_ptr<DatabaseTarget> MakeDatabaseTarget(const ExportOptions& options,
   }
 }
 
-// The rows of a table written whole that its definition states but that did
-// not come back; 0 when its count is unknown.
-int32_t RowsMissing(const TableDef& table, RowSet rowSet, int32_t rowsWritten) {
-  if (rowSet != RowSet::Live || table.expectedRows <= rowsWritten) return 0;
-  return table.expectedRows - rowsWritten;
+// The rows its definition states that the file did not give back; 0 when
+// its count is unknown. Rows a failed output left out are the failure's,
+// not the file's: the analysis's count says what the file gave then.
+int32_t RowsMissing(const TableDef& table, RowSet rowSet, int32_t rowsWritten, bool failed) {
+  if (rowSet != RowSet::Live) return 0;
+  if (failed) return table.MissingRows();
+  return table.expectedRows > rowsWritten ? table.expectedRows - rowsWritten : 0;
 }
 
 // What the statistics say of a table besides its count.
@@ -231,7 +233,7 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
     const bool failed = failures > failuresBefore + (columnsLeftOut > 0 ? 1 : 0);
     const bool stopped = progress_.StopRequested();
     // A stopped table is short by the stop, not by the file.
-    const int32_t missing = stopped ? 0 : RowsMissing(table, rowSet, rowsWritten);
+    const int32_t missing = stopped ? 0 : RowsMissing(table, rowSet, rowsWritten, failures > failuresBefore);
     shortfall.Add(missing);
     statistics.push_back(
         {name, rowsWritten, TableNote(columnsLeftOut, failed, stopped, table.expectedRows, missing)});
