@@ -9,13 +9,13 @@
 #include "decode/row_reader.h"
 
 int32_t CountReadableRows(RowDecoder& decoder, TableDef& table) {
-  decoder.SetNoColumnsWanted();
+  decoder.SetCountOnly(true);
   TableRowWalk walk(decoder, table);
   std::string text;
   int result = 0;
   while ((result = walk.Next(text)) == 1) {
   }
-  decoder.SetColumnsWanted({});
+  decoder.SetCountOnly(false);
   return result < 0 ? -1 : walk.cursor().nextRow;
 }
 

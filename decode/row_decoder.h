@@ -58,8 +58,9 @@ class RowDecoder {
   // others left absent: walks that need one column's values read no memo or
   // OLE object of another. Empty: every column.
   void SetColumnsWanted(std::vector<int32_t> columnNumbers);
-  // No value is decoded from here on: walks that only count rows.
-  void SetNoColumnsWanted() { wanted_.assign(1, -1); }
+  // From here on a row that holds gives one empty value and no other: for
+  // walks that only count rows.
+  void SetCountOnly(bool countOnly) { countOnly_ = countOnly; }
 
   // The cells of the last row decoded, by column number.
   const RowCells& cells() const { return cells_; }
@@ -80,6 +81,7 @@ class RowDecoder {
   RowCells cells_;
   RowStructure row_;  // the last row's structure, kept for its buffer
   std::vector<int32_t> wanted_;  // sorted; empty for every column
+  bool countOnly_ = false;
   int32_t lookupRowFlag_ = 0;
   int32_t deletedRowFlag_ = 0;
 };
