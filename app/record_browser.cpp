@@ -45,9 +45,9 @@ Qt::Alignment AlignmentFor(ColumnType type) {
 // A table whose definition is lost has no binary or OLE columns of its own:
 // its "Fixed data" is the row's bytes, shown in hexadecimal as the export
 // writes them.
-// An absent value is a null text: shown blank, copied empty.
+// An absent value, like an empty text, is shown blank and copied empty.
 QString CellFor(std::string_view value, ColumnType type, bool orphan) {
-  if (value == "NULL") return QString();
+  if (value.empty()) return QString();
   if (!orphan && type == ColumnType::Binary) return QStringLiteral("#BINARY-OBJECT");
   if (!orphan && type == ColumnType::Ole) return QStringLiteral("#OLE-OBJECT");
   return FileText(value);
@@ -324,10 +324,8 @@ void RecordBrowser::RecordFetchThread(TableDef& table) {
   const size_t columnCount = table.columns.size();
   for (const std::string& text : texts) {
     if (IsSkippedRowText(text)) continue;
+    // A row of absent values is still a row: it keeps its place.
     SplitRowText(text, values);
-    bool allEmpty = true;
-    for (std::string_view value : values) allEmpty = allEmpty && value.empty();
-    if (allEmpty) continue;
     QStringList cells;
     for (size_t c = 0; c < columnCount; ++c)
       cells << (c < values.size() ? CellFor(values[c], table.columns[c].type, table.orphan)

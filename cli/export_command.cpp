@@ -3,7 +3,8 @@
 // brevantis-cli export FILE --to postgresql://USER@HOST/DB [--replace] ...:
 // the analysis, then the export as Export/Save and the export window run it,
 // with DIR (or the server) as the destination. The job's messages go to
-// stderr, the record counts to stdout.
+// stderr, the record counts to stdout. SIGINT and SIGTERM stop it as the
+// Stop button does.
 #include <cstdio>
 #include <filesystem>
 #include <set>
@@ -17,6 +18,7 @@
 #include "cli/console_watchers.h"
 #include "cli/password_option.h"
 #include "cli/standard_output.h"
+#include "cli/stop_signals.h"
 #include "export/export_folder.h"
 #include "export/export_job.h"
 #include "export/export_options.h"
@@ -131,6 +133,7 @@ int RunExportCommand(const std::vector<std::string>& args) {
   }
 
   ProgressChannel progress;
+  StopSignals signals([&progress] { progress.RequestStop(); });
   platform::StderrDialogs dialogs;
   MdbFile file;
   std::string error;
@@ -144,7 +147,7 @@ int RunExportCommand(const std::vector<std::string>& args) {
   std::error_code ec;
   std::string fullPath = std::filesystem::absolute(path, ec).string();
   AnalysisResult analysis = RunAnalysis(file, progress, dialogs, ec ? path : fullPath);
-  if (analysis != AnalysisResult::Read) return AnalysisExitCode(analysis);
+  if (analysis != AnalysisResult::Read) return signals.ExitCode(AnalysisExitCode(analysis));
 
   ExportOptions options;
   options.workbookMode = perTable ? kExcelPerTable : kExcelPerDatabase;
@@ -181,5 +184,5 @@ int RunExportCommand(const std::vector<std::string>& args) {
   int result = job.RunExport(options, view);
   std::fprintf(stderr, "Written to : %s\n",
                (toServer ? ServerUrlShown(destination) : options.exportFolder).c_str());
-  return ExitAfterOutput(result == 1 && job.Succeeded() ? 0 : 1);
+  return signals.ExitCode(ExitAfterOutput(result == 1 && job.Succeeded() ? 0 : 1));
 }

@@ -15,7 +15,7 @@
 namespace {
 
 // The record browser's fetches from a zeroed cursor; the page's rows as its
-// list shows them: markers and rows without any value left out.
+// list shows them: markers left out.
 void WritePage(RowDecoder& rows, TableDef& table, long page, std::FILE* out) {
   RowCursor cursor;
   std::vector<std::string> texts;
@@ -37,9 +37,6 @@ void WritePage(RowDecoder& rows, TableDef& table, long page, std::FILE* out) {
   for (const std::string& text : texts) {
     if (IsSkippedRowText(text)) continue;
     SplitRowText(text, values);
-    bool anyValue = false;
-    for (std::string_view value : values) anyValue = anyValue || !value.empty();
-    if (!anyValue) continue;
     // One value per column, as the export writes them.
     values.resize(table.columns.size());
     csv.Line(values);

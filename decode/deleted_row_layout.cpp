@@ -20,10 +20,13 @@ int64_t MaxValueBytes(const ColumnDef& column) {
   }
 }
 
-// Long values start with their field; text must be whole in its stored
-// form.
+// Long values start with their field; a calculated value is wrapped in its
+// 20-byte header; text must be whole in its stored form.
 bool ValueFits(ByteSpan page, const JetLayout& layout, const TextDecoder& text, const ColumnDef& column,
                int64_t position, int64_t length) {
+  constexpr int64_t kCalculatedHeader = 20;
+  if (column.calculated)
+    return length >= (column.type == ColumnType::Memo ? layout.longValueFieldSize : kCalculatedHeader);
   if (column.type == ColumnType::Memo || column.type == ColumnType::Ole) return length >= layout.longValueFieldSize;
   int64_t limit = MaxValueBytes(column);
   if (limit >= 0 && length > limit) return false;

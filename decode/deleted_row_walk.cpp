@@ -48,39 +48,53 @@ bool MayHoldDeletedRows(const MdbFile& db, int32_t page) {
          db.pages[static_cast<size_t>(page)].deletedSlots > 0;
 }
 
+// The pages deleted rows are looked for on: the table's data pages, then
+// the pages freed from it, every row of which went with the page.
+int32_t WalkPageCount(const TableDef& table) {
+  return static_cast<int32_t>(table.dataPages.size() + table.freedPages.size());
+}
+int32_t WalkPage(const TableDef& table, int32_t index) {
+  const auto live = static_cast<int32_t>(table.dataPages.size());
+  return index < live ? table.dataPages[static_cast<size_t>(index)] : table.freedPages[static_cast<size_t>(index - live)];
+}
+
 }  // namespace
 
 DeletedRowWalk::DeletedRowWalk(RowDecoder& decoder, const TableDef& table, const RowCursor& from)
     : decoder_(decoder), table_(table), cursor_(from) {
   decoder.ResetCells(table);
-  if (table.dataPages.empty()) return;
-  cursor_.dataPageIndex = std::clamp(cursor_.dataPageIndex, 0, static_cast<int32_t>(table.dataPages.size()) - 1);
-  slotCount_ = decoder.LoadPage(table.dataPages[static_cast<size_t>(cursor_.dataPageIndex)]);
+  if (WalkPageCount(table) == 0) return;
+  cursor_.dataPageIndex = std::clamp(cursor_.dataPageIndex, 0, WalkPageCount(table) - 1);
+  slotCount_ = decoder.LoadPage(WalkPage(table, cursor_.dataPageIndex));
 }
 
 int DeletedRowWalk::Find() {
   const MdbFile& db = decoder_.db();
   const JetLayout& layout = db.Layout();
-  const int32_t lastPage = static_cast<int32_t>(table_.dataPages.size()) - 1;
+  const int32_t lastPage = WalkPageCount(table_) - 1;
   for (;;) {
     if (decoder_.StopRequested()) return -1;
     if (cursor_.pageSlot >= slotCount_) {
       if (cursor_.dataPageIndex >= lastPage) return 0;
       ++cursor_.dataPageIndex;
       cursor_.pageSlot = 0;
-      const int32_t next = table_.dataPages[static_cast<size_t>(cursor_.dataPageIndex)];
-      slotCount_ = MayHoldDeletedRows(db, next) ? decoder_.LoadPage(next) : 0;
+      const int32_t next = WalkPage(table_, cursor_.dataPageIndex);
+      // Every row of a freed page went with it: the slot count says nothing.
+      const bool freedPage = cursor_.dataPageIndex >= static_cast<int32_t>(table_.dataPages.size());
+      slotCount_ = freedPage || MayHoldDeletedRows(db, next) ? decoder_.LoadPage(next) : 0;
       continue;
     }
     ByteSpan page(decoder_.page());
     const int32_t slot = cursor_.pageSlot++;
     uint16_t entry = ReadWord(page, layout.rowOffsetTable + 2 * int64_t{slot});
-    if (!(entry & layout.deletedRowFlag)) continue;
+    const bool deleted = entry & layout.deletedRowFlag;
+    const bool freed = cursor_.dataPageIndex >= static_cast<int32_t>(table_.dataPages.size());
+    if (!deleted && !freed) continue;
     int64_t start = entry & layout.rowOffsetMask, end = 0;
     // A row never lies over the slot table.
     if (start < layout.rowOffsetTable + 2 * int64_t{slotCount_}) continue;
     if (!FindRowEnd(page, layout, slotCount_, slot, start, end)) continue;
-    if (IsMovedRowPointer(page, db, table_, entry, start, end)) continue;
+    if (deleted && IsMovedRowPointer(page, db, table_, entry, start, end)) continue;
     if (!ReadDeletedRowLayout(page, layout, db.Text(), table_, start, end, cells_)) continue;
     ++cursor_.nextRow;
     return 1;
@@ -89,7 +103,7 @@ int DeletedRowWalk::Find() {
 
 // An orphan table's columns are read from its rows, not stored: a deleted
 // row has nothing to be checked against.
-int DeletedRowWalk::Skip() { return table_.dataPages.empty() || table_.orphan ? 0 : Find(); }
+int DeletedRowWalk::Skip() { return WalkPageCount(table_) == 0 || table_.orphan ? 0 : Find(); }
 
 int DeletedRowWalk::Next(std::string& out) {
   int found = Skip();
@@ -103,12 +117,12 @@ int DeletedRowWalk::Next(std::string& out) {
     // The layout holds only rows whose column numbers lie within the row.
     CellSlot& cell = cells[static_cast<size_t>(column.columnNumber)];
     cell.present = extent.present;
-    if (column.type == ColumnType::Bit) {
+    if (column.type == ColumnType::Bit && !column.calculated) {
       // A boolean is its presence bit.
       SetCellBoolean(extent.present, cell);
     } else if (!extent.present || extent.length == 0) {
       SetCellNull(cell);
-    } else if (column.type == ColumnType::Memo || column.type == ColumnType::Ole) {
+    } else if ((column.type == ColumnType::Memo || column.type == ColumnType::Ole) && !column.calculated) {
       DecodeIntactLongValue(decoder_.db(), decoder_.oleFiles(), page, extent.position, extent.length,
                             column.type == ColumnType::Ole, cell.value);
       RenderValueText(cell.value, cell.text);

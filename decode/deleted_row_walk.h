@@ -4,7 +4,9 @@
 // order the live walks do and gives each deleted slot whose bytes still form
 // a row of the table (deleted_row_layout.h), decoded like a live row; a
 // slot that holds only the pointer of a row moved to another page is left
-// out, and so is every slot whose bytes do not hold up. The live walks
+// out, and so is every slot whose bytes do not hold up. Then come the pages
+// Access freed from the table (TableDef::freedPages): their rows were
+// deleted with the page, whatever their slots say. The live walks
 // (row_reader.h) never give these rows.
 #pragma once
 

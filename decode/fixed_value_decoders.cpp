@@ -49,6 +49,28 @@ void SetReal(ValueKind kind, double real, Value& out) {
 // starts there, and a date beyond a 32-bit day number (or NaN) has none.
 constexpr double kFirstDay = -693593.0;
 
+void SetDateMarker(Value& out) {
+  out.Clear();
+  out.kind = ValueKind::Marker;
+  out.text.assign("#DATETIME");
+}
+
+constexpr int64_t kExtendedDateSize = 42;
+// 31 December 9999, counted from 1 January of year 1.
+constexpr int64_t kLastExtendedDay = 3652058;
+
+// The count decimal digits at text as a number no larger than most: false
+// for anything else, before a digit could overflow.
+bool ReadDigits(const char* text, int count, int64_t most, int64_t& value) {
+  value = 0;
+  for (int i = 0; i < count; ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
+    value = value * 10 + (text[i] - '0');
+    if (value > most) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 void DecodeByte(ByteSpan page, int64_t position, Value& out) {
@@ -64,6 +86,11 @@ void DecodeInt(ByteSpan page, int64_t position, Value& out) {
 void DecodeLong(ByteSpan page, int64_t position, Value& out) {
   if (!FitsBefore(page, position, 4)) return SetOutside(out);
   SetInteger(ValueKind::Integer, ReadInt32(page, position), out);
+}
+
+void DecodeBigInt(ByteSpan page, int64_t position, Value& out) {
+  if (!FitsBefore(page, position, 8)) return SetOutside(out);
+  SetInteger(ValueKind::Integer, Load<int64_t>(page, position), out);
 }
 
 void DecodeCurrency(ByteSpan page, int64_t position, Value& out) {
@@ -83,13 +110,20 @@ void DecodeDouble(ByteSpan page, int64_t position, Value& out) {
 
 void DecodeDate(ByteSpan page, int64_t position, Value& out) {
   double x = FitsInside(page, position, 8) ? Load<double>(page, position) : NAN;
-  if (!(x > kFirstDay - 1 && x < 2147483648.0)) {
-    out.Clear();
-    out.kind = ValueKind::Marker;
-    out.text.assign("#DATETIME");
-    return;
-  }
+  if (!(x > kFirstDay - 1 && x < 2147483648.0)) return SetDateMarker(out);
   SetReal(ValueKind::DateTime, x, out);
+}
+
+void DecodeExtendedDate(ByteSpan page, int64_t position, Value& out) {
+  if (!FitsInside(page, position, kExtendedDateSize)) return SetDateMarker(out);
+  const char* text = reinterpret_cast<const char*>(page.data() + position);
+  int64_t days = 0, seconds = 0, ticks = 0;
+  if (!ReadDigits(text, 19, kLastExtendedDay, days) || text[19] != ':' || !ReadDigits(text + 20, 12, 86399, seconds) ||
+      !ReadDigits(text + 32, 7, 9999999, ticks))
+    return SetDateMarker(out);
+  out.Clear();
+  out.kind = ValueKind::DateTimeExtended;
+  out.extended = {days, seconds, ticks};
 }
 
 void DecodeGuid(ByteSpan page, int64_t position, Value& out) {

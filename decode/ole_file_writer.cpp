@@ -1,11 +1,8 @@
 #include "decode/ole_file_writer.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-
 #include "decode/long_value.h"
 #include "platform/folders.h"
+#include "platform/staged_file.h"
 
 namespace {
 
@@ -32,14 +29,7 @@ std::string OleFileWriter::Write(std::string& payload) {
 
   std::string problem;
   platform::CreateFolders(folder_);
-  if (FILE* file = std::fopen(path.c_str(), "wb")) {
-    bool written = std::fwrite(payload.data(), 1, payload.size(), file) == payload.size();
-    if (!written) problem = std::strerror(errno);
-    if (std::fclose(file) != 0 && written) problem = std::strerror(errno);
-  } else {
-    problem = std::strerror(errno);
-  }
-  if (!problem.empty() && failures_.count++ == 0) failures_.first = path + ": " + problem;
+  if (!platform::WriteWholeFile(path, payload, problem) && failures_.count++ == 0) failures_.first = path + ": " + problem;
   return path;
 }
 

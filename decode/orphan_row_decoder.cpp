@@ -57,7 +57,7 @@ int DecodeOrphanRow(const MdbFile& db, ByteSpan page, const TableDef& table, int
       DecodeOrphanValue(db, page, from, to, cell);
     } else
       SetCellNull(cell);
-    cell.present = cell.text != kNullText;
+    cell.present = !cell.value.IsNull();
     text += cell.text;
     text += kFieldSeparator;
   }

@@ -7,7 +7,9 @@
 struct RowCursor {
   int32_t nextRow = 0;        // rows given so far
   int32_t pageSlot = 0;       // the next slot of the current data page
-  int32_t dataPageIndex = 0;  // the current data page, by position in the table's dataPages
+  // The current data page, by position in the table's dataPages; the
+  // deleted-row walk goes on into its freedPages.
+  int32_t dataPageIndex = 0;
 
   bool operator==(const RowCursor&) const = default;
 };

@@ -15,14 +15,16 @@
 #include "format/text_decoder.h"
 #include "format/value.h"
 
-// What an absent value shows.
-inline constexpr std::string_view kNullText = "NULL";
+// What an absent value shows: nothing, as an empty text does. A word would
+// be taken for a stored text of that word.
+inline constexpr std::string_view kNullText = "";
 
 // Fixed-size numbers: a Marker with an empty text when the value does not
 // lie inside the page.
 void DecodeByte(ByteSpan page, int64_t position, Value& out);
 void DecodeInt(ByteSpan page, int64_t position, Value& out);
 void DecodeLong(ByteSpan page, int64_t position, Value& out);
+void DecodeBigInt(ByteSpan page, int64_t position, Value& out);
 void DecodeCurrency(ByteSpan page, int64_t position, Value& out);
 void DecodeSingle(ByteSpan page, int64_t position, Value& out);
 void DecodeDouble(ByteSpan page, int64_t position, Value& out);
@@ -33,6 +35,10 @@ void DecodeNumeric(ByteSpan page, int64_t position, int32_t scale, Value& out);
 // A Marker "#DATETIME" when the value cannot be read or lies outside the
 // calendar.
 void DecodeDate(ByteSpan page, int64_t position, Value& out);
+// The stored text "DDDDDDDDDDDDDDDDDDD:SSSSSSSSSSSSFFFFFFF:7": days since
+// 0001-01-01, seconds of the day and 100 ns units. A Marker "#DATETIME"
+// when it is not that, or names no day of years 1 to 9999.
+void DecodeExtendedDate(ByteSpan page, int64_t position, Value& out);
 
 // -1 with out untouched when the bytes run past the page.
 int DecodeBinary(ByteSpan page, int64_t position, int64_t length, Value& out);

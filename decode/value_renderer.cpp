@@ -1,5 +1,6 @@
 #include "decode/value_renderer.h"
 
+#include "decode/calculated_value.h"
 #include "decode/long_value.h"
 #include "decode/value_decoders.h"
 #include "reader/column_types.h"
@@ -19,10 +20,16 @@ void SetTypeName(const ColumnDef& column, Value& out) {
 
 int DecodeValue(const MdbFile& db, OleFileWriter& oleFiles, ByteSpan page, const ColumnDef& column,
                 int64_t position, int64_t length, Value& out) {
+  if (column.calculated) {
+    DecodeCalculated(db, oleFiles, page, column, position, length, out);
+    return 1;
+  }
   switch (column.type) {
     case ColumnType::Byte: DecodeByte(page, position, out); return 1;
     case ColumnType::Int: DecodeInt(page, position, out); return 1;
     case ColumnType::Long: DecodeLong(page, position, out); return 1;
+    case ColumnType::BigInt: DecodeBigInt(page, position, out); return 1;
+    case ColumnType::DateTimeExtended: DecodeExtendedDate(page, position, out); return 1;
     case ColumnType::Currency: DecodeCurrency(page, position, out); return 1;
     case ColumnType::Single: DecodeSingle(page, position, out); return 1;
     case ColumnType::Double: DecodeDouble(page, position, out); return 1;

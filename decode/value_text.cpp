@@ -106,7 +106,35 @@ void PutTwoDigits(char* at, int64_t value) {
   at[1] = static_cast<char>('0' + value % 10);
 }
 
-// "MM/DD/YY HH:MM:SS".
+// "MM/DD/YYYY HH:MM:SS" of the day and the seconds into it, the year with
+// its century (and more digits past 9999).
+void AssignDateTime(int64_t dayNumber, int64_t seconds, CellText& out) {
+  CivilDate date = DateFromDayNumber(dayNumber);
+  char text[32] = {0, 0, '/', 0, 0, '/'};
+  PutTwoDigits(text, date.month);
+  PutTwoDigits(text + 3, date.day);
+  char* at = text + 6;
+  for (int64_t power = 1000; power > date.year && power > 1; power /= 10) *at++ = '0';
+  at = std::to_chars(at, text + sizeof text, date.year).ptr;
+  at[0] = ' ';
+  PutTwoDigits(at + 1, seconds / 3600);  // 24 when the time rounds up to midnight
+  at[3] = ':';
+  PutTwoDigits(at + 4, seconds / 60 % 60);
+  at[6] = ':';
+  PutTwoDigits(at + 7, seconds % 60);
+  out.assign(text, static_cast<size_t>(at + 9 - text));
+}
+
+// "MM/DD/YYYY HH:MM:SS.fffffff".
+void AssignExtendedDate(const ExtendedDateTime& value, CellText& out) {
+  AssignDateTime(value.days - kDayZero, value.seconds, out);
+  char fraction[8] = {'.'};
+  for (int i = 7, ticks = static_cast<int>(value.ticks); i > 0; --i, ticks /= 10)
+    fraction[i] = static_cast<char>('0' + ticks % 10);
+  out.append(fraction, sizeof fraction);
+}
+
+// Day 0 is 12/30/1899, the date of time-only values.
 void AssignDate(double x, CellText& out) {
   if (!(x > -static_cast<double>(kDayZero) - 1 && x < 2147483648.0)) {
     out.assign("#DATETIME");
@@ -115,18 +143,7 @@ void AssignDate(double x, CellText& out) {
   int64_t dayNumber = static_cast<int32_t>(x);
   // The fraction is the time of that day, for negative days too.
   int64_t seconds = static_cast<int64_t>(std::fabs(x - static_cast<double>(dayNumber)) * 86400 + 0.5);
-  CivilDate date = DateFromDayNumber(dayNumber);
-  // Time-only values (day 0) and the rest of 1899 show as 2001.
-  if (date.year == 1899) date.year = 2001;
-
-  char text[17] = {0, 0, '/', 0, 0, '/', 0, 0, ' ', 0, 0, ':', 0, 0, ':', 0, 0};
-  PutTwoDigits(text, date.month);
-  PutTwoDigits(text + 3, date.day);
-  PutTwoDigits(text + 6, date.year % 100);
-  PutTwoDigits(text + 9, seconds / 3600);  // 24 when the time rounds up to midnight
-  PutTwoDigits(text + 12, seconds / 60 % 60);
-  PutTwoDigits(text + 15, seconds % 60);
-  out.assign(text, sizeof text);
+  AssignDateTime(dayNumber, seconds, out);
 }
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
@@ -173,16 +190,9 @@ void RenderValueText(const Value& value, CellText& out) {
     case ValueKind::Double: AssignFloat(value.real, 15, out); return;
     case ValueKind::Decimal: AssignDecimal(value.decimal, out); return;
     case ValueKind::DateTime: AssignDate(value.real, out); return;
-    case ValueKind::DateTimeExtended: out.clear(); return;
-    case ValueKind::Text:
-      if (value.text.empty() || value.text == "#TEXT") out.assign(kNullText);
-      else out.assign(value.text);
-      return;
+    case ValueKind::DateTimeExtended: AssignExtendedDate(value.extended, out); return;
+    case ValueKind::Text: out.assign(value.text); return;
     case ValueKind::Binary:
-      if (value.bytes.empty() || value.bytes[0] == '\0') {
-        out.assign(kNullText);
-        return;
-      }
       out.clear();
       AppendBytesAsCharacters(ByteSpan(reinterpret_cast<const uint8_t*>(value.bytes.data()), value.bytes.size()),
                               out);

@@ -8,13 +8,12 @@ CsvFile::~CsvFile() {
   if (!file_) return;
   sheet_.reset();
   std::fclose(file_);
-  std::remove(path_.c_str());
 }
 
 void CsvFile::NewWorkbook(const std::string& path) {
-  file_ = std::fopen(path.c_str(), "wb");
+  staged_ = std::make_unique<platform::StagedFile>(path);
+  file_ = std::fopen(staged_->path().c_str(), "wb");
   if (!file_) throw std::runtime_error("could not create " + path + ": " + std::strerror(errno));
-  path_ = path;
   sheet_.emplace(file_);
 }
 
@@ -27,7 +26,9 @@ void CsvFile::Save(const std::string& path, int32_t) {
   bool failed = std::ferror(file_) != 0;
   failed = std::fclose(file_) != 0 || failed;
   file_ = nullptr;
-  if (failed) reportFailure_("Could not save " + path + ": writing failed");
+  std::string problem = "writing failed";
+  if (failed || !staged_->Commit(problem)) reportFailure_("Could not save " + path + ": " + problem);
+  staged_.reset();
 }
 
 void CsvFile::WriteHeader(const std::vector<std::string>& names, bool centred) {

@@ -4,17 +4,20 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "export/csv_writer.h"
 #include "export/table_sheet_writer.h"
 #include "export/workbook_format.h"
+#include "platform/staged_file.h"
 
 class CsvFile : public WorkbookFormat {
  public:
   explicit CsvFile(FailureSink reportFailure) : reportFailure_(std::move(reportFailure)) {}
-  // A file not saved is removed: nothing is left of a table that failed.
+  // A file not saved is removed: nothing is left of a table that failed or
+  // was stopped.
   ~CsvFile() override;
 
   const char* Extension() const override { return ".csv"; }
@@ -29,6 +32,6 @@ class CsvFile : public WorkbookFormat {
  private:
   FailureSink reportFailure_;
   std::FILE* file_ = nullptr;
-  std::string path_;
+  std::unique_ptr<platform::StagedFile> staged_;
   std::optional<CsvSheet> sheet_;
 };

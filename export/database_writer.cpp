@@ -60,7 +60,8 @@ int DatabaseWriter::WriteTable(TableDef& table, RowSet rowSet) {
   try {
     target_->BeginTable(index);
     SheetHandlers handlers;
-    handlers.stop = [this] { target_->EndTable(); };
+    // A stopped table is given up whole: what it held so far goes.
+    handlers.stop = [this] { target_->AbandonTable(); };
     const int result = sheetWriter_.WriteTable(table, *target_, handlers, rowSet);
     if (abandonRequested_.load(std::memory_order_acquire)) {
       target_->AbandonTable();

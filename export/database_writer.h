@@ -44,6 +44,8 @@ class DatabaseWriter {
   const std::string& path() const { return path_; }
   // The rows of the table last written that the database holds.
   int32_t rowsWritten() const { return tableFailed_ ? 0 : sheetWriter_.rowsWritten(); }
+  // The table last written was cut short by a stop and given up.
+  bool tableStopped() const { return sheetWriter_.stopped(); }
   size_t columnsLeftOut() const { return sheetWriter_.columnsLeftOut(); }
 
  private:

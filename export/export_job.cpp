@@ -101,9 +101,11 @@ std::string TableNote(size_t columnsLeftOut, bool failed, bool stopped, int32_t 
   if (missing > 0) add(std::to_string(expected) + " expected, " + std::to_string(missing) + " missing");
   if (columnsLeftOut > 0) add(std::to_string(columnsLeftOut) + " columns left out");
   if (failed) add("not all written");
-  if (stopped) add("stopped");
+  if (stopped) add("stopped, not written");
   return note;
 }
+
+std::string StoppedText(const std::string& table) { return "Export stopped: " + table + " not written"; }
 
 }  // namespace
 
@@ -209,7 +211,9 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
   std::vector<StatisticsRow> statistics;
   Shortfall shortfall;
   const std::string statisticsPath = options.exportFolder + kStatisticsFile;
-  // Writes one output of the table; false when the job was abandoned.
+  std::string stoppedTable;
+  auto tableStopped = [&] { return database ? database->tableStopped() : workbooks->tableStopped(); };
+  // Writes one output of the table; false when the job was abandoned or stopped.
   auto write = [&](TableDef& table, RowSet rowSet, int32_t rowsExpected) {
     const std::string name = table.name + RowSetLabel(rowSet);
     current = {name, 0, rowsExpected};
@@ -231,14 +235,26 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
                     ole.first);
     }
     const bool failed = failures > failuresBefore + (columnsLeftOut > 0 ? 1 : 0);
-    const bool stopped = progress_.StopRequested();
-    // A stopped table is short by the stop, not by the file.
-    const int32_t missing = stopped ? 0 : RowsMissing(table, rowSet, rowsWritten, failures > failuresBefore);
+    // A table cut short by a stop is given up whole, its file removed: it
+    // is short by the stop, not by the file.
+    const bool cut = tableStopped();
+    const int32_t missing =
+        cut || progress_.StopRequested() ? 0 : RowsMissing(table, rowSet, rowsWritten, failures > failuresBefore);
     shortfall.Add(missing);
     statistics.push_back(
-        {name, rowsWritten, TableNote(columnsLeftOut, failed, stopped, table.expectedRows, missing)});
+        {name, cut ? 0 : rowsWritten, TableNote(columnsLeftOut, failed, cut, table.expectedRows, missing)});
     if (Abandoned()) {
       statistics.back().note = "abandoned";
+      return false;
+    }
+    if (cut) {
+      stoppedTable = name;
+      for (const std::string& lost : workbooks ? workbooks->tablesGivenUp() : std::vector<std::string>()) {
+        for (StatisticsRow& row : statistics) {
+          if (row.name == lost) row = {row.name, 0, TableNote(0, false, true)};
+        }
+      }
+      announce(StoppedText(name));
       return false;
     }
     weightDone += int64_t{rowsExpected} + 1;
@@ -252,7 +268,7 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
     TableDef& table = *options.chosenTables[reached];
     if (table.name.empty()) continue;
     bool going = write(table, RowSet::Live, table.rowCount);
-    exportedRows_[reached] = database ? database->rowsWritten() : workbooks->rowsWritten();
+    exportedRows_[reached] = tableStopped() ? 0 : database ? database->rowsWritten() : workbooks->rowsWritten();
     if (going && deletedRows[reached] > 0 && !progress_.StopRequested())
       going = write(table, RowSet::Deleted, deletedRows[reached]);
     if (!going) break;
@@ -286,7 +302,9 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
     if (!missing.empty()) return (Succeeded() ? "Export completed: " : "Export completed with errors: ") + missing + "...";
     return Succeeded() ? "Export completed Successfully..." : "Export completed with errors...";
   };
-  if (withFolder && !WriteStatisticsFile(statisticsPath, db_.FileName(), statistics, closing())) {
+  // Written last, so that its presence says the export's files are final.
+  const std::string fileClosing = stoppedTable.empty() ? closing() : StoppedText(stoppedTable) + "\r\n" + closing();
+  if (withFolder && !WriteStatisticsFile(statisticsPath, db_.FileName(), statistics, fileClosing)) {
     reportFailure("Could not write " + statisticsPath);
   }
   view.AddMessage(closing());

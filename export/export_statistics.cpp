@@ -1,8 +1,7 @@
 #include "export/export_statistics.h"
 
-#include <cstdio>
-
 #include "format/utf8.h"
+#include "platform/staged_file.h"
 
 namespace {
 
@@ -34,9 +33,6 @@ std::string StatisticsText(const std::string& databasePath, const std::vector<St
 
 bool WriteStatisticsFile(const std::string& path, const std::string& databasePath,
                          const std::vector<StatisticsRow>& rows, const std::string& closing) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return false;
-  std::string text = StatisticsText(databasePath, rows, closing);
-  bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  return std::fclose(file) == 0 && written;
+  std::string problem;
+  return platform::WriteWholeFile(path, StatisticsText(databasePath, rows, closing), problem);
 }

@@ -37,13 +37,15 @@ void SqlScript::Flush() {
   if (buffer_.empty()) return;
   const bool written = std::fwrite(buffer_.data(), 1, buffer_.size(), file_) == buffer_.size();
   buffer_.clear();
+  if (!written) writeFailed_ = true;
   if (!written) throw TableFailure("could not write " + path_ + ": " + std::strerror(errno));
 }
 
 void SqlScript::CreateTables(const std::string& path, const std::vector<TableOutput>& outputs) {
   path_ = path;
   outputs_ = outputs;
-  file_ = std::fopen(path.c_str(), "wb");
+  staged_ = std::make_unique<platform::StagedFile>(path);
+  file_ = std::fopen(staged_->path().c_str(), "wb");
   if (!file_) throw std::runtime_error(std::strerror(errno));
   buffer_ = Prelude(dialect_);
   for (const TableOutput& output : outputs_) {
@@ -124,7 +126,13 @@ std::vector<std::string> SqlScript::Finish() {
   } catch (const TableFailure& failure) {
     reportFailure_(failure.what());
   }
-  if (std::fclose(file_) != 0) reportFailure_("Could not write " + path_ + ": " + std::strerror(errno));
+  std::string problem;
+  if (std::fclose(file_) != 0)
+    reportFailure_("Could not write " + path_ + ": " + std::strerror(errno));
+  else if (writeFailed_)
+    reportFailure_(path_ + " not written: bytes of it could not be written");
+  else if (!staged_->Commit(problem))
+    reportFailure_("Could not write " + path_ + ": " + problem);
   file_ = nullptr;
   return notes;
 }

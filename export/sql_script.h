@@ -6,16 +6,18 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "export/database_target.h"
+#include "platform/staged_file.h"
 
 class SqlScript : public DatabaseTarget {
  public:
   SqlScript(SqlDialect dialect, FailureSink reportFailure)
       : dialect_(dialect), reportFailure_(std::move(reportFailure)) {}
-  // Without Finish the file is left as far as it got.
+  // Without Finish the temporary file is removed: no script is left.
   ~SqlScript() override;
 
   SqlDialect Dialect() const override { return dialect_; }
@@ -37,7 +39,10 @@ class SqlScript : public DatabaseTarget {
   SqlDialect dialect_;
   FailureSink reportFailure_;
   std::string path_;
+  // Written under a temporary name, given path_ by Finish.
+  std::unique_ptr<platform::StagedFile> staged_;
   std::FILE* file_ = nullptr;
+  bool writeFailed_ = false;  // a script that missed bytes never gets its name
   std::vector<TableOutput> outputs_;
   const TableOutput* table_ = nullptr;
   std::string buffer_;

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <cstdio>
 #include <stdexcept>
 
 #include "export/sql_value.h"
@@ -35,7 +36,10 @@ void SqliteDatabase::Close() {
 void SqliteDatabase::CreateTables(const std::string& path, const std::vector<TableOutput>& outputs) {
   path_ = path;
   outputs_ = outputs;
-  if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+  staged_ = std::make_unique<platform::StagedFile>(path);
+  // What a killed run left under the temporary name is no start.
+  std::remove(staged_->path().c_str());
+  if (sqlite3_open_v2(staged_->path().c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
     std::string why = Error();
     Close();
     throw std::runtime_error(why);
@@ -138,6 +142,10 @@ std::vector<std::string> SqliteDatabase::Finish() {
   if (!db_) return notes;
   const int closed = (sqlite3_finalize(insert_), insert_ = nullptr, sqlite3_close(db_));
   db_ = nullptr;
-  if (closed != SQLITE_OK) reportFailure_("Could not close " + path_);
+  std::string problem;
+  if (closed != SQLITE_OK)
+    reportFailure_("Could not close " + path_);
+  else if (!staged_->Commit(problem))
+    reportFailure_("Could not write " + path_ + ": " + problem);
   return notes;
 }

@@ -7,10 +7,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "export/database_target.h"
+#include "platform/staged_file.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -18,8 +20,7 @@ struct sqlite3_stmt;
 class SqliteDatabase : public DatabaseTarget {
  public:
   explicit SqliteDatabase(FailureSink reportFailure) : reportFailure_(std::move(reportFailure)) {}
-  // Without Finish: what the table at hand loaded is rolled back; the tables
-  // before it stay.
+  // Without Finish the temporary file is removed: no database is left.
   ~SqliteDatabase() override;
 
   SqlDialect Dialect() const override { return SqlDialect::Sqlite; }
@@ -41,6 +42,8 @@ class SqliteDatabase : public DatabaseTarget {
 
   FailureSink reportFailure_;
   std::string path_;
+  // Written under a temporary name, given path_ by Finish.
+  std::unique_ptr<platform::StagedFile> staged_;
   sqlite3* db_ = nullptr;
   sqlite3_stmt* insert_ = nullptr;
   std::vector<TableOutput> outputs_;

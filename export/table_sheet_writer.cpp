@@ -21,6 +21,7 @@ TableSheetWriter::TableSheetWriter(RowDecoder& rows, const std::atomic<uint8_t>&
 bool TableSheetWriter::StartTable(TableDef& table, const std::string& exportFolder) {
   rowsWritten_ = 0;
   columnsLeftOut_ = 0;
+  stopped_ = false;
   // The folder was made by Export/Save; if it can be made now, it had gone.
   // A database output that writes no file has none.
   if (!exportFolder.empty() && platform::CreateFolder(exportFolder)) {
@@ -132,6 +133,7 @@ int TableSheetWriter::WriteRows(const std::function<int(std::string&)>& next, co
     reportFailure_(std::to_string(failedRows) + " row(s) of " + name +
                    " could not be written: " + firstFailure);
   }
-  if (result < 0 && !abandonRequested_.load(std::memory_order_acquire) && handlers.stop) handlers.stop();
+  stopped_ = result < 0 && !abandonRequested_.load(std::memory_order_acquire);
+  if (stopped_ && handlers.stop) handlers.stop();
   return result;
 }

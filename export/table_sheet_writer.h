@@ -40,7 +40,7 @@ struct SheetHandlers {
   // Makes the next sheet current and names it after the table with
   // "_<continuationNumber>"; it may save the workbook and start another.
   std::function<void(int continuationNumber)> continuation;
-  // Saves what was written and lets go of the workbook (none: nothing to do).
+  // Gives up the workbook that holds the table cut short (none: nothing to do).
   std::function<void()> stop;
   // The per-table writer leaves the alignment of continuation headers unset.
   bool centreContinuationHeader = true;
@@ -72,6 +72,8 @@ class TableSheetWriter {
   int32_t rowsWritten() const { return rowsWritten_; }
   // The columns of the table at hand beyond the target's last column.
   size_t columnsLeftOut() const { return columnsLeftOut_; }
+  // True when a stop ended the table at hand before its last row.
+  bool stopped() const { return stopped_; }
 
  private:
   // The rows next gives (1 a row, 0 the end, -1 a stop), under the name
@@ -89,4 +91,5 @@ class TableSheetWriter {
   RowsSink reportRows_;
   int32_t rowsWritten_ = 0;
   size_t columnsLeftOut_ = 0;
+  bool stopped_ = false;
 };

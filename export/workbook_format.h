@@ -18,14 +18,16 @@ class WorkbookFormat : public SheetTarget {
   // A new workbook, to be saved at path.
   virtual void NewWorkbook(const std::string& path) = 0;
   // Before the next table's sheet goes into the workbook the last table
-  // filled (.xls saves it there and reopens it in a fresh session).
-  virtual void ResumeWorkbook(const std::string& /*path*/) {}
+  // filled (.xls saves it there and reopens it in a fresh session). True
+  // when the workbook is saved at path now.
+  virtual bool ResumeWorkbook(const std::string& /*path*/) { return false; }
   // Sheet `position` (from 1) of the workbook made current and named base
   // followed by suffix, made valid and unique in its workbook.
   virtual void AddSheet(int32_t position, const std::string& base, const std::string& suffix) = 0;
   // Saves the workbook at path and lets go of it. usedSheets: the sheets
   // filled, for a format whose new workbook has sheets of its own (0: keep
   // them all, the workbook is reopened). A failure goes to the failure sink,
-  // never thrown. A workbook dropped without Save leaves nothing behind.
+  // never thrown. A workbook dropped without Save leaves nothing behind
+  // (but what a resume saved).
   virtual void Save(const std::string& path, int32_t usedSheets) = 0;
 };

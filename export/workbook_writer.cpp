@@ -34,6 +34,7 @@ std::string WorkbookWriter::DatabasePath() const {
 void WorkbookWriter::NewDatabaseWorkbook() {
   ++workbookNumber_;
   sheetsInWorkbook_ = 0;
+  tablesUnsaved_.clear();
   databaseBook_->NewWorkbook(DatabasePath());
   databaseWorkbookOpen_ = true;
 }
@@ -46,11 +47,19 @@ void WorkbookWriter::Save(WorkbookFormat& book, const std::string& path, int32_t
 void WorkbookWriter::SaveDatabaseWorkbook(int32_t usedSheets) {
   Save(*databaseBook_, DatabasePath(), usedSheets);
   databaseWorkbookOpen_ = false;
+  tablesUnsaved_.clear();
+}
+
+void WorkbookWriter::GiveUpDatabaseWorkbook() {
+  tablesGivenUp_ = tablesUnsaved_;
+  databaseBook_ = makeFormat_();
+  databaseWorkbookOpen_ = false;
 }
 
 int WorkbookWriter::WriteTablePerDatabase(TableDef& table, int32_t tableCount, int32_t sheetLimit,
                                           RowSet rowSet) {
   ++tablesStarted_;
+  tablesGivenUp_.clear();
   const std::string label = RowSetLabel(rowSet);
   if (!sheetWriter_.StartTable(table, exportFolder_)) return -1;
   WorkbookFormat& book = *databaseBook_;
@@ -62,8 +71,8 @@ int WorkbookWriter::WriteTablePerDatabase(TableDef& table, int32_t tableCount, i
       // Full: it is saved as it is and the table starts the next workbook.
       SaveDatabaseWorkbook(sheetsInWorkbook_);
       NewDatabaseWorkbook();
-    } else if (sheetsInWorkbook_ > 0) {
-      book.ResumeWorkbook(DatabasePath());
+    } else if (sheetsInWorkbook_ > 0 && book.ResumeWorkbook(DatabasePath())) {
+      tablesUnsaved_.clear();
     }
     book.AddSheet(++sheetsInWorkbook_, table.name, label);
 
@@ -75,8 +84,11 @@ int WorkbookWriter::WriteTablePerDatabase(TableDef& table, int32_t tableCount, i
       }
       book.AddSheet(++sheetsInWorkbook_, table.name, label + Suffix(continuationNumber));
     };
-    handlers.stop = [&] { SaveDatabaseWorkbook(sheetsInWorkbook_); };
+    // No workbook keeps part of a table: the one holding the table cut
+    // short goes unsaved, with the earlier tables it held since its last save.
+    handlers.stop = [&] { GiveUpDatabaseWorkbook(); };
     result = sheetWriter_.WriteTable(table, book, handlers, rowSet);
+    if (!sheetWriter_.stopped()) tablesUnsaved_.push_back(table.name + label);
   } catch (const std::exception& error) {
     // The table's sheet stays as far as it got; the tables before it are kept.
     reportFailure_("Could not export " + table.name + ": " + error.what());
@@ -114,7 +126,6 @@ int WorkbookWriter::WriteTablePerTable(TableDef& table, int32_t sheetLimit, RowS
       }
       book->AddSheet(sheetPosition, table.name, label + Suffix(continuationNumber));
     };
-    handlers.stop = [&] { Save(*book, path, sheetPosition); };
     handlers.centreContinuationHeader = false;
     if (sheetWriter_.WriteTable(table, *book, handlers, rowSet) < 0) return -1;
   } catch (const std::exception& error) {

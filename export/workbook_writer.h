@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "export/name_set.h"
 #include "export/table_sheet_writer.h"
@@ -54,12 +55,19 @@ class WorkbookWriter {
   int32_t rowsWritten() const { return sheetWriter_.rowsWritten(); }
   // The columns of the table last written that no sheet took.
   size_t columnsLeftOut() const { return sheetWriter_.columnsLeftOut(); }
+  // True when a stop cut the table last written short: its file, or the
+  // per-database workbook that held it, was given up unsaved.
+  bool tableStopped() const { return sheetWriter_.stopped(); }
+  // After such a stop per database: the earlier tables whose sheets went
+  // with that workbook (none when the format saved it between tables).
+  const std::vector<std::string>& tablesGivenUp() const { return tablesGivenUp_; }
 
  private:
   std::string FilePath(const std::string& fileStem) const;
   std::string DatabasePath() const;
   void NewDatabaseWorkbook();
   void SaveDatabaseWorkbook(int32_t usedSheets);
+  void GiveUpDatabaseWorkbook();
   void Save(WorkbookFormat& book, const std::string& path, int32_t usedSheets);
 
   RowDecoder& rows_;
@@ -76,6 +84,9 @@ class WorkbookWriter {
   int32_t workbookNumber_ = 0;
   int32_t sheetsInWorkbook_ = 0;
   bool databaseWorkbookOpen_ = false;
+  // The tables in the open per-database workbook since it was last saved.
+  std::vector<std::string> tablesUnsaved_;
+  std::vector<std::string> tablesGivenUp_;
   std::string databaseStem_;
 
   // Per table: every file name the job has used.

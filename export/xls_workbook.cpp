@@ -23,13 +23,14 @@ void XlsWorkbook::NewWorkbook(const std::string&) {
   session_.NewWorkbook();
 }
 
-void XlsWorkbook::ResumeWorkbook(const std::string& path) {
+bool XlsWorkbook::ResumeWorkbook(const std::string& path) {
   session_.TakeActiveWorkbook();
   Save(path, 0);
   session_.StartExcel();
   session_.SetDisplayAlerts(true);
   session_.ReopenWorkbook(path);
   session_.TakeFirstWorkbook();
+  return true;
 }
 
 void XlsWorkbook::AddSheet(int32_t position, const std::string& base, const std::string& suffix) {

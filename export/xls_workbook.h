@@ -29,7 +29,7 @@ class XlsWorkbook : public WorkbookFormat {
   int32_t RowsPerSheet() const override { return kRowsPerSheet; }
   size_t MaxColumns() const override { return kMaxColumns; }
   void NewWorkbook(const std::string& path) override;
-  void ResumeWorkbook(const std::string& path) override;
+  bool ResumeWorkbook(const std::string& path) override;
   void AddSheet(int32_t position, const std::string& base, const std::string& suffix) override;
   void Save(const std::string& path, int32_t usedSheets) override;
   void WriteHeader(const std::vector<std::string>& names, bool centred) override;

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <stdexcept>
 
 #include <xlsxwriter.h>
@@ -107,6 +108,8 @@ void XlsxWorkbook::Drop() {
   if (workbook_) lxw_workbook_free(workbook_);
   workbook_ = nullptr;
   worksheet_ = nullptr;
+  sheets_.clear();
+  staged_.reset();
 }
 
 void XlsxWorkbook::NewWorkbook(const std::string& path) {
@@ -120,7 +123,8 @@ void XlsxWorkbook::NewWorkbook(const std::string& path) {
   options.tmpdir = tmpdir_.data();
   // A sheet of a million rows of long texts can pass the 4 GB of a plain zip.
   options.use_zip64 = LXW_TRUE;
-  workbook_ = workbook_new_opt(path.c_str(), &options);
+  staged_ = std::make_unique<platform::StagedFile>(path);
+  workbook_ = workbook_new_opt(staged_->path().c_str(), &options);
   if (!workbook_) throw std::runtime_error("could not make the workbook " + path);
   sheetNames_ = NameSet(NameSet::Kind::Sheet);
 
@@ -153,6 +157,7 @@ void XlsxWorkbook::AddSheet(int32_t, const std::string& base, const std::string&
   std::string name = sheetNames_.Add(SheetNameText(base), suffix);
   worksheet_ = workbook_add_worksheet(workbook_, SheetNameText(name).c_str());
   if (!worksheet_) throw std::runtime_error("the sheet name " + name + " was refused");
+  sheets_.push_back(worksheet_);
 }
 
 void XlsxWorkbook::Save(const std::string& path, int32_t) {
@@ -160,10 +165,26 @@ void XlsxWorkbook::Save(const std::string& path, int32_t) {
     reportFailure_("Could not save " + path + ": no workbook was made");
     return;
   }
+  // The library does not check the writes of the rows waiting in their
+  // files: a full disk would give a workbook without them.
+  for (lxw_worksheet* sheet : sheets_) {
+    if (sheet->file && (std::fflush(sheet->file) != 0 || std::ferror(sheet->file))) {
+      reportFailure_("Could not save " + path + ": writing the rows failed (disk full?)");
+      Drop();
+      return;
+    }
+  }
   lxw_error error = workbook_close(workbook_);
   workbook_ = nullptr;
   worksheet_ = nullptr;
-  if (error != LXW_NO_ERROR) reportFailure_("Could not save " + path + ": " + lxw_strerror(error));
+  sheets_.clear();
+  std::string problem;
+  if (error != LXW_NO_ERROR) {
+    reportFailure_("Could not save " + path + ": " + lxw_strerror(error));
+  } else if (!staged_->Commit(problem)) {
+    reportFailure_("Could not save " + path + ": " + problem);
+  }
+  staged_.reset();
 }
 
 void XlsxWorkbook::Write(int32_t row, size_t column, std::string_view text, lxw_format* format) {

@@ -8,12 +8,14 @@
 // a sheet cannot hold as a number or a date stay text.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "export/name_set.h"
 #include "export/table_sheet_writer.h"
 #include "export/workbook_format.h"
+#include "platform/staged_file.h"
 
 struct lxw_workbook;
 struct lxw_worksheet;
@@ -48,8 +50,10 @@ class XlsxWorkbook : public WorkbookFormat {
 
   FailureSink reportFailure_;
   std::string tmpdir_;
+  std::unique_ptr<platform::StagedFile> staged_;
   lxw_workbook* workbook_ = nullptr;
   lxw_worksheet* worksheet_ = nullptr;
+  std::vector<lxw_worksheet*> sheets_;
   lxw_format* header_ = nullptr;
   lxw_format* data_ = nullptr;  // text
   lxw_format* number_ = nullptr;

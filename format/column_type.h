@@ -20,6 +20,8 @@ enum class ColumnType : int32_t {
   Memo = 12,
   Guid = 15,
   Numeric = 16,
+  BigInt = 19,            // 8-byte signed integer
+  DateTimeExtended = 20,  // 42 bytes of text: days since 0001-01-01, seconds, 100 ns
 };
 
 // The stored code, for messages that show it.

@@ -156,6 +156,9 @@ struct JetLayout {
   int32_t realIndexFlagsOffset;         // byte: 0x01 unique, 0x02 ignore nulls, 0x08 required
   int32_t logicalIndexSize;             // bytes per logical-index definition
   int32_t logicalIndexFieldsOffset;     // its number, real index, links and kind, the same in every format
+  // Typed values: what ACE adds to a column record (0 where a format has
+  // no such byte).
+  int32_t columnExtraFlagsOffset;  // byte: bits 0xC0 mark a calculated column
 };
 
 // The header page (page 0), the same in Jet 3 and Jet 4 files up to the
@@ -250,6 +253,7 @@ inline constexpr JetLayout kJet4Layout{
     .realIndexFlagsOffset = 46,
     .logicalIndexSize = 28,
     .logicalIndexFieldsOffset = 4,
+    .columnExtraFlagsOffset = 16,
 };
 
 // Access 97. Its four system definitions carry the letters "VC" where Jet 4
@@ -323,6 +327,7 @@ inline constexpr JetLayout kJet3Layout{
     .realIndexFlagsOffset = 38,
     .logicalIndexSize = 20,
     .logicalIndexFieldsOffset = 0,
+    .columnExtraFlagsOffset = 0,
 };
 
 static_assert(kJet4Layout.pageSize <= kMaxPageSize && kJet3Layout.pageSize <= kMaxPageSize);

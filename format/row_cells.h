@@ -8,7 +8,7 @@
 #include "format/value.h"
 
 // The text of one value: UTF-8, may hold zero bytes (the character U+0000);
-// "NULL" when absent.
+// empty when absent.
 using CellText = std::string;
 
 struct CellSlot {

@@ -3,13 +3,48 @@
 #include <vector>
 
 #include "format/row_structure.h"
+#include "reader/long_value_reader.h"
 #include "reader/mdb_file.h"
+#include "reader/table_definition.h"
 #include "reader/recovery_naming.h"
 #include "report/progress_channel.h"
 
 namespace {
 
 constexpr int64_t kMaxStoredName = 512;
+constexpr int32_t kTableObject = 1;
+
+// Where a catalog row keeps its properties, from the catalog's own
+// definition: the LvProp column's place among the row's variable values.
+// -1 when the definition does not read or has no such column.
+int32_t PropertiesVariableIndex(const MdbFile& db) {
+  const JetLayout& layout = db.Layout();
+  std::vector<uint8_t> page(static_cast<size_t>(layout.pageSize));
+  db.ReadPage(page.data(), layout.catalogDefinitionPage);
+  TableDef catalog;
+  if (ParseTableDefinition(page, layout, db.Text(), PageInventory(), catalog) == 0) return -1;
+  for (const ColumnDef& column : catalog.columns)
+    if (column.type == ColumnType::Ole && !column.isFixed && column.name == "LvProp") return column.varIndex;
+  return -1;
+}
+
+// The properties of the catalog row in slot of page, when its LvProp value
+// reads whole.
+void ReadProperties(const MdbFile& db, ByteSpan page, int32_t slot, int32_t variableIndex,
+                    ObjectProperties& properties) {
+  const JetLayout& layout = db.Layout();
+  int64_t start = ReadUInt16(page, layout.rowOffsetTable + 2 * int64_t{slot}) & layout.rowOffsetMask;
+  int64_t limit = slot == 0 ? layout.pageSize
+                            : ReadUInt16(page, layout.rowOffsetTable + 2 * (int64_t{slot} - 1)) & layout.rowOffsetMask;
+  RowStructure row;
+  if (!ReadRowStructure(page, layout, start, limit - 1, {RowStructure::kMaxColumns, true, false}, row) ||
+      variableIndex >= row.VariableCount())
+    return;
+  auto [from, to] = row.Variable(variableIndex);
+  std::string blob;
+  if (to > from && ReadLongValue(db, page, from, to - from, blob))
+    ParsePropertyBlob(ByteSpan(reinterpret_cast<const uint8_t*>(blob.data()), blob.size()), properties);
+}
 
 }  // namespace
 
@@ -45,6 +80,7 @@ std::vector<CatalogEntry> ReadCatalogPage(ByteSpan page, const JetLayout& layout
     // Some writers count a terminating NUL into the stored name.
     while (!entry.name.empty() && entry.name.back() == '\0') entry.name.pop_back();
     if (entry.name.empty()) continue;
+    entry.slot = r;
     entries.push_back(std::move(entry));
   }
   return entries;
@@ -54,10 +90,15 @@ std::vector<CatalogEntry> ReadCatalog(const MdbFile& db) {
   const JetLayout& layout = db.Layout();
   std::vector<CatalogEntry> catalog;
   std::vector<uint8_t> page(static_cast<size_t>(layout.pageSize));
+  const int32_t propertiesIndex = PropertiesVariableIndex(db);
   for (const PageEntry& entry : db.pages) {
     if (!entry.Is(PageType::Data) || entry.linkPage != layout.catalogDefinitionPage) continue;
     db.ReadPage(page.data(), entry.pageNumber);
-    for (CatalogEntry& row : ReadCatalogPage(page, layout, db.Text(), entry.rowCount)) catalog.push_back(std::move(row));
+    for (CatalogEntry& row : ReadCatalogPage(page, layout, db.Text(), entry.rowCount)) {
+      if (row.objectType == kTableObject && propertiesIndex >= 0)
+        ReadProperties(db, page, row.slot, propertiesIndex, row.properties);
+      catalog.push_back(std::move(row));
+    }
   }
   return catalog;
 }
@@ -69,6 +110,7 @@ void ApplyCatalog(const std::vector<CatalogEntry>& catalog, TableList& tables) {
     (*table)->objectType = row.objectType;
     (*table)->catalogFlags = row.flags;
     (*table)->name = row.name;
+    (*table)->properties = row.properties;
   }
 }
 

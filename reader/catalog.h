@@ -13,6 +13,7 @@
 #include "format/field_readers.h"
 #include "format/jet_layout.h"
 #include "format/text_decoder.h"
+#include "reader/property_blob.h"
 #include "reader/table_def.h"
 
 class MdbFile;
@@ -24,6 +25,8 @@ struct CatalogEntry {
   uint32_t flags = 0;          // system and hidden marks (table_listing.h)
   bool deleted = false;        // the row of an object since deleted
   std::string name;
+  int32_t slot = -1;             // the row's slot on its catalog page
+  ObjectProperties properties;   // a table's, from its LvProp value
 };
 
 // The readable rows of one catalog page, in slot order. Deleted rows are read
@@ -34,12 +37,14 @@ std::vector<CatalogEntry> ReadCatalogPage(ByteSpan page, const JetLayout& layout
 
 // The readable rows of every catalog page of the session's inventory, in
 // page order. The catalog's own definition page is not needed: its rows are
-// read at the places its standard definition gives them.
+// read at the places its standard definition gives them. Only the tables'
+// properties need it, to find their LvProp value in the row; a table whose
+// properties do not read has none.
 std::vector<CatalogEntry> ReadCatalog(const MdbFile& db);
 
 // Gives each table of the list that a row names (the row's Id is its
-// definition page) that row's type, flags and name; a later row for the
-// same Id wins. The list must be in definition-page order.
+// definition page) that row's type, flags, name and properties; a later
+// row for the same Id wins. The list must be in definition-page order.
 void ApplyCatalog(const std::vector<CatalogEntry>& catalog, TableList& tables);
 
 // Names the session's tables from the catalog, names and filters the rest

@@ -17,7 +17,9 @@ std::string ColumnTypeName(const ColumnDef& column) {
     case ColumnType::Ole: return "OLEOBJECT";
     case ColumnType::Memo: return "MEMO";
     case ColumnType::Guid: return "GUID";
-    case ColumnType::Numeric: return "LONG";
+    case ColumnType::Numeric: return "NUMERIC";
+    case ColumnType::BigInt: return "BIGINT";
+    case ColumnType::DateTimeExtended: return "DATETIME2";
   }
   char text[48];
   std::snprintf(text, sizeof text, "UNKNOWN-DATATYPE = 0x%x", static_cast<unsigned>(ColumnTypeCode(column.type)));
@@ -27,5 +29,8 @@ std::string ColumnTypeName(const ColumnDef& column) {
 std::string ColumnTreeText(const ColumnDef& column) {
   std::string type = ColumnTypeName(column);
   if (type == "TEXT") return column.name + " [TEXT(" + std::to_string(column.length) + ")]";
+  // A calculated decimal has no precision of its own.
+  if (type == "NUMERIC" && column.precision > 0)
+    return column.name + " [NUMERIC(" + std::to_string(column.precision) + "," + std::to_string(column.scale) + ")]";
   return column.name + " [" + type + "]";
 }

@@ -11,6 +11,7 @@
 
 #include "format/column_type.h"
 #include "reader/index_def.h"
+#include "reader/property_blob.h"
 
 struct ColumnDef {
   static constexpr size_t kMaxNameLength = 259;
@@ -29,6 +30,10 @@ struct ColumnDef {
   int32_t varIndex = -1;
   int32_t precision = 0;
   int32_t scale = 0;
+  // Its value is computed by Access from an expression and stored wrapped;
+  // type is then the result's type, from the column's ResultType property
+  // (the record's own type code is not the result's).
+  bool calculated = false;
 };
 
 struct TableDef {
@@ -59,12 +64,17 @@ struct TableDef {
   std::string name;
   std::vector<int32_t> continuationPages;  // further definition pages, in chain order
   std::vector<int32_t> dataPages;          // data pages owned by definitionPage, in page order
+  // Pages that still carry the table's number but that its usage map no
+  // longer lists: Access freed them, and their rows are deleted rows.
+  std::vector<int32_t> freedPages;
   std::vector<ColumnDef> columns;
   // Its keys and indexes in the definition's order. One whose definition
   // does not hold (a column or B-tree it names is missing) is left out, and
   // schemaNotes says so.
   std::vector<IndexDef> indexes;
   std::vector<std::string> schemaNotes;
+  // Its own properties and its columns', from the catalog.
+  ObjectProperties properties;
 
   // Rows the definition states that did not come back; 0 when either
   // count is unknown.

@@ -9,6 +9,7 @@
 namespace {
 
 constexpr int32_t kMaxTextLength = 255;
+constexpr int32_t kCalculatedFlags = 0xC0;
 
 // Names are shown and written as they are, but for the control characters
 // (C0, DEL and C1), which become '_'.
@@ -27,6 +28,21 @@ void MakePrintable(std::string& name) {
     }
   }
   name = std::move(printable);
+}
+
+// A calculated column's record does not give its result's type: its
+// ResultType property does. Without one (the table's catalog row is lost)
+// the record's type is the best guess there is.
+void ApplyResultType(const ObjectProperties& properties, ColumnDef& column) {
+  const PropertyMap* own = properties.Column(column.name);
+  const Property* result = own ? own->Find("ResultType") : nullptr;
+  if (!result || result->Integer() == 0) return;
+  column.type = static_cast<ColumnType>(result->Integer());
+  // A decimal result carries its scale in each value: the column has none.
+  if (column.type == ColumnType::Numeric) {
+    column.precision = 0;
+    column.scale = 0;
+  }
 }
 
 }  // namespace
@@ -61,6 +77,8 @@ int ParseColumnRecord(ByteSpan definition, const JetLayout& layout, TableDef& ta
   }
   column.flags = static_cast<uint8_t>(ReadSignedByte(definition, offset + layout.columnFlagsOffset));
   column.isFixed = column.flags & 1;
+  if (layout.columnExtraFlagsOffset > 0)
+    column.calculated = (ReadSignedByte(definition, offset + layout.columnExtraFlagsOffset) & kCalculatedFlags) != 0;
   column.fixedOffset = ReadUInt16(definition, offset + layout.columnFixedOffset);
   column.length = ReadUInt16(definition, offset + layout.columnLengthOffset);
   column.storedLength = column.length;
@@ -94,6 +112,7 @@ int ParseTableDefinition(ByteSpan definition, const JetLayout& layout, const Tex
 
   int recovered = 0;
   for (ColumnDef& column : table.columns) {
+    if (column.calculated) ApplyResultType(table.properties, column);
     if (column.name.empty())
       column.name = "Recovered Column " + std::to_string(++recovered);
     else
@@ -101,6 +120,7 @@ int ParseTableDefinition(ByteSpan definition, const JetLayout& layout, const Tex
   }
 
   table.dataPages.clear();
+  table.freedPages.clear();
   for (const PageEntry& entry : pages)
     if (entry.Is(PageType::Data) && entry.linkPage == table.definitionPage)
       table.dataPages.push_back(entry.pageNumber);

@@ -12,6 +12,7 @@
 #include "reader/row_counts.h"
 #include "reader/table_definition.h"
 #include "reader/table_listing.h"
+#include "reader/usage_map.h"
 #include "report/progress_channel.h"
 
 namespace {
@@ -137,6 +138,11 @@ int ReadTables(MdbFile& db, ProgressChannel& progress, const RowCounter& countRo
       tables.erase(tables.begin() + static_cast<std::ptrdiff_t>(k));
       if (reported && !progress.ReportTable(nullptr, name)) break;
       continue;
+    }
+    // Recovery must not lose rows to a damaged map: the owner words stand.
+    if (ApplyUsageMap(db, definition, table) != UsageMapResult::Applied && reported) {
+      progress.statusText.Set("Usage map unreadable, pages taken by owner : " + table.name);
+      progress.ReportStatus();
     }
     const int32_t stated = ReadDefinitionHeader(definition, layout).rowCount;
     table.expectedRows = PlausibleRowCount(stated, static_cast<int64_t>(pages.size()), layout);

@@ -10,9 +10,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <regex>
+#include <thread>
 
 #include "export/export_statistics.h"
 #include "export/name_set.h"
@@ -241,6 +245,77 @@ TEST(ExportCommandTest, ExportsEveryTableInBothModesAndEveryFormatWithStatistics
     EXPECT_TRUE(errorLog.ends_with("=\r\nCode:0  Error:0  MSG:Database was not opened\r\n")) << errorLog;
 
     EXPECT_EQ(CheckExport(cli, database, tables, folder, perTable, !perTable && format != "csv", format, deleted), "");
+  }
+}
+
+// An export cut short (SIGINT, SIGTERM, SIGKILL, a full disk) never leaves an
+// incomplete file under a final name: the table at hand is given up and its
+// unfinished file removed, the statistics say so, and the exit code says how
+// it ended; a kill leaves only temporary names.
+TEST(ExportCommandTest, AnExportCutShortLeavesNoIncompleteFileUnderItsName) {
+  CliCopy cli;
+  const std::string database = cli.File("two.mdb");
+  constexpr int kRows = 150000;
+  testenv::CommandResult made = testenv::RunCommand(
+      {BREVANTIS_MAKE_TEST_DB, database, "--preset", "many-tables", "--tables", "2", "--rows", std::to_string(kRows)});
+  ASSERT_EQ(made.exitCode, 0) << made.err;
+  for (std::string format : {"csv", "xlsx", "xls"})
+  for (int signal : {SIGINT, SIGTERM, SIGKILL, 0}) {
+    SCOPED_TRACE(format + " " + (signal ? strsignal(signal) : "full disk"));
+    const std::string destination = cli.File("out-" + format + std::to_string(signal));
+    fs::create_directories(destination);
+    testenv::CommandOptions options;
+    if (signal == 0) options.fileSizeLimit = 64 << 10;
+    // Signalled while the second table is written, the first one saved: a
+    // CSV file is there from its first row; a workbook has no file before it
+    // is saved, the log says when its table starts.
+    const std::string sign = format == "csv" ? "Table02.csv.part" : "Table01." + format;
+    const std::string execLog = cli.File("Log Files/ExecLog.log");
+    auto tablesStarted = [&] {
+      const std::string log = fs::exists(execLog) ? testenv::ReadFile(execLog) : std::string();
+      size_t n = 0;
+      for (size_t at = log.find("Export started  : Table02"); at != std::string::npos;
+           at = log.find("Export started  : Table02", at + 1))
+        ++n;
+      return n;
+    };
+    const size_t startedBefore = tablesStarted();
+    if (signal != 0) options.whileRunning = [&](int pid) {
+      for (int wait = 0; wait < 6000; ++wait) {
+        for (const auto& entry : fs::recursive_directory_iterator(destination)) {
+          if (entry.path().filename() != sign) continue;
+          while (format != "csv" && tablesStarted() == startedBefore && wait++ < 6000)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+          return (void)::kill(pid, signal);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
+    };
+    testenv::CommandResult result = testenv::RunCommand(
+        {cli.File("brevantis-cli"), "export", database, "--to", destination, "--per-table", "--format", format}, options);
+    EXPECT_EQ(result.exitCode, signal ? 128 + signal : 1) << result.err;
+
+    const std::string folder = DatedFolder(destination);
+    Names files;
+    for (const auto& entry : fs::directory_iterator(folder)) files.push_back(entry.path().filename().string());
+    std::sort(files.begin(), files.end());
+    const std::string statistics = folder + "/Export Statistics.log";
+    if (signal == SIGKILL) {
+      ASSERT_FALSE(files.empty());
+      EXPECT_EQ(files[0], "Table01." + format);
+      for (size_t i = 1; i < files.size(); ++i) EXPECT_TRUE(files[i].ends_with(".part")) << files[i];
+    } else if (signal != 0) {
+      EXPECT_EQ(files, (Names{"Export Statistics.log", "Table01." + format}));
+      EXPECT_NE(testenv::ReadFile(statistics).find("Table02:                   0  (stopped, not written)\r\n\r\n"
+                                                   "Export stopped: Table02 not written\r\n"),
+                std::string::npos) << testenv::ReadFile(statistics);
+    } else {
+      EXPECT_EQ(files, (Names{"Export Statistics.log"}));
+    }
+    if (format == "csv" && signal != 0) {
+      const std::string csv = testenv::ReadFile(folder + "/Table01.csv");
+      EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), kRows + 1);
+    }
   }
 }
 

@@ -40,7 +40,7 @@ RecoveredRow StableRow(const std::string& row, const TableDef& table) {
     std::string value = values[i];
     ColumnType type = i < table.columns.size() ? table.columns[i].type : ColumnType{0};
     if (type == ColumnType::Ole && std::filesystem::is_regular_file(value)) value = "ole:" + testenv::ReadFile(value);
-    if (type == ColumnType::Text && value != "NULL") r.texts.push_back(value);
+    if (type == ColumnType::Text && !value.empty()) r.texts.push_back(value);
     r.cells.push_back(value);
     r.text += value;
     r.text += kFieldSeparator;

@@ -81,7 +81,7 @@ class LongValueTest : public ::testing::Test {
 TEST_F(LongValueTest, InlineMemoIsStoredText) {
   EXPECT_EQ(Cell(12, Concat({Field(0x8000), Ucs2("hello")})), "hello");
   EXPECT_EQ(Cell(12, Concat({Field(0x8000), Compressed("hello")})), "hello");
-  EXPECT_EQ(Cell(12, Field(0x8000)), "NULL");
+  EXPECT_EQ(Cell(12, Field(0x8000)), "");
 }
 
 TEST_F(LongValueTest, MemoInOneRowKeepsEveryByteOfIt) {
@@ -96,9 +96,9 @@ TEST_F(LongValueTest, MemoInOneRowKeepsEveryByteOfIt) {
 
 TEST_F(LongValueTest, UnusableMemoPointersShowNull) {
   UsePages({decodetest::DataPage(kLvalOwner, {Compressed("abc")}), decodetest::DataPage(2, {Compressed("abc")})});
-  EXPECT_EQ(Cell(12, Field(0x4000, 1, 3)), "NULL");   // no such row
-  EXPECT_EQ(Cell(12, Field(0x4000, 0, 4)), "NULL");   // not a long-value page
-  EXPECT_EQ(Cell(12, Field(0x4000, 0, 99)), "NULL");  // outside the file
+  EXPECT_EQ(Cell(12, Field(0x4000, 1, 3)), "");   // no such row
+  EXPECT_EQ(Cell(12, Field(0x4000, 0, 4)), "");   // not a long-value page
+  EXPECT_EQ(Cell(12, Field(0x4000, 0, 99)), "");  // outside the file
 }
 
 TEST_F(LongValueTest, MemoRowOutOfBoundsShowsTheTypeName) {
@@ -117,7 +117,7 @@ TEST_F(LongValueTest, MemoChainJoinsItsPieces) {
             decodetest::DataPage(kLvalOwner, {Link(0, 0, Text("four"))}),
             decodetest::DataPage(kLvalOwner, {Link(0, 7, Bytes(wide.begin(), wide.begin() + 9))}),
             decodetest::DataPage(kLvalOwner, {Link(0, 0, Bytes(wide.begin() + 9, wide.end()))})});
-  EXPECT_EQ(Cell(12, Field(0)), "NULL");
+  EXPECT_EQ(Cell(12, Field(0)), "");
   EXPECT_EQ(Cell(12, Field(0, 0, 3)), "one three four");
   // The length's own bits in the flag word (a value of 64 KiB and more).
   EXPECT_EQ(Cell(12, Field(0x0001, 0, 3)), "one three four");

@@ -92,7 +92,7 @@ TEST_F(RowReaderTest, GivesEveryColumnFollowedByTheSeparator) {
 TEST_F(RowReaderTest, NullsAndBooleansComeFromThePresenceBits) {
   // Id and Note absent, Active clear: a boolean is never NULL.
   UsePage(decodetest::DataPage(kTablePage, {EncodeRow({4, Le32(5), {Ucs2("Ann"), {}}, {false, true, false, false}})}));
-  EXPECT_EQ(Read(0), "NULL" + kSep + "Ann" + kSep + "0" + kSep + "NULL" + kSep);
+  EXPECT_EQ(Read(0), kSep + "Ann" + kSep + "0" + kSep + kSep);
   EXPECT_EQ(decoder.cells()[0].present, 0);
 }
 
@@ -106,7 +106,7 @@ TEST_F(RowReaderTest, FindsVariableValuesByTheirOwnIndex) {
 
 TEST_F(RowReaderTest, MissingVariableValuesAreNull) {
   UsePage(decodetest::DataPage(kTablePage, {EncodeRow({4, Le32(3), {Ucs2("Ann")}, {true, true, true, true}})}));
-  EXPECT_EQ(Read(0), "3" + kSep + "Ann" + kSep + "1" + kSep + "NULL" + kSep);
+  EXPECT_EQ(Read(0), "3" + kSep + "Ann" + kSep + "1" + kSep + kSep);
 }
 
 TEST_F(RowReaderTest, BrokenOffsetsMakeTheValuesTheyBoundNull) {
@@ -114,7 +114,7 @@ TEST_F(RowReaderTest, BrokenOffsetsMakeTheValuesTheyBoundNull) {
   // Offsets read backwards from the 1-byte mask: count, start 0, start 1, end.
   // Start 1 ends value 0 and begins value 1.
   size_t start1 = row.size() - 1 - 2 - 4;
-  const std::string bothNull = "9" + kSep + "NULL" + kSep + "1" + kSep + "NULL" + kSep;
+  const std::string bothNull = "9" + kSep + kSep + "1" + kSep + kSep;
   decodetest::PutU16(row, start1, 0x0200);  // after the end of the data
   UsePage(decodetest::DataPage(kTablePage, {row}));
   EXPECT_EQ(Read(0), bothNull);
@@ -145,7 +145,7 @@ TEST_F(RowReaderTest, ColumnsAddedAfterTheRowWasWrittenAreAbsent) {
   Bytes old = EncodeRow({2, Le32(5), {Ucs2("a")}, {true, true}});
   Bytes filler(40, 0xFF);
   UsePage(decodetest::DataPage(kTablePage, {filler, old}));
-  EXPECT_EQ(Read(1), "5" + kSep + "a" + kSep + "0" + kSep + "NULL" + kSep);
+  EXPECT_EQ(Read(1), "5" + kSep + "a" + kSep + "0" + kSep + kSep);
 }
 
 // The deleted walk gives the bytes of a deleted slot once, and never the

@@ -206,10 +206,11 @@ def check_xlrd(plan, expected, problems):
             continue
         for r, row in enumerate(want):
             cells = sheet.row(r)
+            # An absent value is a formatted cell without a value (blank).
             have = [same_ole(c.value) if c.ctype == xlrd.XL_CELL_TEXT else "" for c in cells]
             have += [""] * (len(row) - len(have))
-            if have[:len(row)] != row or any(c.ctype not in (xlrd.XL_CELL_TEXT, xlrd.XL_CELL_EMPTY)
-                                             for c in cells):
+            if have[:len(row)] != row or any(c.ctype not in (xlrd.XL_CELL_TEXT, xlrd.XL_CELL_EMPTY,
+                                                               xlrd.XL_CELL_BLANK) for c in cells):
                 problems.append("%s row %d is %r, not %r" % (where, r + 1, have[:8], row[:8]))
                 break
         for r in sorted({0, 1, len(want) - 1}):

@@ -136,12 +136,13 @@ TEST(TableSheetWriterTest, ATableWhoseEveryRowIsDamagedGivesItsHeaderOnly) {
             (std::vector<StatisticsEntry>{{0, "Broken", 0, "5 expected, 5 missing"}, {1, "After", 2, ""}}));
 }
 
-TEST(TableSheetWriterTest, AValueLongerThanACellHoldsIsCut) {
+TEST(TableSheetWriterTest, AValueLongerThanACellHoldsIsCutAndAnAbsentOneLeavesItEmpty) {
   ExportFixture f;
   testdb::DatabaseBuilder builder;
   testdb::Table& table = builder.AddTable("T", {{"A", ColumnType::Text, 10}, {"B", ColumnType::Memo}});
   table.rows.push_back({{"x", std::string(40000, 'm')}});
   table.rows.push_back({{"y", std::string(32767, 'n')}});
+  table.rows.push_back({{"NULL", testdb::Null{}}});
   ASSERT_NO_FATAL_FAILURE(f.Open(builder));
   f.Run(f.Options(kExcelPerDatabase));
 
@@ -149,6 +150,10 @@ TEST(TableSheetWriterTest, AValueLongerThanACellHoldsIsCut) {
   EXPECT_TRUE(book.Text(0, 1, 1) == std::string(32767, 'm'));
   EXPECT_TRUE(book.Text(0, 2, 1) == std::string(32767, 'n'));
   EXPECT_EQ(book.Text(0, 2, 0), "y");
+  // An absent value leaves its cell without text; a stored word is kept.
+  EXPECT_EQ(book.Text(0, 3, 0), "NULL");
+  const xlscheck::CellRead* absent = book.Find(0, 3, 1);
+  EXPECT_TRUE(absent == nullptr || absent->text < 0);
 }
 
 TEST(TableSheetWriterTest, ColumnsFromTheTwentySeventhOnGetTwoLetters) {

@@ -21,13 +21,16 @@ struct TypeLayout {
   int32_t type;
   int32_t length;
   bool fixed;
+  bool calculated = false;
 };
 
-// Every type code, fixed ones laid out one after another as a row has them.
+// Every type code, fixed ones laid out one after another as a row has them,
+// and calculated columns of the result types stored in their own forms.
 constexpr TypeLayout kLayout[] = {
-    {1, 1, true},   {2, 1, true},  {3, 2, true},   {4, 4, true},   {5, 8, true},  {6, 4, true},
-    {7, 8, true},   {8, 8, true},  {15, 16, true}, {16, 17, true}, {9, 255, false}, {10, 255, false},
-    {11, 0, false}, {12, 0, false}, {13, 0, false},
+    {1, 1, true},   {2, 1, true},    {3, 2, true},    {4, 4, true},       {5, 8, true},       {6, 4, true},
+    {7, 8, true},   {8, 8, true},    {15, 16, true},  {16, 17, true},     {19, 8, true},      {20, 42, true},
+    {9, 255, false}, {10, 255, false}, {11, 0, false}, {12, 0, false},    {13, 0, false},     {4, 39, false, true},
+    {1, 39, false, true}, {16, 39, false, true}, {10, 509, false, true}, {12, 0, false, true},
 };
 
 TableDef MakeTable() {
@@ -41,6 +44,7 @@ TableDef MakeTable() {
     c.length = l.length;
     c.columnNumber = c.columnIndex = number++;
     c.isFixed = l.fixed ? 1 : 0;
+    c.calculated = l.calculated;
     c.fixedOffset = l.fixed && l.type != 1 ? fixedOffset : 0;
     if (l.fixed && l.type != 1) fixedOffset += l.length;
     c.varIndex = l.fixed ? 0 : varIndex++;

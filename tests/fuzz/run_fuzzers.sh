@@ -30,7 +30,7 @@ if [ -z "${SKIP_BUILD:-}" ]; then
 fi
 
 mkdir -p "$out/seeds/analysis" "$out/seeds/pages" "$out/seeds/definitions" "$out/seeds/encryption" "$out/seeds/queries" "$out/encrypted"
-for preset in sample all-types many-tables no-catalog; do
+for preset in sample all-types ace-types many-tables no-catalog; do
   build/tests/support/make-test-db "$out/seeds/analysis/$preset.mdb" --preset "$preset" --rows 300 --tables 5 >/dev/null
   build/tests/support/make-test-db "$out/seeds/analysis/$preset-97.mdb" --preset "$preset" --rows 300 --tables 5 \
     --jet3 >/dev/null

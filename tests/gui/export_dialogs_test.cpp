@@ -416,9 +416,9 @@ void ExportDialogsTest::StopDuringTheSecondTable() {
         dialog.ui.ok_1098->click();
       });
   QCOMPARE(end.messages.value(0), QString("Export Aborted by user..."));
-  QCOMPARE(end.messages.value(1), QString("Export completed : Orders"));
+  QCOMPARE(end.messages.value(1), QString("Export stopped: Orders not written"));
   QCOMPARE(end.names, QStringList({"Customers", "Orders"}));
-  QVERIFY(end.counts.value(1).endsWith(" (stopped)"));
+  QVERIFY(end.counts.value(1).endsWith(" (stopped, not written)"));
   const std::vector<ShownMessage> shown = session_->dialogs.messages();
   QCOMPARE(shown.size(), size_t{1});
   QCOMPARE(shown[0].text, std::string("Are you sure you want stop the export process ?"));

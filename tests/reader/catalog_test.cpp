@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "reader/catalog.h"
+#include "reader/property_blob.h"
 #include "reader/recovery_naming.h"
 #include "tests/reader/page_image.h"
+#include "tests/support/property_blob.h"
 
 namespace readertest {
 namespace {
@@ -147,6 +149,49 @@ TEST(NameRecoveredTablesAndFilter, NumbersPast99WithThreeDigits) {
   EXPECT_EQ(NameRecoveredTablesAndFilter(tables), 101);
   EXPECT_EQ(tables.front()->name, "Recovered Table 101");
   EXPECT_EQ(tables.back()->name, "Recovered Table 01");
+}
+
+// The properties a table's catalog row keeps, whole and cut anywhere: a
+// cut blob keeps what was read before the cut, and nothing is read past it.
+TEST(ParsePropertyBlob, ReadsTableAndColumnPropertiesAndSurvivesAnyCut) {
+  testdb::Table table{.name = "T",
+                      .columns = {{.name = "Id"}, {.name = "Twice", .type = ColumnType::Numeric, .scale = 2}},
+                      .properties = {{"", "Description", "Every order"}, {"Id", "Required", true},
+                                     {"Id", "DefaultValue", "0"}, {"Id", "Caption", int64_t{-7}}}};
+  table.columns[1].calculated = true;
+  table.columns[1].expression = "[Id]*2";
+  const std::vector<uint8_t> blob = testdb::TablePropertyBlob(table);
+
+  ObjectProperties properties;
+  ASSERT_TRUE(ParsePropertyBlob(blob, properties));
+  ASSERT_NE(properties.object.Find("description"), nullptr);
+  EXPECT_EQ(properties.object.Find("DESCRIPTION")->Text(), "Every order");
+  const PropertyMap* id = properties.Column("id");
+  ASSERT_NE(id, nullptr);
+  EXPECT_EQ(id->Find("Required")->Integer(), 1);
+  EXPECT_EQ(id->Find("DefaultValue")->Text(), "0");
+  EXPECT_EQ(id->Find("Caption")->Integer(), -7);
+  const PropertyMap* twice = properties.Column("Twice");
+  ASSERT_NE(twice, nullptr);
+  EXPECT_EQ(twice->Find("ResultType")->Integer(), 16);
+  EXPECT_EQ(twice->Find("Expression")->Text(), "[Id]*2");
+
+  for (size_t cut = 0; cut < blob.size(); ++cut) {
+    std::vector<uint8_t> part(blob.begin(), blob.begin() + static_cast<std::ptrdiff_t>(cut));
+    EXPECT_EQ(ParsePropertyBlob(part, properties), cut >= 4) << cut;
+    EXPECT_LE(properties.object.size() + properties.columns.size(), 3u);
+  }
+  std::vector<uint8_t> wrong = blob;
+  wrong[0] = 'X';
+  EXPECT_FALSE(ParsePropertyBlob(wrong, properties));
+  EXPECT_TRUE(properties.empty());
+  // Lengths that claim more than there is.
+  for (size_t at : {4u, 10u, 20u}) {
+    std::vector<uint8_t> bad = blob;
+    bad[at] = 0xFF;
+    bad[at + 1] = 0xFF;
+    EXPECT_TRUE(ParsePropertyBlob(bad, properties));
+  }
 }
 
 TEST(ProvisionalTableName, CarriesPositionAndPage) {

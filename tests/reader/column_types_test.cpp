@@ -34,7 +34,8 @@ INSTANTIATE_TEST_SUITE_P(Codes, ColumnTypeNames,
                                            TypeCase{7, 1, "DOUBLE"}, TypeCase{8, 1, "DATE"},
                                            TypeCase{9, 1, "BINARY"}, TypeCase{10, 1, "TEXT"},
                                            TypeCase{11, 1, "OLEOBJECT"}, TypeCase{12, 1, "MEMO"},
-                                           TypeCase{15, 1, "GUID"}, TypeCase{16, 0, "LONG"},
+                                           TypeCase{15, 1, "GUID"}, TypeCase{16, 0, "NUMERIC"},
+                                           TypeCase{19, 1, "BIGINT"}, TypeCase{20, 1, "DATETIME2"},
                                            TypeCase{0, 1, "UNKNOWN-DATATYPE = 0x0"},
                                            TypeCase{13, 1, "UNKNOWN-DATATYPE = 0xd"},
                                            TypeCase{14, 1, "UNKNOWN-DATATYPE = 0xe"},
@@ -42,8 +43,12 @@ INSTANTIATE_TEST_SUITE_P(Codes, ColumnTypeNames,
                                            TypeCase{-112, 1, "UNKNOWN-DATATYPE = 0xffffff90"},
                                            TypeCase{-1, 1, "UNKNOWN-DATATYPE = 0xffffffff"}));
 
-TEST(ColumnTreeText, ShowsTheLengthOfTextColumnsOnly) {
+TEST(ColumnTreeText, ShowsTheLengthOfTextsAndThePrecisionOfDecimals) {
   EXPECT_EQ(ColumnTreeText(Column(10, 1, "Title", 50)), "Title [TEXT(50)]");
+  ColumnDef price = Column(16, 4, "Price", 17);
+  price.precision = 18;
+  price.scale = 2;
+  EXPECT_EQ(ColumnTreeText(price), "Price [NUMERIC(18,2)]");
   EXPECT_EQ(ColumnTreeText(Column(8, 2, "Born", 8)), "Born [DATE]");
   EXPECT_EQ(ColumnTreeText(Column(9, 3, "Blob", 255)), "Blob [BINARY]");
   EXPECT_EQ(ColumnTreeText(Column(4, 0, "Id", 4)), "Id [COUNTER]");

@@ -48,6 +48,7 @@ Bytes DefinitionStream(const DefinitionPlan& plan) {
   Put16(b, 45, static_cast<uint16_t>(columns));
   Put32(b, 47, static_cast<uint32_t>(plan.realIndexCount));
   Put32(b, 51, static_cast<uint32_t>(plan.realIndexCount));
+  Put32(b, 55, plan.usedMap);
   // Real-index entries are skipped by the reader: fill them with noise.
   std::fill(b.begin() + 63, b.end(), 0xEE);
   for (const ColumnPlan& c : plan.columns) {
@@ -134,6 +135,18 @@ void PageImage::PutCatalogPage(int page, const std::vector<CatalogRow>& rows) {
     int start = end - static_cast<int>(row.size());
     std::copy(row.begin(), row.end(), Page(page) + start);
     Put16(page, 14 + 2 * static_cast<int>(r), static_cast<uint16_t>(start | rows[r].slotFlags));
+    end = start;
+  }
+}
+
+void PageImage::PutUsageMaps(int page, const std::vector<std::vector<int>>& maps) {
+  std::fill_n(Page(page), kPage, 0);
+  PutDataPage(page, 0, static_cast<int>(maps.size()));
+  int end = kPage;
+  for (size_t r = 0; r < maps.size(); ++r) {
+    const int start = end - 69;
+    for (int p : maps[r]) Page(page)[start + 5 + p / 8] |= static_cast<uint8_t>(1 << (p % 8));
+    Put16(page, 14 + 2 * static_cast<int>(r), static_cast<uint16_t>(start));
     end = start;
   }
 }

@@ -34,6 +34,7 @@ struct DefinitionPlan {
   int maxColumns = -1;    // -1: the column count
   int columnCount = -1;   // -1: the number of columns given
   int varColumnCount = 0;
+  uint32_t usedMap = 0;   // row pointer to the used-pages map: row byte, then page
 };
 
 // The definition as one byte stream: header, real-index entries, column
@@ -65,6 +66,9 @@ class PageImage {
     uint32_t flags = 0;  // the object's Flags
   };
   void PutCatalogPage(int page, const std::vector<CatalogRow>& rows);
+  // A data page of usage maps (owner 0), one inline map row per list of
+  // pages, starting at page 0. Row r's pointer is r | page << 8.
+  void PutUsageMaps(int page, const std::vector<std::vector<int>>& maps);
 
   const Bytes& bytes() const { return bytes_; }
   void Write(const std::string& path) const;

@@ -51,14 +51,20 @@ DefinitionPlan Simple(std::vector<ColumnPlan> columns) {
   return plan;
 }
 
-// Pages 10, 11 and 12 hold definitions; the catalog on page 7 names them.
+// Pages 10, 11 and 12 hold definitions; the catalog on page 7 names them;
+// the usage maps of the user tables on page 6 list their data pages.
 PageImage ThreeTables() {
   PageImage image(16);
-  image.PutDefinition(10, Simple({Col(10, 1, "Title", 100), Col(4, 0, "Id")}));
+  DefinitionPlan books = Simple({Col(10, 1, "Title", 100), Col(4, 0, "Id")});
+  books.usedMap = 6 << 8;
+  image.PutDefinition(10, books);
   DefinitionPlan system = Simple({Col(4, 0, "Id")});
   system.tableType = 83;  // 'S'
   image.PutDefinition(11, system);
-  image.PutDefinition(12, Simple({Col(8, 0, "Born", 8)}));
+  DefinitionPlan people = Simple({Col(8, 0, "Born", 8)});
+  people.usedMap = 6 << 8 | 1;
+  image.PutDefinition(12, people);
+  image.PutUsageMaps(6, {{13, 15}, {14}});
   image.PutDataPage(13, 10, 3);
   image.PutDataPage(14, 12, 1);
   image.PutDataPage(15, 10, 2);
@@ -97,6 +103,25 @@ TEST(ReadTables, ReportsEachStepInOrderAndPublishesEveryTable) {
   EXPECT_FALSE(a.progress.StopRequested());
   EXPECT_EQ(a.progress.statusText.Get(), "Initializing Tables.....");
   EXPECT_EQ(a.progress.storageFormat.Get(), "MS-Access 2003");
+}
+
+TEST(ReadTables, PagesTheUsageMapLeavesOutAreFreedUnlessTheMapIsDamaged) {
+  testenv::ScratchDir dir;
+  PageImage image = ThreeTables();
+  // Books' map names a page of People's: no longer Books' map. People's
+  // lists none of its pages: they were freed.
+  image.PutUsageMaps(6, {{13, 14, 15}, {}});
+  image.Write(dir.File("a.mdb"));
+  Analysis a;
+  a.Run(dir.File("a.mdb"));
+  const TableDef& books = *a.db.tables[0];
+  const TableDef& people = *a.db.tables[2];
+  EXPECT_EQ(books.dataPages, (std::vector<int32_t>{13, 15}));
+  EXPECT_TRUE(books.freedPages.empty());
+  EXPECT_TRUE(people.dataPages.empty());
+  EXPECT_EQ(people.freedPages, (std::vector<int32_t>{14}));
+  EXPECT_EQ(std::count(a.statuses.begin(), a.statuses.end(), "Usage map unreadable, pages taken by owner : Books"), 1);
+  EXPECT_EQ(a.statuses.back(), "Schema read of table : People");
 }
 
 TEST(ReadTables, TwoAnalysesInARowLeaveNothingOver) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "tests/support/jet_text.h"
@@ -37,6 +38,18 @@ unsigned __int128 Pow10(int n) {
   unsigned __int128 p = 1;
   while (n-- > 0) p *= 10;
   return p;
+}
+
+Numeric AsNumeric(const ColumnRecord& column, const Value& value) {
+  return std::visit(Overloaded{[](const Numeric& x) { return x; },
+                               [&](int64_t i) {
+                                 unsigned __int128 m =
+                                     i < 0 ? -static_cast<unsigned __int128>(i) : static_cast<unsigned __int128>(i);
+                                 return Numeric{i < 0, m * Pow10(column.scale)};
+                               },
+                               [&](const Text& t) { return Numeric::FromDecimal(t.utf8, column.scale); },
+                               [&](const auto&) -> Numeric { Mismatch(column, "needs a numeric"); }},
+                    value.kind());
 }
 
 // Bytes as given, or the UTF-8 of a text (BINARY, OLE, unknown types).
@@ -137,18 +150,27 @@ void RowEncoder::PutFixed(const ColumnRecord& column, const Value& value, uint8_
       return;
     }
     case ColumnType::Numeric: {
-      Numeric n = std::visit(
-          Overloaded{[](const Numeric& x) { return x; },
-                     [&](int64_t i) {
-                       unsigned __int128 m = i < 0 ? -static_cast<unsigned __int128>(i) : static_cast<unsigned __int128>(i);
-                       return Numeric{i < 0, m * Pow10(column.scale)};
-                     },
-                     [&](const Text& t) { return Numeric::FromDecimal(t.utf8, column.scale); },
-                     [&](const auto&) -> Numeric { Mismatch(column, "needs a numeric"); }},
-          value.kind());
+      Numeric n = AsNumeric(column, value);
       at[0] = n.negative ? 0x80 : 0x00;
       for (int word = 0; word < 4; ++word)
         PutU32(at + 1 + 4 * word, static_cast<uint32_t>(n.magnitude >> (32 * (3 - word))));
+      return;
+    }
+    case ColumnType::BigInt:
+      PutU64(at, static_cast<uint64_t>(AsInteger(column, value)));
+      return;
+    case ColumnType::DateTimeExtended: {
+      if (auto* b = std::get_if<Bytes>(&value.kind())) {
+        if (b->data.size() != column.length) Mismatch(column, "needs 42 bytes");
+        std::memcpy(at, b->data.data(), b->data.size());
+        return;
+      }
+      auto* d = std::get_if<ExtendedDate>(&value.kind());
+      if (!d) Mismatch(column, "needs an extended date");
+      char text[64];
+      std::snprintf(text, sizeof text, "%019lld:%012lld%07lld:7", static_cast<long long>(d->days),
+                    static_cast<long long>(d->seconds), static_cast<long long>(d->ticks));
+      std::memcpy(at, text, 42);  // the text and its NUL
       return;
     }
     default:
@@ -156,19 +178,60 @@ void RowEncoder::PutFixed(const ColumnRecord& column, const Value& value, uint8_
   }
 }
 
+void RowEncoder::AppendCalculated(const ColumnRecord& column, const Value& value, std::vector<uint8_t>& out) const {
+  if (auto* b = std::get_if<Bytes>(&value.kind())) {
+    out.insert(out.end(), b->data.begin(), b->data.end());
+    return;
+  }
+  ColumnRecord result = column;
+  result.calculated = false;
+  result.type = column.resultType;
+  std::vector<uint8_t> data;
+  switch (static_cast<ColumnType>(column.resultType)) {
+    case ColumnType::Bit:
+      data.push_back(AsInteger(result, value) ? 0xFF : 0x00);
+      break;
+    case ColumnType::Text:
+    case ColumnType::Memo:
+      AppendText(result, value, definition_.format, data);
+      break;
+    case ColumnType::Numeric: {
+      // A form of its own: [2 bytes][scale][sign][high: 4][low: 8].
+      Numeric n = AsNumeric(column, value);
+      data.assign(16, 0);
+      data[0] = 0x0E;
+      data[2] = column.scale;
+      data[3] = n.negative ? 0x80 : 0x00;
+      PutU32(&data[4], static_cast<uint32_t>(n.magnitude >> 64));
+      PutU64(&data[8], static_cast<uint64_t>(n.magnitude));
+      break;
+    }
+    default:
+      result.length = FixedSize(static_cast<ColumnType>(column.resultType));
+      if (result.length == 0) Mismatch(column, "has no calculated form");
+      data.assign(result.length, 0);
+      PutFixed(result, value, data.data());
+  }
+  out.insert(out.end(), 16, 0);
+  AppendU32(out, static_cast<uint32_t>(data.size()));
+  out.insert(out.end(), data.begin(), data.end());
+  out.insert(out.end(), 3, 0);
+}
+
 void RowEncoder::AppendVariable(size_t record, const Value& value, LongValueSink* sink,
                                 std::vector<uint8_t>& out) {
   const ColumnRecord& column = definition_.columns[record];
-  switch (static_cast<ColumnType>(column.type)) {
+  if (column.calculated && !column.isLongValue()) return AppendCalculated(column, value, out);
+  switch (column.isLongValue() ? ColumnType::Memo : static_cast<ColumnType>(column.type)) {
     case ColumnType::Text:
       AppendText(column, value, definition_.format, out);
       return;
-    case ColumnType::Memo:
-    case ColumnType::Ole: {
+    case ColumnType::Memo: {
       // The data is gathered apart first: its size decides where it goes.
       std::vector<uint8_t>& data = longValue_;
       data.clear();
-      if (column.type == static_cast<uint8_t>(ColumnType::Memo)) AppendText(column, value, definition_.format, data);
+      if (column.calculated) AppendCalculated(column, value, data);
+      else if (column.type == static_cast<uint8_t>(ColumnType::Memo)) AppendText(column, value, definition_.format, data);
       else data = AsBytes(column, value);
       LongStorage storage = StorageOf(value);
       if (storage == LongStorage::Auto)

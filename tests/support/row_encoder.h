@@ -42,6 +42,7 @@ class RowEncoder {
 
  private:
   void PutFixed(const ColumnRecord& column, const Value& value, uint8_t* at) const;
+  void AppendCalculated(const ColumnRecord& column, const Value& value, std::vector<uint8_t>& out) const;
   void AppendVariable(size_t record, const Value& value, LongValueSink* sink, std::vector<uint8_t>& out);
   // One-byte offsets, then the jump table and the count.
   void AppendShortOffsets(std::vector<uint8_t>& out) const;

@@ -160,6 +160,7 @@ std::vector<Value> CatalogRowValues(const TableDefinition& msysObjects, const Ca
   set("Flags", static_cast<int64_t>(static_cast<int32_t>(object.flags)));
   if (!object.database.empty()) set("Database", SystemText(object.database));
   if (!object.foreignName.empty()) set("ForeignName", SystemText(object.foreignName));
+  if (!object.properties.empty()) set("LvProp", Bytes{object.properties, LongStorage::Inline});
   return values;
 }
 

@@ -37,6 +37,7 @@ struct CatalogObject {
   uint32_t flags = 0;
   std::string database{};     // linked tables: the file
   std::string foreignName{};  // linked tables: the table there
+  std::vector<uint8_t> properties{};  // the LvProp value, kept in the row
 };
 
 // The values of an object's MSysObjects row, in that definition's record order.

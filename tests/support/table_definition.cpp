@@ -35,7 +35,8 @@ void Put(std::vector<uint8_t>& out, size_t at, int32_t offset, uint32_t value, s
   else PutU32(to, value);
 }
 
-// Size of the value in the fixed area; 0 for variable types.
+}  // namespace
+
 uint16_t FixedSize(ColumnType type) {
   switch (type) {
     case ColumnType::Bit: return 1;
@@ -48,11 +49,11 @@ uint16_t FixedSize(ColumnType type) {
     case ColumnType::Date: return 8;
     case ColumnType::Guid: return 16;
     case ColumnType::Numeric: return 17;
+    case ColumnType::BigInt: return 8;
+    case ColumnType::DateTimeExtended: return 42;
     default: return 0;
   }
 }
-
-}  // namespace
 
 uint16_t TableDefinition::VariableColumnCount() const {
   return static_cast<uint16_t>(std::count_if(columns.begin(), columns.end(), [](const ColumnRecord& c) { return !c.fixed(); }));
@@ -99,7 +100,7 @@ std::vector<uint8_t> TableDefinition::Encode() const {
     Put(out, at, layout.columnLengthOffset, c.length, 2);
     if (jet4) {
       PutU32(&out[at + 1], kJetConstant);
-      out[at + 16] = c.compressed ? 1 : 0;
+      out[at + 16] = c.calculated ? 0xC0 : c.compressed ? 1 : 0;
     } else {
       PutU16(&out[at + 7], 1);
       PutU16(&out[at + 9], kSortOrder);
@@ -221,6 +222,16 @@ std::vector<ColumnRecord> LayOutUserColumns(const std::vector<Column>& columns, 
         break;
       default:
         r.length = fixedSize ? fixedSize : static_cast<uint16_t>(c.length > 0 ? c.length : 255);
+    }
+    if (c.calculated) {
+      // As Access stores them: variable, 39 bytes for a result of fixed
+      // size, 509 for a text, none for a memo.
+      r.calculated = true;
+      r.resultType = r.type;
+      if (c.storedType >= 0) r.type = static_cast<uint8_t>(c.storedType);
+      r.flags = 0x02;
+      r.length = c.type == ColumnType::Text ? 509 : c.type == ColumnType::Memo ? 0 : 39;
+      r.compressed = false;
     }
     records.push_back(r);
   }

@@ -26,10 +26,15 @@ struct ColumnRecord {
   uint8_t precision = 0;
   uint8_t scale = 0;
   bool compressed = false;
+  // A calculated column: stored variable and wrapped, its values of type
+  // resultType whatever type says.
+  bool calculated = false;
+  uint8_t resultType = 0;
   bool fixed() const { return flags & 0x01; }
   bool isBool() const { return type == static_cast<uint8_t>(ColumnType::Bit); }
   bool isLongValue() const {
-    return type == static_cast<uint8_t>(ColumnType::Memo) || type == static_cast<uint8_t>(ColumnType::Ole);
+    uint8_t stored = calculated ? resultType : type;
+    return stored == static_cast<uint8_t>(ColumnType::Memo) || stored == static_cast<uint8_t>(ColumnType::Ole);
   }
 };
 
@@ -70,6 +75,9 @@ struct TableDefinition {
   // Writes the stream over `pages` (PageCount of them), chained in that order.
   void WritePages(PageFile& file, const std::vector<uint32_t>& pages) const;
 };
+
+// Size of a value of the type in the fixed area; 0 for variable types.
+uint16_t FixedSize(ColumnType type);
 
 // Gives user columns the layout Access gives them: numbers (explicit or
 // following on), fixed offsets and variable indexes in column-number order,

@@ -38,7 +38,8 @@ TableWriter::TableWriter(PageFile& file, const Table& table, const FileFormat& f
       definitionPages_(ReservePages(file, definition_)),
       encoder_(definition_),
       data_(file, definitionPages_[0], layout_, table.rowsPerPage),
-      moved_(file, definitionPages_[0], layout_, table.rowsPerPage) {}
+      moved_(file, definitionPages_[0], layout_, table.rowsPerPage),
+      freed_(file, definitionPages_[0], layout_, table.rowsPerPage) {}
 
 void TableWriter::WriteRows() {
   for (const Row& row : table_.rows) WriteRow(row);
@@ -55,6 +56,7 @@ void TableWriter::WriteRows() {
   }
   data_.Flush();
   moved_.Flush();
+  freed_.Flush();
   for (auto& [record, rows] : longValueRows_) rows->Flush();
   uint64_t count = table_.rowCountOverride ? *table_.rowCountOverride : liveRows_;
   if (count > UINT32_MAX) throw BuildError("table " + table_.name + " has too many rows");
@@ -88,6 +90,9 @@ void TableWriter::WriteRow(const Row& row) {
       ++liveRows_;
       break;
     }
+    case RowState::Freed:
+      freed_.Add(*bytes);
+      break;
   }
 }
 

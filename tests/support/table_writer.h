@@ -27,8 +27,11 @@ class TableWriter : public LongValueSink {
   TableDefinition& definition() { return definition_; }
   const std::vector<uint32_t>& definitionPages() const { return definitionPages_; }
   uint64_t liveRows() const { return liveRows_; }
-  // The table's data pages, moved-row pages included, in page order.
+  // The table's data pages, moved-row pages included, in page order: the
+  // pages its usage map lists.
   std::vector<uint32_t> DataPages() const;
+  // Pages with the table's number that the map leaves out.
+  const std::vector<uint32_t>& FreedPages() const { return freed_.pages(); }
   // LVAL pages of one column (record position), or of all columns.
   std::vector<uint32_t> LongValuePages(size_t record) const;
   std::vector<uint32_t> LongValuePages() const;
@@ -48,6 +51,7 @@ class TableWriter : public LongValueSink {
   RowEncoder encoder_;
   RowPages data_;
   RowPages moved_;
+  RowPages freed_;
   std::map<size_t, std::unique_ptr<RowPages>> longValueRows_;
   std::map<size_t, std::vector<uint32_t>> chainPages_;
   std::vector<uint8_t> buffer_;

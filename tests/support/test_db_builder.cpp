@@ -5,6 +5,7 @@
 #include "tests/support/file_header.h"
 #include "tests/support/page_file.h"
 #include "tests/support/row_encoder.h"
+#include "tests/support/property_blob.h"
 #include "tests/support/system_tables.h"
 #include "tests/support/table_writer.h"
 #include "tests/support/usage_map.h"
@@ -126,7 +127,10 @@ Layout DatabaseBuilder::Write(const std::string& path) const {
     // The catalog: one row per object.
     std::vector<CatalogObject> catalog = StandardCatalogObjects();
     for (const auto& w : writers)
-      catalog.push_back({.id = w->definitionPages()[0], .name = w->table().name, .flags = w->table().catalogFlags});
+      catalog.push_back({.id = w->definitionPages()[0],
+                         .name = w->table().name,
+                         .flags = w->table().catalogFlags,
+                         .properties = TablePropertyBlob(w->table())});
     uint32_t secondaryId = kSecondaryIdBase;
     std::vector<uint32_t> queryIds;
     for (const Query& q : queries_) {
@@ -222,7 +226,7 @@ Layout DatabaseBuilder::Write(const std::string& path) const {
     for (size_t i = 0; i < writers.size(); ++i) {
       TableWriter& w = *writers[i];
       RowPointer catalogRow = catalogPointers[StandardCatalogObjects().size() + i];
-      layout.tables.push_back({w.table().name, w.definitionPages(), w.DataPages(), w.LongValuePages(),
+      layout.tables.push_back({w.table().name, w.definitionPages(), w.DataPages(), w.FreedPages(), w.LongValuePages(),
                                {catalogRow.page, catalogRow.row}, {w.definition().usedMap.page, w.definition().usedMap.row},
                                w.liveRows()});
     }

@@ -48,6 +48,14 @@ struct Column {
   // Column number (null-mask bit, output order). -1: one more than the
   // previous column. Gaps model deleted columns.
   int number = -1;
+  // A calculated column: type is its result's type, written to the table's
+  // properties as ResultType (with the expression), and each value is
+  // stored wrapped in a variable column. storedType is the type code its
+  // record gives, which Access does not keep reliable (-1: type). A Bytes
+  // value is stored as it is, unwrapped.
+  bool calculated = false;
+  std::string expression{};
+  int storedType = -1;
 };
 
 // How a text (TEXT, MEMO) is encoded. Auto compresses like Access: when the
@@ -74,6 +82,14 @@ struct Numeric {
   // cut; an empty or malformed text gives zero.
   static Numeric FromDecimal(std::string_view text, int scale);
 };
+// Extended date/time: days since 0001-01-01, seconds of the day and 100 ns
+// units, stored as their 42-byte text. A Bytes value of 42 bytes is stored
+// as it is.
+struct ExtendedDate {
+  int64_t days = 0;
+  int64_t seconds = 0;
+  int64_t ticks = 0;
+};
 struct Guid {
   std::array<uint8_t, 16> bytes{};  // in stored order
   // "{BC96303A-53B8-474D-ACC1-D2EB8D0B09D5}" (braces optional) in stored order.
@@ -91,11 +107,11 @@ struct Bytes {
   LongStorage storage = LongStorage::Auto;  // MEMO/OLE only
 };
 
-// One cell. Integers go to BYTE/INT/LONG (and to CURRENCY as whole units),
+// One cell. Integers go to BYTE/INT/LONG/BIGINT (and to CURRENCY as whole units),
 // doubles to SINGLE/DOUBLE/DATETIME, bools to BOOL.
 class Value {
  public:
-  using Kind = std::variant<Null, bool, int64_t, double, Date, Currency, Numeric, Guid, Text, Bytes>;
+  using Kind = std::variant<Null, bool, int64_t, double, Date, Currency, Numeric, Guid, Text, Bytes, ExtendedDate>;
 
   Value() = default;
   Value(Null) {}
@@ -112,6 +128,7 @@ class Value {
   Value(const char* utf8) : kind_(Text{utf8}) {}
   Value(std::string utf8) : kind_(Text{std::move(utf8)}) {}
   Value(Bytes b) : kind_(std::move(b)) {}
+  Value(ExtendedDate d) : kind_(d) {}
   // Out of line: inlined copies of the variant draw false "maybe
   // uninitialized" warnings from g++ 12 in every caller.
   Value(const Value&);
@@ -127,12 +144,24 @@ class Value {
   Kind kind_;
 };
 
+// A property of a table (column empty) or of one of its columns, as Access
+// keeps it in the table's property blob. bool is stored as a boolean,
+// integers as longs, texts as texts.
+struct Property {
+  std::string column{};
+  std::string name{};
+  Value value{};
+};
+
 enum class RowState {
   Normal,
   Deleted,  // slot flagged 0xC000, row bytes kept
   // The slot on the table's page holds 0x4000 and a row pointer; the row
   // itself sits in a 0x8000 slot on another page of the table.
   Moved,
+  // A live slot on a page of its own that carries the table's number but
+  // that the table's usage map leaves out: Access freed the page.
+  Freed,
 };
 
 struct Row {
@@ -179,6 +208,9 @@ struct Table {
 
   // Catalog Flags of the table's row (0x8 hidden, 0x2 Access system table).
   uint32_t catalogFlags = 0;
+  // Properties written to the LvProp value of the table's catalog row,
+  // beside those of its calculated columns.
+  std::vector<Property> properties{};
   // Table type byte: 0x4E user, 0x53 system.
   uint8_t tableType = 0x4E;
   // Stored in the definition instead of the true values when set.
@@ -235,7 +267,8 @@ struct RowLocation {
 struct TableLayout {
   std::string name{};
   std::vector<uint32_t> definitionPages{};  // the chain; [0] is the table's Id
-  std::vector<uint32_t> dataPages{};        // in page order
+  std::vector<uint32_t> dataPages{};        // in page order, as the usage map lists them
+  std::vector<uint32_t> freedPages{};       // the table's number, left out of the map
   std::vector<uint32_t> longValuePages{};   // LVAL pages, in page order
   RowLocation catalogRow{};                 // the table's row in MSysObjects
   RowLocation usedMap{};                    // its used-pages map row

@@ -1,6 +1,7 @@
 #include "tests/support/test_db_presets.h"
 
 #include <cstdio>
+#include <cstdint>
 
 #include "tests/support/test_db_damage.h"
 
@@ -380,6 +381,71 @@ void AddLargeTable(DatabaseBuilder& db, uint64_t rows, uint64_t seed) {
   };
 }
 
+// The types Access 2007 and later add: large numbers, extended dates and
+// calculated columns of every result type (their records giving other
+// types, as Access's do), with their edge values and damaged ones.
+void AddAceTypesTables(DatabaseBuilder& db) {
+  Table& large = db.AddTable("Large", {{"Value", T::BigInt}});
+  for (int64_t v : {int64_t{42}, int64_t{-1}, INT64_MIN, INT64_MAX}) large.rows.push_back({{v}});
+  large.rows.push_back({{Null{}}});
+
+  Table& extended = db.AddTable("Extended", {{"Label", T::Text, 20}, {"When", T::DateTimeExtended}});
+  auto text = [](const char* stored) {
+    std::vector<uint8_t> bytes(stored, stored + 41);
+    bytes.push_back(0);
+    return Bytes{bytes};
+  };
+  extended.rows = {
+      {{"first day", ExtendedDate{0, 0, 1}}},
+      {{"with ticks", ExtendedDate{737954, 81912, 3456789}}},
+      {{"last day", ExtendedDate{3652058, 86399, 9999999}}},
+      {{"not digits", text("00000000000007379x4:0000000819123456789:7")}},
+      {{"past 9999", text("0000000000003652059:0000000000000000000:7")}},
+      {{"null", Null{}}},
+  };
+
+  auto calc = [](std::string name, T type, std::string expression, int storedType = -1, int scale = 0) {
+    Column c{.name = std::move(name), .type = type, .scale = scale};
+    c.calculated = true;
+    c.expression = std::move(expression);
+    c.storedType = storedType;
+    return c;
+  };
+  // A wrapper as stored: 16 zero bytes, the length given, the data, 3 zero bytes.
+  auto wrapped = [](uint32_t length, std::vector<uint8_t> data) {
+    std::vector<uint8_t> bytes(16, 0);
+    for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(length >> (8 * i)));
+    bytes.insert(bytes.end(), data.begin(), data.end());
+    bytes.insert(bytes.end(), 3, 0);
+    return Bytes{bytes};
+  };
+  Table& calculated = db.AddTable(
+      "Calculated", {{"Id", T::Long},
+                     calc("Full", T::Text, "[Last] & \", \" & [First]"),
+                     calc("Length", T::Long, "Len([Full])"),
+                     calc("Monthly", T::Currency, "[Pay]/12", 7),
+                     calc("Rich", T::Bit, "[Pay]>100000", 3),
+                     calc("Weekly", T::Numeric, "[Pay]/52", 7, 10),
+                     calc("Ratio", T::Double, "[Pay]/7"),
+                     calc("Born", T::Date, "DateSerial(1582,10,15)"),
+                     calc("Huge", T::BigInt, "[Pay]*1000000000"),
+                     calc("Story", T::Memo, "[Full] & [Full]", 10)});
+  const int64_t big = INT64_C(1000000000000000);
+  std::vector<uint8_t> badScale(16, 0);
+  badScale[2] = 29;
+  calculated.rows = {
+      {{1, "Wayne, Bruce", 12, Currency{833333333}, true, Numeric{false, 192307692307692}, 1000000.0 / 8, Date{-115858},
+        big, "Wayne, BruceWayne, Bruce"}},
+      {{2, "Simpson, Bart", 13, Currency{-833}, false, Numeric{true, 192307692}, -0.125, Date{0.5}, -big,
+        Text{"Simpson, Bart", TextEncoding::Ucs2, LongStorage::Single}}},
+      {{3, Null{}, Null{}, Null{}, Null{}, Null{}, Null{}, Null{}, Null{}, Null{}}},
+      // An absent result stores no data; wrappers cut short, a scale out of
+      // range, a double of four bytes.
+      {{4, Bytes{std::vector<uint8_t>(19, 0)}, wrapped(40, {1}), wrapped(0, {}), Null{}, wrapped(16, badScale),
+        wrapped(4, {0, 0, 0, 0}), Null{}, Null{}, Null{}}},
+  };
+}
+
 void AddManyTables(DatabaseBuilder& db, int count, uint64_t rows, uint64_t seed) {
   for (int n = 1; n <= count; ++n) {
     Table& t = db.AddTable(Format("Table%02llu", static_cast<uint64_t>(n)),
@@ -395,7 +461,7 @@ void AddManyTables(DatabaseBuilder& db, int count, uint64_t rows, uint64_t seed)
 }  // namespace
 
 std::vector<std::string> PresetNames() {
-  return {"sample", "all-types", "access97", "unicode", "large", "many-tables", "no-catalog", "damaged"};
+  return {"sample", "all-types", "ace-types", "access97", "unicode", "large", "many-tables", "no-catalog", "damaged"};
 }
 
 bool DescribePreset(const std::string& name, const PresetOptions& options, DatabaseBuilder& db) {
@@ -403,6 +469,8 @@ bool DescribePreset(const std::string& name, const PresetOptions& options, Datab
     AddSampleTables(db, options.seed);
   } else if (name == "all-types") {
     AddAllTypesTables(db, true);
+  } else if (name == "ace-types") {
+    AddAceTypesTables(db);
   } else if (name == "access97") {
     AddAccess97Tables(db);
   } else if (name == "unicode") {

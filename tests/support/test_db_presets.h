@@ -1,7 +1,8 @@
 // The ready-made databases that make-test-db writes (the bundled example,
-// every type with its edge values, the same for an Access 97 file, text in
-// many scripts, a big table for benchmarks, many tables, lost catalog,
-// damage), shared with the tests that check them.
+// every type with its edge values, the types of Access 2007 and later, the
+// same for an Access 97 file, text in many scripts, a big table for
+// benchmarks, many tables, lost catalog, damage), shared with the tests that
+// check them.
 #pragma once
 
 #include <cstdint>

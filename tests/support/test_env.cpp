@@ -1,10 +1,12 @@
 #include "tests/support/test_env.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -24,16 +26,18 @@ std::string CorpusDir() {
 
 namespace {
 
-std::vector<std::string> CorpusFilesOfVersion(int version) {
+// The corpus files of the extension whose version byte (offset 0x14) the
+// test accepts.
+template <typename Version>
+std::vector<std::string> CorpusFiles(const char* extension, Version accepted) {
   std::vector<std::string> files;
   std::string dir = CorpusDir();
   if (dir.empty()) return files;
   for (const auto& entry : fs::directory_iterator(dir)) {
-    if (entry.path().extension() != ".mdb") continue;
+    if (entry.path().extension() != extension) continue;
     std::ifstream in(entry.path(), std::ios::binary);
     char header[0x15] = {};
-    if (in.read(header, sizeof header) && (version < 0 || header[0x14] == version))
-      files.push_back(entry.path().string());
+    if (in.read(header, sizeof header) && accepted(header[0x14])) files.push_back(entry.path().string());
   }
   std::sort(files.begin(), files.end());
   return files;
@@ -41,11 +45,23 @@ std::vector<std::string> CorpusFilesOfVersion(int version) {
 
 }  // namespace
 
-std::vector<std::string> CorpusJet4Files() { return CorpusFilesOfVersion(1); }
-std::vector<std::string> CorpusJet3Files() { return CorpusFilesOfVersion(0); }
-std::vector<std::string> CorpusMdbFiles() { return CorpusFilesOfVersion(-1); }
+std::vector<std::string> CorpusJet4Files() {
+  return CorpusFiles(".mdb", [](char version) { return version == 1; });
+}
+
+std::vector<std::string> CorpusJet3Files() {
+  return CorpusFiles(".mdb", [](char version) { return version == 0; });
+}
+
+std::vector<std::string> CorpusMdbFiles() {
+  return CorpusFiles(".mdb", [](char) { return true; });
+}
 
 size_t PageSizeOf(const std::string& bytes) { return bytes.size() > 0x14 && bytes[0x14] == 0 ? 2048 : 4096; }
+
+std::vector<std::string> CorpusAceFiles() {
+  return CorpusFiles(".accdb", [](char version) { return version >= 2; });
+}
 
 ScratchDir::ScratchDir() {
   std::string pattern = (fs::temp_directory_path() / "brevantis-test-XXXXXX").string();
@@ -64,7 +80,7 @@ ScratchDir::~ScratchDir() {
   fs::remove_all(path_, ec);
 }
 
-CommandResult RunCommand(const std::vector<std::string>& argv) {
+CommandResult RunCommand(const std::vector<std::string>& argv, const CommandOptions& options) {
   CommandResult result;
   ScratchDir dir;
   std::string outPath = dir.File("out"), errPath = dir.File("err");
@@ -76,12 +92,18 @@ CommandResult RunCommand(const std::vector<std::string>& argv) {
     ::dup2(out, 1);
     ::dup2(err, 2);
     ::dup2(in, 0);
+    if (options.fileSizeLimit > 0) {
+      const rlimit limit = {options.fileSizeLimit, options.fileSizeLimit};
+      ::setrlimit(RLIMIT_FSIZE, &limit);
+      ::signal(SIGXFSZ, SIG_IGN);
+    }
     std::vector<char*> args;
     for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
     ::execv(args[0], args.data());
     ::_exit(127);
   }
+  if (options.whileRunning) options.whileRunning(pid);
   int status = 0;
   ::waitpid(pid, &status, 0);
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);

@@ -3,6 +3,8 @@
 // command-line program.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,8 @@ std::vector<std::string> CorpusJet3Files();
 std::vector<std::string> CorpusMdbFiles();
 // The page size of a Jet file by its version byte: 2048 for Jet 3, else 4096.
 size_t PageSizeOf(const std::string& bytes);
+// The .accdb files of the corpus (version byte 2 and up), sorted.
+std::vector<std::string> CorpusAceFiles();
 
 // A fresh folder under the system's temporary folder, removed with the object.
 class ScratchDir {
@@ -38,8 +42,16 @@ struct CommandResult {
   std::string out;
   std::string err;
 };
-// Runs a program with arguments (no shell), capturing both outputs.
-CommandResult RunCommand(const std::vector<std::string>& argv);
+struct CommandOptions {
+  // Bytes a file of the program may grow to, 0 for no limit; a write beyond
+  // it fails as on a full disk.
+  uint64_t fileSizeLimit = 0;
+  // Called with the program's process id while it runs.
+  std::function<void(int pid)> whileRunning;
+};
+// Runs a program with arguments (no shell), capturing both outputs. A
+// program ended by a signal has the exit code 128 + the signal.
+CommandResult RunCommand(const std::vector<std::string>& argv, const CommandOptions& options = {});
 
 std::string ReadFile(const std::string& path);
 // A JSON string literal holding the UTF-8 text, quotes included.
