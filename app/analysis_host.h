@@ -23,6 +23,9 @@ class AnalysisHost {
   virtual void EndAnalysisState() = 0;
   // The current progress window shows the end: "Close", 100 percent.
   virtual void ShowAnalysisFinished() = 0;
+  // The analysis refused the file after publishing its tables: they leave
+  // the tree, as a refused file has none.
+  virtual void DropTables() = 0;
   // The file could not be opened: the current progress window shows why
   // and ends at once ("Close"), its bar where it was.
   virtual void ShowAnalysisNotOpened(const std::string& message) = 0;

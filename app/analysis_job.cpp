@@ -3,6 +3,7 @@
 #include "app/analysis_host.h"
 #include "decode/deleted_row_walk.h"
 #include "decode/ole_file_writer.h"
+#include "decode/row_count.h"
 #include "decode/row_decoder.h"
 #include "decode/schema_reader.h"
 #include "report/progress_channel.h"
@@ -16,7 +17,7 @@ void AnalysisJob::Start(const std::string& filePath) {
 }
 
 void AnalysisJob::Run(const std::string& filePath) {
-  if (Analyze(session_, filePath, progress_, dialogs_)) {
+  if (Analyze(session_, filePath, progress_, dialogs_, MakeRowCounter(session_, progress_.stopRequested))) {
     progress_.SignalEnd(false);
     RunOnGuiThread(&window_, [this] { host_.ShowAnalysisFinished(); });
     ShowDeletedRows();
@@ -30,6 +31,8 @@ void AnalysisJob::Run(const std::string& filePath) {
     std::string problem = platform::ReadableFileProblem(filePath);
     if (!problem.empty()) message += ": " + problem;
     RunOnGuiThread(&window_, [&] { host_.ShowAnalysisNotOpened(message); });
+  } else if (progress_.refused.load() != 0) {
+    RunOnGuiThread(&window_, [this] { host_.DropTables(); });
   }
   RunOnGuiThread(&window_, [this] { host_.EndAnalysisState(); });
 }

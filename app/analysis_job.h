@@ -1,7 +1,8 @@
 // The Recover command's worker thread: runs the session's analysis of the
 // chosen file, which reports through the progress channel in lock-step with
-// the progress window's watchers, counts each table's readable deleted rows
-// for the tree, then hands the main window back.
+// the progress window's watchers, counting each table's readable rows for
+// the tree, then counts each table's readable deleted rows, then hands the
+// main window back.
 #pragma once
 
 #include <string>

@@ -116,7 +116,7 @@ void AnalysisProgressDialog::StatusWatchEnding() {
 void AnalysisProgressDialog::StatusWatchEnded() {
   RunOnGuiThread(this, [this] {
     host_.EndAnalysisState();
-    ui.messages_1095->insertItem(0, QStringLiteral("Recovery Completed"));
+    ui.messages_1095->insertItem(0, FileText(progress_.completionText.Get()));
     ui.stopClose_1063->setText(kClose);
   });
 }

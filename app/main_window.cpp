@@ -270,6 +270,12 @@ void MainWindow::ShowAnalysisFinished() {
   if (progressDialog_ != nullptr) progressDialog_->ShowFinished();
 }
 
+void MainWindow::DropTables() {
+  const QString root = tree_.RootText();
+  ResetTableView();
+  tree_.SetRootText(root);
+}
+
 void MainWindow::ShowAnalysisNotOpened(const std::string& message) {
   if (progressDialog_ != nullptr) progressDialog_->ShowNotOpened(message);
 }

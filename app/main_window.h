@@ -71,6 +71,7 @@ class MainWindow : public QDialog, public AnalysisHost {
   void EndAnalysisState() override;
   void ShowAnalysisFinished() override;
   void ShowAnalysisNotOpened(const std::string& message) override;
+  void DropTables() override;
 
   bool analysisRunning() const { return analysisRunning_.load() != 0; }
   bool exportRunning() const { return exportRunning_.load() != 0; }

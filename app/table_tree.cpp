@@ -6,6 +6,7 @@
 
 #include "app/window_text.h"
 #include "reader/column_types.h"
+#include "reader/row_counts.h"
 #include "reader/table_def.h"
 
 namespace {
@@ -23,7 +24,7 @@ TableTree::TableTree(QTreeWidget& tree)
     : tree_(tree),
       images_{QIcon(":/images/tree_root.svg"), QIcon(":/images/tree_tables.svg"),
               QIcon(":/images/tree_table.svg"), QIcon(":/images/tree_spare.svg"),
-              QIcon(":/images/tree_column.svg")} {
+              QIcon(":/images/tree_column.svg"), QIcon(":/images/tree_table_incomplete.svg")} {
   tree_.setIconSize(QSize(16, 16));
   // Long names get a scroll bar rather than being cut.
   tree_.header()->setStretchLastSection(false);
@@ -78,7 +79,12 @@ void TableTree::AddTableNode(TableDef& table) {
   auto* node = new QTreeWidgetItem(tables_, QStringList(FileText(table.name)));
   node->setIcon(0, images_[kTableImage]);
   SetTable(node, &table);
-  if (table.rowCount > 0) {
+  if (table.MissingRows() > 0) {
+    node->setIcon(0, images_[kIncompleteTableImage]);
+    node->setToolTip(0, FileText(RowsOfText(table) + " rows recovered"));
+  }
+  // The rows counted, where the analysis counted them.
+  if (table.rowsFound >= 0 ? table.rowsFound > 0 : table.rowCount > 0) {
     QFont bold = node->font(0);
     bold.setBold(true);
     node->setFont(0, bold);

@@ -20,7 +20,14 @@ struct TableDef;
 class TableTree : public QObject {
  public:
   // Positions in the image list.
-  enum Image { kRootImage = 0, kTablesImage = 1, kTableImage = 2, kSpareImage = 3, kColumnImage = 4 };
+  enum Image {
+    kRootImage = 0,
+    kTablesImage = 1,
+    kTableImage = 2,
+    kSpareImage = 3,
+    kColumnImage = 4,
+    kIncompleteTableImage = 5
+  };
   static constexpr const char* kRootText = "DATABASE_NAME";
   static constexpr const char* kTablesText = "TABLES";
 
@@ -33,7 +40,9 @@ class TableTree : public QObject {
 
   // One node per table, "%s [%s]" per column ("%s [TEXT(%d)]" for text), in
   // the order the table holds its columns now. A table without a name gets
-  // none; a table with rows is shown in bold.
+  // none; a table with rows is shown in bold. A table that came back short
+  // of the rows its definition states is marked, its tooltip "717 of 830
+  // rows recovered".
   void AddTableNode(TableDef& table);
   // Under the table's node, after its columns: "Deleted rows (N)", the way
   // to the table's readable deleted rows.

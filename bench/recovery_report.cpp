@@ -150,8 +150,8 @@ int main(int argc, char** argv) {
   for (const Source& source : sources) originals.push_back(damage::Recover(source.path, ole));
 
   std::printf("%d files of %s\n\n", static_cast<int>(sources.size()), argv[1]);
-  std::printf("%-24s %8s %7s %8s %7s %9s %9s %9s\n", "damage", "refused", "tables", "back", "rows", "back",
-              "survivors", "lost-def");
+  std::printf("%-24s %8s %7s %8s %7s %9s %9s %9s %6s %8s %6s\n", "damage", "refused", "tables", "back", "rows",
+              "back", "survivors", "lost-def", "short", "told", "wrong");
   for (const DamageKind& kind : Kinds()) {
     damage::Tally total;
     int refused = 0, runs = 0;
@@ -167,15 +167,19 @@ int main(int argc, char** argv) {
       }
     }
     int64_t tables = total.tables + total.lostTables, rows = total.rows + total.lostRows;
-    std::printf("%-24s %4d/%-3d %7lld %8s %7lld %9s %9s %9s\n", kind.name.c_str(), refused, runs,
+    std::printf("%-24s %4d/%-3d %7lld %8s %7lld %9s %9s %9s %6lld %8s %6lld\n", kind.name.c_str(), refused, runs,
                 static_cast<long long>(tables), Percent(total.tablesBack, tables).c_str(),
                 static_cast<long long>(rows), Percent(total.rowsBack, rows).c_str(),
-                Percent(total.rowsBack, total.rows).c_str(), Percent(total.textsBack, total.texts).c_str());
+                Percent(total.rowsBack, total.rows).c_str(), Percent(total.textsBack, total.texts).c_str(),
+                static_cast<long long>(total.shortTables), Percent(total.shortTold, total.shortTables).c_str(),
+                static_cast<long long>(total.toldWrongly));
   }
   std::printf(
       "\ntables: every table of the sound files; rows: their rows on data pages that were not hit;\n"
       "back: with the right values. survivors: the rows of tables whose definition survived only.\n"
       "lost-def: text values of tables whose definition was hit, found again in a table of rows\n"
-      "without a definition.\n");
+      "without a definition. short: tables back with fewer rows than the sound file gave; told:\n"
+      "those the analysis found short by just as many; wrong: tables it found short that were not,\n"
+      "or short by another count.\n");
   return 0;
 }

@@ -1,6 +1,7 @@
 // brevantis-cli analyze FILE [--system]: every table the analysis publishes,
-// with its columns as the desktop program's tree shows them, and how many of
-// its deleted rows can be read; --system lists the system tables too.
+// with its columns as the desktop program's tree shows them, how many of
+// its rows came back when fewer than its definition states, and how many
+// of its deleted rows can be read; --system lists the system tables too.
 #include <cstdio>
 #include <optional>
 
@@ -16,6 +17,7 @@
 #include "platform/dialogs.h"
 #include "reader/column_types.h"
 #include "reader/mdb_file.h"
+#include "reader/row_counts.h"
 #include "reader/table_listing.h"
 
 namespace {
@@ -48,6 +50,7 @@ int RunAnalyzeCommand(const std::vector<std::string>& args) {
     if (!IsTableListed(table, system)) return;  // the tree leaves such a table out too
     std::string text = table.name + "\n";
     for (const ColumnDef& column : table.columns) text += "  " + ColumnTreeText(column) + "\n";
+    if (table.MissingRows() > 0) text += "  (" + RowsOfText(table) + " rows readable)\n";
     if (!rows) rows.emplace(file, progress.stopRequested, oleFiles);
     if (int32_t deleted = CountReadableDeletedRows(*rows, table); deleted > 0)
       text += "  (" + std::to_string(deleted) + " deleted rows readable)\n";

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <mutex>
 
+#include "decode/row_count.h"
 #include "report/analysis_watcher.h"
 #include "report/progress_channel.h"
 #include "reader/analysis.h"
@@ -66,8 +67,8 @@ class ConsoleOutput {
 // its own, the percent on the bar, the tables handed to the caller.
 class ConsoleView : public AnalysisView {
  public:
-  ConsoleView(const TableShown& onTable)
-      : onTable_(onTable), output_(::isatty(STDERR_FILENO) == 1) {}
+  ConsoleView(const ProgressChannel& progress, const TableShown& onTable)
+      : progress_(progress), onTable_(onTable), output_(::isatty(STDERR_FILENO) == 1) {}
 
   void ShowStatus(const StatusReport& report) override {
     if (report.status) output_.Line(*report.status);
@@ -78,13 +79,14 @@ class ConsoleView : public AnalysisView {
     if (report.table != nullptr && onTable_) onTable_(*report.table);
   }
   void StatusWatchEnding() override { output_.Percent(100); }
-  void StatusWatchEnded() override { output_.Line("Recovery Completed"); }
+  void StatusWatchEnded() override { output_.Line(progress_.completionText.Get()); }
   void TableWatchEnded() override { output_.Percent(100); }
 
   // Takes the bar off the terminal, so that what follows starts clean.
   void EndBar() { output_.EndBar(); }
 
  private:
+  const ProgressChannel& progress_;
   const TableShown& onTable_;
   ConsoleOutput output_;
 };
@@ -110,12 +112,12 @@ AnalysisResult RunAnalysis(MdbFile& file, ProgressChannel& progress, platform::D
   }
   progress.Reset();
   progress.databaseName.Set(DatabaseName(path));
-  ConsoleView view(onTable);
+  ConsoleView view(progress, onTable);
   bool read = false;
   {
     AnalysisWatcher watcher(progress, view);
     watcher.AnswerInline();
-    read = Analyze(file, path, progress, dialogs);
+    read = Analyze(file, path, progress, dialogs, MakeRowCounter(file, progress.stopRequested));
     if (read) {
       progress.SignalEnd(false);
       // Ends the status watcher as the window's would on its next report.
@@ -130,9 +132,7 @@ AnalysisResult RunAnalysis(MdbFile& file, ProgressChannel& progress, platform::D
     if (!message.empty()) std::fprintf(stderr, "%s %s\n", message.c_str(), path.c_str());
     return AnalysisResult::NotOpened;
   }
-  // A refused file never gets as far as the first report.
-  if (progress.statusText.Get() == "Opened file successfully...") return AnalysisResult::Refused;
-  return AnalysisResult::Stopped;
+  return progress.refused.load() != 0 ? AnalysisResult::Refused : AnalysisResult::Stopped;
 }
 
 int AnalysisExitCode(AnalysisResult result) {

@@ -20,7 +20,7 @@ class Dialogs;
 enum class AnalysisResult {
   Read,       // the tables were read
   NotOpened,  // the file could not be opened ("Opening file failed... PATH: reason" printed)
-  Refused,    // the format was refused (its message printed)
+  Refused,    // the format was refused, or nothing of the file came back (its message printed)
   Stopped,    // stopped before the pages were scanned
 };
 
@@ -29,7 +29,8 @@ enum class AnalysisResult {
 using TableShown = std::function<void(const TableDef&)>;
 
 // Runs the whole analysis of `path` as the desktop program's Recover does,
-// watched by the console.
+// watched by the console, each listed table's readable rows counted before
+// it is shown.
 AnalysisResult RunAnalysis(MdbFile& file, ProgressChannel& progress, platform::Dialogs& dialogs,
                            const std::string& path, const TableShown& onTable = {});
 

@@ -97,6 +97,21 @@ int RowDecoder::DecodeRow(const TableDef& table, int64_t start, int64_t end, std
   if (!ReadRowStructure(page, db_.Layout(), start, end, {table.maxColumns, variableColumns, false}, row)) return -1;
   const int32_t n = row.columnCount;
 
+  // Offset table: the start of each variable value (relative to the row),
+  // then the end of the data; the fixed part ends before the first value.
+  const int32_t v = row.VariableCount();
+  const int64_t dataEnd = v != 0 ? row.offsets[static_cast<size_t>(v)] : row.mask - start;
+  const int64_t variableStart = v != 0 ? row.offsets[0] : row.mask - start;
+  const int64_t fixedEnd = variableStart != 0 ? variableStart - 1 : 0;  // its last byte
+  const bool holds = dataEnd >= 0 && dataEnd <= end - start && fixedEnd >= 0 && fixedEnd <= dataEnd;
+  // A walk that only counts rows needs no value.
+  if (countOnly_) {
+    if (!holds) return -1;
+    out.erase(0, out.size());
+    out += kFieldSeparator;
+    return n;
+  }
+
   RowCells& cells = cells_;
   if (cells.size() < static_cast<size_t>(std::max<int32_t>(0, table.maxColumns))) ResetCells(table);
   // Null mask at the row's end: bit j for column number j, set when
@@ -110,16 +125,7 @@ int RowDecoder::DecodeRow(const TableDef& table, int64_t start, int64_t end, std
   for (const ColumnDef& column : table.columns)
     if (column.columnNumber >= 0 && column.columnNumber < table.maxColumns)
       cells[static_cast<size_t>(column.columnNumber)].size = column.isFixed ? column.length : -1;
-
-  // Offset table: the start of each variable value (relative to the row),
-  // then the end of the data.
-  const int32_t v = row.VariableCount();
-  int64_t dataEnd = v != 0 ? row.offsets[static_cast<size_t>(v)] : row.mask - start;
-  if (dataEnd < 0 || dataEnd > end - start) return -1;
-  int64_t variableStart = v != 0 ? row.offsets[0] : row.mask - start;
-  // Last byte of the fixed part.
-  int64_t fixedEnd = variableStart != 0 ? variableStart - 1 : 0;
-  if (fixedEnd < 0 || fixedEnd > dataEnd) return -1;
+  if (!holds) return -1;
   int32_t fixedValues = n - v;
   const int64_t fixedStart = row.fixedStart - start;
 

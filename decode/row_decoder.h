@@ -67,6 +67,9 @@ class RowDecoder {
   // others left absent: walks that need one column's values read no memo or
   // OLE object of another. Empty: every column.
   void SetColumnsWanted(std::vector<int32_t> columnNumbers);
+  // From here on a row that holds gives one empty value and no other: for
+  // walks that only count rows.
+  void SetCountOnly(bool countOnly) { countOnly_ = countOnly; }
 
   // The cells of the last row decoded, by column number.
   const RowCells& cells() const { return cells_; }
@@ -88,6 +91,7 @@ class RowDecoder {
   RowStructure row_;  // the last row's structure, kept for its buffer
   std::unique_ptr<ComplexValues> complexValues_;  // made for the first complex column
   std::vector<int32_t> wanted_;  // sorted; empty for every column
+  bool countOnly_ = false;
   int32_t lookupRowFlag_ = 0;
   int32_t deletedRowFlag_ = 0;
 };

@@ -22,6 +22,7 @@
 #include "export/xlsx_workbook.h"
 #include "platform/folders.h"
 #include "reader/mdb_file.h"
+#include "reader/row_counts.h"
 #include "reader/table_def.h"
 
 int32_t SheetLimitFor(uint64_t availableBytes) {
@@ -85,10 +86,20 @@ std::unique_ptr<DatabaseTarget> MakeDatabaseTarget(const ExportOptions& options,
   }
 }
 
+// The rows its definition states that the file did not give back; 0 when
+// its count is unknown. Rows a failed output left out are the failure's,
+// not the file's: the analysis's count says what the file gave then.
+int32_t RowsMissing(const TableDef& table, RowSet rowSet, int32_t rowsWritten, bool failed) {
+  if (rowSet != RowSet::Live) return 0;
+  if (failed) return table.MissingRows();
+  return table.expectedRows > rowsWritten ? table.expectedRows - rowsWritten : 0;
+}
+
 // What the statistics say of a table besides its count.
-std::string TableNote(size_t columnsLeftOut, bool failed, bool stopped) {
+std::string TableNote(size_t columnsLeftOut, bool failed, bool stopped, int32_t expected = 0, int32_t missing = 0) {
   std::string note;
   auto add = [&note](const std::string& part) { note += (note.empty() ? "" : ", ") + part; };
+  if (missing > 0) add(std::to_string(expected) + " expected, " + std::to_string(missing) + " missing");
   if (columnsLeftOut > 0) add(std::to_string(columnsLeftOut) + " columns left out");
   if (failed) add("not all written");
   if (stopped) add("stopped, not written");
@@ -207,6 +218,7 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
   }
   // A line per output written, in order.
   std::vector<StatisticsRow> statistics;
+  Shortfall shortfall;
   const std::string statisticsPath = options.exportFolder + kStatisticsFile;
   std::string stoppedTable;
   auto tableStopped = [&] { return database ? database->tableStopped() : workbooks->tableStopped(); };
@@ -232,9 +244,14 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
                     ole.first);
     }
     const bool failed = failures > failuresBefore + (columnsLeftOut > 0 ? 1 : 0);
-    // A table cut short by a stop is given up whole, its file removed.
+    // A table cut short by a stop is given up whole, its file removed: it
+    // is short by the stop, not by the file.
     const bool cut = tableStopped();
-    statistics.push_back({name, cut ? 0 : rowsWritten, TableNote(columnsLeftOut, failed, cut)});
+    const int32_t missing =
+        cut || progress_.StopRequested() ? 0 : RowsMissing(table, rowSet, rowsWritten, failures > failuresBefore);
+    shortfall.Add(missing);
+    statistics.push_back(
+        {name, cut ? 0 : rowsWritten, TableNote(columnsLeftOut, failed, cut, table.expectedRows, missing)});
     if (Abandoned()) {
       statistics.back().note = "abandoned";
       return false;
@@ -289,6 +306,9 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
   progress_.finished.store(1, std::memory_order_release);
   auto closing = [&]() -> std::string {
     if (progress_.StopRequested() && tableCount > 0) return "Export Aborted by user...";
+    // Rows the file lost are never a success.
+    const std::string missing = ShortfallText(shortfall);
+    if (!missing.empty()) return (Succeeded() ? "Export completed: " : "Export completed with errors: ") + missing + "...";
     return Succeeded() ? "Export completed Successfully..." : "Export completed with errors...";
   };
   // Written last, so that its presence says the export's files are final.

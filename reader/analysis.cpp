@@ -5,7 +5,9 @@
 #include "reader/mdb_file.h"
 #include "reader/page_location.h"
 #include "reader/page_scan.h"
+#include "reader/row_counts.h"
 #include "reader/table_discovery.h"
+#include "platform/dialogs.h"
 #include "report/progress_channel.h"
 
 bool OpenDatabase(MdbFile& db, const std::string& name, ProgressChannel& progress) {
@@ -24,9 +26,19 @@ const char* StorageFormatName(const FormatInfo& format) {
   return format.version == JetHeader::kJet3Version ? "MS-Access 97" : "MS-Access 2003";
 }
 
+// As a refused format: the channel first, so that the watchers end, then
+// the message.
+bool RefuseFile(ProgressChannel& progress, platform::Dialogs& dialogs, const char* message) {
+  progress.refused.store(1, std::memory_order_release);
+  progress.SignalEnd(true);
+  dialogs.ShowMessage(message, "Corvanel Brevantis", platform::MessageButtons::Ok, platform::MessageIcon::None);
+  return false;
+}
+
 }  // namespace
 
-bool Analyze(MdbFile& db, const std::string& name, ProgressChannel& progress, platform::Dialogs& dialogs) {
+bool Analyze(MdbFile& db, const std::string& name, ProgressChannel& progress, platform::Dialogs& dialogs,
+             const RowCounter& countRows) {
   if (!OpenDatabase(db, name, progress)) return false;
   if (DetectFormat(db, progress, dialogs) == -1) return false;
   progress.storageFormat.Set(StorageFormatName(db.Format()));
@@ -47,7 +59,13 @@ bool Analyze(MdbFile& db, const std::string& name, ProgressChannel& progress, pl
 
   ScanPages(db, progress);
   if (!progress.StopRequested() && LocateMovedPages(db, progress)) ScanPages(db, progress);
-  ReadTables(db, progress);
+  // The header alone holds no table, whatever it says of the file.
+  if (db.pages.size() <= 1 && !progress.StopRequested()) return RefuseFile(progress, dialogs, kNothingRecovered);
+  if (ReadTables(db, progress, countRows) >= 0) {
+    if (!progress.StopRequested() && NothingRecovered(db)) return RefuseFile(progress, dialogs, kNothingRecovered);
+    progress.completionText.Set(RecoveryCompletedText(FindShortfall(db.tables, db.ShowsSystemTables())));
+    progress.SignalEnd(false);
+  }
   SortColumns(db.tables);
 
   progress.statusText.Set("Initializing Tables.....");

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "reader/table_discovery.h"
+
 class MdbFile;
 class ProgressChannel;
 namespace platform {
@@ -17,6 +19,10 @@ class Dialogs;
 // empty name). False when it could not be opened.
 bool OpenDatabase(MdbFile& db, const std::string& name, ProgressChannel& progress);
 
-// False when the file cannot be opened, its format is refused or the user
-// stopped before the pages were scanned. The session keeps the file open.
-bool Analyze(MdbFile& db, const std::string& name, ProgressChannel& progress, platform::Dialogs& dialogs);
+// False when the file cannot be opened, its format is refused, nothing of
+// it came back (row_counts.h) or the user stopped before the pages were
+// scanned. The session keeps the file open. With countRows, each listed
+// table's readable rows are counted before it is published, and the
+// channel's completionText says which tables came back short.
+bool Analyze(MdbFile& db, const std::string& name, ProgressChannel& progress, platform::Dialogs& dialogs,
+             const RowCounter& countRows = {});

@@ -57,12 +57,14 @@ std::vector<CatalogEntry> ReadCatalogPage(ByteSpan page, const JetLayout& layout
   const int32_t mask = layout.rowOffsetMask;
   const int64_t nameStart = layout.catalogNameOffset;
   for (int32_t r = 0; r < rowCount; ++r) {
-    int64_t start = ReadUInt16(page, slots + 2 * r) & mask;
+    const uint16_t slot = ReadUInt16(page, slots + 2 * r);
+    int64_t start = slot & mask;
     int64_t next = r == 0 ? pageSize : (ReadUInt16(page, slots - 2 + 2 * r) & mask);
     int64_t end = (next - 1) & mask;  // the row's last byte
     if (start > pageSize || end > pageSize || end - 9 <= start + 13) continue;
 
     CatalogEntry entry;
+    entry.deleted = (slot & layout.deletedRowFlag) != 0;
     entry.definitionPage = ReadInt32(page, start + layout.catalogIdOffset);
     if (entry.definitionPage < 0) continue;
     entry.objectType = ReadUInt16(page, start + layout.catalogTypeOffset) & 0x7F;

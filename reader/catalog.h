@@ -23,6 +23,7 @@ struct CatalogEntry {
   int32_t definitionPage = 0;  // the catalog's Id
   int32_t objectType = 0;      // 1 for a table
   uint32_t flags = 0;          // system and hidden marks (table_listing.h)
+  bool deleted = false;        // the row of an object since deleted
   std::string name;
   int32_t slot = -1;             // the row's slot on its catalog page
   ObjectProperties properties;   // a table's, from its LvProp value

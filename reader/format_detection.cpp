@@ -27,6 +27,7 @@ constexpr const JetLayout* kLayouts[] = {&kJet4Layout, &kJet3Layout};
 // message.
 void RefuseFormat(ProgressChannel& progress, platform::Dialogs& dialogs, const char* message) {
   if (message == kCorrupted) progress.finished.store(1, std::memory_order_release);
+  progress.refused.store(1, std::memory_order_release);
   progress.SignalEnd(true);
   dialogs.ShowMessage(message, "Corvanel Brevantis", platform::MessageButtons::Ok, platform::MessageIcon::None);
 }

@@ -21,6 +21,7 @@ bool MdbFile::Open(const std::string& name) {
   UseFormat(FormatInfo{});
   pages.clear();
   tables.clear();
+  catalogUserTables = 0;
   if (name.empty()) return false;
   return file_.Open(name);
 }

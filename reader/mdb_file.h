@@ -93,6 +93,8 @@ class MdbFile {
   // ties them to the file beyond being emptied by Open.
   PageInventory pages;
   TableList tables;
+  // User tables the catalog's live rows name, lost or not.
+  int32_t catalogUserTables = 0;
 
  private:
   std::string fileName_;

@@ -58,6 +58,12 @@ struct TableDef {
   int32_t columnCount = 0;
   int32_t varColumnCount = 0;
   int32_t rowCount = 0;
+  // The live rows its definition states, when the file could hold that
+  // many; -1 when unknown (no definition, or a count damage made up).
+  int32_t expectedRows = -1;
+  // The live rows that read, counted by the analysis for the tables it
+  // lists; -1 when not counted.
+  int32_t rowsFound = -1;
 
   // Its definition is lost: definitionPage is the owner its data pages
   // name, and the columns were read from the rows (orphan_tables.h).
@@ -83,6 +89,12 @@ struct TableDef {
   std::vector<std::string> schemaNotes;
   // Its own properties and its columns', from the catalog.
   ObjectProperties properties;
+
+  // Rows the definition states that did not come back; 0 when either
+  // count is unknown.
+  int32_t MissingRows() const {
+    return rowsFound >= 0 && expectedRows > rowsFound ? expectedRows - rowsFound : 0;
+  }
 
   // The row walks find rows the count left out (moved rows, a count too
   // small); the count stays within 0 and the int32 range.

@@ -1,5 +1,6 @@
 #include "reader/table_definition.h"
 
+#include <algorithm>
 #include <string>
 
 #include "format/utf8.h"
@@ -57,7 +58,7 @@ DefinitionHeader ReadDefinitionHeader(ByteSpan page, const JetLayout& layout) {
 }
 
 void ApplyDefinitionHeader(const DefinitionHeader& header, TableDef& table) {
-  table.rowCount = header.rowCount;
+  table.rowCount = std::max(0, header.rowCount);
   table.objectType = header.objectType;
   table.maxColumns = header.maxColumns;
   table.varColumnCount = header.varColumnCount;

@@ -21,14 +21,13 @@ struct DefinitionHeader {
   int32_t columnCount = 0;
 
   // Counts a definition can have, whatever its table type: a page whose
-  // header holds is a readable definition.
-  bool Holds() const {
-    return maxColumns > 0 && columnCount > 0 && varColumnCount >= 0 && rowCount >= 0 && columnCount <= maxColumns;
-  }
+  // header holds is a readable definition. The row count is not among
+  // them: a damaged one must not cost the table its rows.
+  bool Holds() const { return maxColumns > 0 && columnCount > 0 && varColumnCount >= 0 && columnCount <= maxColumns; }
 };
 
 DefinitionHeader ReadDefinitionHeader(ByteSpan page, const JetLayout& layout);
-// Gives the table the header's counts.
+// Gives the table the header's counts; a negative row count as 0.
 void ApplyDefinitionHeader(const DefinitionHeader& header, TableDef& table);
 
 // Fills the table's counts, columns and data pages (the data pages of the

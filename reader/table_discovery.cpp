@@ -10,6 +10,7 @@
 #include "reader/mdb_file.h"
 #include "reader/orphan_tables.h"
 #include "reader/recovery_naming.h"
+#include "reader/row_counts.h"
 #include "reader/table_definition.h"
 #include "reader/table_listing.h"
 #include "reader/usage_map.h"
@@ -52,12 +53,21 @@ int ReadSchema(const MdbFile& db, TableDef& table, std::vector<uint8_t>& definit
   }
   if (ParseTableDefinition(definition, layout, db.Text(), db.pages, table) == 0) return 0;
   map = ApplyUsageMap(db, definition, table);
+  table.expectedRows =
+      PlausibleRowCount(ReadDefinitionHeader(definition, layout).rowCount, static_cast<int64_t>(db.pages.size()), layout);
   return 1;
+}
+
+int32_t CountUserTables(const std::vector<CatalogEntry>& catalog) {
+  constexpr int32_t kTableObject = 1;
+  return static_cast<int32_t>(std::count_if(catalog.begin(), catalog.end(), [](const CatalogEntry& row) {
+    return row.objectType == kTableObject && !row.deleted && !IsSystemCatalogObject(row.flags, row.name);
+  }));
 }
 
 }  // namespace
 
-int ReadTables(MdbFile& db, ProgressChannel& progress) {
+int ReadTables(MdbFile& db, ProgressChannel& progress, const RowCounter& countRows) {
   const JetLayout& layout = db.Layout();
   const PageInventory& pages = db.pages;
   TableList& tables = db.tables;
@@ -90,6 +100,7 @@ int ReadTables(MdbFile& db, ProgressChannel& progress) {
 
   // Read once: it names the tables and the rows whose definition is lost.
   const std::vector<CatalogEntry> catalog = ReadCatalog(db);
+  db.catalogUserTables = CountUserTables(catalog);
   NameTablesFromCatalog(db, catalog, progress);
   // Rows whose definition is lost follow, as tables of their own.
   TableList orphans = FindOrphanTables(db);
@@ -137,6 +148,11 @@ int ReadTables(MdbFile& db, ProgressChannel& progress) {
         progress.statusText.Set("Usage map unreadable, pages taken by owner : " + table.name);
         progress.ReportStatus();
       }
+      if (read && table.expectedRows < 0 && reported) {
+        progress.statusText.Set("Row count stated for " + table.name + " does not fit the file: " +
+                                std::to_string(ReadDefinitionHeader(definition, layout).rowCount));
+        progress.ReportStatus();
+      }
     }
     if (!read) {
       // The next table moves up into this position; the watchers still get
@@ -147,12 +163,11 @@ int ReadTables(MdbFile& db, ProgressChannel& progress) {
       continue;
     }
     ResolveComplexColumns(db, complexColumns, table);
+    if (reported && countRows) table.rowsFound = countRows(table);
     if (reported && !progress.ReportTable(&table, table.name)) break;
     ++k;
   }
   // Flat tables read after the tables whose values they hold.
   for (auto& table : tables) ResolveComplexColumns(db, complexColumns, *table);
-
-  progress.SignalEnd(false);
   return static_cast<int>(tables.size());
 }

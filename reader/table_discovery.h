@@ -7,10 +7,19 @@
 // others are read without a report.
 #pragma once
 
+#include <cstdint>
+#include <functional>
+
 class MdbFile;
 class ProgressChannel;
+struct TableDef;
+
+// Counts the live rows of a table that read, -1 when a stop was requested.
+// Rows are decoded above the reader: the caller of the analysis gives it.
+using RowCounter = std::function<int32_t(TableDef&)>;
 
 // Fills db.tables from the inventory, reporting each listed table through
-// the channel and signalling the end. The number of tables kept, system
-// tables included.
-int ReadTables(MdbFile& db, ProgressChannel& progress);
+// the channel, its rows counted first when countRows is given. The number
+// of tables kept, system tables included; -1 when stopped before the first
+// report.
+int ReadTables(MdbFile& db, ProgressChannel& progress, const RowCounter& countRows = {});

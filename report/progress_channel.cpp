@@ -7,6 +7,7 @@ ProgressChannel::ProgressChannel() {
   UpdateProgTblEvent.Reset();
   ReadPageEvent.Reset();
   UpdateProgStatusEvent.Reset();
+  completionText.Set(kRecoveryCompleted);
 }
 
 void ProgressChannel::WaitUnlessStopped(platform::ManualResetEvent& event) {
@@ -65,12 +66,14 @@ void ProgressChannel::WakeTableWatcher() {
 void ProgressChannel::Reset() {
   stopRequested = 0;
   finished = 0;
+  refused = 0;
   unnamedTableCount = 0;
   tableTotal = 0;
   tablesDone = 0;
   pageTotal = 0;
   pagesDone = 0;
   statusText.Clear();
+  completionText.Set(kRecoveryCompleted);
   currentTable = nullptr;
   rowBuffer.clear();
   RecoveryTblEvent.Reset();

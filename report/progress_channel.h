@@ -18,6 +18,9 @@
 class AnalysisWatcher;
 struct TableDef;
 
+// The analysis's last line for a file read whole.
+inline constexpr char kRecoveryCompleted[] = "Recovery Completed";
+
 // A text written by one thread and read by another. The handshake orders the
 // accesses while a job runs normally, but once a stop is requested the worker
 // no longer waits for the reader, so the text guards itself.
@@ -57,6 +60,8 @@ class ProgressChannel {
 
   std::atomic<uint8_t> stopRequested{0};
   std::atomic<uint8_t> finished{0};
+  // Set with stopRequested when the analysis refused the file.
+  std::atomic<uint8_t> refused{0};
   std::atomic<int32_t> unnamedTableCount{0};
   std::atomic<int32_t> tableTotal{0};
   std::atomic<int32_t> tablesDone{0};
@@ -66,6 +71,9 @@ class ProgressChannel {
   SharedText statusText;
   SharedText databaseName;
   SharedText storageFormat;
+  // What the watchers say when the analysis has ended: kRecoveryCompleted,
+  // or with what did not come back.
+  SharedText completionText;
   // Used by the record browser's fetch thread alone.
   std::vector<std::string> rowBuffer;
 

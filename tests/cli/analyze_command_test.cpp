@@ -35,6 +35,7 @@ struct Listed {
   std::string name;
   std::vector<std::string> columns;
   std::string deletedRows{};  // the line after the columns, when there is one
+  std::string rowsFound{};    // "(N of M rows readable)" for a table short of rows
   bool operator<(const Listed& o) const { return std::tie(name, columns) < std::tie(o.name, o.columns); }
 };
 
@@ -44,6 +45,9 @@ std::vector<Listed> Listing(const std::string& out) {
     if (line.rfind("  (", 0) == 0 && line.ends_with(" deleted rows readable)")) {
       if (tables.empty()) ADD_FAILURE() << "deleted rows before any table: " << line;
       else tables.back().deletedRows = line.substr(2);
+    } else if (line.rfind("  (", 0) == 0 && line.ends_with(" rows readable)")) {
+      if (tables.empty()) ADD_FAILURE() << "rows before any table: " << line;
+      else tables.back().rowsFound = line.substr(2);
     } else if (line.rfind("  ", 0) == 0) {
       if (tables.empty()) ADD_FAILURE() << "column before any table: " << line;
       else tables.back().columns.push_back(line.substr(2));

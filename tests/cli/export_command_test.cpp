@@ -22,6 +22,7 @@
 #include "export/name_set.h"
 #include "export/xlsx_workbook.h"
 #include "tests/support/test_db_builder.h"
+#include "tests/support/test_db_damage.h"
 #include "tests/support/test_env.h"
 
 namespace {
@@ -372,6 +373,63 @@ TEST(ExportCommandTest, WrongArgumentsAndRefusedFilesEndWithTheirExitCodes) {
     EXPECT_EQ(result.exitCode, c.exitCode) << c.args.back() << "\n" << result.err;
   }
   EXPECT_FALSE(fs::exists(cli.File("Export Statistics.log")));
+}
+
+// Rows lost with their pages, counted against the tables' definitions by
+// every command, exit 0 all the same; a file whose tables all lost their
+// rows, or cut after its header, is refused.
+TEST(ExportCommandTest, RowsLostWithTheirPagesAreCountedAgainstTheDefinitions) {
+  CliCopy cli;
+  using T = testdb::ColumnType;
+  testdb::DatabaseBuilder builder;
+  testdb::Table& orders = builder.AddTable("Orders", {{"Id", T::Long}, {"Customer", T::Text, 40}});
+  for (int i = 1; i <= 400; ++i) orders.rows.push_back({{i, "Customer " + std::to_string(i)}});
+  builder.AddTable("Categories", {{"Id", T::Long}}).rows = {{{1}}, {{2}}, {{3}}, {{4}}, {{5}}, {{6}}, {{7}}, {{8}}};
+  builder.AddTable("Shippers", {{"Id", T::Long}}).rows.push_back({{1}});
+  const std::string database = cli.File("damaged.mdb"), cut = cli.File("cut.mdb");
+  const testdb::Layout layout = builder.Write(database);
+  ASSERT_TRUE(layout.ok) << layout.error;
+  fs::copy_file(database, cut);
+  std::vector<uint32_t> lost = layout.Find("Categories")->dataPages;
+  lost.push_back(layout.Find("Orders")->dataPages.at(0));
+  ASSERT_TRUE(testdb::GarblePages(database, lost, 5));
+
+  // What `rows` still gives of Orders is what the counts say came back.
+  testenv::CommandResult rows = cli.Run({"rows", database, "Orders", "--all"});
+  const long found = std::count(rows.out.begin(), rows.out.end(), '\n') - 1;
+  ASSERT_TRUE(found > 0 && found < 400) << rows.err;
+  const std::string summary = "2 tables incomplete (" + std::to_string(408 - found) + " rows not found)";
+  testenv::CommandResult analysis = cli.Run({"analyze", database});
+  EXPECT_EQ(analysis.exitCode, 0) << analysis.err;
+  EXPECT_EQ(analysis.out, "Orders\n  Id [COUNTER]\n  Customer [TEXT(80)]\n  (" + std::to_string(found) +
+                              " of 400 rows readable)\nCategories\n  Id [COUNTER]\n  (0 of 8 rows readable)\n"
+                              "Shippers\n  Id [COUNTER]\n");
+  for (const std::string& err : {analysis.err, rows.err})
+    EXPECT_TRUE(err.ends_with("\nRecovery Completed: " + summary + "\n")) << err;
+
+  const std::string destination = cli.File("out");
+  fs::create_directory(destination);
+  testenv::CommandResult exported = cli.Run({"export", database, "--to", destination, "--format", "csv"});
+  EXPECT_EQ(exported.exitCode, 0) << exported.err;
+  const std::string missing = "400 expected, " + std::to_string(400 - found) + " missing";
+  EXPECT_EQ(exported.out, std::string(kHeading) + "\n" + StatisticsLine({"Orders", int32_t(found), missing}) + "\n" +
+                              StatisticsLine({"Categories", 0, "8 expected, 8 missing"}) + "\n" +
+                              StatisticsLine({"Shippers", 1, ""}) + "\n");
+  const std::string closing = "Export completed: " + summary + "...";
+  EXPECT_NE(exported.err.find("\n" + closing + "\n"), std::string::npos) << exported.err;
+  EXPECT_TRUE(testenv::ReadFile(DatedFolder(destination) + "/Export Statistics.log").ends_with(closing + "\r\n"));
+
+  ASSERT_TRUE(testdb::GarblePages(database, layout.Find("Shippers")->dataPages, 6));
+  ASSERT_TRUE(testdb::GarblePages(database, layout.Find("Orders")->dataPages, 7));
+  ASSERT_TRUE(testdb::TruncateFile(cut, 4096));
+  for (const std::string& refused : {database, cut}) {
+    for (const Names& args : {Names{"analyze", refused}, Names{"export", refused, "--to", destination}}) {
+      testenv::CommandResult r = cli.Run(args);
+      EXPECT_EQ(r.exitCode, 2) << refused << " " << args[0];
+      EXPECT_TRUE(r.err.ends_with("\nNo table of this file could be recovered.\n")) << r.err;
+    }
+  }
+  EXPECT_EQ(DatedFolders(destination).size(), 1u);
 }
 
 // Exports as a shell loop runs them, two of them started together: each

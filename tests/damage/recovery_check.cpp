@@ -7,6 +7,7 @@
 #include "report/analysis_watcher.h"
 #include "report/progress_channel.h"
 #include "decode/ole_file_writer.h"
+#include "decode/row_count.h"
 #include "decode/row_reader.h"
 #include "decode/row_text.h"
 #include "format/jet_layout.h"
@@ -99,6 +100,17 @@ TableCount CountTable(const Recovery& original, const RecoveredTable& table, con
   std::vector<std::string> got;
   for (const RecoveredRow& row : found->second.rows) got.push_back(longValuesHit ? row.key : row.text);
   c.tally.rowsBack = RowsFound(std::move(want), std::move(got));
+  const RecoveredTable& back = found->second;
+  const int64_t missing = static_cast<int64_t>(table.rows.size()) - static_cast<int64_t>(back.rows.size());
+  const int64_t told = back.rowsFound >= 0 && back.expectedRows > back.rowsFound ? back.expectedRows - back.rowsFound : 0;
+  const bool countsHold = back.rowsFound == static_cast<int32_t>(back.rows.size()) &&
+                          back.expectedRows == static_cast<int32_t>(table.rows.size());
+  if (missing > 0) {
+    c.tally.shortTables = 1;
+    c.tally.shortTold = told == missing && countsHold;
+  } else if (told > 0) {
+    c.tally.toldWrongly = 1;
+  }
   return c;
 }
 
@@ -114,7 +126,7 @@ Recovery Recover(const std::string& path, const std::string& oleFolder) {
     SilentAnalysisView view;
     AnalysisWatcher watcher(progress, view);
     watcher.AnswerInline();
-    r.analysed = Analyze(db, path, progress, dialogs);
+    r.analysed = Analyze(db, path, progress, dialogs, MakeRowCounter(db, progress.stopRequested));
   }
   r.refusal = dialogs.last;
   if (!r.analysed) return r;
@@ -134,6 +146,8 @@ Recovery Recover(const std::string& path, const std::string& oleFolder) {
     table.definitionPages.insert(table.definitionPages.end(), t->continuationPages.begin(),
                                  t->continuationPages.end());
     table.dataPages = t->dataPages;
+    table.expectedRows = t->expectedRows;
+    table.rowsFound = t->rowsFound;
     TableRowWalk walk(rows, *t);
     std::string row;
     while (walk.Next(row) == 1) {
@@ -154,6 +168,9 @@ void Tally::Add(const Tally& other) {
   lostRows += other.lostRows;
   texts += other.texts;
   textsBack += other.textsBack;
+  shortTables += other.shortTables;
+  shortTold += other.shortTold;
+  toldWrongly += other.toldWrongly;
 }
 
 Tally Compare(const Recovery& original, const Recovery& damaged, const std::set<int32_t>& hitPages) {

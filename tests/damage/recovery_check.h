@@ -24,6 +24,8 @@ struct RecoveredTable {
   std::vector<int32_t> definitionPages;
   std::vector<int32_t> dataPages;
   std::vector<RecoveredRow> rows;
+  int32_t expectedRows = -1;  // as the analysis took them from the definition
+  int32_t rowsFound = -1;     // as the analysis counted them
 };
 
 struct Recovery {
@@ -47,6 +49,10 @@ struct Tally {
   // table of their own (found at the same definition page).
   int64_t lostTables = 0, lostRows = 0;
   int64_t texts = 0, textsBack = 0;
+  // Tables back with fewer rows than the sound file gave, and those of them
+  // the analysis found short by just as many; tables it found short that
+  // were not, or by another count.
+  int64_t shortTables = 0, shortTold = 0, toldWrongly = 0;
   void Add(const Tally& other);
 };
 

@@ -13,6 +13,7 @@
 #include "app/analysis_progress_dialog.h"
 #include "tests/gui/gui_test_support.h"
 #include "tests/support/test_db_builder.h"
+#include "tests/support/test_db_damage.h"
 
 using guitest::Session;
 
@@ -50,6 +51,7 @@ class AnalysisTest : public QObject {
   void EnterAndEscapeDoNotCloseTheProgressWindow();
   void TheCloseBoxLeavesTheAnalysisToFinish();
   void ADatabaseWithoutTablesEndsComplete();
+  void TablesShortOfRowsAreMarkedAndAFileWithNoneLeftIsRefused();
   void AFileThatCannotBeOpenedEndsTheWindowAtOnce();
 };
 
@@ -320,6 +322,42 @@ void AnalysisTest::ADatabaseWithoutTablesEndsComplete() {
   QCOMPARE(TablesNode(session.w())->childCount(), 0);
   // An export of no table would only make an empty folder.
   QVERIFY(!session.w().ui.export_1008->isEnabled());
+}
+
+void AnalysisTest::TablesShortOfRowsAreMarkedAndAFileWithNoneLeftIsRefused() {
+  testenv::ScratchDir scratch;
+  const std::string path = scratch.File("lost.mdb");
+  testdb::DatabaseBuilder db;
+  db.AddTable("Kept", {{"Id", ColumnType::Long}}).rows = {{{1}}};
+  db.AddTable("Lost", {{"Id", ColumnType::Long}}).rows = {{{1}}, {{2}}, {{3}}};
+  const testdb::Layout layout = db.Write(path);
+  QVERIFY(layout.ok && testdb::GarblePages(path, layout.Find("Lost")->dataPages, 3));
+  Session session;
+  MainWindow& window = session.w();
+  window.UseFile(path);
+  QStringList messages;
+  session.RecoverToEnd(
+      [&](QWidget& shown) { messages = ListTexts(*static_cast<AnalysisProgressDialog&>(shown).ui.messages_1095); });
+  QCOMPARE(messages.value(0), QString("Recovery Completed: 1 table incomplete (3 rows not found)"));
+  QTreeWidgetItem* kept = TablesNode(window)->child(0);
+  QTreeWidgetItem* lost = TablesNode(window)->child(1);
+  QVERIFY(kept->font(0).bold() && kept->toolTip(0).isEmpty() && !lost->font(0).bold());
+  QCOMPARE(lost->toolTip(0), QString("0 of 3 rows recovered"));
+  QVERIFY(lost->icon(0).cacheKey() != kept->icon(0).cacheKey());
+
+  // Nothing left of any table: refused, and the tree keeps none of them.
+  QVERIFY(testdb::GarblePages(path, layout.Find("Kept")->dataPages, 4));
+  guitest::ModalAnswerer closer([&](QWidget& modal) {
+    auto* dialog = qobject_cast<AnalysisProgressDialog*>(&modal);
+    if (dialog == nullptr || dialog->ui.stopClose_1063->text() != "Close" || window.analysisRunning()) return false;
+    dialog->ui.stopClose_1063->click();
+    return true;
+  });
+  window.Recover();
+  QVERIFY(closer.done());
+  QCOMPARE(session.dialogs.messageTexts(), std::vector<std::string>{"No table of this file could be recovered."});
+  QCOMPARE(TablesNode(window)->childCount(), 0);
+  QVERIFY(!window.ui.export_1008->isEnabled());
 }
 
 void AnalysisTest::AFileThatCannotBeOpenedEndsTheWindowAtOnce() {
