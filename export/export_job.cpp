@@ -222,6 +222,11 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
   const std::string statisticsPath = options.exportFolder + kStatisticsFile;
   std::string stoppedTable;
   auto tableStopped = [&] { return database ? database->tableStopped() : workbooks->tableStopped(); };
+  // The rows of the output last written that it keeps: none when a stop gave it up.
+  auto rowsKept = [&]() -> int32_t {
+    if (tableStopped()) return 0;
+    return database ? database->rowsWritten() : workbooks->rowsWritten();
+  };
   // Writes one output of the table; false when the job was abandoned or stopped.
   auto write = [&](TableDef& table, RowSet rowSet, int32_t rowsExpected) {
     const std::string name = table.name + RowSetLabel(rowSet);
@@ -236,7 +241,7 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
     } else {
       workbooks->WriteTablePerDatabase(table, static_cast<int32_t>(outputs), sheetLimit_, rowSet);
     }
-    const int32_t rowsWritten = database ? database->rowsWritten() : workbooks->rowsWritten();
+    const int32_t rowsWritten = rowsKept();
     const size_t columnsLeftOut = database ? database->columnsLeftOut() : workbooks->columnsLeftOut();
     OleFileWriter::Failures ole = oleFiles.TakeFailures();
     if (ole.count > 0) {
@@ -251,7 +256,7 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
         cut || progress_.StopRequested() ? 0 : RowsMissing(table, rowSet, rowsWritten, failures > failuresBefore);
     shortfall.Add(missing);
     statistics.push_back(
-        {name, cut ? 0 : rowsWritten, TableNote(columnsLeftOut, failed, cut, table.expectedRows, missing)});
+        {name, rowsWritten, TableNote(columnsLeftOut, failed, cut, table.expectedRows, missing)});
     if (Abandoned()) {
       statistics.back().note = "abandoned";
       return false;
@@ -277,7 +282,7 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
     TableDef& table = *options.chosenTables[reached];
     if (table.name.empty()) continue;
     bool going = write(table, RowSet::Live, table.rowCount);
-    exportedRows_[reached] = tableStopped() ? 0 : database ? database->rowsWritten() : workbooks->rowsWritten();
+    exportedRows_[reached] = rowsKept();
     if (going && deletedRows[reached] > 0 && !progress_.StopRequested())
       going = write(table, RowSet::Deleted, deletedRows[reached]);
     if (!going) break;
