@@ -53,6 +53,7 @@ class RecordingView : public ExportView {
   void SetRowsWritten(const ExportProgress& progress) override {
     rowsWritten.push_back({progress.output, static_cast<int32_t>(progress.rows)});
     rowsExpected.push_back(progress.rowsExpected);
+    if (onRowsWritten) onRowsWritten(progress.rows);
   }
   void SetFinishing(const std::string& fileName) override { finishing.push_back(fileName); }
   void SetPercentage(int percent) override { percentages.push_back(percent); }
@@ -66,6 +67,7 @@ class RecordingView : public ExportView {
   }
 
   std::function<void(const std::string&)> onMessage;
+  std::function<void(int64_t)> onRowsWritten;
   bool clearSucceeds = true;
   std::vector<std::string> calls;
   std::vector<std::string> messages;

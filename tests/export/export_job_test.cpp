@@ -134,18 +134,13 @@ TEST(ExportJobTest, AStopWithinATableLeavesNoFileOfItInAnyFormat) {
     testdb::DatabaseBuilder builder;
     AddNumberedTable(builder, "Big", 300000);
     ASSERT_NO_FATAL_FAILURE(f.Open(builder));
-    std::thread stopper;
-    f.view.onMessage = [&](const std::string& text) {
-      if (text != "Export started  : Big") return;
-      stopper = std::thread([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        f.job.RequestStop();
-      });
+    // Stopped at the first count of rows written, well inside the table.
+    f.view.onRowsWritten = [&](int64_t rows) {
+      if (rows > 0 && rows < 300000) f.job.RequestStop();
     };
     ExportOptions options = f.Options(kExcelPerDatabase);
     options.format = format;
     f.Run(options);
-    stopper.join();
 
     EXPECT_EQ(f.view.statistics, (std::vector<StatisticsEntry>{{0, "Big", 0, "stopped, not written"}}));
     EXPECT_EQ(f.view.messages.back(), "Export Aborted by user...");
