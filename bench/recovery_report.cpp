@@ -2,9 +2,10 @@
 // damaged in several ways, read again, and compared with what the sound file
 // gave. Prints, per kind of damage, the files refused, the tables and the
 // rows that came back. Every table and every row of the sound file counts:
-// a refused file loses all of them, a table whose definition was hit loses
-// its rows (its text values may come back in a table of rows without a
-// definition, counted apart). Rows on pages that were hit are left out.
+// a refused file loses all of them; the rows of a table whose definition was
+// hit come back only in a table of rows without a definition, and count as
+// back when every value of theirs is found in one of its rows of the same
+// page (guessed columns included). Rows on pages that were hit are left out.
 //
 //   recovery-report CORPUS_DIR
 #include <cstdio>
@@ -150,8 +151,8 @@ int main(int argc, char** argv) {
   for (const Source& source : sources) originals.push_back(damage::Recover(source.path, ole));
 
   std::printf("%d files of %s\n\n", static_cast<int>(sources.size()), argv[1]);
-  std::printf("%-24s %8s %7s %8s %7s %9s %9s %9s %6s %8s %6s\n", "damage", "refused", "tables", "back", "rows",
-              "back", "survivors", "lost-def", "short", "told", "wrong");
+  std::printf("%-24s %8s %7s %8s %7s %9s %9s %9s %9s %9s %6s %8s %6s\n", "damage", "refused", "tables", "back",
+              "rows", "back", "survivors", "lost-def", "lost-back", "lost-vals", "short", "told", "wrong");
   for (const DamageKind& kind : Kinds()) {
     damage::Tally total;
     int refused = 0, runs = 0;
@@ -167,18 +168,23 @@ int main(int argc, char** argv) {
       }
     }
     int64_t tables = total.tables + total.lostTables, rows = total.rows + total.lostRows;
-    std::printf("%-24s %4d/%-3d %7lld %8s %7lld %9s %9s %9s %6lld %8s %6lld\n", kind.name.c_str(), refused, runs,
-                static_cast<long long>(tables), Percent(total.tablesBack, tables).c_str(),
-                static_cast<long long>(rows), Percent(total.rowsBack, rows).c_str(),
+    std::printf("%-24s %4d/%-3d %7lld %8s %7lld %9s %9s %9s %9s %9s %6lld %8s %6lld\n", kind.name.c_str(), refused,
+                runs, static_cast<long long>(tables), Percent(total.tablesBack, tables).c_str(),
+                static_cast<long long>(rows), Percent(total.rowsBack + total.lostRowsBack, rows).c_str(),
                 Percent(total.rowsBack, total.rows).c_str(), Percent(total.textsBack, total.texts).c_str(),
+                Percent(total.lostRowsBack, total.lostRows).c_str(),
+                Percent(total.lostValuesBack, total.lostValues).c_str(),
                 static_cast<long long>(total.shortTables), Percent(total.shortTold, total.shortTables).c_str(),
                 static_cast<long long>(total.toldWrongly));
   }
   std::printf(
       "\ntables: every table of the sound files; rows: their rows on data pages that were not hit;\n"
-      "back: with the right values. survivors: the rows of tables whose definition survived only.\n"
-      "lost-def: text values of tables whose definition was hit, found again in a table of rows\n"
-      "without a definition. short: tables back with fewer rows than the sound file gave; told:\n"
+      "back: with the right values, those of tables whose definition was hit included when a table\n"
+      "of rows without a definition gives all their values. survivors: the rows of tables whose\n"
+      "definition survived only. lost-def: text values of tables whose definition was hit, found\n"
+      "again in a table of rows without a definition; lost-back: their rows back whole there;\n"
+      "lost-vals: their values other than NULL found there, guessed columns included.\n"
+      "short: tables back with fewer rows than the sound file gave; told:\n"
       "those the analysis found short by just as many; wrong: tables it found short that were not,\n"
       "or short by another count.\n");
   return 0;

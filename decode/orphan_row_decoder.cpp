@@ -1,5 +1,7 @@
 #include "decode/orphan_row_decoder.h"
 
+#include <algorithm>
+
 #include "decode/long_value.h"
 #include "decode/row_text.h"
 #include "decode/value_decoders.h"
@@ -39,6 +41,28 @@ void DecodeOrphanValue(const MdbFile& db, ByteSpan page, int64_t from, int64_t t
   RenderValueText(cell.value, cell.text);
 }
 
+// A guessed fixed column, rendered as its type renders; outside the row's
+// fixed area it is absent, and so are a guessed date's zero bytes.
+void DecodeGuessedValue(ByteSpan page, const RowStructure& row, const ColumnDef& column, CellSlot& cell) {
+  if (column.type == ColumnType::Bit) return SetCellBoolean(row.Present(page, column.maskBit), cell);
+  if (column.maskBit >= 0 && !row.Present(page, column.maskBit)) return SetCellNull(cell);
+  const int64_t at = row.fixedStart + column.fixedOffset;
+  ByteSpan bytes = BytesInside(page, at, column.length);
+  if (at + column.length > row.FixedEnd() || static_cast<int64_t>(bytes.size()) != column.length) return SetCellNull(cell);
+  switch (column.type) {
+    case ColumnType::Date:
+      if (std::all_of(bytes.begin(), bytes.end(), [](uint8_t b) { return b == 0; })) return SetCellNull(cell);
+      DecodeDate(page, at, cell.value);
+      break;
+    case ColumnType::Currency: DecodeCurrency(page, at, cell.value); break;
+    case ColumnType::Long: DecodeLong(page, at, cell.value); break;
+    case ColumnType::Single: DecodeSingle(page, at, cell.value); break;
+    case ColumnType::Double: DecodeDouble(page, at, cell.value); break;
+    default: DecodeInt(page, at, cell.value); break;
+  }
+  RenderValueText(cell.value, cell.text);
+}
+
 }  // namespace
 
 int DecodeOrphanRow(const MdbFile& db, ByteSpan page, const TableDef& table, int64_t start, int64_t end,
@@ -50,10 +74,13 @@ int DecodeOrphanRow(const MdbFile& db, ByteSpan page, const TableDef& table, int
   std::string text;
   for (size_t i = 0; i < table.columns.size(); ++i) {
     CellSlot& cell = cells[i];
+    const ColumnDef& column = table.columns[i];
     if (i == 0)
       SetBytes(BytesInside(page, row.fixedStart, row.FixedEnd() - row.fixedStart), cell);
-    else if (i - 1 < static_cast<size_t>(row.VariableCount())) {
-      auto [from, to] = row.Variable(static_cast<int32_t>(i - 1));
+    else if (column.inferred)
+      DecodeGuessedValue(page, row, column, cell);
+    else if (column.varIndex >= 0 && column.varIndex < row.VariableCount()) {
+      auto [from, to] = row.Variable(column.varIndex);
       DecodeOrphanValue(db, page, from, to, cell);
     } else
       SetCellNull(cell);

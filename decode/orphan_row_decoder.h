@@ -1,5 +1,6 @@
 // Rows of a table whose definition is lost (reader/orphan_tables.h), decoded
-// from what each row says of itself: its fixed data in hexadecimal, then
+// from what each row says of itself: its fixed data in hexadecimal, the
+// fixed columns guessed from the rows' bytes by their guessed types, then
 // each variable value as text, as the text of the memo it points to, or in
 // hexadecimal, whichever the value is.
 #pragma once

@@ -7,6 +7,7 @@
 
 #include "format/long_value_field.h"
 #include "format/row_structure.h"
+#include "reader/fixed_column_inference.h"
 #include "reader/mdb_file.h"
 #include "reader/page_scan.h"
 #include "reader/recovery_naming.h"
@@ -16,6 +17,8 @@ namespace {
 
 constexpr int32_t kTableObject = 1;
 constexpr int32_t kTextLength = 255;
+// Rows enough to tell what the fixed bytes are, under each reading.
+constexpr size_t kMostSamples = 5000;
 
 // What the rows of one owner gave, under both readings of a row: with an
 // offset table (the table had variable columns) and without.
@@ -24,7 +27,22 @@ struct RowSurvey {
   int32_t variableRows = 0;
   // Per variable value position, the count of values of each OrphanValue kind.
   std::vector<std::array<int32_t, 4>> kinds;
+  // The first rows under each reading, for the fixed columns.
+  std::vector<RowSample> fixedSamples, variableSamples;
 };
+
+void AddSample(ByteSpan page, const RowStructure& row, std::vector<RowSample>& samples) {
+  if (samples.size() >= kMostSamples) return;
+  RowSample sample;
+  ByteSpan fixed = BytesInside(page, row.fixedStart, row.FixedEnd() - row.fixedStart);
+  sample.fixed.assign(fixed.begin(), fixed.end());
+  for (int32_t column = 0; column < row.columnCount; ++column) sample.present.push_back(row.Present(page, column));
+  for (int32_t i = 0; i < row.VariableCount(); ++i) {
+    auto [from, to] = row.Variable(i);
+    sample.varEmpty.push_back(to <= from);
+  }
+  samples.push_back(std::move(sample));
+}
 
 // True when the owner's page is gone, damaged, or a definition whose header
 // does not hold. A page that serves as another kind of page lost nothing:
@@ -50,9 +68,13 @@ void SurveyPage(const MdbFile& db, ByteSpan page, int32_t slots, RowSurvey& surv
     int64_t limit = slot == 0 ? layout.pageSize
                               : ReadWord(page, layout.rowOffsetTable + 2 * (int64_t{slot} - 1)) & layout.rowOffsetMask;
     int64_t start = entry & layout.rowOffsetMask;
-    if (ReadRowStructure(page, layout, start, limit - 1, fixedOnly, row)) ++survey.fixedRows;
+    if (ReadRowStructure(page, layout, start, limit - 1, fixedOnly, row)) {
+      ++survey.fixedRows;
+      AddSample(page, row, survey.fixedSamples);
+    }
     if (!ReadOrphanRow(page, layout, start, limit - 1, variable, row)) continue;
     ++survey.variableRows;
+    AddSample(page, row, survey.variableSamples);
     const size_t values = static_cast<size_t>(row.VariableCount());
     if (survey.kinds.size() < values) survey.kinds.resize(values, {});
     for (int32_t i = 0; i < row.VariableCount(); ++i) {
@@ -85,7 +107,7 @@ ColumnType ColumnTypeOf(const std::array<int32_t, 4>& kinds) {
 
 // The table of one owner's pages, or nullptr when none of its rows holds.
 std::unique_ptr<TableDef> OrphanTable(const MdbFile& db, int32_t owner, std::vector<int32_t> dataPages,
-                                      std::vector<uint8_t>& buffer) {
+                                      const ObjectProperties& properties, std::vector<uint8_t>& buffer) {
   const JetLayout& layout = db.Layout();
   const int32_t maxSlots = (layout.pageSize - layout.rowOffsetTable) / 2;
   RowSurvey survey;
@@ -107,12 +129,15 @@ std::unique_ptr<TableDef> OrphanTable(const MdbFile& db, int32_t owner, std::vec
   table->rowCount = rows;
   table->dataPages = std::move(dataPages);
   table->columns.push_back(OrphanColumn("Fixed data", ColumnType::Binary, 0));
+  std::vector<ColumnDef> values;
   if (variable)
     for (size_t i = 0; i < survey.kinds.size(); ++i)
-      table->columns.push_back(OrphanColumn("Value " + std::to_string(i + 1), ColumnTypeOf(survey.kinds[i]),
-                                            static_cast<int32_t>(i + 1)));
+      values.push_back(OrphanColumn("Value " + std::to_string(i + 1), ColumnTypeOf(survey.kinds[i]),
+                                    static_cast<int32_t>(i + 1)));
+  table->varColumnCount = static_cast<int32_t>(values.size());
+  AddGuessedColumns(InferFixedColumns(variable ? survey.variableSamples : survey.fixedSamples), properties,
+                    std::move(values), table->columns);
   table->columnCount = table->maxColumns = static_cast<int32_t>(table->columns.size());
-  table->varColumnCount = table->columnCount - 1;
   return table;
 }
 
@@ -144,7 +169,7 @@ bool ReadOrphanRow(ByteSpan page, const JetLayout& layout, int64_t start, int64_
   return ReadRowStructure(page, layout, start, end, rules, row) && (!rules.variableColumns || row.VariableCount() > 0);
 }
 
-TableList FindOrphanTables(const MdbFile& db) {
+TableList FindOrphanTables(const MdbFile& db, const std::vector<CatalogEntry>& catalog) {
   const JetLayout& layout = db.Layout();
   // Owners past the file stay possible: a file cut before its definitions.
   const int64_t ownerLimit = std::max<int64_t>(MdbFile::kAccessLimitBytes / std::max(layout.pageSize, 1),
@@ -158,10 +183,15 @@ TableList FindOrphanTables(const MdbFile& db) {
       pagesByOwner[owner].push_back(entry.pageNumber);
   }
   TableList orphans;
+  static const ObjectProperties kNoProperties;
   std::vector<uint8_t> buffer(static_cast<size_t>(layout.pageSize));
   for (auto& [owner, pages] : pagesByOwner) {
     if (!DefinitionLost(db, owner, buffer)) continue;
-    if (auto table = OrphanTable(db, owner, std::move(pages), buffer)) orphans.push_back(std::move(table));
+    // A later row for the same owner wins, as when naming tables.
+    const ObjectProperties* properties = &kNoProperties;
+    for (const CatalogEntry& row : catalog)
+      if (row.definitionPage == owner && row.objectType == kTableObject) properties = &row.properties;
+    if (auto table = OrphanTable(db, owner, std::move(pages), *properties, buffer)) orphans.push_back(std::move(table));
   }
   return orphans;
 }

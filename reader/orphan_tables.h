@@ -2,14 +2,16 @@
 // table's definition page; when that page is gone or damaged, the data
 // pages of each such owner become a table of their own, whose columns
 // come from the rows themselves: the fixed data as one BINARY column
-// ("Fixed data"), then one column per variable value ("Value 1", ...),
-// typed by what most of its values are.
+// ("Fixed data"), the fixed columns and booleans its rows' bytes suggest
+// (reader/fixed_column_inference.h), then one column per variable value
+// ("Value 1", ...), typed by what most of its values are.
 #pragma once
 
 #include <cstdint>
 
 #include "format/field_readers.h"
 #include "format/row_structure.h"
+#include "reader/catalog.h"
 #include "reader/table_def.h"
 
 class MdbFile;
@@ -33,5 +35,6 @@ bool ReadOrphanRow(ByteSpan page, const JetLayout& layout, int64_t start, int64_
 // One table per owner whose definition is lost, in owner order,
 // each with its data pages, columns and the count of rows whose structure
 // holds; an owner none of whose rows holds gives none. Named with the
-// provisional kOrphanPrefix (recovery_naming.h).
-TableList FindOrphanTables(const MdbFile& db);
+// provisional kOrphanPrefix (recovery_naming.h). The catalog row of an
+// owner, when one survived, names the guessed columns.
+TableList FindOrphanTables(const MdbFile& db, const std::vector<CatalogEntry>& catalog);

@@ -119,7 +119,9 @@ bool ParsePropertyBlob(ByteSpan blob, ObjectProperties& out) {
         PropertyMap column;
         std::string name;
         ParseProperties(payload, names, wide, column, name);
-        if (!name.empty()) out.columns[Lower(name)] = std::move(column);
+        if (name.empty()) break;
+        if (!out.columns.count(Lower(name))) out.columnNames.push_back(name);
+        out.columns[Lower(name)] = std::move(column);
         break;
       }
       default:

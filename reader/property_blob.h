@@ -23,6 +23,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "format/field_readers.h"
 
@@ -56,6 +57,8 @@ struct ObjectProperties {
   PropertyMap object;
   // By column name, matched without regard to case.
   std::map<std::string, PropertyMap> columns;
+  // The columns' names as stored, in the blob's order (not the columns').
+  std::vector<std::string> columnNames;
 
   // The column's properties, or nullptr.
   const PropertyMap* Column(std::string_view name) const;

@@ -48,6 +48,12 @@ struct ColumnDef {
   int32_t complexId = 0;
   int32_t flatTable = 0;
   ComplexKind complexKind = ComplexKind::Unknown;
+  // Of a table whose definition is lost: the type was worked out from the
+  // rows' bytes, not read (reader/fixed_column_inference.h). A boolean's
+  // value is then null-mask bit maskBit; another column is absent where
+  // maskBit (when not -1) is clear.
+  bool inferred = false;
+  int32_t maskBit = -1;
 };
 
 struct TableDef {

@@ -103,7 +103,7 @@ int ReadTables(MdbFile& db, ProgressChannel& progress, const RowCounter& countRo
   db.catalogUserTables = CountUserTables(catalog);
   NameTablesFromCatalog(db, catalog, progress);
   // Rows whose definition is lost follow, as tables of their own.
-  TableList orphans = FindOrphanTables(db);
+  TableList orphans = FindOrphanTables(db, catalog);
   ApplyCatalog(catalog, orphans);
   NameOrphanTablesAndFilter(orphans);
   for (auto& orphan : orphans) tables.push_back(std::move(orphan));

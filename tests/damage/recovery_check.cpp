@@ -13,6 +13,7 @@
 #include "format/jet_layout.h"
 #include "platform/dialogs.h"
 #include "reader/analysis.h"
+#include "reader/column_types.h"
 #include "reader/mdb_file.h"
 #include "reader/table_listing.h"
 #include "tests/support/test_env.h"
@@ -63,6 +64,21 @@ int64_t RowsFound(std::vector<std::string> want, std::vector<std::string> got) {
   return static_cast<int64_t>(common.size());
 }
 
+// The most values of `want` (other than NULL) that one of `rows` holds, each
+// counted once.
+int64_t BestMatch(const std::vector<std::string>& want, const std::vector<const RecoveredRow*>& rows) {
+  int64_t best = 0;
+  for (const RecoveredRow* row : rows) best = std::max(best, RowsFound(want, row->cells));
+  return best;
+}
+
+std::vector<std::string> ValuesOf(const RecoveredRow& row) {
+  std::vector<std::string> values;
+  for (const std::string& cell : row.cells)
+    if (!cell.empty()) values.push_back(cell);
+  return values;
+}
+
 struct TableCount {
   bool counted = false;
   Tally tally;
@@ -81,9 +97,21 @@ TableCount CountTable(const Recovery& original, const RecoveredTable& table, con
     }
     c.tally.texts = static_cast<int64_t>(texts.size());
     auto found = damaged.tables.find(table.definitionPages.front());
+    std::map<int32_t, std::vector<const RecoveredRow*>> byPage;
     if (found != damaged.tables.end())
-      for (const RecoveredRow& row : found->second.rows) cells.insert(cells.end(), row.cells.begin(), row.cells.end());
+      for (const RecoveredRow& row : found->second.rows) {
+        cells.insert(cells.end(), row.cells.begin(), row.cells.end());
+        byPage[row.page].push_back(&row);
+      }
     c.tally.textsBack = RowsFound(std::move(texts), std::move(cells));
+    for (const RecoveredRow& row : table.rows) {
+      if (hit.count(row.page) != 0) continue;
+      std::vector<std::string> values = ValuesOf(row);
+      int64_t back = BestMatch(values, byPage[row.page]);
+      c.tally.lostValues += static_cast<int64_t>(values.size());
+      c.tally.lostValuesBack += back;
+      c.tally.lostRowsBack += back == static_cast<int64_t>(values.size());
+    }
     return c;
   }
   c.counted = true;
@@ -146,6 +174,7 @@ Recovery Recover(const std::string& path, const std::string& oleFolder) {
     table.definitionPages.insert(table.definitionPages.end(), t->continuationPages.begin(),
                                  t->continuationPages.end());
     table.dataPages = t->dataPages;
+    for (const ColumnDef& column : t->columns) table.columns.push_back(ColumnTreeText(column));
     table.expectedRows = t->expectedRows;
     table.rowsFound = t->rowsFound;
     TableRowWalk walk(rows, *t);
@@ -168,6 +197,9 @@ void Tally::Add(const Tally& other) {
   lostRows += other.lostRows;
   texts += other.texts;
   textsBack += other.textsBack;
+  lostRowsBack += other.lostRowsBack;
+  lostValues += other.lostValues;
+  lostValuesBack += other.lostValuesBack;
   shortTables += other.shortTables;
   shortTold += other.shortTold;
   toldWrongly += other.toldWrongly;

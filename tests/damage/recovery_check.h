@@ -24,6 +24,7 @@ struct RecoveredTable {
   std::vector<int32_t> definitionPages;
   std::vector<int32_t> dataPages;
   std::vector<RecoveredRow> rows;
+  std::vector<std::string> columns;  // as the tree lists them: "Name [TYPE]"
   int32_t expectedRows = -1;  // as the analysis took them from the definition
   int32_t rowsFound = -1;     // as the analysis counted them
 };
@@ -49,6 +50,10 @@ struct Tally {
   // table of their own (found at the same definition page).
   int64_t lostTables = 0, lostRows = 0;
   int64_t texts = 0, textsBack = 0;
+  // Of those rows, the ones back whole in that table (every value found in
+  // one of its rows of the same page, guessed columns included), and their
+  // values other than NULL, and those found.
+  int64_t lostRowsBack = 0, lostValues = 0, lostValuesBack = 0;
   // Tables back with fewer rows than the sound file gave, and those of them
   // the analysis found short by just as many; tables it found short that
   // were not, or by another count.

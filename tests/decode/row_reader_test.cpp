@@ -189,7 +189,7 @@ TEST_F(RowReaderTest, EveryKindOfRowFillsTheCellsValues) {
   // values as what they read as.
   table.orphan = true;
   table.varColumnCount = 1;
-  table.columns = {decodetest::Column(9, 0, false), decodetest::Column(10, 1, false)};
+  table.columns = {decodetest::Column(9, 0, false), decodetest::Column(10, 1, false, 0, 0, 0)};
   UsePage(decodetest::DataPage(kTablePage, {EncodeRow({2, Le32(7), {Ucs2("left")}, {true, true}})}));
   EXPECT_EQ(Read(0), "07 00 00 00" + kSep + "left" + kSep);
   EXPECT_EQ(cells[0].value.kind, ValueKind::Binary);

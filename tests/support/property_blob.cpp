@@ -60,7 +60,14 @@ std::vector<uint8_t> TablePropertyBlob(const Table& table) {
     payload.insert(payload.end(), stored.begin(), stored.end());
   }
   AppendBlock(blob, 0x80, payload);
-  for (const auto& [column, list] : entries) {
+  // The table's block, then its columns' in the table's order, as Access writes them.
+  std::vector<std::string> order = {""};
+  for (const Column& c : table.columns) order.push_back(c.name);
+  for (const auto& [column, list] : entries)
+    if (std::find(order.begin(), order.end(), column) == order.end()) order.push_back(column);
+  for (const std::string& column : order) {
+    if (!entries.count(column)) continue;
+    const std::vector<Entry>& list = entries[column];
     std::vector<uint8_t> stored = Ucs2(column);
     payload.clear();
     AppendU32(payload, static_cast<uint32_t>(6 + stored.size()));
