@@ -115,22 +115,18 @@ bool ValuesFit(ColumnType type, const std::vector<const RowSample*>& rows, int32
   }
 }
 
-// A bit clear in every row of `rows`: the column's absence, when a reading
-// fails there (an absent value's bytes may hold anything). The bit clear in
-// the fewest rows; -1 when none.
-int32_t AbsenceBit(const std::vector<const RowSample*>& misfits, const std::vector<RowSample>& rows,
-                   int32_t columnCount) {
+// A bit clear in every misfit row: the column's absence, when a reading
+// fails there (an absent value's bytes may hold anything). Of those, the bit
+// clear in the fewest rows (clearRows, per bit), and set in some; -1 when none.
+int32_t AbsenceBit(const std::vector<const RowSample*>& misfits, const std::vector<size_t>& clearRows,
+                   size_t rowCount) {
   int32_t best = -1;
-  size_t bestClear = rows.size() + 1;
-  for (int32_t bit = 0; bit < columnCount; ++bit) {
-    auto clear = [&](const RowSample* row) { return row->present[static_cast<size_t>(bit)] == 0; };
-    if (!std::all_of(misfits.begin(), misfits.end(), clear)) continue;
-    size_t cleared = static_cast<size_t>(
-        std::count_if(rows.begin(), rows.end(), [&](const RowSample& row) { return clear(&row); }));
-    if (cleared < rows.size() && cleared < bestClear) {
+  for (int32_t bit = 0; bit < static_cast<int32_t>(clearRows.size()); ++bit) {
+    const size_t cleared = clearRows[static_cast<size_t>(bit)];
+    if (cleared >= rowCount || (best >= 0 && cleared >= clearRows[static_cast<size_t>(best)])) continue;
+    if (std::all_of(misfits.begin(), misfits.end(),
+                    [&](const RowSample* row) { return row->present[static_cast<size_t>(bit)] == 0; }))
       best = bit;
-      bestClear = cleared;
-    }
   }
   return best;
 }
@@ -138,15 +134,15 @@ int32_t AbsenceBit(const std::vector<const RowSample*>& misfits, const std::vect
 // Whether the reading fits the rows at offset: in every row bar one in
 // kOddValuesPer, or in all but at most half of them, whose one bit says the
 // column is absent there (*absence, else -1).
-bool Fits(const Reading& reading, const std::vector<RowSample>& rows, int32_t columnCount, int32_t offset,
-          int32_t* absence) {
+bool Fits(const Reading& reading, const std::vector<RowSample>& rows, const std::vector<size_t>& clearRows,
+          int32_t offset, int32_t* absence) {
   std::vector<const RowSample*> fitting, misfits;
   for (const RowSample& row : rows) (RowFits(reading.type, row, offset) ? fitting : misfits).push_back(&row);
   *absence = -1;
   // A value in hundreds may be odd (entered with more places than most).
   if (!misfits.empty() && kOddValuesPer * misfits.size() > rows.size()) {
     if (2 * misfits.size() > rows.size()) return false;
-    *absence = AbsenceBit(misfits, rows, columnCount);
+    *absence = AbsenceBit(misfits, clearRows, rows.size());
     if (*absence < 0) return false;
     std::erase_if(fitting, [&](const RowSample* row) { return row->present[static_cast<size_t>(*absence)] == 0; });
   }
@@ -159,6 +155,9 @@ std::vector<ColumnDef> SplitFixedArea(const std::vector<RowSample>& rows, int32_
   std::vector<double> best(static_cast<size_t>(length) + 1, 0);
   std::vector<int> choice(static_cast<size_t>(length) + 1, -1);
   std::vector<int32_t> absence(static_cast<size_t>(length) + 1, -1);
+  std::vector<size_t> clearRows(static_cast<size_t>(columnCount), 0);
+  for (const RowSample& row : rows)
+    for (size_t bit = 0; bit < clearRows.size(); ++bit) clearRows[bit] += row.present[bit] == 0;
   for (int32_t p = length - 1; p >= 0; --p) {
     best[p] = best[p + 1];
     for (int r = 0; r < static_cast<int>(std::size(kReadings)); ++r) {
@@ -166,7 +165,7 @@ std::vector<ColumnDef> SplitFixedArea(const std::vector<RowSample>& rows, int32_
       if (p + reading.length > length) continue;
       double worth = reading.weight * reading.length + best[p + reading.length];
       int32_t bit = -1;
-      if (worth > best[p] && Fits(reading, rows, columnCount, p, &bit)) {
+      if (worth > best[p] && Fits(reading, rows, clearRows, p, &bit)) {
         best[p] = worth;
         choice[p] = r;
         absence[p] = bit;
