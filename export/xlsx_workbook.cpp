@@ -122,11 +122,8 @@ void XlsxWorkbook::NewWorkbook(const std::string& path) {
   Drop();
   staged_ = std::make_unique<platform::StagedFile>(path);
   zip_ = std::make_unique<XlsxZip>();
-  std::string problem;
-  if (!zip_->Open(staged_->path(), problem)) {
-    Drop();
-    throw std::runtime_error("could not make the workbook " + path + ": " + problem);
-  }
+  // A file that cannot be made is reported where the workbook is saved.
+  zip_->Open(staged_->path());
   sheetNames_ = NameSet(NameSet::Kind::Sheet);
   xml_.reserve(kXmlPiece + 64 * 1024);
 }

@@ -42,7 +42,7 @@ XlsxZip::~XlsxZip() {
   deflateEnd(&zip_);
 }
 
-bool XlsxZip::Open(const std::string& path, std::string& problem) {
+void XlsxZip::Open(const std::string& path) {
   Abandon();
   problem_.clear();
   entries_.clear();
@@ -51,14 +51,13 @@ bool XlsxZip::Open(const std::string& path, std::string& problem) {
   inEntry_ = false;
   fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd_ < 0) {
-    problem = std::strerror(errno);
-    return false;
+    Fail(std::strerror(errno));
+    return;
   }
   if (std::thread::hardware_concurrency() > 1 && !worker_.joinable()) {
     stop_ = false;
     worker_ = std::thread([this] { Work(); });
   }
-  return true;
 }
 
 void XlsxZip::Abandon() {
@@ -189,6 +188,7 @@ void XlsxZip::Write(std::string& piece) {
 }
 
 void XlsxZip::Compress(std::string_view bytes) {
+  if (failed()) return;
   Entry& entry = entries_.back();
   entry.size += bytes.size();
   while (!bytes.empty()) {

@@ -25,8 +25,8 @@ class XlsxZip {
   XlsxZip(const XlsxZip&) = delete;
   XlsxZip& operator=(const XlsxZip&) = delete;
 
-  // False, with the reason, when the file cannot be made.
-  bool Open(const std::string& path, std::string& problem);
+  // A file that cannot be made fails the archive: Finish says why.
+  void Open(const std::string& path);
   void BeginEntry(const std::string& name);
   // Takes the bytes of piece, leaving it empty (with the capacity of an
   // earlier piece, for the caller to fill again).
