@@ -32,7 +32,7 @@ measure() {
 }
 
 echo "load average before the runs: $(cut -d' ' -f1-3 /proc/loadavg)"
-printf "%-18s %9s %9s %9s %10s %9s %12s\n" figure "file MiB" "wall s" "cpu s" "MiB/s" "peak MiB" "cpu s / GiB"
+printf "%-20s %9s %9s %9s %10s %9s %12s\n" figure "file MiB" "wall s" "cpu s" "MiB/s" "peak MiB" "cpu s / GiB"
 for rows in $sizes; do
   db=$(bench_large_db "$build" "$rows")
   mib=$(($(stat -c %s "$db") / 1048576))
@@ -40,7 +40,7 @@ for rows in $sizes; do
     local name=$1
     shift
     read -r wall cpu peak < <(measure "$@")
-    printf "%-18s %9d %9.2f %9.2f %10.0f %9d %12.2f\n" "$name" "$mib" "$wall" "$cpu" \
+    printf "%-20s %9d %9.2f %9.2f %10.0f %9d %12.2f\n" "$name" "$mib" "$wall" "$cpu" \
       "$(awk -v m="$mib" -v w="$wall" 'BEGIN { print m / w }')" "$peak" \
       "$(awk -v m="$mib" -v c="$cpu" 'BEGIN { print c * 1024 / m }')" | tee -a "$out/figures"
   }
@@ -69,5 +69,5 @@ awk '{ n = ++count[$1]; mib[$1, n] = $2; cpu[$1, n] = $4; peak[$1, n] = $6
             if (mib[f, n] == mib[f, n - 1]) continue
             time_ok = cpu[f, n] / mib[f, n] <= 1.25 * cpu[f, n - 1] / mib[f, n - 1]
             mem_ok = peak[f, n] <= 64 + peak[f, n - 1] * mib[f, n] / mib[f, n - 1]
-            printf "%-18s %5d -> %5d MiB: processor time per MiB %s, peak memory %s\n", f, mib[f, n - 1], mib[f, n],
+            printf "%-20s %5d -> %5d MiB: processor time per MiB %s, peak memory %s\n", f, mib[f, n - 1], mib[f, n],
                    time_ok ? "met" : "NOT met", mem_ok ? "met" : "NOT met" } } }' "$out/figures"
