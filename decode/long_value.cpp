@@ -39,6 +39,22 @@ ByteSpan AsBytes(const std::string& bytes) {
   return ByteSpan(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
 
+// A chain that ran into foreign pages, ended early or overran: past the
+// stated length lies what is not the value's; short of it, what was lost.
+// True when what read is not the value whole.
+template <typename Bytes>
+bool CutToStated(const LongValueField& field, bool ended, Bytes& bytes) {
+  const bool damaged = !ended || static_cast<int64_t>(bytes.size()) != field.statedLength;
+  if (static_cast<int64_t>(bytes.size()) > field.statedLength) bytes.resize(static_cast<size_t>(field.statedLength));
+  return damaged;
+}
+
+bool CutToStated(const LongValueField& field, bool ended, ByteSpan& bytes) {
+  const bool damaged = !ended || static_cast<int64_t>(bytes.size()) != field.statedLength;
+  if (static_cast<int64_t>(bytes.size()) > field.statedLength) bytes = bytes.first(static_cast<size_t>(field.statedLength));
+  return damaged;
+}
+
 }  // namespace
 
 int DecodeMemo(const MdbFile& db, ByteSpan page, int64_t position, int64_t length, Value& out) {
@@ -53,16 +69,21 @@ int DecodeMemo(const MdbFile& db, ByteSpan page, int64_t position, int64_t lengt
       ByteSpan row;
       RowLookup lookup = FindLongValueRow(db, field.pointer, buffer, row);
       if (lookup == RowLookup::kBadBounds) return -1;
-      SetText(db, lookup == RowLookup::kFound ? row : ByteSpan(), out);
+      if (lookup != RowLookup::kFound) row = ByteSpan();
+      const bool damaged = CutToStated(field, true, row);
+      SetText(db, row, out);
+      out.damaged = damaged;
       return 1;
     }
     case Storage::kChain: {
       // Whatever stops the chain keeps the text gathered so far. The pieces
       // are one stored text: a character may lie across two of them.
       std::vector<uint8_t> stored;
-      WalkLongValueChain(db, field.pointer, buffer,
-                         [&stored](ByteSpan piece) { stored.insert(stored.end(), piece.begin(), piece.end()); });
+      RowLookup end = WalkLongValueChain(
+          db, field.pointer, buffer, [&stored](ByteSpan piece) { stored.insert(stored.end(), piece.begin(), piece.end()); });
+      const bool damaged = CutToStated(field, end == RowLookup::kFound, stored);
       SetText(db, stored, out);
+      out.damaged = damaged;
       return 1;
     }
     case Storage::kUnknown:
@@ -90,6 +111,7 @@ int DecodeOle(const MdbFile& db, OleFileWriter& files, ByteSpan page, int64_t po
   if (length < field.size || position < 0 || position + length >= static_cast<int64_t>(page.size())) return -1;
   LongValuePage buffer;
   std::string payload = kOleMarker;
+  bool damaged = false;
   switch (field.storage) {
     case Storage::kInline:
       payload = BytesAsText(page, position + field.size, length - field.size);
@@ -100,7 +122,10 @@ int DecodeOle(const MdbFile& db, OleFileWriter& files, ByteSpan page, int64_t po
       // A pointer to a page that is not a long-value page still gives a file.
       if (lookup == RowLookup::kOutsideFile || lookup == RowLookup::kNoSuchRow || lookup == RowLookup::kBadBounds)
         return -1;
-      if (lookup == RowLookup::kFound) payload.assign(reinterpret_cast<const char*>(row.data()), row.size());
+      if (lookup == RowLookup::kFound) {
+        payload.assign(reinterpret_cast<const char*>(row.data()), row.size());
+        damaged = CutToStated(field, true, payload);
+      }
       break;
     }
     case Storage::kChain: {
@@ -111,6 +136,7 @@ int DecodeOle(const MdbFile& db, OleFileWriter& files, ByteSpan page, int64_t po
         payload.append(reinterpret_cast<const char*>(piece.data()), piece.size());
       });
       if (end == RowLookup::kNoSuchRow || end == RowLookup::kBadBounds) return -1;
+      damaged = CutToStated(field, end == RowLookup::kFound, payload);
       break;
     }
     case Storage::kUnknown:
@@ -118,5 +144,6 @@ int DecodeOle(const MdbFile& db, OleFileWriter& files, ByteSpan page, int64_t po
       return -1;
   }
   SetOle(files, payload, out);
+  out.damaged = damaged;
   return 1;
 }

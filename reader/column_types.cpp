@@ -33,5 +33,6 @@ std::string ColumnTreeText(const ColumnDef& column) {
   // A calculated decimal has no precision of its own.
   if (type == "NUMERIC" && column.precision > 0)
     return column.name + " [NUMERIC(" + std::to_string(column.precision) + "," + std::to_string(column.scale) + ")]";
-  return column.name + " [" + type + "]";
+  // A type read from the column's length is a reading, not what the file says.
+  return column.name + " [" + type + (column.typeFromLength ? "?" : "") + "]";
 }
