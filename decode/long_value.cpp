@@ -1,5 +1,6 @@
 #include "decode/long_value.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -41,18 +42,11 @@ ByteSpan AsBytes(const std::string& bytes) {
 
 // A chain that ran into foreign pages, ended early or overran: past the
 // stated length lies what is not the value's; short of it, what was lost.
-// True when what read is not the value whole.
-template <typename Bytes>
-bool CutToStated(const LongValueField& field, bool ended, Bytes& bytes) {
-  const bool damaged = !ended || static_cast<int64_t>(bytes.size()) != field.statedLength;
-  if (static_cast<int64_t>(bytes.size()) > field.statedLength) bytes.resize(static_cast<size_t>(field.statedLength));
-  return damaged;
-}
-
-bool CutToStated(const LongValueField& field, bool ended, ByteSpan& bytes) {
-  const bool damaged = !ended || static_cast<int64_t>(bytes.size()) != field.statedLength;
-  if (static_cast<int64_t>(bytes.size()) > field.statedLength) bytes = bytes.first(static_cast<size_t>(field.statedLength));
-  return damaged;
+// How many of the size bytes read to keep; damaged when they are not the
+// value whole. A field stating no length and pointing nowhere is empty.
+size_t KeptSize(const LongValueField& field, bool ended, size_t size, bool& damaged) {
+  damaged = (!ended && field.statedLength > 0) || static_cast<int64_t>(size) != field.statedLength;
+  return std::min(size, static_cast<size_t>(std::max<int64_t>(0, field.statedLength)));
 }
 
 }  // namespace
@@ -70,7 +64,8 @@ int DecodeMemo(const MdbFile& db, ByteSpan page, int64_t position, int64_t lengt
       RowLookup lookup = FindLongValueRow(db, field.pointer, buffer, row);
       if (lookup == RowLookup::kBadBounds) return -1;
       if (lookup != RowLookup::kFound) row = ByteSpan();
-      const bool damaged = CutToStated(field, true, row);
+      bool damaged = false;
+      row = row.first(KeptSize(field, true, row.size(), damaged));
       SetText(db, row, out);
       out.damaged = damaged;
       return 1;
@@ -81,7 +76,8 @@ int DecodeMemo(const MdbFile& db, ByteSpan page, int64_t position, int64_t lengt
       std::vector<uint8_t> stored;
       RowLookup end = WalkLongValueChain(
           db, field.pointer, buffer, [&stored](ByteSpan piece) { stored.insert(stored.end(), piece.begin(), piece.end()); });
-      const bool damaged = CutToStated(field, end == RowLookup::kFound, stored);
+      bool damaged = false;
+      stored.resize(KeptSize(field, end == RowLookup::kFound, stored.size(), damaged));
       SetText(db, stored, out);
       out.damaged = damaged;
       return 1;
@@ -124,7 +120,7 @@ int DecodeOle(const MdbFile& db, OleFileWriter& files, ByteSpan page, int64_t po
         return -1;
       if (lookup == RowLookup::kFound) {
         payload.assign(reinterpret_cast<const char*>(row.data()), row.size());
-        damaged = CutToStated(field, true, payload);
+        payload.resize(KeptSize(field, true, payload.size(), damaged));
       }
       break;
     }
@@ -136,7 +132,7 @@ int DecodeOle(const MdbFile& db, OleFileWriter& files, ByteSpan page, int64_t po
         payload.append(reinterpret_cast<const char*>(piece.data()), piece.size());
       });
       if (end == RowLookup::kNoSuchRow || end == RowLookup::kBadBounds) return -1;
-      damaged = CutToStated(field, end == RowLookup::kFound, payload);
+      payload.resize(KeptSize(field, end == RowLookup::kFound, payload.size(), damaged));
       break;
     }
     case Storage::kUnknown:
