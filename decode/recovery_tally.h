@@ -1,6 +1,6 @@
 // What a walk over the tables' rows had to doubt, table by table: the rows
-// that read, those given up (a row that does not hold, a row of zero
-// bytes), and the values kept although damaged. The row decoder counts
+// that read, those given up (a row that does not hold, a row without a
+// value), and the values kept although damaged. The row decoder counts
 // into a tally when it is given one (RowDecoder::SetTally); the export and
 // `analyze --report` render it with what the reader found of each table
 // (its lost pages, the columns read by their length's type).
@@ -20,7 +20,8 @@ struct TableRecovery {
 
   const TableDef* table = nullptr;
   int64_t rowsRead = 0;
-  int64_t rowsSkipped = 0;  // zero rows among them
+  int64_t rowsSkipped = 0;
+  // Of those, rows without a value: zeroed bytes, a zeroed null mask.
   int64_t zeroRows = 0;
   int64_t valuesMarked = 0;
   // One line per marked value, the first kMaxNotes of them.

@@ -99,17 +99,19 @@ int RowDecoder::ReadRow(TableDef& table, int slot, std::string& out) {
   }
   if (StopRequested()) return -1;
   TableRecovery* counts = CountsOf(table);
-  // A zeroed sector under a row leaves no row, not one of NULLs.
-  if (AllZero(page, start, limit)) {
-    if (counts) {
-      ++counts->rowsSkipped;
-      ++counts->zeroRows;
-    }
-    return 0;
+  // A zeroed sector under a row leaves no row, not one of NULLs: neither
+  // bytes that are all zero nor a null mask zeroed under the row's end.
+  // Access saves no record without a value.
+  const int columns = AllZero(page, start, limit) ? 0 : DecodeRow(table, start, limit - 1, out);
+  const bool noValue =
+      columns == 0 ||
+      (columns > 0 && !table.orphan && AllZero(page, row_.mask, row_.mask + row_.maskBytes));
+  if (counts && !StopRequested()) {
+    ++(columns > 0 && !noValue ? counts->rowsRead : counts->rowsSkipped);
+    if (noValue) ++counts->zeroRows;
   }
-  const int columns = DecodeRow(table, start, limit - 1, out);
-  if (counts && !StopRequested()) ++(columns > 0 ? counts->rowsRead : counts->rowsSkipped);
-  return columns != 0 ? 1 : 0;
+  if (noValue) out.clear();
+  return noValue ? 0 : 1;
 }
 
 int RowDecoder::DecodeRow(const TableDef& table, int64_t start, int64_t end, std::string& out) {

@@ -49,7 +49,7 @@ class RowDecoder {
 
   // Row slot `slot` of the page buffer into out: the row text, a marker, or
   // nothing. 1 when the row was decoded (or given up as damaged), 0 when it
-  // holds no columns or only zero bytes (no row at all), -1 for a row flagged
+  // holds no value (no columns, zeroed bytes: no row at all), -1 for a row flagged
   // deleted or when a stop was requested. Sets the row's flags. A deleted slot that points to a row
   // moved to another of the table's pages adds that page's slots to the
   // table's row count.

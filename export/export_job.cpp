@@ -281,7 +281,7 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
       for (const std::string& doubt : table.doubts) log_.LogEntry(0, 0, table.name + ", column " + doubt, 0);
       for (const std::string& note : counts.notes) log_.LogEntry(0, 0, note, 0);
       if (counts.zeroRows > 0)
-        log_.LogEntry(0, 0, name + ": " + std::to_string(counts.zeroRows) + " rows of zero bytes skipped", 0);
+        log_.LogEntry(0, 0, name + ": " + std::to_string(counts.zeroRows) + " rows without a value skipped", 0);
     }
     weightDone += int64_t{rowsExpected} + 1;
     showPercent(0);

@@ -38,7 +38,7 @@ std::string RecoveryReportText(const std::string& databasePath, const RecoveryTa
     for (const std::string& line : def.doubts) doubt(def.name + ", column " + line);
     if (table.zeroRows > 0)
       doubt(def.name + ": " + std::to_string(table.zeroRows) + (table.zeroRows == 1 ? " row" : " rows") +
-            " of zero bytes skipped");
+            " without a value skipped");
     for (const std::string& note : table.notes) doubt(note);
     if (table.valuesMarked > static_cast<int64_t>(table.notes.size()))
       doubt(def.name + ": " + std::to_string(table.valuesMarked - static_cast<int64_t>(table.notes.size())) +

@@ -2,7 +2,7 @@
 // table by table (decode/recovery_tally.h), as "Recovery Report.log" in an
 // export's folder and `analyze --report` print it. One line per table: rows
 // read, rows skipped, values marked damaged and pages lost; then a line per
-// doubt (a column read by its length's type, rows of zero bytes, the first
+// doubt (a column read by its length's type, rows without a value, the first
 // damaged long values).
 #pragma once
 

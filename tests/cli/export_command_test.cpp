@@ -434,9 +434,9 @@ TEST(ExportCommandTest, RowsLostWithTheirPagesAreCountedAgainstTheDefinitions) {
 }
 
 // A flipped bit that makes a CURRENCY column's record say LONG, a memo
-// whose chain lost its second page and a row of zero bytes: the column is
-// read by what its 8 bytes allow, the memo keeps what read and says it is
-// damaged, the zero row is no row, and `analyze --report` and the export's
+// whose chain lost its second page, a row of zero bytes and one whose null
+// mask was zeroed: the column is read by what its 8 bytes allow, the memo
+// keeps what read and says it is damaged, the rows without a value are none, and `analyze --report` and the export's
 // report count each doubt.
 TEST(ExportCommandTest, DoubtsAreResolvedMarkedAndCountedInTheRecoveryReport) {
   CliCopy cli;
@@ -449,6 +449,11 @@ TEST(ExportCommandTest, DoubtsAreResolvedMarkedAndCountedInTheRecoveryReport) {
   testdb::Row zero;
   zero.rawBytes = std::vector<uint8_t>(16, 0);
   items.rows.insert(items.rows.begin() + 3, zero);
+  // A zeroed sector under a row's end: its count and an Id stand, its null
+  // mask is gone.
+  testdb::Row maskless;
+  maskless.rawBytes = std::vector<uint8_t>{3, 0, 9, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 14, 0, 14, 0, 1, 0, 0};
+  items.rows.push_back(maskless);
   builder.AddTable("Sound", {{"Id", T::Long}}).rows = {{{1}}, {{2}}};
   const std::string database = cli.File("doubts.mdb");
   const testdb::Layout layout = builder.Write(database);
@@ -469,12 +474,12 @@ TEST(ExportCommandTest, DoubtsAreResolvedMarkedAndCountedInTheRecoveryReport) {
   const std::string report =
       "Database Path : " + database + "\n\n" +
       "            Table name             :  Rows read  Rows skipped  Values marked  Pages lost\n" +
-      "                              Items:          5             1              1           0\n" +
+      "                              Items:          5             2              1           0\n" +
       "                              Sound:          2             0              0           0\n" +
-      "                              Total:          7             1              1           0\n\n" +
-      "Doubts:\n  " + doubt + "\n  Items: 1 row of zero bytes skipped\n" +
+      "                              Total:          7             2              1           0\n\n" +
+      "Doubts:\n  " + doubt + "\n  Items: 2 rows without a value skipped\n" +
       "  Items.Notes, row 2: its long value does not give its stated length; kept what read, marked\n";
-  EXPECT_EQ(analysis.out, "Items\n  Id [COUNTER]\n  Price [CURRENCY?]\n  Notes [MEMO]\n  (5 of 6 rows readable)\n"
+  EXPECT_EQ(analysis.out, "Items\n  Id [COUNTER]\n  Price [CURRENCY?]\n  Notes [MEMO]\n  (5 of 7 rows readable)\n"
                           "Sound\n  Id [COUNTER]\n\n" + report);
 
   // The first piece of the memo, marked; the prices as stored, not 10,000 times larger.
