@@ -20,20 +20,9 @@ constexpr size_t kSamplePages = 16;
 // The bytes a value of the type takes in the fixed area; 0 for types that
 // are not of one size (text, binary, long values, booleans) or unknown.
 int32_t SizeOf(ColumnType type) {
-  switch (type) {
-    case ColumnType::Byte: return 1;
-    case ColumnType::Int: return 2;
-    case ColumnType::Long:
-    case ColumnType::Single: return 4;
-    case ColumnType::Currency:
-    case ColumnType::Double:
-    case ColumnType::Date:
-    case ColumnType::BigInt: return 8;
-    case ColumnType::Guid: return 16;
-    case ColumnType::Numeric: return 17;
-    case ColumnType::DateTimeExtended: return 42;
-    default: return 0;
-  }
+  if (type == ColumnType::Numeric) return 17;
+  if (type == ColumnType::DateTimeExtended) return 42;
+  return NumberTypeSize(type);
 }
 
 // Types whose stored code says nothing of their width: left as they are.
