@@ -12,6 +12,10 @@ TableRecovery& RecoveryTally::For(const TableDef& table) {
   return tables_.back();
 }
 
+void RecoveryTally::Forget(const TableDef& table) {
+  std::erase_if(tables_, [&](const TableRecovery& t) { return t.table == &table; });
+}
+
 bool TallyTable(RowDecoder& decoder, TableDef& table, RecoveryTally& tally) {
   tally.For(table);
   RecoveryTally* before = decoder.tally();

@@ -36,6 +36,8 @@ class RecoveryTally {
  public:
   // The table's counts, made at its first row; they stay in place.
   TableRecovery& For(const TableDef& table);
+  // Leaves the table out: an output given up whole by a stop.
+  void Forget(const TableDef& table);
   // In the order the tables were first met.
   const std::deque<TableRecovery>& tables() const { return tables_; }
 

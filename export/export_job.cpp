@@ -268,10 +268,15 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
     }
     if (cut) {
       stoppedTable = name;
+      // Its counts go with its file; the decoder lets go of them first.
+      rows.SetTally(&tally);
+      tally.Forget(table);
       for (const std::string& lost : workbooks ? workbooks->tablesGivenUp() : std::vector<std::string>()) {
         for (StatisticsRow& row : statistics) {
           if (row.name == lost) row = {row.name, 0, TableNote(0, false, true)};
         }
+        for (TableDef* given : options.chosenTables)
+          if (given->name == lost) tally.Forget(*given);
       }
       announce(StoppedText(name));
       return false;

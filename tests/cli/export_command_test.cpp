@@ -306,12 +306,12 @@ TEST(ExportCommandTest, AnExportCutShortLeavesNoIncompleteFileUnderItsName) {
       EXPECT_EQ(files[0], "Table01." + format);
       for (size_t i = 1; i < files.size(); ++i) EXPECT_TRUE(files[i].ends_with(".part")) << files[i];
     } else if (signal != 0) {
-      EXPECT_EQ(files, (Names{"Export Statistics.log", "Table01." + format}));
+      EXPECT_EQ(files, (Names{"Export Statistics.log", "Recovery Report.log", "Table01." + format}));
       EXPECT_NE(testenv::ReadFile(statistics).find("Table02:                   0  (stopped, not written)\r\n\r\n"
                                                    "Export stopped: Table02 not written\r\n"),
                 std::string::npos) << testenv::ReadFile(statistics);
     } else {
-      EXPECT_EQ(files, (Names{"Export Statistics.log"}));
+      EXPECT_EQ(files, (Names{"Export Statistics.log", "Recovery Report.log"}));
     }
     if (format == "csv" && signal != 0) {
       const std::string csv = testenv::ReadFile(folder + "/Table01.csv");
