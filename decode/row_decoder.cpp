@@ -68,6 +68,19 @@ bool AllZero(ByteSpan page, int64_t start, int64_t end) {
   return std::all_of(page.begin() + start, page.begin() + end, [](uint8_t byte) { return byte == 0; });
 }
 
+// A null mask saying that no value is stored, over fixed data that is
+// there: the mask was zeroed (a zeroed sector under the row's end). A row
+// of absent values has zeros in its fixed area too, and is kept.
+bool MaskZeroedOverData(const TableDef& table, ByteSpan page, const RowStructure& row) {
+  if (table.orphan || !AllZero(page, row.mask, row.mask + row.maskBytes)) return false;
+  int64_t fixedBytes = 0;
+  for (const ColumnDef& column : table.columns)
+    if (column.isFixed && column.type != ColumnType::Bit)
+      fixedBytes = std::max<int64_t>(fixedBytes, int64_t{column.fixedOffset} + column.length);
+  const int64_t end = std::min(row.fixedStart + fixedBytes, row.mask);
+  return row.fixedStart < end && !AllZero(page, row.fixedStart, end);
+}
+
 }  // namespace
 
 int RowDecoder::ReadRow(TableDef& table, int slot, std::string& out) {
@@ -101,11 +114,8 @@ int RowDecoder::ReadRow(TableDef& table, int slot, std::string& out) {
   TableRecovery* counts = CountsOf(table);
   // A zeroed sector under a row leaves no row, not one of NULLs: neither
   // bytes that are all zero nor a null mask zeroed under the row's end.
-  // Access saves no record without a value.
   const int columns = AllZero(page, start, limit) ? 0 : DecodeRow(table, start, limit - 1, out);
-  const bool noValue =
-      columns == 0 ||
-      (columns > 0 && !table.orphan && AllZero(page, row_.mask, row_.mask + row_.maskBytes));
+  const bool noValue = columns == 0 || (columns > 0 && MaskZeroedOverData(table, page, row_));
   if (counts && !StopRequested()) {
     ++(columns > 0 && !noValue ? counts->rowsRead : counts->rowsSkipped);
     if (noValue) ++counts->zeroRows;
