@@ -34,6 +34,17 @@ measure() {
 mkdir -p "$out/xlsx"
 read -r ours ours_mib ours_cpu < <(measure "$build/cli/brevantis-cli" export "$db" --to "$out/xlsx" --format xlsx)
 book=$(find "$out/xlsx" -name '*.xlsx' -printf '%s\n' | sort -n | tail -1)
+# the workbook read back: every zip entry inflated against its CRC, and the
+# sheets' rows counted
+check=$(/usr/bin/python3 - "$out/xlsx" <<'EOF'
+import glob, re, sys, zipfile
+for path in glob.glob(sys.argv[1] + "/**/*.xlsx", recursive=True):
+    with zipfile.ZipFile(path) as z:
+        bad = z.testzip()
+        rows = sum(len(re.findall(rb"<row ", z.read(n))) for n in z.namelist() if n.startswith("xl/worksheets/"))
+    print("%s: %s, %d rows with the headers" % (path.rsplit("/", 1)[-1], "zip entries intact" if bad is None else "DAMAGED " + bad, rows))
+EOF
+)
 read -r theirs theirs_mib theirs_cpu < <(measure mdb-export "$db" "$table")
 csv=$(stat -c %s "$out/stdout")
 awk -v a="$ours" -v am="$ours_mib" -v ac="$ours_cpu" -v b="$theirs" -v bm="$theirs_mib" -v bc="$theirs_cpu" \
@@ -42,3 +53,4 @@ awk -v a="$ours" -v am="$ours_mib" -v ac="$ours_cpu" -v b="$theirs" -v bm="$thei
   printf "mdb-export (CSV)     %7.2f s (processor %6.2f s)  %8.0f rows/s  peak %4.0f MiB  (CSV %.1f MiB)\n", b, bc, n / b, bm, csv / 1048576
   printf "speed: %.2fx mdb-export by the clock, %.2fx by processor time (target >= 1: %s); peak memory (target < 128 MiB: %s)\n",
          b / a, bc / ac, (b / a >= 1 ? "met" : "NOT met"), (am < 128 ? "met" : "NOT met") }'
+echo "$check"

@@ -146,6 +146,25 @@ void ReadQueries(const MdbFile& db, RowDecoder& decoder, const std::vector<Catal
   }
 }
 
+// Descriptions, defaults and Required from the catalog's property blob; a
+// property of another type than Access gives it is not read.
+void TakeProperties(const TableDef& table, TableSchema& entry) {
+  auto text = [](const PropertyMap& properties, std::string_view name) {
+    const Property* property = properties.Find(name);
+    return property && (property->type == 10 || property->type == 12) ? property->Text() : std::string();
+  };
+  entry.description = text(table.properties.object, "Description");
+  for (size_t i = 0; i < table.columns.size(); ++i) {
+    const PropertyMap* properties = table.properties.Column(table.columns[i].name);
+    if (!properties) continue;
+    ColumnProperties& column = entry.columns[i];
+    column.description = text(*properties, "Description");
+    column.defaultValue = text(*properties, "DefaultValue");
+    const Property* required = properties->Find("Required");
+    column.required = required && required->type == 1 && required->Integer() != 0;
+  }
+}
+
 }  // namespace
 
 DatabaseSchema ReadDatabaseSchema(const MdbFile& db, bool showSystem, const std::atomic<uint8_t>& stopRequested) {
@@ -157,8 +176,10 @@ DatabaseSchema ReadDatabaseSchema(const MdbFile& db, bool showSystem, const std:
     entry.table = table.get();
     entry.keysKnown = !table->recovered && !table->orphan;
     entry.columns.resize(table->columns.size());
-    if (entry.keysKnown)
+    if (entry.keysKnown) {
       for (const std::string& note : table->schemaNotes) schema.notes.push_back(table->name + ": " + note);
+      TakeProperties(*table, entry);
+    }
     schema.tables.push_back(std::move(entry));
   }
 

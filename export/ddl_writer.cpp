@@ -256,10 +256,30 @@ void DdlWriter::Describe(const TableSchema& table, std::vector<SqlStatement>& st
   statements.front().comment += text;
 }
 
+bool DdlWriter::Required(const TableSchema& table, size_t column) {
+  return column < table.columns.size() && table.columns[column].required;
+}
+
+std::string DdlWriter::ColumnDefinition(const TableSchema& table, size_t column, bool notNull,
+                                        std::string& skipped) const {
+  return ColumnName(table, column) + " " + ColumnType(table, column) + (notNull ? " NOT NULL" : "") +
+         DefaultClause(table, column, skipped) + ColumnSuffix(table, column);
+}
+
+std::string DdlWriter::SetNotNull(const TableSchema& table, size_t column) const {
+  return "ALTER TABLE " + TableName(table) + " ALTER COLUMN " + ColumnName(table, column) + " SET NOT NULL";
+}
+
 std::string DdlWriter::DefaultClause(const TableSchema& table, size_t column, std::string& skipped) const {
   if (column >= table.columns.size() || table.columns[column].defaultValue.empty()) return "";
   const ColumnDef& def = table.table->columns[column];
-  const std::string value = table.columns[column].defaultValue;
+  // Access takes "=expression" as well as the bare expression.
+  std::string value = table.columns[column].defaultValue;
+  if (value.starts_with('=')) {
+    const size_t start = value.find_first_not_of(' ', 1);
+    if (start == std::string::npos) return "";
+    value.erase(0, start);
+  }
   const std::string lower = LowerName(value);
   if (def.type == ColumnType::Bit) {
     if (lower == "yes" || lower == "true" || lower == "-1" || lower == "1") return " DEFAULT " + BooleanLiteral(true);
@@ -307,13 +327,14 @@ std::vector<SqlStatement> DdlWriter::CreateTable(const TableSchema& table, bool 
   std::string skipped;
   std::string sql = "CREATE TABLE " + TableName(table) + " (";
   const auto& columns = table.table->columns;
-  for (size_t i = 0; i < columns.size(); ++i) {
-    sql += (i ? ",\n  " : "\n  ") + ColumnName(table, i) + " " + ColumnType(table, i);
-    if (i < table.columns.size() && table.columns[i].required) sql += " NOT NULL";
-    sql += DefaultClause(table, i, skipped) + ColumnSuffix(table, i);
-  }
+  // Where the engine can add them later, keys and NOT NULL wait for the
+  // rows, so that a damaged file's NULL or repeated key costs the
+  // constraint and not the table.
+  const bool constraintsAfter = keyAfterRows && !ForeignKeysInTable();
+  for (size_t i = 0; i < columns.size(); ++i)
+    sql += (i ? ",\n  " : "\n  ") + ColumnDefinition(table, i, !constraintsAfter && Required(table, i), skipped);
   const IndexDef* key = table.PrimaryKey();
-  if (key && !(keyAfterRows && !ForeignKeysInTable())) sql += ",\n  PRIMARY KEY (" + KeyColumns(table, *key) + ")";
+  if (key && !constraintsAfter) sql += ",\n  PRIMARY KEY (" + KeyColumns(table, *key) + ")";
   if (ForeignKeysInTable())
     for (const ForeignKey& key : foreignKeys_)
       if (key.table == &table) sql += ",\n  " + ForeignKeyClause(key);
@@ -327,8 +348,12 @@ std::vector<SqlStatement> DdlWriter::CreateIndexes(const TableSchema& table, boo
   std::vector<SqlStatement> statements;
   if (!Creates(table)) return statements;
   const IndexDef* key = table.PrimaryKey();
-  if (key && keyAfterRows && !ForeignKeysInTable())
+  const bool constraintsAfter = keyAfterRows && !ForeignKeysInTable();
+  if (key && constraintsAfter)
     statements.push_back({"", "ALTER TABLE " + TableName(table) + " ADD PRIMARY KEY (" + KeyColumns(table, *key) + ")"});
+  if (constraintsAfter)
+    for (size_t i = 0; i < table.table->columns.size(); ++i)
+      if (Required(table, i)) statements.push_back({"", SetNotNull(table, i)});
   const std::vector<const IndexDef*> indexes = table.OwnIndexes();
   const auto& columns = table.table->columns;
   for (size_t k = 0; k < indexes.size(); ++k) {

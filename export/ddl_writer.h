@@ -58,9 +58,9 @@ class DdlWriter {
   // CREATE TABLE (and the statements describing it); on SQLite the foreign
   // keys are in it, the engine having no other place for them. A table's
   // column types are those of ColumnType. keyAfterRows leaves the primary
-  // key to CreateIndexes, as ALTER TABLE (not on SQLite, which has no
-  // other place for it): a key that a damaged file's rows break then
-  // costs the key, not the rows.
+  // key and NOT NULL to CreateIndexes, as ALTER TABLE (not on SQLite, which
+  // has no other place for them): a key or a required column that a
+  // damaged file's rows break then costs the constraint, not the rows.
   std::vector<SqlStatement> CreateTable(const TableSchema& table, bool keyAfterRows = false) const;
   std::vector<SqlStatement> CreateIndexes(const TableSchema& table, bool keyAfterRows = false) const;
   // ALTER TABLE ... ADD CONSTRAINT ... FOREIGN KEY, to run after the rows
@@ -114,6 +114,12 @@ class DdlWriter {
   // Descriptions: by default as comments of the CREATE TABLE statement.
   virtual void Describe(const TableSchema& table, std::vector<SqlStatement>& statements) const;
   virtual std::string ColumnSuffix(const TableSchema&, size_t) const { return ""; }
+  // ALTER TABLE making a column NOT NULL once its rows are in.
+  virtual std::string SetNotNull(const TableSchema& table, size_t column) const;
+  // The column as CREATE TABLE declares it: name, type, NOT NULL, default
+  // and suffix; what its default cannot keep goes to skipped.
+  std::string ColumnDefinition(const TableSchema& table, size_t column, bool notNull, std::string& skipped) const;
+  static bool Required(const TableSchema& table, size_t column);
   virtual std::string TableSuffix(const TableSchema&) const { return ""; }
 
   // The column of that name, or none.

@@ -105,6 +105,11 @@ class MysqlDdlWriter final : public DdlWriter {
     if (column >= table.columns.size() || table.columns[column].description.empty()) return "";
     return " COMMENT " + Literal(std::string(Utf8Prefix(table.columns[column].description, kMaxColumnComment)));
   }
+  // The column is declared anew, with everything else it had.
+  std::string SetNotNull(const TableSchema& table, size_t column) const override {
+    std::string skipped;
+    return "ALTER TABLE " + TableName(table) + " MODIFY " + ColumnDefinition(table, column, true, skipped);
+  }
   std::string TableSuffix(const TableSchema& table) const override {
     std::string suffix = " ENGINE=InnoDB DEFAULT CHARSET=utf8mb4";
     if (!table.description.empty())

@@ -1,19 +1,28 @@
 #include "export/xlsx_workbook.h"
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <stdexcept>
 
-#include <xlsxwriter.h>
-
 #include "export/sql_value.h"
+#include "export/xlsx_parts.h"
 #include "format/utf8.h"
 
 namespace {
 
 constexpr size_t kMaxCellCharacters = 32767;
-constexpr lxw_color_t kLightYellow = 0xFFFFCC;  // Excel's ColorIndex 19
+constexpr size_t kMaxSheetName = 31;
+// A sheet's XML goes to the zip in pieces of about this size.
+constexpr size_t kXmlPiece = 256 * 1024;
+
+// The cell styles of styles.xml, by their index there.
+constexpr char kHeaderStyle = '1';
+constexpr char kTextStyle = '2';
+constexpr char kNumberStyle = '3';
+constexpr char kCurrencyStyle = '4';
+constexpr char kDateStyle = '5';
+constexpr char kTimeStyle = '6';
 
 bool IsEscapeLike(std::string_view text, size_t i) {
   if (text.size() - i < 7 || text[i + 1] != 'x' || text[i + 6] != '_') return false;
@@ -30,10 +39,6 @@ std::string SheetNameText(const std::string& name) {
   for (char& c : text)
     if (static_cast<unsigned char>(c) < 0x20) c = '_';
   return text;
-}
-
-void Check(lxw_error error) {
-  if (error != LXW_NO_ERROR) throw std::runtime_error(lxw_strerror(error));
 }
 
 // A sheet's numbers are doubles: integers beyond 2^53 and decimals of more
@@ -105,150 +110,182 @@ void XlsxCellText(std::string_view value, std::string& out) {
 XlsxWorkbook::~XlsxWorkbook() { Drop(); }
 
 void XlsxWorkbook::Drop() {
-  if (workbook_) lxw_workbook_free(workbook_);
-  workbook_ = nullptr;
-  worksheet_ = nullptr;
+  if (zip_) zip_->Abandon();
+  zip_.reset();
+  sheetOpen_ = false;
   sheets_.clear();
+  xml_.clear();
   staged_.reset();
 }
 
 void XlsxWorkbook::NewWorkbook(const std::string& path) {
   Drop();
-  // The rows wait in the export folder, where the workbook goes anyway,
-  // rather than in a temporary folder that may be small or held in memory.
-  size_t slash = path.rfind('/');
-  tmpdir_ = slash == std::string::npos ? "." : path.substr(0, slash);
-  lxw_workbook_options options = {};
-  options.constant_memory = LXW_TRUE;
-  options.tmpdir = tmpdir_.data();
-  // A sheet of a million rows of long texts can pass the 4 GB of a plain zip.
-  options.use_zip64 = LXW_TRUE;
   staged_ = std::make_unique<platform::StagedFile>(path);
-  workbook_ = workbook_new_opt(staged_->path().c_str(), &options);
-  if (!workbook_) throw std::runtime_error("could not make the workbook " + path);
+  zip_ = std::make_unique<XlsxZip>();
+  // A file that cannot be made is reported where the workbook is saved.
+  zip_->Open(staged_->path());
   sheetNames_ = NameSet(NameSet::Kind::Sheet);
-
-  header_ = workbook_add_format(workbook_);
-  format_set_bold(header_);
-  format_set_pattern(header_, LXW_PATTERN_SOLID);
-  format_set_bg_color(header_, kLightYellow);
-  format_set_align(header_, LXW_ALIGN_CENTER);
-  format_set_border(header_, LXW_BORDER_THIN);
-
-  auto dataFormat = [this](const char* numberFormat) {
-    lxw_format* format = workbook_add_format(workbook_);
-    if (numberFormat) format_set_num_format(format, numberFormat);
-    format_set_align(format, LXW_ALIGN_CENTER);
-    format_set_border(format, LXW_BORDER_THIN);
-    return format;
-  };
-  data_ = dataFormat("@");  // text, whatever it looks like
-  number_ = dataFormat(nullptr);
-  date_ = dataFormat("yyyy-mm-dd hh:mm:ss");
-  time_ = dataFormat("hh:mm:ss");
-  // The built-in currency format, which a spreadsheet shows in its own
-  // locale's currency.
-  currency_ = dataFormat(nullptr);
-  format_set_num_format_index(currency_, 7);
+  xml_.reserve(kXmlPiece + 64 * 1024);
 }
 
 void XlsxWorkbook::AddSheet(int32_t, const std::string& base, const std::string& suffix) {
-  if (!workbook_) return;
-  std::string name = sheetNames_.Add(SheetNameText(base), suffix);
-  worksheet_ = workbook_add_worksheet(workbook_, SheetNameText(name).c_str());
-  if (!worksheet_) throw std::runtime_error("the sheet name " + name + " was refused");
-  sheets_.push_back(worksheet_);
+  if (!zip_) return;
+  std::string name = SheetNameText(sheetNames_.Add(SheetNameText(base), suffix));
+  if (Utf8Length(name) > kMaxSheetName) throw std::runtime_error("the sheet name " + name + " was refused");
+  EndSheet();
+  sheets_.push_back(name);
+  zip_->BeginEntry(XlsxSheetPart(sheets_.size()));
+  xml_ = XlsxSheetStart(sheets_.size() == 1);
+  sheetOpen_ = true;
+}
+
+void XlsxWorkbook::EndSheet() {
+  if (!sheetOpen_) return;
+  xml_ += XlsxSheetEnd();
+  zip_->Write(xml_);
+  zip_->EndEntry();
+  sheetOpen_ = false;
+}
+
+void XlsxWorkbook::WriteParts() {
+  // A workbook holds at least one sheet.
+  if (sheets_.empty()) {
+    AddSheet(1, "Sheet1", "");
+  }
+  EndSheet();
+  for (XlsxPart& part : XlsxWorkbookParts(sheets_)) {
+    zip_->BeginEntry(part.path);
+    zip_->Write(part.xml);
+    zip_->EndEntry();
+  }
 }
 
 void XlsxWorkbook::Save(const std::string& path, int32_t) {
-  if (!workbook_) {
+  if (!zip_) {
     reportFailure_("Could not save " + path + ": no workbook was made");
     return;
   }
-  // The library does not check the writes of the rows waiting in their
-  // files: a full disk would give a workbook without them.
-  for (lxw_worksheet* sheet : sheets_) {
-    if (sheet->file && (std::fflush(sheet->file) != 0 || std::ferror(sheet->file))) {
-      reportFailure_("Could not save " + path + ": writing the rows failed (disk full?)");
-      Drop();
-      return;
-    }
-  }
-  lxw_error error = workbook_close(workbook_);
-  workbook_ = nullptr;
-  worksheet_ = nullptr;
-  sheets_.clear();
+  WriteParts();
   std::string problem;
-  if (error != LXW_NO_ERROR) {
-    reportFailure_("Could not save " + path + ": " + lxw_strerror(error));
-  } else if (!staged_->Commit(problem)) {
-    reportFailure_("Could not save " + path + ": " + problem);
+  if (!zip_->Finish(problem)) {
+    reportFailure_("Could not save " + path + ": writing the workbook failed (" + problem + ")");
+    Drop();
+    return;
   }
-  staged_.reset();
+  if (!staged_->Commit(problem)) reportFailure_("Could not save " + path + ": " + problem);
+  zip_.reset();
+  Drop();
 }
 
-void XlsxWorkbook::Write(int32_t row, size_t column, std::string_view text, lxw_format* format) {
+void XlsxWorkbook::BeginRow(int32_t rowNumber) {
+  char digits[16];
+  auto end = std::to_chars(digits, digits + sizeof digits, rowNumber).ptr;
+  row_.assign(digits, end);
+  xml_ += "<row r=\"";
+  xml_ += row_;
+  xml_ += "\">";
+}
+
+void XlsxWorkbook::EndRow() {
+  xml_ += "</row>";
+  if (xml_.size() >= kXmlPiece) zip_->Write(xml_);
+}
+
+void XlsxWorkbook::BeginCell(size_t column, char style) {
+  while (columnNames_.size() <= column) {
+    std::string name;
+    for (size_t n = columnNames_.size() + 1; n > 0; n = (n - 1) / 26)
+      name.insert(name.begin(), static_cast<char>('A' + (n - 1) % 26));
+    columnNames_.push_back(std::move(name));
+  }
+  xml_ += "<c r=\"";
+  xml_ += columnNames_[column];
+  xml_ += row_;
+  xml_ += "\" s=\"";
+  xml_ += style;
+  xml_ += '"';
+}
+
+void XlsxWorkbook::WriteText(size_t column, std::string_view text, char style) {
   XlsxCellText(text, cell_);
-  Check(worksheet_write_string(worksheet_, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(column),
-                               cell_.c_str(), format));
+  BeginCell(column, style);
+  // An empty text is a cell without a value, which keeps its format.
+  if (cell_.empty()) {
+    xml_ += "/>";
+    return;
+  }
+  auto space = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+  xml_ += space(cell_.front()) || space(cell_.back()) ? " t=\"inlineStr\"><is><t xml:space=\"preserve\">"
+                                                      : " t=\"inlineStr\"><is><t>";
+  AppendXlsxXml(cell_, xml_);
+  xml_ += "</t></is></c>";
 }
 
-void XlsxWorkbook::WriteNumber(int32_t row, size_t column, double number, lxw_format* format) {
-  Check(worksheet_write_number(worksheet_, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(column), number,
-                               format));
+void XlsxWorkbook::WriteNumber(size_t column, double number, char style) {
+  BeginCell(column, style);
+  char digits[32];
+  auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+  xml_ += "><v>";
+  xml_.append(digits, end);
+  xml_ += "</v></c>";
 }
 
 void XlsxWorkbook::WriteHeader(const std::vector<std::string>& names, bool) {
-  if (!worksheet_) return;
-  for (size_t i = 0; i < names.size(); ++i) Write(0, i, names[i], header_);
+  if (!sheetOpen_) return;
+  BeginRow(1);
+  for (size_t i = 0; i < names.size(); ++i) WriteText(i, names[i], kHeaderStyle);
+  EndRow();
 }
 
 void XlsxWorkbook::WriteRow(int32_t rowNumber, const std::vector<std::string_view>& values) {
-  if (!worksheet_) return;
-  for (size_t k = 0; k < values.size(); ++k) Write(rowNumber - 1, k, values[k], data_);
+  if (!sheetOpen_) return;
+  BeginRow(rowNumber);
+  for (size_t k = 0; k < values.size(); ++k) WriteText(k, values[k], kTextStyle);
+  EndRow();
 }
 
 void XlsxWorkbook::WriteCells(int32_t rowNumber, const std::vector<const CellSlot*>& cells) {
-  if (!worksheet_) return;
-  const int32_t row = rowNumber - 1;
+  if (!sheetOpen_) return;
+  BeginRow(rowNumber);
   std::string text;
   for (size_t k = 0; k < cells.size(); ++k) {
     const Value& value = cells[k]->value;
-    const auto column = static_cast<lxw_col_t>(k);
     switch (value.kind) {
       case ValueKind::Null:
         // The cell keeps its borders.
-        Check(worksheet_write_blank(worksheet_, static_cast<lxw_row_t>(row), column, number_));
+        BeginCell(k, kNumberStyle);
+        xml_ += "/>";
         continue;
       case ValueKind::Boolean:
-        Check(worksheet_write_boolean(worksheet_, static_cast<lxw_row_t>(row), column, value.integer != 0, number_));
+        BeginCell(k, kNumberStyle);
+        xml_ += value.integer != 0 ? " t=\"b\"><v>1</v></c>" : " t=\"b\"><v>0</v></c>";
         continue;
       case ValueKind::Integer:
         if (std::fabs(static_cast<double>(value.integer)) > kExactIntegers) break;
-        WriteNumber(row, k, static_cast<double>(value.integer), number_);
+        WriteNumber(k, static_cast<double>(value.integer), kNumberStyle);
         continue;
       case ValueKind::Currency:
         if (std::fabs(static_cast<double>(value.integer)) > kExactIntegers) break;
-        WriteNumber(row, k, static_cast<double>(value.integer) / 10000, currency_);
+        WriteNumber(k, static_cast<double>(value.integer) / 10000, kCurrencyStyle);
         continue;
       case ValueKind::Single:
       case ValueKind::Double:
         if (!std::isfinite(value.real)) break;
-        WriteNumber(row, k, RealNumber(value), number_);
+        WriteNumber(k, RealNumber(value), kNumberStyle);
         continue;
       case ValueKind::Decimal:
         if (!FitsDouble(value.decimal)) break;
-        WriteNumber(row, k, DecimalNumber(value.decimal), number_);
+        WriteNumber(k, DecimalNumber(value.decimal), kNumberStyle);
         continue;
       case ValueKind::DateTime:
       case ValueKind::DateTimeExtended: {
         double number = 0;
         if (!SheetDateNumber(value, number)) break;
-        WriteNumber(row, k, number, number < 1 ? time_ : date_);
+        WriteNumber(k, number, number < 1 ? kTimeStyle : kDateStyle);
         continue;
       }
       default:
-        Write(row, k, CellValueText(*cells[k]), data_);
+        WriteText(k, CellValueText(*cells[k]), kTextStyle);
         continue;
     }
     // What a sheet cannot hold as a number or a date, exactly, as text.
@@ -262,6 +299,7 @@ void XlsxWorkbook::WriteCells(int32_t rowNumber, const std::vector<const CellSlo
     } else {
       AppendExactNumber(value, text);
     }
-    Write(row, k, text, data_);
+    WriteText(k, text, kTextStyle);
   }
+  EndRow();
 }

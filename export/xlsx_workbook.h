@@ -1,8 +1,8 @@
-// The .xlsx format of the workbook modes, written by libxlsxwriter in its
-// constant-memory mode: each row goes to a temporary file in the export
-// folder as soon as the next one starts, so memory stays flat whatever the
-// table's size, and the workbook is zipped once, at its save. A sheet takes
-// 1,048,575 data rows below its header. Cells are typed: numbers are
+// The .xlsx format of the workbook modes, streamed: each sheet's XML is
+// deflated into the workbook's zip as its rows come (texts as inline
+// strings, so nothing waits for the end), and the parts that list the
+// sheets are written at the save. Memory stays flat whatever the table's
+// size. A sheet takes 1,048,575 data rows below its header. Cells are typed: numbers are
 // numbers (currency with a currency format), dates are dates, booleans
 // TRUE or FALSE, an absent value an empty cell; texts, markers and what
 // a sheet cannot hold as a number or a date stay text.
@@ -15,11 +15,8 @@
 #include "export/name_set.h"
 #include "export/table_sheet_writer.h"
 #include "export/workbook_format.h"
+#include "export/xlsx_zip.h"
 #include "platform/staged_file.h"
-
-struct lxw_workbook;
-struct lxw_worksheet;
-struct lxw_format;
 
 class XlsxWorkbook : public WorkbookFormat {
  public:
@@ -44,23 +41,24 @@ class XlsxWorkbook : public WorkbookFormat {
   void WriteCells(int32_t rowNumber, const std::vector<const CellSlot*>& cells) override;
 
  private:
-  void Write(int32_t row, size_t column, std::string_view text, lxw_format* format);
-  void WriteNumber(int32_t row, size_t column, double number, lxw_format* format);
+  void BeginRow(int32_t rowNumber);
+  void EndRow();
+  void BeginCell(size_t column, char style);
+  void WriteText(size_t column, std::string_view text, char style);
+  void WriteNumber(size_t column, double number, char style);
+  void EndSheet();
+  void WriteParts();
   void Drop();
 
   FailureSink reportFailure_;
-  std::string tmpdir_;
   std::unique_ptr<platform::StagedFile> staged_;
-  lxw_workbook* workbook_ = nullptr;
-  lxw_worksheet* worksheet_ = nullptr;
-  std::vector<lxw_worksheet*> sheets_;
-  lxw_format* header_ = nullptr;
-  lxw_format* data_ = nullptr;  // text
-  lxw_format* number_ = nullptr;
-  lxw_format* currency_ = nullptr;
-  lxw_format* date_ = nullptr;
-  lxw_format* time_ = nullptr;
+  std::unique_ptr<XlsxZip> zip_;
+  bool sheetOpen_ = false;
+  std::vector<std::string> sheets_;  // names, as the workbook lists them
   NameSet sheetNames_{NameSet::Kind::Sheet};
+  std::vector<std::string> columnNames_;  // "A", "B", ... as far as used
+  std::string row_;                       // the current row's number
+  std::string xml_;                       // waiting for the zip
   std::string cell_;
 };
 

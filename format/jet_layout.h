@@ -119,8 +119,6 @@ struct JetLayout {
   int32_t tdefLogicalIndexCountOffset;  // 32 bits: logical indexes
   int32_t tdefUsedPagesMapOffset;       // 32 bits: row pointer to the map of the table's pages
   int32_t tdefFreePagesMapOffset;       // 32 bits: row pointer to the map of its pages with free space
-  int32_t realIndexDefinitionSize;      // bytes per real-index definition, after the column names
-  int32_t logicalIndexDefinitionSize;   // bytes per logical-index definition, after the real ones
 
   // Usage maps: an inline map row is a type byte 0, a 32-bit start page,
   // then a bit per page; a reference map row is a type byte 1, then page
@@ -240,8 +238,6 @@ inline constexpr JetLayout kJet4Layout{
     .tdefLogicalIndexCountOffset = 47,
     .tdefUsedPagesMapOffset = 55,
     .tdefFreePagesMapOffset = 59,
-    .realIndexDefinitionSize = 52,
-    .logicalIndexDefinitionSize = 28,
     .usageMapInlineBytes = 64,
     .usageMapReferencePages = 17,
     .headerVersion = 1,
@@ -315,8 +311,6 @@ inline constexpr JetLayout kJet3Layout{
     .tdefLogicalIndexCountOffset = 27,
     .tdefUsedPagesMapOffset = 35,
     .tdefFreePagesMapOffset = 39,
-    .realIndexDefinitionSize = 39,
-    .logicalIndexDefinitionSize = 20,
     .usageMapInlineBytes = 128,
     .usageMapReferencePages = 33,
     .headerVersion = 0,

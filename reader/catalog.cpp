@@ -43,7 +43,7 @@ void ReadProperties(const MdbFile& db, ByteSpan page, int32_t slot, int32_t vari
   auto [from, to] = row.Variable(variableIndex);
   std::string blob;
   if (to > from && ReadLongValue(db, page, from, to - from, blob))
-    ParsePropertyBlob(ByteSpan(reinterpret_cast<const uint8_t*>(blob.data()), blob.size()), properties);
+    ParsePropertyBlob(ByteSpan(reinterpret_cast<const uint8_t*>(blob.data()), blob.size()), properties, &db.Text());
 }
 
 }  // namespace

@@ -20,22 +20,25 @@ std::string Lower(std::string_view name) {
   return lower;
 }
 
-std::string StoredText(ByteSpan bytes, bool wide) {
+// Single-byte texts are in the file's code page when the decoder is given.
+std::string StoredText(ByteSpan bytes, bool wide, const TextDecoder* singleByte) {
   std::string text;
   if (wide)
     AppendJetText(bytes, text);
+  else if (singleByte)
+    singleByte->Append(bytes, text);
   else
     AppendBytesAsCharacters(bytes, text);
   return text;
 }
 
 // One property block's payload: its column name, then the entries.
-void ParseProperties(ByteSpan payload, const std::vector<std::string>& names, bool wide, PropertyMap& into,
-                     std::string& columnName) {
+void ParseProperties(ByteSpan payload, const std::vector<std::string>& names, bool wide,
+                     const TextDecoder* singleByte, PropertyMap& into, std::string& columnName) {
   const int64_t size = static_cast<int64_t>(payload.size());
   int64_t nameBlock = ReadInt32(payload, 0);
   if (nameBlock < 4 || nameBlock > size) return;
-  if (nameBlock > 6) columnName = StoredText(BytesInside(payload, 6, std::min<int64_t>(ReadUInt16(payload, 4), nameBlock - 6)), wide);
+  if (nameBlock > 6) columnName = StoredText(BytesInside(payload, 6, std::min<int64_t>(ReadUInt16(payload, 4), nameBlock - 6)), wide, singleByte);
   for (int64_t at = nameBlock; at + 8 <= size;) {
     int64_t length = ReadUInt16(payload, at);
     if (length < 8 || at + length > size) return;
@@ -47,6 +50,7 @@ void ParseProperties(ByteSpan payload, const std::vector<std::string>& names, bo
     int64_t valueLength = std::min<int64_t>(ReadUInt16(payload, at + 6), length - 8);
     ByteSpan value = BytesInside(payload, at + 8, valueLength);
     property.value.assign(reinterpret_cast<const char*>(value.data()), value.size());
+    if (property.type == kTextType || property.type == kMemoType) property.text = StoredText(value, wide, singleByte);
     if (nameIndex < names.size()) into.Set(names[nameIndex], std::move(property));
     at += length;
   }
@@ -65,10 +69,7 @@ int64_t Property::Integer() const {
   }
 }
 
-std::string Property::Text() const {
-  if (type != kTextType && type != kMemoType) return {};
-  return StoredText(ByteSpan(reinterpret_cast<const uint8_t*>(value.data()), value.size()), wide);
-}
+std::string Property::Text() const { return type == kTextType || type == kMemoType ? text : std::string(); }
 
 const Property* PropertyMap::Find(std::string_view name) const {
   auto it = properties_.find(Lower(name));
@@ -84,7 +85,7 @@ const PropertyMap* ObjectProperties::Column(std::string_view name) const {
   return it == columns.end() ? nullptr : &it->second;
 }
 
-bool ParsePropertyBlob(ByteSpan blob, ObjectProperties& out) {
+bool ParsePropertyBlob(ByteSpan blob, ObjectProperties& out, const TextDecoder* singleByte) {
   out = ObjectProperties();
   if (blob.size() < 4) return false;
   bool wide;
@@ -106,19 +107,19 @@ bool ParsePropertyBlob(ByteSpan blob, ObjectProperties& out) {
         names.clear();
         for (int64_t p = 0; p + 2 <= static_cast<int64_t>(payload.size());) {
           int64_t n = ReadUInt16(payload, p);
-          names.push_back(StoredText(BytesInside(payload, p + 2, n), wide));
+          names.push_back(StoredText(BytesInside(payload, p + 2, n), wide, singleByte));
           p += 2 + n;
         }
         break;
       case kObjectBlock: {
         std::string ignored;
-        ParseProperties(payload, names, wide, out.object, ignored);
+        ParseProperties(payload, names, wide, singleByte, out.object, ignored);
         break;
       }
       case kColumnBlock: {
         PropertyMap column;
         std::string name;
-        ParseProperties(payload, names, wide, column, name);
+        ParseProperties(payload, names, wide, singleByte, column, name);
         if (!name.empty()) out.columns[Lower(name)] = std::move(column);
         break;
       }

@@ -25,12 +25,14 @@
 #include <string_view>
 
 #include "format/field_readers.h"
+#include "format/text_decoder.h"
 
 struct Property {
   int32_t type = 0;    // a column type code: 1 boolean, 2 byte, 3 int, 4 long, 10 text, 12 memo, ...
   bool ddl = false;    // set for design properties (Required, DefaultValue, ...)
   bool wide = true;    // texts are UTF-16LE, else single-byte
-  std::string value;   // as stored; Text() decodes texts
+  std::string value;   // as stored
+  std::string text;    // a text's or memo's value in UTF-8
 
   // Booleans, bytes, integers and longs as a number (a byte is unsigned);
   // 0 for other types.
@@ -64,4 +66,6 @@ struct ObjectProperties {
 
 // The properties in blob. False, with out empty, when blob is not a
 // property blob; a blob damaged part way keeps what was read before.
-bool ParsePropertyBlob(ByteSpan blob, ObjectProperties& out);
+// Single-byte names and texts are read by singleByte (the file's code
+// page), as Latin-1 without it.
+bool ParsePropertyBlob(ByteSpan blob, ObjectProperties& out, const TextDecoder* singleByte = nullptr);

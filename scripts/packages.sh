@@ -1,6 +1,6 @@
 # Installs the Debian packages the project needs, when any is missing.
 # Sourced by setup.sh and test.sh; idempotent.
-BREVANTIS_PACKAGES="cmake g++ make dpkg-dev file libgtest-dev zlib1g-dev qt6-base-dev qt6-base-dev-tools qt6-svg-dev fonts-dejavu-core fonts-wqy-microhei libxlsxwriter-dev libssl-dev libsqlite3-dev sqlite3 libpq-dev postgresql mariadb-server mariadb-client python3-xlrd python3-openpyxl libreoffice-calc-nogui gnumeric mdbtools nodejs"
+BREVANTIS_PACKAGES="cmake g++ make dpkg-dev file libgtest-dev zlib1g-dev qt6-base-dev qt6-base-dev-tools qt6-svg-dev fonts-dejavu-core fonts-wqy-microhei libssl-dev libsqlite3-dev sqlite3 libpq-dev postgresql mariadb-server mariadb-client python3-xlrd python3-openpyxl libreoffice-calc-nogui gnumeric mdbtools nodejs"
 
 brevantis_install_packages() {
   local missing=""

@@ -279,16 +279,26 @@ TEST(DatabaseExportTest, KeysIndexesAndForeignKeysReachEveryDatabase) {
     EXPECT_EQ(server.Psql(name, "SELECT conname, convalidated, confdeltype FROM pg_constraint WHERE contype = 'f'").out,
               "CustomersOrders|f|c\n");
   }
-  // A key that a damaged file's rows break costs the key, not the rows.
+  // A key or a required column that a damaged file's rows break costs the
+  // constraint, not the rows; what the properties say reaches the server.
   testdb::DatabaseBuilder broken;
-  T::Table& twiceKeyed = broken.AddTable("Keys", {{"Id", T::ColumnType::Long}});
+  T::Table& twiceKeyed = broken.AddTable("Keys", {{"Id", T::ColumnType::Long}, {"Name", T::ColumnType::Text, 20}});
   twiceKeyed.indexes = {{.name = "PrimaryKey", .keys = {{"Id"}}, .primary = true}};
-  twiceKeyed.rows = {{{int64_t{1}}}, {{int64_t{1}}}};
+  twiceKeyed.properties = {{"Name", "Required", true},
+                           {"Name", "Description", "who it is"},
+                           {"Name", "DefaultValue", "=\"x\""},
+                           {"", "Description", "keys twice"}};
+  twiceKeyed.rows = {{{int64_t{1}, "a"}}, {{int64_t{1}, T::Null{}}}};
   ASSERT_TRUE(broken.Write(cli.dir.File("broken.mdb")).ok);
   direct = cli.Run({"export", cli.dir.File("broken.mdb"), "--to", server.Url("direct")});
   EXPECT_EQ(direct.exitCode, 0) << direct.err;
   EXPECT_NE(direct.out.find("(primary key not made: "), std::string::npos) << direct.out;
+  EXPECT_NE(direct.out.find("NOT NULL not set on Name: "), std::string::npos) << direct.out;
   EXPECT_EQ(PgCounts(server.Url("direct")).at("Keys"), 2);
+  EXPECT_EQ(server.Psql("direct", "SELECT obj_description('\"Keys\"'::regclass) || '|' || "
+                                  "col_description('\"Keys\"'::regclass, 2) || '|' || column_default "
+                                  "FROM information_schema.columns WHERE table_name = 'Keys' AND column_name = 'Name'").out,
+            "keys twice|who it is|'x'::character varying\n");
 
   // An index of the same name counts as a table would.
   ASSERT_EQ(server.Psql("direct", "DROP TABLE \"Customers\" CASCADE").exitCode, 0);

@@ -234,8 +234,13 @@ def check_xlrd(plan, expected, problems):
 
 def check_openpyxl(plan, expected, problems):
     import openpyxl
+    import zipfile
     found = []
     for path in plan["workbooks"]:
+        with zipfile.ZipFile(path) as archive:
+            damaged = archive.testzip()  # every entry inflated, its CRC and size checked
+        if damaged:
+            problems.append("zipfile: %s: entry %s is damaged" % (os.path.basename(path), damaged))
         book = openpyxl.load_workbook(path, read_only=True)
         for sheet in book.worksheets:
             found.append((path, sheet))

@@ -163,7 +163,8 @@ TEST(ParsePropertyBlob, ReadsTableAndColumnPropertiesAndSurvivesAnyCut) {
   const std::vector<uint8_t> blob = testdb::TablePropertyBlob(table);
 
   ObjectProperties properties;
-  ASSERT_TRUE(ParsePropertyBlob(blob, properties));
+  const TextDecoder cyrillic(JetLayout::TextStorage::CodePage, 1251);
+  ASSERT_TRUE(ParsePropertyBlob(blob, properties, &cyrillic));
   ASSERT_NE(properties.object.Find("description"), nullptr);
   EXPECT_EQ(properties.object.Find("DESCRIPTION")->Text(), "Every order");
   const PropertyMap* id = properties.Column("id");
@@ -192,6 +193,15 @@ TEST(ParsePropertyBlob, ReadsTableAndColumnPropertiesAndSurvivesAnyCut) {
     bad[at + 1] = 0xFF;
     EXPECT_TRUE(ParsePropertyBlob(bad, properties));
   }
+
+  // An Access 97 blob: the column's name and its description in the
+  // file's code page (1251: C0 'А', C1 'Б'), not Latin-1.
+  std::vector<uint8_t> jet3 = {'K', 'K', 'D', 0, 19, 0, 0, 0, 0x80, 0, 11, 0};
+  for (char c : std::string("Description")) jet3.push_back(static_cast<uint8_t>(c));
+  for (uint8_t b : {22, 0, 0, 0, 1, 0, 7, 0, 0, 0, 1, 0, 0xC0, 9, 0, 0, 10, 0, 0, 1, 0, 0xC1}) jet3.push_back(b);
+  ASSERT_TRUE(ParsePropertyBlob(jet3, properties, &cyrillic));
+  ASSERT_NE(properties.Column("\u0410"), nullptr);
+  EXPECT_EQ(properties.Column("\u0410")->Find("Description")->Text(), "\u0411");
 }
 
 TEST(ProvisionalTableName, CarriesPositionAndPage) {

@@ -125,7 +125,7 @@ std::vector<uint8_t> TableDefinition::Encode() const {
   std::sort(real.begin(), real.end(), [](const IndexRecord* a, const IndexRecord* b) { return a->number < b->number; });
   for (const IndexRecord* x : real) {
     size_t at = out.size();
-    out.resize(at + static_cast<size_t>(layout.realIndexDefinitionSize), 0);
+    out.resize(at + static_cast<size_t>(layout.realIndexSize), 0);
     uint8_t* r = &out[at];
     if (jet4) PutU32(r, 0x0783);
     for (size_t slot = 0; slot < 10; ++slot) {
@@ -142,7 +142,7 @@ std::vector<uint8_t> TableDefinition::Encode() const {
   }
   for (const IndexRecord& x : indexes) {
     size_t at = out.size();
-    out.resize(at + static_cast<size_t>(layout.logicalIndexDefinitionSize), 0);
+    out.resize(at + static_cast<size_t>(layout.logicalIndexSize), 0);
     uint8_t* r = &out[at];
     if (jet4) PutU32(r, kJetConstant);
     PutU32(r + lead, x.number);
