@@ -2,7 +2,8 @@
 # Recovery report: files refused, tables and rows that come back from damaged
 # copies of the corpus of real files, per kind of damage (lost catalog, pages
 # 1-5, garbled, zeroed and cut-off pages, encoded copies, bytes inserted after
-# page 20, the first 64 KiB overwritten, a file cut to its header page). Every row of the
+# page 20, the first 64 KiB overwritten, CURRENCY columns whose type byte says
+# LONG, a file cut to its header page). Every row of the
 # sound files counts, those of refused files and lost definitions included.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "format/jet_layout.h"
 #include "tests/damage/recovery_check.h"
 #include "tests/support/file_header.h"
 #include "tests/support/test_db_damage.h"
@@ -52,6 +53,32 @@ std::set<int32_t> Garble(const std::string& path, double percent) {
 std::set<int32_t> Zero(const std::string& path, std::vector<uint32_t> pages) {
   testdb::ZeroPages(path, pages);
   return {pages.begin(), pages.end()};
+}
+
+// Flips the low bit of the type byte of every CURRENCY column record on the
+// tables' first definition pages: each reads LONG, in its 8 bytes.
+std::set<int32_t> FlipCurrencyTypes(const std::string& path, const damage::Recovery& original) {
+  const JetLayout& layout = kJet4Layout;
+  const std::string bytes = testenv::ReadFile(path);
+  std::vector<testdb::BitFlip> flips;
+  for (const auto& [page, table] : original.tables) {
+    const uint64_t at = uint64_t(page) * layout.pageSize;
+    if (at + layout.pageSize > bytes.size()) continue;
+    auto read = [&](int64_t offset, int width) {
+      uint32_t value = 0;
+      for (int i = width - 1; i >= 0; --i) value = value << 8 | uint8_t(bytes[at + offset + i]);
+      return value;
+    };
+    const uint32_t columns = read(layout.tdefColumnCountOffset, 2);
+    const int64_t first = layout.tdefRealIndexEntries + int64_t{layout.realIndexEntrySize} * read(layout.tdefRealIndexCountOffset, 4);
+    for (uint32_t k = 0; k < columns; ++k) {
+      const int64_t type = first + int64_t{k} * layout.columnRecordSize + layout.columnTypeOffset;
+      if (type >= layout.pageSize) break;
+      if (read(type, 1) == static_cast<uint32_t>(ColumnType::Currency)) flips.push_back({at + type, 0});
+    }
+  }
+  testdb::FlipBits(path, flips);
+  return {};
 }
 
 std::string Percent(int64_t part, int64_t whole) {
@@ -107,6 +134,9 @@ std::vector<DamageKind> Kinds() {
          std::set<int32_t> pages;
          for (int32_t page = 0; page < kHeadBytes / kPageSize; ++page) pages.insert(page);
          return pages;
+       }}},
+      {"CURRENCY read as LONG", {[](const std::string& p, const damage::Recovery& o, const Source&) {
+         return FlipCurrencyTypes(p, o);
        }}},
       {"cut to its header page", {[](const std::string& p, const damage::Recovery& o, const Source&) {
          testdb::TruncateFile(p, kPageSize);

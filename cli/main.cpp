@@ -9,7 +9,7 @@
 namespace {
 
 const char kUsage[] =
-    "usage: brevantis-cli analyze FILE [--system]\n"
+    "usage: brevantis-cli analyze FILE [--system] [--report]\n"
     "       brevantis-cli rows FILE TABLE [--page N | --all | --deleted] [--system]\n"
     "       brevantis-cli export FILE --to DIR [--per-table] [--tables NAME[,NAME...]]\n"
     "                            [--table NAME]... [--format xls|xlsx|csv|sqlite|sql]\n"
@@ -32,7 +32,12 @@ const char kOptions[] =
     "every command:\n"
     "  --system             lists, prints or exports the system tables as well\n"
     "  --password PW        the password of an encrypted database\n"
-    "  --password-file F    the same, read from F (out of the process list)\n";
+    "  --password-file F    the same, read from F (out of the process list)\n"
+    "\n"
+    "analyze:\n"
+    "  --report             reads every row and ends with the recovery report: per\n"
+    "                       table, rows read, rows skipped, values marked damaged\n"
+    "                       and pages lost, then what was doubted\n";
 
 }  // namespace
 

@@ -30,20 +30,7 @@ bool Unwrap(ByteSpan wrapped, ByteSpan& data) {
 }
 
 // Bytes a result of a fixed-size type takes; 0 for the others.
-int64_t FixedSize(ColumnType type) {
-  switch (type) {
-    case ColumnType::Byte: return 1;
-    case ColumnType::Int: return 2;
-    case ColumnType::Long:
-    case ColumnType::Single: return 4;
-    case ColumnType::Currency:
-    case ColumnType::Double:
-    case ColumnType::Date:
-    case ColumnType::BigInt: return 8;
-    case ColumnType::Guid: return 16;
-    default: return 0;
-  }
-}
+int64_t FixedSize(ColumnType type) { return NumberTypeSize(type); }
 
 void DecodeDecimal(ByteSpan data, Value& out) {
   int32_t scale = ReadSignedByte(data, 2) & 0xFF;

@@ -1,5 +1,6 @@
 #include "decode/long_value.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -39,6 +40,15 @@ ByteSpan AsBytes(const std::string& bytes) {
   return ByteSpan(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
 
+// A chain that ran into foreign pages, ended early or overran: past the
+// stated length lies what is not the value's; short of it, what was lost.
+// How many of the size bytes read to keep; damaged when they are not the
+// value whole. A field stating no length and pointing nowhere is empty.
+size_t KeptSize(const LongValueField& field, bool ended, size_t size, bool& damaged) {
+  damaged = (!ended && field.statedLength > 0) || static_cast<int64_t>(size) != field.statedLength;
+  return std::min(size, static_cast<size_t>(std::max<int64_t>(0, field.statedLength)));
+}
+
 }  // namespace
 
 int DecodeMemo(const MdbFile& db, ByteSpan page, int64_t position, int64_t length, Value& out) {
@@ -53,16 +63,23 @@ int DecodeMemo(const MdbFile& db, ByteSpan page, int64_t position, int64_t lengt
       ByteSpan row;
       RowLookup lookup = FindLongValueRow(db, field.pointer, buffer, row);
       if (lookup == RowLookup::kBadBounds) return -1;
-      SetText(db, lookup == RowLookup::kFound ? row : ByteSpan(), out);
+      if (lookup != RowLookup::kFound) row = ByteSpan();
+      bool damaged = false;
+      row = row.first(KeptSize(field, true, row.size(), damaged));
+      SetText(db, row, out);
+      out.damaged = damaged;
       return 1;
     }
     case Storage::kChain: {
       // Whatever stops the chain keeps the text gathered so far. The pieces
       // are one stored text: a character may lie across two of them.
       std::vector<uint8_t> stored;
-      WalkLongValueChain(db, field.pointer, buffer,
-                         [&stored](ByteSpan piece) { stored.insert(stored.end(), piece.begin(), piece.end()); });
+      RowLookup end = WalkLongValueChain(
+          db, field.pointer, buffer, [&stored](ByteSpan piece) { stored.insert(stored.end(), piece.begin(), piece.end()); });
+      bool damaged = false;
+      stored.resize(KeptSize(field, end == RowLookup::kFound, stored.size(), damaged));
       SetText(db, stored, out);
+      out.damaged = damaged;
       return 1;
     }
     case Storage::kUnknown:
@@ -90,6 +107,7 @@ int DecodeOle(const MdbFile& db, OleFileWriter& files, ByteSpan page, int64_t po
   if (length < field.size || position < 0 || position + length >= static_cast<int64_t>(page.size())) return -1;
   LongValuePage buffer;
   std::string payload = kOleMarker;
+  bool damaged = false;
   switch (field.storage) {
     case Storage::kInline:
       payload = BytesAsText(page, position + field.size, length - field.size);
@@ -100,7 +118,10 @@ int DecodeOle(const MdbFile& db, OleFileWriter& files, ByteSpan page, int64_t po
       // A pointer to a page that is not a long-value page still gives a file.
       if (lookup == RowLookup::kOutsideFile || lookup == RowLookup::kNoSuchRow || lookup == RowLookup::kBadBounds)
         return -1;
-      if (lookup == RowLookup::kFound) payload.assign(reinterpret_cast<const char*>(row.data()), row.size());
+      if (lookup == RowLookup::kFound) {
+        payload.assign(reinterpret_cast<const char*>(row.data()), row.size());
+        payload.resize(KeptSize(field, true, payload.size(), damaged));
+      }
       break;
     }
     case Storage::kChain: {
@@ -111,6 +132,7 @@ int DecodeOle(const MdbFile& db, OleFileWriter& files, ByteSpan page, int64_t po
         payload.append(reinterpret_cast<const char*>(piece.data()), piece.size());
       });
       if (end == RowLookup::kNoSuchRow || end == RowLookup::kBadBounds) return -1;
+      payload.resize(KeptSize(field, end == RowLookup::kFound, payload.size(), damaged));
       break;
     }
     case Storage::kUnknown:
@@ -118,5 +140,6 @@ int DecodeOle(const MdbFile& db, OleFileWriter& files, ByteSpan page, int64_t po
       return -1;
   }
   SetOle(files, payload, out);
+  out.damaged = damaged;
   return 1;
 }

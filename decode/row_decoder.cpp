@@ -4,6 +4,7 @@
 
 #include "decode/complex_values.h"
 #include "decode/orphan_row_decoder.h"
+#include "decode/recovery_tally.h"
 #include "decode/row_text.h"
 #include "decode/value_decoders.h"
 #include "decode/value_renderer.h"
@@ -54,6 +55,34 @@ int32_t RowDecoder::LoadPage(int32_t page) {
   return SlotCountOf(page);
 }
 
+TableRecovery* RowDecoder::CountsOf(const TableDef& table) {
+  if (!tally_) return nullptr;
+  if (!counting_ || counting_->table != &table) counting_ = &tally_->For(table);
+  return counting_;
+}
+
+namespace {
+
+bool AllZero(ByteSpan page, int64_t start, int64_t end) {
+  if (start < 0 || end > static_cast<int64_t>(page.size()) || start >= end) return false;
+  return std::all_of(page.begin() + start, page.begin() + end, [](uint8_t byte) { return byte == 0; });
+}
+
+// A null mask saying that no value is stored, over fixed data that is
+// there: the mask was zeroed (a zeroed sector under the row's end). A row
+// of absent values has zeros in its fixed area too, and is kept.
+bool MaskZeroedOverData(const TableDef& table, ByteSpan page, const RowStructure& row) {
+  if (table.orphan || !AllZero(page, row.mask, row.mask + row.maskBytes)) return false;
+  int64_t fixedBytes = 0;
+  for (const ColumnDef& column : table.columns)
+    if (column.isFixed && column.type != ColumnType::Bit)
+      fixedBytes = std::max<int64_t>(fixedBytes, int64_t{column.fixedOffset} + column.length);
+  const int64_t end = std::min(row.fixedStart + fixedBytes, row.mask);
+  return row.fixedStart < end && !AllZero(page, row.fixedStart, end);
+}
+
+}  // namespace
+
 int RowDecoder::ReadRow(TableDef& table, int slot, std::string& out) {
   out.clear();
   const JetLayout& layout = db_.Layout();
@@ -82,7 +111,17 @@ int RowDecoder::ReadRow(TableDef& table, int slot, std::string& out) {
     return -1;
   }
   if (StopRequested()) return -1;
-  return DecodeRow(table, start, limit - 1, out) != 0 ? 1 : 0;
+  TableRecovery* counts = CountsOf(table);
+  // A zeroed sector under a row leaves no row, not one of NULLs: neither
+  // bytes that are all zero nor a null mask zeroed under the row's end.
+  const int columns = AllZero(page, start, limit) ? 0 : DecodeRow(table, start, limit - 1, out);
+  const bool noValue = columns == 0 || (columns > 0 && MaskZeroedOverData(table, page, row_));
+  if (counts && !StopRequested()) {
+    ++(columns > 0 && !noValue ? counts->rowsRead : counts->rowsSkipped);
+    if (noValue) ++counts->zeroRows;
+  }
+  if (noValue) out.clear();
+  return noValue ? 0 : 1;
 }
 
 int RowDecoder::DecodeRow(const TableDef& table, int64_t start, int64_t end, std::string& out) {
@@ -170,6 +209,11 @@ int RowDecoder::DecodeRow(const TableDef& table, int64_t start, int64_t end, std
         cell.present = 0;
       else if (Wanted(column.columnNumber))
         DecodeColumn(table, column, page, start + from, to - from, cell);
+      if (cell.value.damaged && counting_ && counting_->table == &table && !countOnly_) {
+        ++counting_->valuesMarked;
+        counting_->Note(table.name + "." + column.name + ", row " + std::to_string(counting_->rowsRead + 1) +
+                        ": its long value does not give its stated length; kept what read, marked");
+      }
     }
     out += cell.text;
     out += kFieldSeparator;

@@ -22,6 +22,8 @@
 class ComplexValues;
 class MdbFile;
 class OleFileWriter;
+class RecoveryTally;
+struct TableRecovery;
 
 class RowDecoder {
  public:
@@ -47,8 +49,8 @@ class RowDecoder {
 
   // Row slot `slot` of the page buffer into out: the row text, a marker, or
   // nothing. 1 when the row was decoded (or given up as damaged), 0 when it
-  // holds no columns, -1 for a row flagged deleted or when a stop was
-  // requested. Sets the row's flags. A deleted slot that points to a row
+  // holds no value (no columns, zeroed bytes: no row at all), -1 for a row flagged
+  // deleted or when a stop was requested. Sets the row's flags. A deleted slot that points to a row
   // moved to another of the table's pages adds that page's slots to the
   // table's row count.
   int ReadRow(TableDef& table, int slot, std::string& out);
@@ -71,6 +73,15 @@ class RowDecoder {
   // walks that only count rows.
   void SetCountOnly(bool countOnly) { countOnly_ = countOnly; }
 
+  // From here on the live rows read (ReadRow) are counted into tally: rows
+  // read, rows given up, values marked damaged (recovery_tally.h). Null:
+  // none. The tally must outlive its use.
+  void SetTally(RecoveryTally* tally) {
+    tally_ = tally;
+    counting_ = nullptr;
+  }
+  RecoveryTally* tally() const { return tally_; }
+
   // The cells of the last row decoded, by column number.
   const RowCells& cells() const { return cells_; }
   // For the walks that decode rows of their own into them (deleted rows).
@@ -81,6 +92,8 @@ class RowDecoder {
 
  private:
   int32_t SlotCountOf(int32_t page) const;
+  // The table's counts in the tally, or null without one.
+  TableRecovery* CountsOf(const TableDef& table);
   bool Wanted(int32_t columnNumber) const;
 
   const MdbFile& db_;
@@ -92,6 +105,8 @@ class RowDecoder {
   std::unique_ptr<ComplexValues> complexValues_;  // made for the first complex column
   std::vector<int32_t> wanted_;  // sorted; empty for every column
   bool countOnly_ = false;
+  RecoveryTally* tally_ = nullptr;
+  TableRecovery* counting_ = nullptr;  // the table's counts while ReadRow decodes
   int32_t lookupRowFlag_ = 0;
   int32_t deletedRowFlag_ = 0;
 };

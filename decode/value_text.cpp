@@ -180,7 +180,9 @@ void AssignGuid(const std::string& bytes, CellText& out) {
 
 }  // namespace
 
-void RenderValueText(const Value& value, CellText& out) {
+namespace {
+
+void RenderUnmarked(const Value& value, CellText& out) {
   switch (value.kind) {
     case ValueKind::Null: out.assign(kNullText); return;
     case ValueKind::Boolean: out.assign(value.integer != 0 ? "1" : "0"); return;
@@ -218,4 +220,11 @@ void RenderValueText(const Value& value, CellText& out) {
     case ValueKind::Marker: out.assign(value.text); return;
   }
   out.clear();
+}
+
+}  // namespace
+
+void RenderValueText(const Value& value, CellText& out) {
+  RenderUnmarked(value, out);
+  if (value.damaged) out.append(kDamagedMark);
 }

@@ -6,6 +6,7 @@
 
 #include "decode/deleted_row_walk.h"
 #include "decode/ole_file_writer.h"
+#include "decode/recovery_tally.h"
 #include "decode/row_decoder.h"
 #include "decode/schema_reader.h"
 #include "report/log_writer.h"
@@ -17,6 +18,7 @@
 #include "export/workbook_writer.h"
 #include "export/xls_workbook.h"
 #include "export/postgres_database.h"
+#include "export/recovery_report.h"
 #include "export/sql_script.h"
 #include "export/sqlite_database.h"
 #include "export/xlsx_workbook.h"
@@ -163,6 +165,9 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
   const bool withFolder = !options.exportFolder.empty();
   OleFileWriter oleFiles(withFolder ? OleFileWriter::ExportFolder(options.exportFolder) : std::string());
   RowDecoder rows(db_, progress_.stopRequested, oleFiles);
+  // What the live rows written had to doubt, for the recovery report.
+  RecoveryTally tally;
+  rows.SetTally(&tally);
   std::optional<WorkbookWriter> workbooks;
   std::optional<DatabaseWriter> database;
   if (toDatabase) {
@@ -263,13 +268,25 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
     }
     if (cut) {
       stoppedTable = name;
+      // Its counts go with its file; the decoder lets go of them first.
+      rows.SetTally(&tally);
+      tally.Forget(table);
       for (const std::string& lost : workbooks ? workbooks->tablesGivenUp() : std::vector<std::string>()) {
         for (StatisticsRow& row : statistics) {
           if (row.name == lost) row = {row.name, 0, TableNote(0, false, true)};
         }
+        for (TableDef* given : options.chosenTables)
+          if (given->name == lost) tally.Forget(*given);
       }
       announce(StoppedText(name));
       return false;
+    }
+    if (rowSet == RowSet::Live) {
+      const TableRecovery& counts = tally.For(table);
+      for (const std::string& doubt : table.doubts) log_.LogEntry(0, 0, table.name + ", column " + doubt, 0);
+      for (const std::string& note : counts.notes) log_.LogEntry(0, 0, note, 0);
+      if (counts.zeroRows > 0)
+        log_.LogEntry(0, 0, name + ": " + std::to_string(counts.zeroRows) + " rows without a value skipped", 0);
     }
     weightDone += int64_t{rowsExpected} + 1;
     showPercent(0);
@@ -287,7 +304,15 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
       going = write(table, RowSet::Deleted, deletedRows[reached]);
     if (!going) break;
   }
+  // Before the statistics, whose presence says the export's files are final.
+  const std::string reportPath = options.exportFolder + "/" + kRecoveryReportFile;
+  auto writeReport = [&] {
+    std::string problem;
+    if (withFolder && !WriteRecoveryReport(reportPath, db_.FileName(), tally, problem))
+      reportFailure("Could not write " + reportPath + ": " + problem);
+  };
   if (Abandoned()) {
+    writeReport();
     // No one is told any more; the file is what is left to say so.
     if (withFolder) {
       WriteStatisticsFile(statisticsPath, db_.FileName(), statistics,
@@ -316,6 +341,7 @@ int ExportJob::Run(const ExportOptions& options, ExportView& view) {
     if (!missing.empty()) return (Succeeded() ? "Export completed: " : "Export completed with errors: ") + missing + "...";
     return Succeeded() ? "Export completed Successfully..." : "Export completed with errors...";
   };
+  writeReport();
   // Written last, so that its presence says the export's files are final.
   const std::string fileClosing = stoppedTable.empty() ? closing() : StoppedText(stoppedTable) + "\r\n" + closing();
   if (withFolder && !WriteStatisticsFile(statisticsPath, db_.FileName(), statistics,

@@ -1,9 +1,11 @@
 // The export job: hands the chosen tables one by one to the workbook writer
 // of the chosen mode, tells its view and the execution log what it does, and
 // ends with the record count of every table reached, shown by the view and
-// written to "Export Statistics.log" in the export's folder. Everything an
-// export writes stays inside its folder: its OLE objects go to "OLE
-// Objects" there, numbered from 1 for each export.
+// written to "Export Statistics.log" in the export's folder, after the
+// recovery report of the rows it read ("Recovery Report.log",
+// recovery_report.h). Everything an export writes stays inside its folder:
+// its OLE objects go to "OLE Objects" there, numbered from 1 for each
+// export.
 //
 // The desktop program runs it on a thread of its own (Start), the command
 // line on its own thread (RunExport). A stop saves what was written; an

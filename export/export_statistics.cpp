@@ -7,12 +7,12 @@ namespace {
 
 const char kLineEnd[] = "\r\n";
 
+}  // namespace
+
 std::string RightAligned(const std::string& text, size_t width) {
   size_t length = Utf8Length(text);
   return length >= width ? text : std::string(width - length, ' ') + text;
 }
-
-}  // namespace
 
 std::string StatisticsHeading() {
   return "            Table name             :          No of Records";

@@ -16,6 +16,9 @@ struct StatisticsRow {
   std::string note;
 };
 
+// text with spaces before it up to width characters; longer texts whole.
+std::string RightAligned(const std::string& text, size_t width);
+
 // "            Table name             :          No of Records", the colon
 // in column 36 like the colons of the rows below it.
 std::string StatisticsHeading();

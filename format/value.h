@@ -45,6 +45,9 @@ struct ExtendedDateTime {
   int64_t ticks = 0;    // 100 ns units of the second
 };
 
+// Ends the text of a damaged value.
+inline constexpr char kDamagedMark[] = "\u2026[damaged]";
+
 struct Value {
   ValueKind kind = ValueKind::Null;
   int64_t integer = 0;
@@ -55,6 +58,9 @@ struct Value {
   std::string bytes;  // Binary, Guid, Ole; an attachment's file contents
   std::string path;   // Ole, an attachment: the file written, when it was
   std::vector<Value> items;  // Attachments, MultiValue
+  // A long value whose pieces do not give the length its field states:
+  // what read is kept, and the text renderings end it with kDamagedMark.
+  bool damaged = false;
 
   bool IsNull() const { return kind == ValueKind::Null; }
   // Keeps the buffers' capacity: cells are reused from row to row.
@@ -68,5 +74,6 @@ struct Value {
     bytes.clear();
     items.clear();
     path.clear();
+    damaged = false;
   }
 };

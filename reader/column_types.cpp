@@ -33,6 +33,7 @@ std::string ColumnTreeText(const ColumnDef& column) {
   // A calculated decimal has no precision of its own.
   if (type == "NUMERIC" && column.precision > 0)
     return column.name + " [NUMERIC(" + std::to_string(column.precision) + "," + std::to_string(column.scale) + ")]";
-  // A type worked out from the rows is a guess and says so.
-  return column.name + " [" + type + (column.inferred ? "?" : "") + "]";
+  // A type worked out from the rows, or read from the column's length
+  // against what the record states, is a guess and says so.
+  return column.name + " [" + type + (column.inferred || column.typeFromLength ? "?" : "") + "]";
 }

@@ -10,5 +10,6 @@
 // unknown codes read "UNKNOWN-DATATYPE = 0x%x".
 std::string ColumnTypeName(const ColumnDef& column);
 
-// The column as the table tree shows it: "Born [DATE]", "Title [TEXT(50)]".
+// The column as the table tree shows it: "Born [DATE]", "Title [TEXT(50)]";
+// "Price [CURRENCY?]" for a type read from the column's length.
 std::string ColumnTreeText(const ColumnDef& column);

@@ -54,6 +54,11 @@ struct ColumnDef {
   // maskBit (when not -1) is clear.
   bool inferred = false;
   int32_t maskBit = -1;
+  // The record's type did not fit the column's stored length, and the
+  // column is read by a type the length allows (column_doubts.h): the type
+  // the record stated.
+  bool typeFromLength = false;
+  ColumnType statedType{-1};
 };
 
 struct TableDef {
@@ -95,6 +100,12 @@ struct TableDef {
   std::vector<std::string> schemaNotes;
   // Its own properties and its columns', from the catalog.
   ObjectProperties properties;
+  // What the reader doubted of it, one line each ("Price: stored as LONG in
+  // 8 bytes, read as CURRENCY"), for the log and the recovery report.
+  std::vector<std::string> doubts;
+  // Pages its usage map lists that no longer read as pages (garbled or
+  // zeroed); 0 when the map is sound or unreadable.
+  int32_t lostPages = 0;
 
   // Rows the definition states that did not come back; 0 when either
   // count is unknown.

@@ -6,6 +6,7 @@
 
 #include "format/field_readers.h"
 #include "reader/catalog.h"
+#include "reader/column_doubts.h"
 #include "reader/complex_columns.h"
 #include "reader/mdb_file.h"
 #include "reader/orphan_tables.h"
@@ -147,6 +148,12 @@ int ReadTables(MdbFile& db, ProgressChannel& progress, const RowCounter& countRo
       if (read && map != UsageMapResult::Applied && reported) {
         progress.statusText.Set("Usage map unreadable, pages taken by owner : " + table.name);
         progress.ReportStatus();
+      }
+      if (read && CheckColumnTypes(db, table) > 0 && reported) {
+        for (const std::string& doubt : table.doubts) {
+          progress.statusText.Set("Column type doubted in " + table.name + ": " + doubt);
+          progress.ReportStatus();
+        }
       }
       if (read && table.expectedRows < 0 && reported) {
         progress.statusText.Set("Row count stated for " + table.name + " does not fit the file: " +

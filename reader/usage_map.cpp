@@ -69,12 +69,21 @@ std::optional<std::vector<int32_t>> ReadUsageMap(const MdbFile& db, uint32_t poi
 }
 
 UsageMapResult ApplyUsageMap(const MdbFile& db, ByteSpan definition, TableDef& table) {
+  table.lostPages = 0;
   auto listed = ReadUsageMap(db, static_cast<uint32_t>(ReadInt32(definition, db.Layout().tdefUsedPagesMapOffset)));
   if (!listed) return UsageMapResult::Unreadable;
   // Both lists are in page order. A map naming a page of some other use or
   // owner is no longer the table's map.
-  if (!std::includes(table.dataPages.begin(), table.dataPages.end(), listed->begin(), listed->end()))
+  if (!std::includes(table.dataPages.begin(), table.dataPages.end(), listed->begin(), listed->end())) {
+    // Its pages that no longer read as pages at all were lost to damage;
+    // one of some other use may be the map's own damage.
+    table.lostPages = static_cast<int32_t>(std::count_if(listed->begin(), listed->end(), [&](int32_t page) {
+      const PageEntry& entry = db.pages[static_cast<size_t>(page)];
+      return (!entry.jetPage || entry.zeroed) &&
+             !std::binary_search(table.dataPages.begin(), table.dataPages.end(), page);
+    }));
     return UsageMapResult::Damaged;
+  }
   // Nor is one whose pages have fewer slots than the table has rows: it lost
   // pages, most likely to damage (a zeroed map lists none).
   int64_t slots = 0;

@@ -17,8 +17,10 @@
 #include <map>
 #include <regex>
 #include <thread>
+#include <tuple>
 
 #include "export/export_statistics.h"
+#include "format/jet_layout.h"
 #include "export/name_set.h"
 #include "export/xlsx_workbook.h"
 #include "tests/support/test_db_builder.h"
@@ -305,12 +307,12 @@ TEST(ExportCommandTest, AnExportCutShortLeavesNoIncompleteFileUnderItsName) {
       EXPECT_EQ(files[0], "Table01." + format);
       for (size_t i = 1; i < files.size(); ++i) EXPECT_TRUE(files[i].ends_with(".part")) << files[i];
     } else if (signal != 0) {
-      EXPECT_EQ(files, (Names{"Export Statistics.log", "Table01." + format}));
+      EXPECT_EQ(files, (Names{"Export Statistics.log", "Recovery Report.log", "Table01." + format}));
       EXPECT_NE(testenv::ReadFile(statistics).find("Table02:                   0  (stopped, not written)\r\n\r\n"
                                                    "Export stopped: Table02 not written\r\n"),
                 std::string::npos) << testenv::ReadFile(statistics);
     } else {
-      EXPECT_EQ(files, (Names{"Export Statistics.log"}));
+      EXPECT_EQ(files, (Names{"Export Statistics.log", "Recovery Report.log"}));
     }
     if (format == "csv" && signal != 0) {
       const std::string csv = testenv::ReadFile(folder + "/Table01.csv");
@@ -406,6 +408,13 @@ TEST(ExportCommandTest, RowsLostWithTheirPagesAreCountedAgainstTheDefinitions) {
                               "Shippers\n  Id [COUNTER]\n");
   for (const std::string& err : {analysis.err, rows.err})
     EXPECT_TRUE(err.ends_with("\nRecovery Completed: " + summary + "\n")) << err;
+  // The pages garbled under each table are the pages its report says lost.
+  const std::string report = cli.Run({"analyze", database, "--report"}).out;
+  for (const auto& [name, read, lostPages] : {std::tuple<std::string, long, size_t>{"Orders", found, 1}, {"Categories", 0, layout.Find("Categories")->dataPages.size()}})
+    EXPECT_NE(report.find("\n" + RightAligned(name, 35) + ":" + RightAligned(std::to_string(read), 11) +
+                          RightAligned("0", 14) + RightAligned("0", 15) + RightAligned(std::to_string(lostPages), 12) + "\n"),
+              std::string::npos)
+        << report;
 
   const std::string destination = cli.File("out");
   fs::create_directory(destination);
@@ -430,6 +439,72 @@ TEST(ExportCommandTest, RowsLostWithTheirPagesAreCountedAgainstTheDefinitions) {
     }
   }
   EXPECT_EQ(DatedFolders(destination).size(), 1u);
+}
+
+// A flipped bit that makes a CURRENCY column's record say LONG, a memo
+// whose chain lost its second page, a row of zero bytes and one whose null
+// mask was zeroed: the column is read by what its 8 bytes allow, the memo
+// keeps what read and says it is damaged, the rows without a value are none, and `analyze --report` and the export's
+// report count each doubt.
+TEST(ExportCommandTest, DoubtsAreResolvedMarkedAndCountedInTheRecoveryReport) {
+  CliCopy cli;
+  using T = testdb::ColumnType;
+  testdb::DatabaseBuilder builder;
+  testdb::Table& items = builder.AddTable("Items", {{"Id", T::Long}, {"Price", T::Currency}, {"Notes", T::Memo}});
+  for (int i = 1; i <= 5; ++i) items.rows.push_back({{i, testdb::Currency{125000 * i}, "short"}});
+  // 6000 bytes of UCS-2 in two chained pieces of 4072 and 1928 bytes.
+  items.rows[1].values[2] = testdb::Text{std::string(3000, 'n'), testdb::TextEncoding::Ucs2, testdb::LongStorage::Chain};
+  testdb::Row zero;
+  zero.rawBytes = std::vector<uint8_t>(16, 0);
+  items.rows.insert(items.rows.begin() + 3, zero);
+  // A zeroed sector under a row's end: its count and an Id stand, its null
+  // mask is gone.
+  testdb::Row maskless;
+  maskless.rawBytes = std::vector<uint8_t>{3, 0, 9, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 14, 0, 14, 0, 1, 0, 0};
+  items.rows.push_back(maskless);
+  builder.AddTable("Sound", {{"Id", T::Long}}).rows = {{{1}}, {{2}}};
+  const std::string database = cli.File("doubts.mdb");
+  const testdb::Layout layout = builder.Write(database);
+  ASSERT_TRUE(layout.ok) << layout.error;
+  const testdb::TableLayout& table = *layout.Find("Items");
+  const uint64_t priceRecord = uint64_t{table.definitionPages.at(0)} * kJet4Layout.pageSize +
+                               kJet4Layout.tdefRealIndexEntries + kJet4Layout.columnRecordSize;
+  ASSERT_TRUE(testdb::FlipBits(database, {{priceRecord + kJet4Layout.columnTypeOffset, 0}}));
+  ASSERT_EQ(table.longValuePages.size(), 2u);
+  ASSERT_TRUE(testdb::ZeroPages(database, {table.longValuePages[1]}));
+
+  testenv::CommandResult analysis = cli.Run({"analyze", database, "--report"});
+  ASSERT_EQ(analysis.exitCode, 0) << analysis.err;
+  const std::string doubt = "Items, column Price: stored as LONG in 8 bytes; read as CURRENCY";
+  EXPECT_NE(analysis.err.find("Column type doubted in Items: Price: stored as LONG in 8 bytes; read as CURRENCY\n"),
+            std::string::npos)
+      << analysis.err;
+  const std::string report =
+      "Database Path : " + database + "\n\n" +
+      "            Table name             :  Rows read  Rows skipped  Values marked  Pages lost\n" +
+      "                              Items:          5             2              1           0\n" +
+      "                              Sound:          2             0              0           0\n" +
+      "                              Total:          7             2              1           0\n\n" +
+      "Doubts:\n  " + doubt + "\n  Items: 2 rows without a value skipped\n" +
+      "  Items.Notes, row 2: its long value does not give its stated length; kept what read, marked\n";
+  EXPECT_EQ(analysis.out, "Items\n  Id [COUNTER]\n  Price [CURRENCY?]\n  Notes [MEMO]\n  (5 of 7 rows readable)\n"
+                          "Sound\n  Id [COUNTER]\n\n" + report);
+
+  // The first piece of the memo, marked; the prices as stored, not 10,000 times larger.
+  testenv::CommandResult rows = cli.Run({"rows", database, "Items"});
+  const std::string expected = "Id,Price,Notes\r\n1,12.5000,short\r\n2,25.0000," + std::string(2036, 'n') +
+                               "\u2026[damaged]\r\n3,37.5000,short\r\n4,50.0000,short\r\n5,62.5000,short\r\n";
+  EXPECT_EQ(rows.out, expected) << rows.err;
+
+  const std::string destination = cli.File("out");
+  fs::create_directory(destination);
+  testenv::CommandResult exported = cli.Run({"export", database, "--to", destination, "--format", "csv"});
+  EXPECT_EQ(exported.exitCode, 0) << exported.err;
+  const std::string folder = DatedFolder(destination);
+  EXPECT_EQ(testenv::ReadFile(folder + "/Items.csv"), expected);
+  std::string fileReport = std::regex_replace(report, std::regex("\n"), "\r\n");
+  EXPECT_EQ(testenv::ReadFile(folder + "/Recovery Report.log"), fileReport);
+  EXPECT_FALSE(fs::exists(folder + "/Recovery Report.log.part"));
 }
 
 // Exports as a shell loop runs them, two of them started together: each

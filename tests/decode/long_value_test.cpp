@@ -90,8 +90,8 @@ TEST_F(LongValueTest, MemoInOneRowKeepsEveryByteOfIt) {
   rows[0] = Compressed("abc");
   rows[129] = Ucs2("high row number");
   UsePages({decodetest::DataPage(kLvalOwner, rows)});
-  EXPECT_EQ(Cell(12, Field(0x4000, 0, 3)), "abc");
-  EXPECT_EQ(Cell(12, Field(0x4000, 129, 3)), "high row number");
+  EXPECT_EQ(Cell(12, Field(0x4000, 0, 3, 5)), "abc");
+  EXPECT_EQ(Cell(12, Field(0x4000, 129, 3, 30)), "high row number");
 }
 
 TEST_F(LongValueTest, UnusableMemoPointersShowNull) {
@@ -118,19 +118,43 @@ TEST_F(LongValueTest, MemoChainJoinsItsPieces) {
             decodetest::DataPage(kLvalOwner, {Link(0, 7, Bytes(wide.begin(), wide.begin() + 9))}),
             decodetest::DataPage(kLvalOwner, {Link(0, 0, Bytes(wide.begin() + 9, wide.end()))})});
   EXPECT_EQ(Cell(12, Field(0)), "");
-  EXPECT_EQ(Cell(12, Field(0, 0, 3)), "one three four");
-  // The length's own bits in the flag word (a value of 64 KiB and more).
-  EXPECT_EQ(Cell(12, Field(0x0001, 0, 3)), "one three four");
-  EXPECT_EQ(Cell(12, Field(0, 0, 6)), "two Ωmega");
+  EXPECT_EQ(Cell(12, Field(0, 0, 3, 16)), "one three four");
+  // The length's own bits in the flag word (a value of 64 KiB and more):
+  // still a chain, one that falls short of its length.
+  EXPECT_EQ(Cell(12, Field(0x0001, 0, 3, 16)), "one three four\u2026[damaged]");
+  EXPECT_EQ(Cell(12, Field(0, 0, 6, static_cast<uint16_t>(wide.size()))), "two Ωmega");
+}
+
+// Pieces that run into foreign pages, end early or overrun: the value keeps
+// what read up to its stated length, and its text says it is damaged.
+TEST_F(LongValueTest, ValuesShortOfOrBeyondTheirStatedLengthAreCutAndMarked) {
+  UsePages({decodetest::DataPage(kLvalOwner, {Link(0, 4, Compressed("one "))}),
+            decodetest::DataPage(kLvalOwner, {Link(0, 5, Text("three"))}),
+            decodetest::DataPage(2, {Link(0, 0, Text("foreign"))}),
+            decodetest::DataPage(kLvalOwner, {Ucs2(std::string(50, 'x'))})});
+  EXPECT_EQ(Cell(12, Field(0, 0, 3, 8)), "one th\u2026[damaged]");
+  EXPECT_TRUE(last.value.damaged);
+  // Typed outputs take the text without the mark.
+  EXPECT_EQ(last.value.text, "one th");
+  EXPECT_EQ(Cell(12, Field(0, 0, 3, 200)), "one three\u2026[damaged]");
+  EXPECT_EQ(Cell(12, Field(0x4000, 0, 6, 150)), std::string(50, 'x') + "\u2026[damaged]");
+  EXPECT_EQ(Cell(12, Field(0x4000, 0, 5, 7)), "\u2026[damaged]");
+  std::string folder = dir.path() + "/TempOLeFiles/";
+  EXPECT_EQ(Cell(11, Field(0x4000, 0, 6, 60)), folder + "Ole1.ole\u2026[damaged]");
+  Bytes kept = Ucs2(std::string(30, 'x'));
+  EXPECT_EQ(testenv::ReadFile(folder + "Ole1.ole"), std::string(kept.begin(), kept.end()));
+  EXPECT_EQ(Cell(12, Field(0x4000, 0, 6, 100)), std::string(50, 'x'));
+  EXPECT_FALSE(last.value.damaged);
 }
 
 TEST_F(LongValueTest, LoopingChainEndsWithWhatItGathered) {
   UsePages({decodetest::DataPage(kLvalOwner, {Link(0, 4, Compressed("A"))}),
             decodetest::DataPage(kLvalOwner, {Link(0, 3, Text("B"))}),
             decodetest::DataPage(kLvalOwner, {Link(0, 5, Compressed("C"))})});
-  EXPECT_EQ(Cell(12, Field(0, 0, 3)), "AB");
-  EXPECT_EQ(Cell(12, Field(0, 0, 5)), "C");
-  EXPECT_EQ(Cell(11, Field(0, 0, 3)).substr(0, dir.path().size()), dir.path());
+  // A loop is damage, whatever the length says.
+  EXPECT_EQ(Cell(12, Field(0, 0, 3, 4)), "AB\u2026[damaged]");
+  EXPECT_EQ(Cell(12, Field(0, 0, 5, 3)), "C\u2026[damaged]");
+  EXPECT_EQ(Cell(11, Field(0, 0, 3, 4)).substr(0, dir.path().size()), dir.path());
   EXPECT_EQ(testenv::ReadFile(dir.path() + "/TempOLeFiles/Ole1.ole"), "\xFF\xFE" "AB");
 }
 
@@ -152,7 +176,8 @@ TEST_F(LongValueTest, OleObjectsAreWrittenAsNumberedFiles) {
   EXPECT_EQ(Cell(11, Concat({Field(0x8000), Text("inline")})), folder + "Ole1.ole");
   EXPECT_EQ(testenv::ReadFile(folder + "Ole1.ole"), "inline");
 
-  EXPECT_EQ(Cell(11, Field(0x4000, 0, 3)), folder + "Ole2.bmp");
+  EXPECT_EQ(Cell(11, Field(0x4000, 0, 3, static_cast<uint16_t>(OleObject("Bitmap", Sequence(3000)).size()))),
+            folder + "Ole2.bmp");
   Bytes expected = Sequence(3000);
   EXPECT_EQ(testenv::ReadFile(folder + "Ole2.bmp"), std::string(expected.begin(), expected.end()));
   // The value keeps the object as stored, and where its file went.
@@ -161,7 +186,7 @@ TEST_F(LongValueTest, OleObjectsAreWrittenAsNumberedFiles) {
   EXPECT_EQ(last.value.bytes, std::string(stored.begin(), stored.end()));
   EXPECT_EQ(last.value.path, folder + "Ole2.bmp");
 
-  EXPECT_EQ(Cell(11, Field(0x0057, 0, 4)), folder + "Ole3.ole");
+  EXPECT_EQ(Cell(11, Field(0, 0, 4, 8000)), folder + "Ole3.ole");
   EXPECT_EQ(testenv::ReadFile(folder + "Ole3.ole"), std::string(big.begin(), big.end() - 1000));
 
   // A pointer to a page that is not a long-value page still writes a file.

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "cli/console_watchers.h"
+#include "export/recovery_report.h"
 #include "platform/folders.h"
 #include "reader/table_listing.h"
 
@@ -79,7 +80,8 @@ int32_t ExportFixture::ExportedRows(const std::string& name) {
 std::vector<std::string> ExportFixture::ExportedFiles() const {
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(ExportFolder()))
-    if (entry.path() != StatisticsFile()) names.push_back(entry.path().filename().string());
+    if (entry.path() != StatisticsFile() && entry.path().filename() != kRecoveryReportFile)
+      names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }

@@ -101,7 +101,7 @@ class ExportFixture {
   std::string Workbook(const std::string& fileName) const { return ExportFolder() + "/" + fileName; }
   std::string StatisticsFile() const { return Workbook("Export Statistics.log"); }
   // Names of the files the export folder holds, sorted, its statistics
-  // file aside.
+  // and recovery report aside.
   std::vector<std::string> ExportedFiles() const;
 
   testenv::ScratchDir dir;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "format/jet_layout.h"
 #include "report/progress_channel.h"
 #include "reader/analysis.h"
 #include "reader/mdb_file.h"
@@ -204,6 +205,55 @@ TEST(DamagedFiles, GarbledPagesNeverStopTheAnalysis) {
     EXPECT_TRUE(a.result) << seed;
     EXPECT_TRUE(a.dialogs.messages.empty()) << seed;
   }
+}
+
+// Bits flipped in column records, so that a type and its stored length
+// contradict each other: the column is read by a type its length allows and
+// its values make plausible, the nearest in bits to the stated one; its
+// type is kept when the next column leaves it just that type's room; it is
+// shown as bytes when no type fits. Each doubt is said once.
+TEST(DamagedFiles, TypesContradictingTheirLengthsAreReadByWhatTheBytesAllow) {
+  testenv::ScratchDir dir;
+  const std::string path = dir.File("db.mdb");
+  testdb::DatabaseBuilder builder;
+  testdb::Table& measures = builder.AddTable(
+      "Measures", {{"Id", T::Long}, {"Count", T::Long}, {"Ratio", T::Double}, {"Taken", T::Date}, {"Code", T::Long}});
+  for (int i = 1; i <= 20; ++i)
+    measures.rows.push_back({{i, i * 3, 1234.5 + i, testdb::Date{45000.25 + i}, 2000000000 - i}});
+  const testdb::Layout layout = builder.Write(path);
+  ASSERT_TRUE(layout.ok) << layout.error;
+  const uint64_t records = uint64_t{layout.Find("Measures")->definitionPages.at(0)} * kJet4Layout.pageSize +
+                           kJet4Layout.tdefRealIndexEntries;
+  auto field = [&](int column, int32_t offset) { return records + uint64_t(column) * kJet4Layout.columnRecordSize + offset; };
+  ASSERT_TRUE(testdb::FlipBits(path, {{field(1, kJet4Layout.columnLengthOffset), 3},  // LONG in 12 bytes
+                                      {field(2, kJet4Layout.columnTypeOffset), 2},    // DOUBLE reads INT
+                                      {field(3, kJet4Layout.columnTypeOffset), 4},    // DATE reads code 24
+                                      {field(4, kJet4Layout.columnTypeOffset), 0}}));  // LONG reads CURRENCY
+
+  Analysis a(path);
+  ASSERT_TRUE(a.result);
+  ASSERT_EQ(a.Listed().size(), 1u);
+  const TableDef& table = *a.Listed()[0];
+  auto column = [&](const std::string& name) -> const ColumnDef& {
+    return *std::find_if(table.columns.begin(), table.columns.end(), [&](const ColumnDef& c) { return c.name == name; });
+  };
+  EXPECT_EQ(column("Count").type, ColumnType::Long);
+  EXPECT_EQ(column("Count").length, 4);
+  EXPECT_FALSE(column("Count").typeFromLength);
+  EXPECT_EQ(column("Ratio").type, ColumnType::Double);
+  EXPECT_EQ(column("Ratio").statedType, ColumnType::Int);
+  EXPECT_TRUE(column("Ratio").typeFromLength);
+  EXPECT_EQ(column("Taken").type, ColumnType::Date);
+  EXPECT_EQ(column("Code").type, ColumnType::Binary);
+  EXPECT_EQ(column("Code").length, 4);
+  EXPECT_FALSE(column("Id").typeFromLength);
+  const std::vector<std::string> doubts = {
+      "Count: stored as LONG in 12 bytes; read as LONG, the room the row gives it",
+      "Ratio: stored as INT in 8 bytes; read as DOUBLE",
+      "Taken: stored as UNKNOWN-DATATYPE = 0x18 in 8 bytes; read as DATE",
+      "Code: stored as CURRENCY in 4 bytes; no type of that length fits its values, shown as bytes"};
+  EXPECT_EQ(table.doubts, doubts);
+  for (const std::string& doubt : doubts) EXPECT_TRUE(a.Said("Column type doubted in Measures: " + doubt)) << doubt;
 }
 
 // Bytes inserted into a copy move every page after them: those pages are
