@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <stdexcept>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "decode/deleted_row_walk.h"
 #include "decode/row_reader.h"
 #include "decode/row_text.h"
+#include "export/row_source.h"
 #include "export/sheet_target.h"
 #include "platform/folders.h"
 
@@ -61,17 +63,6 @@ int TableSheetWriter::WriteTable(TableDef& table, SheetTarget& target, const She
                    handlers);
 }
 
-void TableSheetWriter::TakeCells(const std::vector<int32_t>& columnNumbers,
-                                 std::vector<const CellSlot*>& cells) const {
-  static const CellSlot kAbsent;
-  const RowCells& row = rows_.cells();
-  cells.clear();
-  for (int32_t number : columnNumbers) {
-    cells.push_back(number >= 0 && static_cast<size_t>(number) < row.size() ? &row[static_cast<size_t>(number)]
-                                                                             : &kAbsent);
-  }
-}
-
 int TableSheetWriter::WriteRows(const std::function<int(std::string&)>& next, const std::string& name,
                                 const std::vector<std::string>& names, const std::vector<int32_t>& columnNumbers,
                                 SheetTarget& target, const SheetHandlers& handlers) {
@@ -86,6 +77,10 @@ int TableSheetWriter::WriteRows(const std::function<int(std::string&)>& next, co
   std::vector<std::string_view> texts;
   std::vector<const CellSlot*> cells;
   const bool typed = target.TakesValues();
+  // With a second core the rows are decoded while the ones before are
+  // written.
+  RowSource source(next, rows_.cells(), typed ? columnNumbers : std::vector<int32_t>(),
+                   std::thread::hardware_concurrency() >= 2);
   int result = 1;
   for (;;) {
     if (abandonRequested_.load(std::memory_order_acquire)) return -1;
@@ -93,16 +88,14 @@ int TableSheetWriter::WriteRows(const std::function<int(std::string&)>& next, co
       result = -1;
       break;
     }
-    int got = next(text);
+    int got = source.Next(text, cells);
     if (got == 0) break;
     if (got < 0) {
       result = -1;
       break;
     }
     ++rowsWritten_;
-    if (typed) {
-      TakeCells(columnNumbers, cells);
-    } else {
+    if (!typed) {
       SplitRowText(text, texts);
       // One text per column: a column without a piece of the row gets an
       // empty text, pieces beyond the last column are not written.

@@ -81,9 +81,6 @@ class TableSheetWriter {
   int WriteRows(const std::function<int(std::string&)>& next, const std::string& name,
                 const std::vector<std::string>& names, const std::vector<int32_t>& columnNumbers,
                 SheetTarget& target, const SheetHandlers& handlers);
-  // The last decoded row's cell of each column number (an absent value for
-  // a number outside the row).
-  void TakeCells(const std::vector<int32_t>& columnNumbers, std::vector<const CellSlot*>& cells) const;
 
   RowDecoder& rows_;
   const std::atomic<uint8_t>& abandonRequested_;

@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <stdexcept>
+
+#include "export/row_source.h"
+
 #include "tests/export/export_fixture.h"
 
 namespace exporttest {
@@ -181,3 +186,54 @@ TEST(TableSheetWriterTest, ColumnsFromTheTwentySeventhOnGetTwoLetters) {
 
 }  // namespace
 }  // namespace exporttest
+
+// The rows a sheet is written from, walked ahead on a thread of their own:
+// every row in order with its own cells across batches, long values that
+// fill a batch early, what the walk throws after the rows before it, and a
+// writer that leaves early.
+TEST(RowSourceTest, RowsWalkedAheadAreTheRowsWalkedInPlace) {
+  constexpr int kRows = 3000;
+  for (bool ahead : {false, true}) {
+    SCOPED_TRACE(ahead ? "ahead" : "in place");
+    RowCells decoded(3);
+    int row = 0;
+    auto walk = [&](std::string& text) {
+      if (row == kRows) return 0;
+      if (row == kRows - 1) throw std::runtime_error("page unreadable");
+      text = "row " + std::to_string(row);
+      decoded[0].value.integer = row;
+      // Every tenth row holds a memo of 1 MiB: batches end by their bytes.
+      decoded[2].text.assign(row % 10 == 0 ? size_t{1} << 20 : 3, static_cast<char>('a' + row % 26));
+      ++row;
+      return 1;
+    };
+    RowSource source(walk, decoded, {2, 0, 7}, ahead);
+    std::string text;
+    std::vector<const CellSlot*> cells;
+    int seen = 0;
+    try {
+      while (source.Next(text, cells) == 1) {
+        ASSERT_EQ(text, "row " + std::to_string(seen));
+        ASSERT_EQ(cells.size(), 3u);
+        EXPECT_EQ(cells[1]->value.integer, seen);
+        EXPECT_EQ(cells[0]->text.size(), seen % 10 == 0 ? size_t{1} << 20 : 3u);
+        EXPECT_EQ(cells[0]->text.back(), static_cast<char>('a' + seen % 26));
+        EXPECT_EQ(cells[2]->present, -1);  // no such column: absent
+        ++seen;
+      }
+      ADD_FAILURE() << "the walk's failure was not thrown";
+    } catch (const std::runtime_error& error) {
+      EXPECT_STREQ(error.what(), "page unreadable");
+    }
+    EXPECT_EQ(seen, kRows - 1);
+  }
+  // The writer stops after one row; the walk ahead is not waited for to its end.
+  int row = 0;
+  RowCells decoded(1);
+  auto endless = [&](std::string& text) { text = std::to_string(row++); return 1; };
+  auto source = std::make_unique<RowSource>(endless, decoded, std::vector<int32_t>{0}, true);
+  std::string text;
+  std::vector<const CellSlot*> cells;
+  EXPECT_EQ(source->Next(text, cells), 1);
+  source.reset();
+}
