@@ -16,7 +16,8 @@ RowDecoder::RowDecoder(const MdbFile& db, const std::atomic<uint8_t>& stopReques
     : db_(db),
       stopRequested_(stopRequested),
       oleFiles_(oleFiles),
-      page_(static_cast<size_t>(std::max<int32_t>(0, db.PageSize())), 0) {}
+      page_(static_cast<size_t>(std::max<int32_t>(0, db.PageSize())), 0),
+      shown_(page_) {}
 
 RowDecoder::~RowDecoder() = default;
 
@@ -51,6 +52,7 @@ bool RowDecoder::Wanted(int32_t columnNumber) const {
 
 int32_t RowDecoder::LoadPage(int32_t page) {
   if (page_.empty()) return 0;
+  shown_ = ByteSpan(page_);
   db_.ReadPage(page_.data(), page);
   return SlotCountOf(page);
 }
@@ -86,7 +88,7 @@ bool MaskZeroedOverData(const TableDef& table, ByteSpan page, const RowStructure
 int RowDecoder::ReadRow(TableDef& table, int slot, std::string& out) {
   out.clear();
   const JetLayout& layout = db_.Layout();
-  ByteSpan page(page_);
+  ByteSpan page(shown_);
   int64_t offsets = layout.rowOffsetTable;
   uint16_t entry = ReadWord(page, offsets + 2 * int64_t{slot});
   // A row runs up to the start of the slot before it; slot 0 to the page end.
@@ -125,7 +127,7 @@ int RowDecoder::ReadRow(TableDef& table, int slot, std::string& out) {
 }
 
 int RowDecoder::DecodeRow(const TableDef& table, int64_t start, int64_t end, std::string& out) {
-  ByteSpan page(page_);
+  ByteSpan page(shown_);
   if (start < 0 || end < start || end >= static_cast<int64_t>(page.size())) return -1;
   if (table.orphan) return DecodeOrphanRow(db_, page, table, start, end, cells_, out);
   // No cap below the table's own count: a hand-made or damaged table may

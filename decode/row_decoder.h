@@ -41,8 +41,15 @@ class RowDecoder {
   // Reads data page `page` into the page buffer; the page's slot count from
   // the inventory (0 for a page it does not hold).
   int32_t LoadPage(int32_t page);
-  // The page rows are decoded from: one page of the session's size.
-  std::span<uint8_t> page() { return page_; }
+  // The decoder's page buffer, one page of the session's size, which rows
+  // are decoded from again.
+  std::span<uint8_t> page() {
+    shown_ = ByteSpan(page_);
+    return page_;
+  }
+  // Rows are decoded from these bytes (one page of the session's size, read
+  // elsewhere) until the next LoadPage or page(); they must outlive that.
+  void ShowPage(ByteSpan page) { shown_ = page; }
   // What values are decoded with: the session and where OLE objects go.
   const MdbFile& db() const { return db_; }
   OleFileWriter& oleFiles() const { return oleFiles_; }
@@ -100,6 +107,7 @@ class RowDecoder {
   const std::atomic<uint8_t>& stopRequested_;
   OleFileWriter& oleFiles_;
   std::vector<uint8_t> page_;
+  ByteSpan shown_;  // the page rows are decoded from: page_, or bytes shown
   RowCells cells_;
   RowStructure row_;  // the last row's structure, kept for its buffer
   std::unique_ptr<ComplexValues> complexValues_;  // made for the first complex column

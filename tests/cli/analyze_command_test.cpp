@@ -174,6 +174,26 @@ TEST(AnalyzeCommand, ListsTablesWithoutCatalogRowsAsRecoveredTables) {
   EXPECT_NE(after.err.find("Unnamed tables found = 2\n"), std::string::npos) << after.err;
 }
 
+// A table of more pages than one thread counts alone: the halves counted
+// side by side, moved rows and unreadable rows in each, give the count of
+// the rows its walk writes.
+TEST(AnalyzeCommand, ALargeTableCountsTheRowsItsWalkGives) {
+  testenv::ScratchDir dir;
+  testdb::DatabaseBuilder builder;
+  testdb::Table& t = builder.AddTable("T", {{"ID", testdb::ColumnType::Long}, {"Name", testdb::ColumnType::Text, 20}});
+  t.rowsPerPage = 1;
+  for (int id = 1; id <= 1500; ++id) t.rows.push_back({{id, "n" + std::to_string(id)}});
+  for (size_t i : {10u, 700u, 1400u}) t.rows[i].state = testdb::RowState::Moved;
+  for (size_t i : {20u, 900u, 1300u}) t.rows[i].overwrite = {9, 0};  // more columns than the table has
+  const std::string path = dir.File("large.mdb");
+  ASSERT_TRUE(builder.Write(path).ok);
+
+  testenv::CommandResult listed = Analyze({path});
+  EXPECT_EQ(listed.out, "T\n  ID [COUNTER]\n  Name [TEXT(40)]\n  (1497 of 1500 rows readable)\n") << listed.err;
+  testenv::CommandResult rows = testenv::RunCommand({BREVANTIS_CLI, "rows", path, "T", "--all"});
+  EXPECT_EQ(std::count(rows.out.begin(), rows.out.end(), '\n'), 1 + 1497) << rows.err;
+}
+
 // Files that are no Access database at all, and one that was but keeps
 // nothing readable: the page map of a Jet 4 file, without its header.
 TEST(AnalyzeCommand, RefusesFilesWithNothingOfAnAccessDatabase) {
