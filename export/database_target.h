@@ -36,6 +36,9 @@ struct TableOutput {
   // (in the table on SQLite, with the foreign keys) and the indexes.
   // Deleted rows and tables whose keys are not known have none.
   std::vector<SqlStatement> create, indexes;
+  // CREATE TABLE without the key and NOT NULL, where they are in create:
+  // what a load whose rows break them goes on in.
+  std::string bareCreate;
 };
 
 // What the schema adds to the database around the tables.

@@ -65,6 +65,8 @@ bool DatabaseWriter::Begin(const std::string& exportFolder, const std::string& f
     for (size_t i = 0; i < entry.table->columns.size(); ++i) output.columns.push_back(&output.table->columns[i]);
     if (!output.columns.empty()) {
       output.create = ddl->CreateTable(entry, true);
+      const std::string bare = ddl->CreateTable(entry, true, true).front().sql;
+      if (bare != output.create.front().sql) output.bareCreate = bare;
       output.indexes = ddl->CreateIndexes(entry, true);
     }
     outputs_.push_back(std::move(output));

@@ -318,7 +318,7 @@ std::string DdlWriter::KeyColumns(const TableSchema& table, const IndexDef& key)
   return names;
 }
 
-std::vector<SqlStatement> DdlWriter::CreateTable(const TableSchema& table, bool keyAfterRows) const {
+std::vector<SqlStatement> DdlWriter::CreateTable(const TableSchema& table, bool keyAfterRows, bool bare) const {
   if (!Creates(table))
     return {{"table " + table.table->name + " has " + std::to_string(table.table->columns.size()) +
                  " columns, more than the engine takes (" + std::to_string(MaxColumns()) + "): not created",
@@ -330,7 +330,7 @@ std::vector<SqlStatement> DdlWriter::CreateTable(const TableSchema& table, bool 
   // Where the engine can add them later, keys and NOT NULL wait for the
   // rows, so that a damaged file's NULL or repeated key costs the
   // constraint and not the table.
-  const bool constraintsAfter = keyAfterRows && !ForeignKeysInTable();
+  const bool constraintsAfter = bare || (keyAfterRows && !ForeignKeysInTable());
   for (size_t i = 0; i < columns.size(); ++i)
     sql += (i ? ",\n  " : "\n  ") + ColumnDefinition(table, i, !constraintsAfter && Required(table, i), skipped);
   const IndexDef* key = table.PrimaryKey();

@@ -61,7 +61,9 @@ class DdlWriter {
   // key and NOT NULL to CreateIndexes, as ALTER TABLE (not on SQLite, which
   // has no other place for them): a key or a required column that a
   // damaged file's rows break then costs the constraint, not the rows.
-  std::vector<SqlStatement> CreateTable(const TableSchema& table, bool keyAfterRows = false) const;
+  // bare leaves the primary key and NOT NULL out altogether: the table a
+  // SQLite load falls back to when the rows break them.
+  std::vector<SqlStatement> CreateTable(const TableSchema& table, bool keyAfterRows = false, bool bare = false) const;
   std::vector<SqlStatement> CreateIndexes(const TableSchema& table, bool keyAfterRows = false) const;
   // ALTER TABLE ... ADD CONSTRAINT ... FOREIGN KEY, to run after the rows
   // are in: none on SQLite. notValid leaves existing rows unchecked where

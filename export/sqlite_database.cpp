@@ -53,6 +53,7 @@ void SqliteDatabase::CreateTables(const std::string& path, const std::vector<Tab
                                   const DatabaseExtras& extras) {
   path_ = path;
   outputs_ = outputs;
+  bareNotes_.assign(outputs_.size(), std::string());
   afterData_ = extras.afterData;
   staged_ = std::make_unique<platform::StagedFile>(path);
   // What a killed run left under the temporary name is no start.
@@ -81,17 +82,50 @@ void SqliteDatabase::CreateTables(const std::string& path, const std::vector<Tab
 
 void SqliteDatabase::BeginTable(size_t index) {
   table_ = &outputs_.at(index);
+  bare_ = false;
+  texts_.resize(table_->columns.size());
+  if (!PrepareInsert() || sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) throw TableFailure(Error());
+}
+
+bool SqliteDatabase::PrepareInsert() {
   std::string sql = "INSERT INTO " + table_->quotedName + " VALUES (";
   for (size_t i = 0; i < table_->columns.size(); ++i) sql += i ? ",?" : "?";
   sql += ")";
-  texts_.resize(table_->columns.size());
-  if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &insert_, nullptr) != SQLITE_OK ||
-      sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) {
-    throw TableFailure(Error());
-  }
+  return sqlite3_prepare_v2(db_, sql.c_str(), -1, &insert_, nullptr) == SQLITE_OK;
 }
 
-void SqliteDatabase::WriteCells(int32_t, const std::vector<const CellSlot*>& cells) {
+void SqliteDatabase::MakeTableBare(const std::string& why) {
+  // SQLite cannot add a key or NOT NULL once the rows are in: the table is
+  // made again without them, with the rows so far. The old name is kept
+  // in the other tables' foreign keys.
+  sqlite3_finalize(insert_);
+  insert_ = nullptr;
+  const std::string& name = table_->quotedName;
+  const std::string old = "\"brevantis: rows so far\"";
+  const std::string error = Run("PRAGMA legacy_alter_table=ON; ALTER TABLE " + name + " RENAME TO " + old + "; " +
+                                table_->bareCreate + "; INSERT INTO " + name + " SELECT * FROM " + old +
+                                "; DROP TABLE " + old + "; PRAGMA legacy_alter_table=OFF");
+  if (!error.empty() || !PrepareInsert()) throw TableFailure(error.empty() ? Error() : error);
+  bare_ = true;
+  AddNote(bareNotes_[static_cast<size_t>(table_ - outputs_.data())],
+          "primary key and NOT NULL not made, the rows break them: " + why);
+}
+
+void SqliteDatabase::WriteCells(int32_t rowNumber, const std::vector<const CellSlot*>& cells) {
+  const int result = InsertRow(cells);
+  if (result == SQLITE_DONE) return;
+  // A refused row leaves the table's transaction as it was; anything else
+  // (a full disk, a failed write) may have rolled it back.
+  if ((result & 0xFF) == SQLITE_CONSTRAINT && !bare_ && !table_->bareCreate.empty()) {
+    MakeTableBare(Error());
+    WriteCells(rowNumber, cells);
+    return;
+  }
+  if ((result & 0xFF) == SQLITE_CONSTRAINT || (result & 0xFF) == SQLITE_TOOBIG) throw std::runtime_error(Error());
+  throw TableFailure(Error());
+}
+
+int SqliteDatabase::InsertRow(const std::vector<const CellSlot*>& cells) {
   for (size_t i = 0; i < cells.size(); ++i) {
     const Value& value = cells[i]->value;
     const int k = static_cast<int>(i) + 1;
@@ -136,11 +170,7 @@ void SqliteDatabase::WriteCells(int32_t, const std::vector<const CellSlot*>& cel
   }
   const int result = sqlite3_step(insert_);
   sqlite3_reset(insert_);
-  if (result == SQLITE_DONE) return;
-  // A refused row leaves the table's transaction as it was; anything else
-  // (a full disk, a failed write) may have rolled it back.
-  if ((result & 0xFF) == SQLITE_CONSTRAINT || (result & 0xFF) == SQLITE_TOOBIG) throw std::runtime_error(Error());
-  throw TableFailure(Error());
+  return result;
 }
 
 void SqliteDatabase::EndTable() {
@@ -191,6 +221,7 @@ std::vector<std::string> SqliteDatabase::Finish() {
   if (std::thread::hardware_concurrency() >= 2) run("PRAGMA threads=2");
   run("BEGIN");
   notes = MakeIndexesAndForeignKeys(outputs_, afterData_, run, reportFailure_);
+  for (size_t i = 0; i < outputs_.size(); ++i) AddNote(notes[i], bareNotes_[i]);
   if (!run("COMMIT").empty()) reportFailure_("Could not make the indexes of " + path_ + ": " + Error());
   const std::vector<int64_t> violations = ForeignKeyViolations();
   for (size_t i = 0; i < outputs_.size(); ++i) {

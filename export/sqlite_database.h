@@ -30,8 +30,10 @@ class SqliteDatabase : public DatabaseTarget {
   void CreateTables(const std::string& path, const std::vector<TableOutput>& outputs,
                     const DatabaseExtras& extras) override;
   void BeginTable(size_t index) override;
-  // A row SQLite refuses (a key given twice) is left out; a full disk or a
-  // failing write ends the table.
+  // A row that breaks the table's key or a required column makes the table
+  // again without them (noted at Finish), and goes in; another row SQLite
+  // refuses (a text too long) is left out; a full disk or a failing write
+  // ends the table.
   void WriteCells(int32_t rowNumber, const std::vector<const CellSlot*>& cells) override;
   void EndTable() override;
   void AbandonTable() override;
@@ -45,6 +47,10 @@ class SqliteDatabase : public DatabaseTarget {
   // The rows that break a foreign key, by output.
   std::vector<int64_t> ForeignKeyViolations();
   void Close();
+  bool PrepareInsert();
+  // Binds the row's values and runs the INSERT: SQLite's result code.
+  int InsertRow(const std::vector<const CellSlot*>& cells);
+  void MakeTableBare(const std::string& why);
 
   FailureSink reportFailure_;
   std::string path_;
@@ -57,4 +63,8 @@ class SqliteDatabase : public DatabaseTarget {
   const TableOutput* table_ = nullptr;
   // The texts made for the row's columns, bound as they are.
   std::vector<std::string> texts_;
+  // The table at hand was made again without its key and NOT NULL.
+  bool bare_ = false;
+  // By output: why it was.
+  std::vector<std::string> bareNotes_;
 };
