@@ -13,10 +13,8 @@ class MdbFile;
 class RowDecoder;
 struct TableDef;
 
-// The table's live rows that read; -1 when a stop was requested. With a
-// second decoder of the session, a large table's second half is counted
-// on a thread of its own.
-int32_t CountReadableRows(RowDecoder& decoder, TableDef& table, RowDecoder* second = nullptr);
+// The table's live rows that read; -1 when a stop was requested.
+int32_t CountReadableRows(RowDecoder& decoder, TableDef& table);
 
 // The analysis's counter (reader/table_discovery.h) for the session; its
 // decoder is made at the first table, once the file's layout is known. The

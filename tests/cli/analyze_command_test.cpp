@@ -174,9 +174,9 @@ TEST(AnalyzeCommand, ListsTablesWithoutCatalogRowsAsRecoveredTables) {
   EXPECT_NE(after.err.find("Unnamed tables found = 2\n"), std::string::npos) << after.err;
 }
 
-// A table of more pages than one thread counts alone: the halves counted
-// side by side, moved rows and unreadable rows in each, give the count of
-// the rows its walk writes.
+// A table of many runs of pages, moved rows and unreadable rows among
+// them: the count made a run at a time is the count of the rows its walk
+// writes.
 TEST(AnalyzeCommand, ALargeTableCountsTheRowsItsWalkGives) {
   testenv::ScratchDir dir;
   testdb::DatabaseBuilder builder;
