@@ -36,12 +36,9 @@ RowSource::~RowSource() {
   thread_.join();
 }
 
-void RowSource::PointCells(std::vector<const CellSlot*>& cells) const {
-  cells.clear();
-  for (int32_t number : columnNumbers_)
-    cells.push_back(number >= 0 && static_cast<size_t>(number) < decoded_.size()
-                        ? &decoded_[static_cast<size_t>(number)]
-                        : &kAbsent);
+const CellSlot& RowSource::CellOf(int32_t number) const {
+  return number >= 0 && static_cast<size_t>(number) < decoded_.size() ? decoded_[static_cast<size_t>(number)]
+                                                                       : kAbsent;
 }
 
 void RowSource::Walk() {
@@ -70,10 +67,9 @@ void RowSource::Walk() {
         }
         CellSlot* to = batch.cells.data() + batch.rows * columns;
         for (size_t c = 0; c < columns; ++c) {
-          const auto number = static_cast<size_t>(columnNumbers_[c]);
           // Assigned, not swapped: the slot's buffers are kept, and the
           // decoder's stay on its own core.
-          to[c] = number < decoded_.size() ? decoded_[number] : kAbsent;
+          to[c] = CellOf(columnNumbers_[c]);
           bytes += BytesOf(to[c]);
         }
         bytes += batch.texts[batch.rows].size();
@@ -96,7 +92,9 @@ void RowSource::Walk() {
 int RowSource::Next(std::string& text, std::vector<const CellSlot*>& cells) {
   if (!thread_.joinable()) {
     const int got = next_(text);
-    if (got > 0) PointCells(cells);
+    cells.clear();
+    if (got > 0)
+      for (int32_t number : columnNumbers_) cells.push_back(&CellOf(number));
     return got;
   }
   Batch* batch = &batches_[current_];

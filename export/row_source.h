@@ -42,7 +42,8 @@ class RowSource {
     bool full = false;
   };
   static int Ended(const Batch& batch);
-  void PointCells(std::vector<const CellSlot*>& cells) const;
+  // The decoder's cell of a column number; an absent value outside the row.
+  const CellSlot& CellOf(int32_t number) const;
   void Walk();
 
   std::function<int(std::string&)> next_;

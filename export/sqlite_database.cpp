@@ -82,7 +82,6 @@ void SqliteDatabase::CreateTables(const std::string& path, const std::vector<Tab
 
 void SqliteDatabase::BeginTable(size_t index) {
   table_ = &outputs_.at(index);
-  bare_ = false;
   texts_.resize(table_->columns.size());
   if (!PrepareInsert() || sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) throw TableFailure(Error());
 }
@@ -106,21 +105,18 @@ void SqliteDatabase::MakeTableBare(const std::string& why) {
                                 table_->bareCreate + "; INSERT INTO " + name + " SELECT * FROM " + old +
                                 "; DROP TABLE " + old + "; PRAGMA legacy_alter_table=OFF");
   if (!error.empty() || !PrepareInsert()) throw TableFailure(error.empty() ? Error() : error);
-  bare_ = true;
-  AddNote(bareNotes_[static_cast<size_t>(table_ - outputs_.data())],
-          "primary key and NOT NULL not made, the rows break them: " + why);
+  BareNote() = "primary key and NOT NULL not made, the rows break them: " + why;
 }
 
-void SqliteDatabase::WriteCells(int32_t rowNumber, const std::vector<const CellSlot*>& cells) {
-  const int result = InsertRow(cells);
+void SqliteDatabase::WriteCells(int32_t, const std::vector<const CellSlot*>& cells) {
+  int result = InsertRow(cells);
+  if ((result & 0xFF) == SQLITE_CONSTRAINT && !table_->bareCreate.empty() && BareNote().empty()) {
+    MakeTableBare(Error());
+    result = InsertRow(cells);
+  }
   if (result == SQLITE_DONE) return;
   // A refused row leaves the table's transaction as it was; anything else
   // (a full disk, a failed write) may have rolled it back.
-  if ((result & 0xFF) == SQLITE_CONSTRAINT && !bare_ && !table_->bareCreate.empty()) {
-    MakeTableBare(Error());
-    WriteCells(rowNumber, cells);
-    return;
-  }
   if ((result & 0xFF) == SQLITE_CONSTRAINT || (result & 0xFF) == SQLITE_TOOBIG) throw std::runtime_error(Error());
   throw TableFailure(Error());
 }

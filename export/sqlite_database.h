@@ -63,8 +63,8 @@ class SqliteDatabase : public DatabaseTarget {
   const TableOutput* table_ = nullptr;
   // The texts made for the row's columns, bound as they are.
   std::vector<std::string> texts_;
-  // The table at hand was made again without its key and NOT NULL.
-  bool bare_ = false;
-  // By output: why it was.
+  // By output: why it was made again without its key and NOT NULL; empty
+  // while it was not.
   std::vector<std::string> bareNotes_;
+  std::string& BareNote() { return bareNotes_[static_cast<size_t>(table_ - outputs_.data())]; }
 };
