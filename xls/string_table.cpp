@@ -1,7 +1,5 @@
 #include "xls/string_table.h"
 
-#include <cstdlib>
-#include <new>
 
 #include "xls/automation_error.h"
 #include "xls/unicode_text.h"
@@ -36,10 +34,6 @@ uint32_t HashOf(std::string_view text) {
   return static_cast<uint32_t>(h >> 32);
 }
 
-struct FreeDeleter {
-  void operator()(uint64_t* p) const { std::free(p); }
-};
-
 }  // namespace
 
 StringTable::StringTable() = default;
@@ -58,12 +52,11 @@ uint32_t StringTable::Store(std::string_view text, uint32_t flags) {
   if (count_ >= kNone - 1) throw AutomationError("Too many texts in one workbook.");
   const uint32_t size = kHeaderSize + static_cast<uint32_t>(text.size());
   if (used_.empty() || kBlockSize - used_.back() < size) {
-    // Ids are 32 bits: 4,096 blocks of 1 MiB.
+    // Ids are 32 bits: 2,048 blocks of 2 MiB.
     if (blocks_.size() >= (size_t{1} << (32 - kBlockBits))) {
       throw AutomationError("Not enough memory for more text in one workbook.");
     }
-    // Written before it is read: no need to clear it.
-    blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockSize));
+    blocks_.push_back(AllocateLarge(kBlockSize));
     used_.push_back(0);
   }
   const uint32_t id = static_cast<uint32_t>(blocks_.size() - 1) << kBlockBits | used_.back();
@@ -112,11 +105,11 @@ uint32_t StringTable::AssignFileIndexes() {
   uint32_t distinct = KeptCount();
   const uint32_t fresh = count_ - distinct;
   // Open addressing, linear probing, hash << 32 | id + 1 (0 is empty); at
-  // most 80% full. calloc hands out pages the system has cleared already.
+  // most 80% full.
   size_t size = 1024;
   while (size * 4 < size_t{fresh} * 5) size *= 2;
-  std::unique_ptr<uint64_t[], FreeDeleter> slots(static_cast<uint64_t*>(std::calloc(size, sizeof(uint64_t))));
-  if (!slots) throw std::bad_alloc();
+  LargeMemory memory = AllocateLarge(size * sizeof(uint64_t));
+  auto* slots = static_cast<uint64_t*>(memory.get());
   const size_t mask = size - 1;
 
   // The texts after the kept ones, in their order. The slot of the text

@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "xls/large_memory.h"
+
 namespace xls {
 
 class StringTable {
@@ -78,15 +80,17 @@ class StringTable {
   // Before each text: its length in bytes with kWideFlag and kAsciiFlag,
   // then its file index.
   static constexpr uint32_t kHeaderSize = 8;
-  static constexpr int kBlockBits = 20;
+  static constexpr int kBlockBits = 21;
   static constexpr uint32_t kBlockSize = 1u << kBlockBits;
   static constexpr uint32_t kWideFlag = 0x80000000;
   static constexpr uint32_t kAsciiFlag = 0x40000000;
   static constexpr uint32_t kLengthMask = 0x3FFFFFFF;
   static constexpr size_t kRecentSlots = 1 << 14;
 
-  const char* At(uint32_t id) const { return blocks_[id >> kBlockBits].get() + (id & (kBlockSize - 1)); }
-  char* At(uint32_t id) { return blocks_[id >> kBlockBits].get() + (id & (kBlockSize - 1)); }
+  const char* At(uint32_t id) const {
+    return static_cast<const char*>(blocks_[id >> kBlockBits].get()) + (id & (kBlockSize - 1));
+  }
+  char* At(uint32_t id) { return static_cast<char*>(blocks_[id >> kBlockBits].get()) + (id & (kBlockSize - 1)); }
   uint32_t Word(uint32_t id, size_t offset) const {
     uint32_t w;
     std::memcpy(&w, At(id) + offset, 4);
@@ -99,7 +103,7 @@ class StringTable {
   static std::string_view Prepare(std::string_view text, uint32_t& flags, std::string& repaired);
   uint32_t Store(std::string_view prepared, uint32_t flags);
 
-  std::vector<std::unique_ptr<char[]>> blocks_;
+  std::vector<LargeMemory> blocks_;
   std::vector<uint32_t> used_;  // bytes used in each block
   uint32_t count_ = 0;
   bool interned_ = false;
