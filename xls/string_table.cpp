@@ -1,5 +1,7 @@
 #include "xls/string_table.h"
 
+#include <algorithm>
+
 
 #include "xls/automation_error.h"
 #include "xls/unicode_text.h"
@@ -105,12 +107,13 @@ uint32_t StringTable::AssignFileIndexes() {
   uint32_t distinct = KeptCount();
   const uint32_t fresh = count_ - distinct;
   // Open addressing, linear probing, hash << 32 | id + 1 (0 is empty); at
-  // most 80% full.
-  size_t size = 1024;
-  while (size * 4 < size_t{fresh} * 5) size *= 2;
+  // most 80% full. Its size is not rounded to a power of two (up to twice
+  // the memory to clear and to miss in): a hash picks its first slot by
+  // multiplying.
+  const size_t size = std::max<size_t>(1024, size_t{fresh} * 5 / 4);
   LargeMemory memory = AllocateLarge(size * sizeof(uint64_t));
   auto* slots = static_cast<uint64_t*>(memory.get());
-  const size_t mask = size - 1;
+  auto home = [size](uint32_t hash) { return static_cast<size_t>((uint64_t{hash} * size) >> 32); };
 
   // The texts after the kept ones, in their order. The slot of the text
   // kAhead texts on is fetched while this one is looked up, and the text an
@@ -137,7 +140,7 @@ uint32_t StringTable::AssignFileIndexes() {
     a.id = next();
     if (a.id == kNone) return;
     a.hash = HashOf(Text(a.id));
-    __builtin_prefetch(&slots[a.hash & mask]);
+    __builtin_prefetch(&slots[home(a.hash)]);
   };
   for (Ahead& a : ahead) prepare(a);
   for (uint32_t n = 0;; ++n) {
@@ -147,11 +150,11 @@ uint32_t StringTable::AssignFileIndexes() {
     prepare(a);
     const Ahead& half = ahead[(n + kAhead / 2) % kAhead];
     if (half.id != kNone) {
-      uint64_t slot = slots[half.hash & mask];
+      uint64_t slot = slots[home(half.hash)];
       if (slot != 0 && static_cast<uint32_t>(slot >> 32) == half.hash) __builtin_prefetch(At(static_cast<uint32_t>(slot) - 1));
     }
     std::string_view text = Text(id);
-    for (size_t probe = hash & mask;; probe = (probe + 1) & mask) {
+    for (size_t probe = home(hash);; probe = probe + 1 == size ? 0 : probe + 1) {
       uint64_t slot = slots[probe];
       if (slot == 0) {
         slots[probe] = uint64_t{hash} << 32 | (id + 1);
