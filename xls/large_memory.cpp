@@ -3,9 +3,20 @@
 #include <sys/mman.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <new>
 
 namespace xls {
+#if defined(__SANITIZE_ADDRESS__)
+// The address sanitizer watches the bounds of the heap's blocks only.
+void LargeMemoryFree::operator()(void* p) const { std::free(p); }
+
+LargeMemory AllocateLarge(size_t size) {
+  void* p = std::calloc(size == 0 ? 1 : size, 1);
+  if (p == nullptr) throw std::bad_alloc();
+  return LargeMemory(p, LargeMemoryFree{size});
+}
+#else
 namespace {
 
 constexpr size_t kHugePage = size_t{2} << 20;
@@ -31,5 +42,6 @@ LargeMemory AllocateLarge(size_t size) {
   madvise(reinterpret_cast<void*>(aligned), rounded, MADV_HUGEPAGE);
   return LargeMemory(reinterpret_cast<void*>(aligned), LargeMemoryFree{size});
 }
+#endif
 
 }  // namespace xls
