@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-
 #include "xls/automation_error.h"
 #include "xls/unicode_text.h"
 
