@@ -1,6 +1,5 @@
 #include "export/row_source.h"
 
-
 namespace {
 
 // Enough for the walk to stay a batch ahead while the writer holds one.
