@@ -1,6 +1,7 @@
 #include "decode/row_count.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,26 +13,40 @@
 #include "reader/mdb_file.h"
 
 int32_t CountReadableRows(RowDecoder& decoder, TableDef& table) {
-  // The live walk's rows (row_reader.h), with the table's pages read a run
-  // of neighbours at a time and decoded where they were read: a large table
-  // would otherwise cost a read and a copy per page.
+  // The live walk's rows (row_reader.h). A page the scan's summary settles
+  // gives its count as it stands; the others are read a run of neighbours
+  // at a time and decoded where they were read, since a large table would
+  // otherwise cost a read and a copy per page.
   constexpr size_t kRunPages = 64;
   const MdbFile& db = decoder.db();
   const size_t pageSize = decoder.page().size();
+  const bool variableColumns = table.HasVariableColumns();
+  std::vector<int32_t> unsettled;
+  int64_t rows = 0;
+  for (int32_t page : table.dataPages) {
+    if (decoder.StopRequested()) return -1;
+    const PageEntry& entry = db.pages[static_cast<size_t>(page)];
+    const int32_t read = table.orphan ? -1 : entry.rows.RowsRead(table.maxColumns, variableColumns);
+    if (read >= 0)
+      rows += read;
+    else
+      unsettled.push_back(page);
+  }
+  if (unsettled.empty()) return static_cast<int32_t>(std::min<int64_t>(rows, INT32_MAX));
+
   std::vector<uint8_t> run(kRunPages * pageSize);
   decoder.ResetCells(table);
   decoder.SetCountOnly(true);
-  int32_t rows = 0;
   std::string text;
-  const std::vector<int32_t>& pages = table.dataPages;
-  for (size_t first = 0; first < pages.size() && rows >= 0;) {
+  for (size_t first = 0; first < unsettled.size() && rows >= 0;) {
     size_t count = 1;
-    while (first + count < pages.size() && count < kRunPages && pages[first + count] == pages[first] + int32_t(count))
+    while (first + count < unsettled.size() && count < kRunPages &&
+           unsettled[first + count] == unsettled[first] + int32_t(count))
       ++count;
-    db.ReadPages(run.data(), pages[first], static_cast<int64_t>(count));
+    db.ReadPages(run.data(), unsettled[first], static_cast<int64_t>(count));
     for (size_t i = 0; i < count && rows >= 0; ++i) {
       decoder.ShowPage(ByteSpan(run.data() + i * pageSize, pageSize));
-      const int32_t slots = std::max<int32_t>(0, db.pages[static_cast<size_t>(pages[first + i])].rowCount);
+      const int32_t slots = std::max<int32_t>(0, db.pages[static_cast<size_t>(unsettled[first + i])].rowCount);
       for (int32_t slot = 0; slot < slots; ++slot) {
         if (decoder.StopRequested()) {
           rows = -1;
@@ -44,7 +59,7 @@ int32_t CountReadableRows(RowDecoder& decoder, TableDef& table) {
     first += count;
   }
   decoder.SetCountOnly(false);
-  return rows;
+  return static_cast<int32_t>(std::min<int64_t>(rows, INT32_MAX));
 }
 
 RowCounter MakeRowCounter(const MdbFile& db, const std::atomic<uint8_t>& stopRequested) {

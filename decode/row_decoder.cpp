@@ -65,22 +65,17 @@ TableRecovery* RowDecoder::CountsOf(const TableDef& table) {
 
 namespace {
 
-bool AllZero(ByteSpan page, int64_t start, int64_t end) {
-  if (start < 0 || end > static_cast<int64_t>(page.size()) || start >= end) return false;
-  return std::all_of(page.begin() + start, page.begin() + end, [](uint8_t byte) { return byte == 0; });
-}
-
 // A null mask saying that no value is stored, over fixed data that is
 // there: the mask was zeroed (a zeroed sector under the row's end). A row
 // of absent values has zeros in its fixed area too, and is kept.
 bool MaskZeroedOverData(const TableDef& table, ByteSpan page, const RowStructure& row) {
-  if (table.orphan || !AllZero(page, row.mask, row.mask + row.maskBytes)) return false;
+  if (table.orphan || !AllZeroBytes(page, row.mask, row.mask + row.maskBytes)) return false;
   int64_t fixedBytes = 0;
   for (const ColumnDef& column : table.columns)
     if (column.isFixed && column.type != ColumnType::Bit)
       fixedBytes = std::max<int64_t>(fixedBytes, int64_t{column.fixedOffset} + column.length);
   const int64_t end = std::min(row.fixedStart + fixedBytes, row.mask);
-  return row.fixedStart < end && !AllZero(page, row.fixedStart, end);
+  return row.fixedStart < end && !AllZeroBytes(page, row.fixedStart, end);
 }
 
 }  // namespace
@@ -89,13 +84,9 @@ int RowDecoder::ReadRow(TableDef& table, int slot, std::string& out) {
   out.clear();
   const JetLayout& layout = db_.Layout();
   ByteSpan page(shown_);
-  int64_t offsets = layout.rowOffsetTable;
-  uint16_t entry = ReadWord(page, offsets + 2 * int64_t{slot});
-  // A row runs up to the start of the slot before it; slot 0 to the page end.
-  int64_t limit =
-      slot == 0 ? layout.pageSize : ReadWord(page, offsets + 2 * (int64_t{slot} - 1)) & layout.rowOffsetMask;
-  int64_t start = entry & layout.rowOffsetMask;
-
+  const RowSlot slotBytes = ReadRowSlot(page, layout, slot);
+  const uint16_t entry = slotBytes.entry;
+  const int64_t start = slotBytes.start, limit = slotBytes.limit;
   lookupRowFlag_ = 0;
   deletedRowFlag_ = 0;
   if (entry & layout.lookupRowFlag) {
@@ -116,7 +107,7 @@ int RowDecoder::ReadRow(TableDef& table, int slot, std::string& out) {
   TableRecovery* counts = CountsOf(table);
   // A zeroed sector under a row leaves no row, not one of NULLs: neither
   // bytes that are all zero nor a null mask zeroed under the row's end.
-  const int columns = AllZero(page, start, limit) ? 0 : DecodeRow(table, start, limit - 1, out);
+  const int columns = AllZeroBytes(page, start, limit) ? 0 : DecodeRow(table, start, limit - 1, out);
   const bool noValue = columns == 0 || (columns > 0 && MaskZeroedOverData(table, page, row_));
   if (counts && !StopRequested()) {
     ++(columns > 0 && !noValue ? counts->rowsRead : counts->rowsSkipped);
@@ -132,10 +123,9 @@ int RowDecoder::DecodeRow(const TableDef& table, int64_t start, int64_t end, std
   if (table.orphan) return DecodeOrphanRow(db_, page, table, start, end, cells_, out);
   // No cap below the table's own count: a hand-made or damaged table may
   // have more columns than Access allows, and its rows are still whole.
-  bool variableColumns = std::any_of(table.columns.begin(), table.columns.end(),
-                                     [](const ColumnDef& column) { return !column.isFixed; });
   RowStructure& row = row_;
-  if (!ReadRowStructure(page, db_.Layout(), start, end, {table.maxColumns, variableColumns, false}, row)) return -1;
+  if (!ReadRowStructure(page, db_.Layout(), start, end, {table.maxColumns, table.HasVariableColumns(), false}, row))
+    return -1;
   const int32_t n = row.columnCount;
 
   // Offset table: the start of each variable value (relative to the row),
@@ -144,7 +134,7 @@ int RowDecoder::DecodeRow(const TableDef& table, int64_t start, int64_t end, std
   const int64_t dataEnd = v != 0 ? row.offsets[static_cast<size_t>(v)] : row.mask - start;
   const int64_t variableStart = v != 0 ? row.offsets[0] : row.mask - start;
   const int64_t fixedEnd = variableStart != 0 ? variableStart - 1 : 0;  // its last byte
-  const bool holds = dataEnd >= 0 && dataEnd <= end - start && fixedEnd >= 0 && fixedEnd <= dataEnd;
+  const bool holds = RowDataHolds(row);
   // A walk that only counts rows needs no value.
   if (countOnly_) {
     if (!holds) return -1;

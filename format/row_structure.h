@@ -45,6 +45,23 @@ struct RowStructure {
   }
 };
 
+// Where slot's row lies on its data page: its entry in the offset table
+// (flags included), and its bytes from start up to limit, the start of the
+// slot before it (slot 0: the page end).
+struct RowSlot {
+  uint16_t entry = 0;
+  int64_t start = 0;
+  int64_t limit = 0;
+};
+inline RowSlot ReadRowSlot(ByteSpan page, const JetLayout& layout, int32_t slot) {
+  const int64_t at = layout.rowOffsetTable + 2 * int64_t{slot};
+  RowSlot row;
+  row.entry = ReadWord(page, at);
+  row.start = row.entry & layout.rowOffsetMask;
+  row.limit = slot == 0 ? layout.pageSize : ReadWord(page, at - 2) & layout.rowOffsetMask;
+  return row;
+}
+
 // What a row must satisfy to be read.
 struct RowRules {
   int32_t maxColumns = 0;        // the most columns the row may store
@@ -57,9 +74,83 @@ struct RowRules {
   bool strict = false;
 };
 
+// A row's structure up to its offset table: where its fixed data and null
+// mask lie, and where its offsets are, not yet read. All that the summary of
+// a page's rows (page_rows.h) needs of most rows, and where ReadRowStructure
+// starts.
+struct RowFrame {
+  int32_t columnCount = 0;
+  int64_t fixedStart = 0, mask = 0, maskBytes = 0;  // page offsets, as in RowStructure
+  int32_t variableCount = 0;  // of the offset table; 0 without one
+  int32_t width = 0;          // of an offset
+  int64_t offsetsAt = 0;      // page offset of offset 0; offset i lies width * i bytes below
+  int64_t jumps = 0;          // jump-table entries that move offsets past 256-byte boundaries
+
+  // Offset i relative to the row, in a frame without jumps.
+  int64_t OffsetWithoutJumps(ByteSpan page, int32_t i) const {
+    const int64_t at = offsetsAt - int64_t{width} * i;
+    return width == 1 ? ReadSignedByte(page, at) & 0xFF : ReadUInt16(page, at);
+  }
+};
+
+// Reads the frame of the row spanning start to end (inclusive): false when
+// it does not hold under rules, with what was read by then in frame. Every
+// check ReadRowStructure makes but those of the offsets themselves.
+inline bool ReadRowFrame(ByteSpan page, const JetLayout& layout, int64_t start, int64_t end, const RowRules& rules,
+                         RowFrame& frame) {
+  if (start < 0 || end < start || end >= static_cast<int64_t>(page.size())) return false;
+  auto field = [&](int64_t at, int32_t size) {
+    return size == 1 ? ReadSignedByte(page, at) & 0xFF : ReadUInt16(page, at);
+  };
+  const int32_t n = field(start, layout.rowColumnCountSize);
+  frame.columnCount = n;
+  if (n > rules.maxColumns || (rules.strict && n < 1)) return false;
+  frame.fixedStart = start + layout.rowColumnCountSize;
+  frame.maskBytes = n == 0 ? 1 : (int64_t{n} + 7) / 8;
+  frame.mask = end - frame.maskBytes + 1;
+  if (frame.mask < (rules.strict ? frame.fixedStart : start)) return false;
+  // Writers leave the bits past the last column clear.
+  if (rules.strict && n % 8 != 0 && page[static_cast<size_t>(end)] >> (n % 8) != 0) return false;
+  frame.variableCount = 0;
+  if (!rules.variableColumns) return true;
+
+  const int32_t width = frame.width = layout.rowFieldSize;
+  const int64_t countAt = frame.mask - width;
+  const int32_t v = field(countAt, width);
+  if (v > n) return false;
+  // One jump byte per 256 bytes of row, between the offsets and the count;
+  // the last is only filler when the offsets end below its boundary.
+  int64_t jumps = layout.rowJumpTable ? (end - start) / 256 : 0;
+  frame.offsetsAt = countAt - jumps - width;
+  const int64_t endAt = frame.offsetsAt - int64_t{width} * v;
+  if (endAt < (rules.strict ? frame.fixedStart : start)) return false;
+  if ((endAt - start) / 256 < jumps) --jumps;
+  frame.jumps = jumps;
+  frame.variableCount = v;
+  return true;
+}
+
+// The data-holds check below, on a row's offsets relative to it: the first
+// and the last of v + 1 (ignored when v is 0), its mask and its length.
+inline bool RowDataHoldsAt(int32_t v, int64_t firstOffset, int64_t lastOffset, int64_t mask, int64_t length) {
+  const int64_t dataEnd = v != 0 ? lastOffset : mask;
+  const int64_t variableStart = v != 0 ? firstOffset : mask;
+  const int64_t fixedEnd = variableStart != 0 ? variableStart - 1 : 0;  // its last byte
+  return dataEnd >= 0 && dataEnd <= length && fixedEnd >= 0 && fixedEnd <= dataEnd;
+}
+
 // Reads the row spanning page bytes start to end (inclusive). False when
 // its structure does not hold: a column count above the rules' maximum, a
 // null mask or an offset table that does not fit in the row, more variable
 // values than columns, or what the strict rules demand.
 bool ReadRowStructure(ByteSpan page, const JetLayout& layout, int64_t start, int64_t end, const RowRules& rules,
                       RowStructure& row);
+
+// True when the data the structure places lies within the row: the end of
+// the data inside the row, the fixed data ending before it. A row that
+// fails this gives no value.
+inline bool RowDataHolds(const RowStructure& row) {
+  const int32_t v = row.VariableCount();
+  return RowDataHoldsAt(v, v != 0 ? row.offsets.front() : 0, v != 0 ? row.offsets.back() : 0, row.mask - row.start,
+                        row.end - row.start);
+}

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "format/jet_layout.h"
+#include "format/page_rows.h"
 
 struct PageEntry {
   int32_t pageNumber = 0;
@@ -16,6 +17,7 @@ struct PageEntry {
   int32_t linkPage = -1;   // owner of a data page; next page of a definition
   int16_t rowCount = 0;    // slots of a data page; low half of a definition's rows
   uint16_t deletedSlots = 0;  // of a data page's slots, those marked deleted
+  PageRowSummary rows{};      // of a data page
 
   bool Is(PageType type) const { return pageType == static_cast<int16_t>(type); }
 };

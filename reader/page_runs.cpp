@@ -1,71 +1,92 @@
 #include "reader/page_runs.h"
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "reader/mdb_file.h"
 
 namespace {
 
-// Enough for the reader to stay a run ahead while the caller holds one.
-constexpr size_t kAheadBuffers = 3;
+// A lane's buffer and the runs it reads into it.
+class Lane {
+ public:
+  Lane(const MdbFile& db, int64_t pages, int64_t runPages)
+      : db_(db), pages_(pages), runPages_(runPages), buffer_(static_cast<size_t>(runPages * db.PageSize())) {}
+
+  // Reads run k and works on it.
+  void Work(int64_t k, const std::function<void(const PageRun&)>& work) {
+    const int64_t first = k * runPages_;
+    const int64_t count = std::min(runPages_, pages_ - first);
+    db_.ReadPages(buffer_.data(), first, count);
+    work(PageRun{first, ByteSpan(buffer_.data(), static_cast<size_t>(count * db_.PageSize()))});
+  }
+
+ private:
+  const MdbFile& db_;
+  const int64_t pages_, runPages_;
+  std::vector<uint8_t> buffer_;
+};
 
 }  // namespace
 
-PageRunReader::PageRunReader(const MdbFile& db, int64_t runPages, bool ahead)
-    : db_(db), runPages_(std::max<int64_t>(runPages, 1)), pageSize_(db.PageSize()) {
-  if (pageSize_ <= 0) {
-    ended_ = true;
+void ForEachPageRun(const MdbFile& db, int64_t pages, int64_t runPages, int lanes,
+                    const std::function<void(const PageRun&)>& work,
+                    const std::function<bool(int64_t firstPage, int64_t count)>& reached) {
+  if (db.PageSize() <= 0 || pages <= 0) return;
+  runPages = std::max<int64_t>(runPages, 1);
+  const int64_t runs = (pages + runPages - 1) / runPages;
+  auto reach = [&](int64_t k) { return reached(k * runPages, std::min(runPages, pages - k * runPages)); };
+  Lane own(db, pages, runPages);
+  if (lanes < 2) {
+    for (int64_t k = 0; k < runs; ++k) {
+      own.Work(k, work);
+      if (!reach(k)) return;
+    }
     return;
   }
-  buffers_.resize(ahead ? kAheadBuffers : 1);
-  for (Buffer& buffer : buffers_) buffer.bytes.resize(static_cast<size_t>(runPages_ * pageSize_));
-  if (ahead) thread_ = std::thread([this] { ReadAhead(); });
-}
 
-PageRunReader::~PageRunReader() {
-  if (!thread_.joinable()) return;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    stopping_ = true;
-  }
-  changed_.notify_all();
-  thread_.join();
-}
-
-void PageRunReader::ReadAhead() {
-  const int64_t runBytes = runPages_ * pageSize_;
-  for (int64_t run = 0;; ++run) {
-    Buffer& buffer = buffers_[static_cast<size_t>(run) % buffers_.size()];
-    {
-      std::unique_lock<std::mutex> lock(mutex_);
-      changed_.wait(lock, [&] { return stopping_ || !buffer.full; });
-      if (stopping_) return;
+  // Each lane takes the next run nobody has taken, so that the caller's
+  // lane, which also reaches every run, takes fewer. What work() leaves is
+  // all the caller needs of a run: no lane waits for another's buffer.
+  std::atomic<int64_t> next{0};
+  std::atomic<bool> stopping{false};
+  std::vector<uint8_t> done(static_cast<size_t>(runs), 0);  // under mutex
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::thread thread([&] {
+    Lane lane(db, pages, runPages);
+    for (int64_t k = next++; k < runs && !stopping.load(std::memory_order_relaxed); k = next++) {
+      lane.Work(k, work);
+      {
+        std::lock_guard<std::mutex> lock(mutex);
+        done[static_cast<size_t>(k)] = 1;
+      }
+      changed.notify_one();
     }
-    int64_t got = db_.ReadPages(buffer.bytes.data(), run * runPages_, runPages_);
+  });
+  for (int64_t k = 0; k < runs;) {
+    bool ready;
     {
-      std::lock_guard<std::mutex> lock(mutex_);
-      buffer.got = got;
-      buffer.full = true;
+      std::lock_guard<std::mutex> lock(mutex);
+      ready = done[static_cast<size_t>(k)] != 0;
     }
-    changed_.notify_all();
-    if (got < runBytes) return;
+    if (ready) {
+      if (!reach(k++)) break;
+      continue;
+    }
+    if (const int64_t mine = next++; mine < runs) {
+      own.Work(mine, work);
+      std::lock_guard<std::mutex> lock(mutex);
+      done[static_cast<size_t>(mine)] = 1;
+      continue;
+    }
+    std::unique_lock<std::mutex> lock(mutex);
+    changed.wait(lock, [&] { return done[static_cast<size_t>(k)] != 0; });
   }
-}
-
-PageRun PageRunReader::Next() {
-  if (ended_) return {};
-  const int64_t run = nextRun_++;
-  Buffer& buffer = buffers_[static_cast<size_t>(run) % buffers_.size()];
-  if (!thread_.joinable()) {
-    buffer.got = db_.ReadPages(buffer.bytes.data(), run * runPages_, runPages_);
-  } else {
-    std::unique_lock<std::mutex> lock(mutex_);
-    // The run handed out last is done with.
-    if (run > 0) buffers_[static_cast<size_t>(run - 1) % buffers_.size()].full = false;
-    changed_.notify_all();
-    changed_.wait(lock, [&] { return buffer.full; });
-  }
-  if (buffer.got < runPages_ * pageSize_) ended_ = true;
-  const int64_t pages = (buffer.got + pageSize_ - 1) / pageSize_;
-  return {run * runPages_, ByteSpan(buffer.bytes.data(), static_cast<size_t>(pages * pageSize_))};
+  stopping = true;
+  thread.join();
 }

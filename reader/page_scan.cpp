@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "format/field_readers.h"
+#include "format/page_rows.h"
 #include "reader/mdb_file.h"
 #include "reader/page_runs.h"
 #include "report/progress_channel.h"
@@ -56,40 +57,69 @@ bool StartsJetPage(ByteSpan page, const JetLayout& layout) {
   }
 }
 
-int ScanPages(MdbFile& db, ProgressChannel& progress) {
+namespace {
+
+// The inventory's entry of a page, from its bytes alone.
+PageEntry InventoryEntry(const MdbFile& db, ByteSpan page, int64_t number) {
   const JetLayout& layout = db.Layout();
-  const int64_t pageSize = layout.pageSize;
+  PageEntry entry;
+  entry.pageNumber = static_cast<int32_t>(number);
+  entry.fileOffset = db.PageOffset(number);
+  entry.pageType = static_cast<int16_t>(ReadSignedByte(page, layout.pageTypeOffset));
+  entry.jetPage = StartsJetPage(page, layout);
+  entry.zeroed = !entry.jetPage && std::all_of(page.begin(), page.end(), [](uint8_t b) { return b == 0; });
+  const bool data = entry.Is(PageType::Data);
+  if (data || entry.Is(PageType::TableDefinition)) {
+    entry.freeSpace = ReadWord(page, layout.freeSpaceOffset);
+    entry.linkPage = ReadInt32(page, layout.linkOffset);
+    entry.rowCount =
+        static_cast<int16_t>(ReadUInt16(page, data ? layout.dataRowCountOffset : layout.tdefRowCountOffset));
+    if (data) {
+      entry.deletedSlots = CountDeletedSlots(page, layout, entry.rowCount);
+      if (entry.jetPage) entry.rows = SummarizePageRows(page, layout, entry.rowCount);
+    }
+  }
+  return entry;
+}
+
+}  // namespace
+
+int ScanPages(MdbFile& db, ProgressChannel& progress) {
+  const int64_t pageSize = db.PageSize();
   if (!db.IsOpen() || pageSize <= 0) return -1;
   progress.pageTotal.store(static_cast<int32_t>(db.WholePages()));
   progress.pagesDone.store(0);
-  PageInventory& pages = db.pages;
-  pages.clear();
-  pages.reserve(static_cast<size_t>(progress.pageTotal.load()) + 1);
+  // The whole pages, and a last one cut short, zero-filled.
+  const int64_t whole = db.WholePages();
+  const int64_t pages = whole + (db.PageOffset(whole) < db.FileSize() ? 1 : 0);
+  PageInventory& inventory = db.pages;
+  inventory.assign(static_cast<size_t>(pages), PageEntry{});
 
-  PageRunReader runs(db, kScanRunBytes / pageSize, std::thread::hardware_concurrency() >= 2);
-  for (PageRun run = runs.Next(); !run.bytes.empty(); run = runs.Next()) {
-    for (int64_t at = 0; at < static_cast<int64_t>(run.bytes.size()); at += pageSize) {
-      ByteSpan page = run.bytes.subspan(static_cast<size_t>(at), static_cast<size_t>(pageSize));
-      PageEntry entry;
-      entry.pageNumber = static_cast<int32_t>(run.firstPage + at / pageSize);
-      entry.fileOffset = db.PageOffset(entry.pageNumber);
-      entry.pageType = static_cast<int16_t>(ReadSignedByte(page, layout.pageTypeOffset));
-      entry.jetPage = StartsJetPage(page, layout);
-      entry.zeroed = !entry.jetPage && std::all_of(page.begin(), page.end(), [](uint8_t b) { return b == 0; });
-      const bool data = entry.Is(PageType::Data);
-      if (data || entry.Is(PageType::TableDefinition)) {
-        entry.freeSpace = ReadWord(page, layout.freeSpaceOffset);
-        entry.linkPage = ReadInt32(page, layout.linkOffset);
-        entry.rowCount = static_cast<int16_t>(
-            ReadUInt16(page, data ? layout.dataRowCountOffset : layout.tdefRowCountOffset));
-        if (data) entry.deletedSlots = CountDeletedSlots(page, layout, entry.rowCount);
-      }
-      pages.push_back(entry);
-      progress.pagesDone.store(entry.pageNumber + 1);
-      progress.ReportStatus();
-      if (progress.StopRequested()) return static_cast<int>(pages.size());
-    }
-  }
-  progress.pagesDone.store(progress.pageTotal.load());
-  return static_cast<int>(pages.size());
+  int64_t visited = 0;
+  bool stopped = false;
+  const int lanes = std::thread::hardware_concurrency() >= 2 ? 2 : 1;
+  ForEachPageRun(
+      db, pages, kScanRunBytes / pageSize, lanes,
+      [&](const PageRun& run) {
+        for (int64_t at = 0; at < static_cast<int64_t>(run.bytes.size()); at += pageSize) {
+          const int64_t number = run.firstPage + at / pageSize;
+          inventory[static_cast<size_t>(number)] = InventoryEntry(
+              db, run.bytes.subspan(static_cast<size_t>(at), static_cast<size_t>(pageSize)), number);
+        }
+      },
+      [&](int64_t firstPage, int64_t count) {
+        for (int64_t n = 0; n < count; ++n) {
+          visited = firstPage + n + 1;
+          progress.pagesDone.store(static_cast<int32_t>(visited));
+          progress.ReportStatus();
+          if (progress.StopRequested()) {
+            stopped = true;
+            return false;
+          }
+        }
+        return true;
+      });
+  inventory.resize(static_cast<size_t>(visited));
+  if (!stopped) progress.pagesDone.store(progress.pageTotal.load());
+  return static_cast<int>(visited);
 }

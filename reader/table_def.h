@@ -113,6 +113,11 @@ struct TableDef {
     return rowsFound >= 0 && expectedRows > rowsFound ? expectedRows - rowsFound : 0;
   }
 
+  // Its rows carry an offset table (format/row_structure.h).
+  bool HasVariableColumns() const {
+    return std::any_of(columns.begin(), columns.end(), [](const ColumnDef& column) { return !column.isFixed; });
+  }
+
   // The row walks find rows the count left out (moved rows, a count too
   // small); the count stays within 0 and the int32 range.
   void AddRows(int64_t rows) {

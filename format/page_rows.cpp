@@ -1,0 +1,47 @@
+#include "format/page_rows.h"
+
+#include <algorithm>
+
+#include "format/row_structure.h"
+
+namespace {
+
+// Whether a row reads as the row decoder's count reads it: its structure
+// holds, its data lies within it, and it stores a column. Most rows need
+// only their frame; a row past a 256-byte boundary is read whole.
+bool Reads(ByteSpan page, const JetLayout& layout, const RowSlot& slot, const RowRules& rules, RowFrame& frame) {
+  const int64_t start = slot.start, end = slot.limit - 1;
+  frame.columnCount = 0;
+  if (!ReadRowFrame(page, layout, start, end, rules, frame) || frame.columnCount == 0) return false;
+  const int32_t v = frame.variableCount;
+  if (frame.jumps == 0)
+    return RowDataHoldsAt(v, frame.OffsetWithoutJumps(page, 0), frame.OffsetWithoutJumps(page, v),
+                          frame.mask - start, end - start);
+  RowStructure row;
+  return ReadRowStructure(page, layout, start, end, rules, row) && RowDataHolds(row);
+}
+
+}  // namespace
+
+PageRowSummary SummarizePageRows(ByteSpan page, const JetLayout& layout, int32_t slots) {
+  PageRowSummary summary;
+  if (slots < 0 || slots > (layout.pageSize - layout.rowOffsetTable) / 2) return summary;
+  // No column cap here: the table's own cap is checked against the widest.
+  const RowRules withOffsets{0xFFFF, true, false}, withoutOffsets{0xFFFF, false, false};
+  RowFrame frame;
+  for (int32_t s = 0; s < slots; ++s) {
+    const RowSlot slot = ReadRowSlot(page, layout, s);
+    if (slot.entry & layout.deletedRowFlag) return summary;
+    // The offset table only asks more of a row than its absence: a row that
+    // reads with one reads without.
+    const bool readsWith = Reads(page, layout, slot, withOffsets, frame);
+    const bool readsWithout = readsWith || Reads(page, layout, slot, withoutOffsets, frame);
+    summary.widest = static_cast<uint16_t>(std::max<int32_t>(summary.widest, frame.columnCount));
+    if (!readsWithout) continue;
+    if (AllZeroBytes(page, frame.mask, frame.mask + frame.maskBytes)) return summary;
+    ++summary.readWithoutOffsets;
+    if (readsWith) ++summary.readWithOffsets;
+  }
+  summary.settled = true;
+  return summary;
+}
