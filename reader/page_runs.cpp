@@ -15,7 +15,8 @@ namespace {
 class Lane {
  public:
   Lane(const MdbFile& db, int64_t pages, int64_t runPages)
-      : db_(db), pages_(pages), runPages_(runPages), buffer_(static_cast<size_t>(runPages * db.PageSize())) {}
+      : db_(db), pages_(pages), runPages_(runPages),
+        buffer_(static_cast<size_t>(std::min(runPages, pages) * db.PageSize())) {}
 
   // Reads run k and works on it.
   void Work(int64_t k, const std::function<void(const PageRun&)>& work) {
@@ -41,7 +42,7 @@ void ForEachPageRun(const MdbFile& db, int64_t pages, int64_t runPages, int lane
   const int64_t runs = (pages + runPages - 1) / runPages;
   auto reach = [&](int64_t k) { return reached(k * runPages, std::min(runPages, pages - k * runPages)); };
   Lane own(db, pages, runPages);
-  if (lanes < 2) {
+  if (lanes < 2 || runs < 2) {
     for (int64_t k = 0; k < runs; ++k) {
       own.Work(k, work);
       if (!reach(k)) return;
@@ -57,7 +58,15 @@ void ForEachPageRun(const MdbFile& db, int64_t pages, int64_t runPages, int lane
   std::vector<uint8_t> done(static_cast<size_t>(runs), 0);  // under mutex
   std::mutex mutex;
   std::condition_variable changed;
-  std::thread thread([&] {
+  // Stopped and joined however the caller's loop ends, a throw included.
+  struct Joined {
+    std::atomic<bool>& stopping;
+    std::thread thread;
+    ~Joined() {
+      stopping = true;
+      thread.join();
+    }
+  } other{stopping, std::thread([&] {
     Lane lane(db, pages, runPages);
     for (int64_t k = next++; k < runs && !stopping.load(std::memory_order_relaxed); k = next++) {
       lane.Work(k, work);
@@ -67,7 +76,7 @@ void ForEachPageRun(const MdbFile& db, int64_t pages, int64_t runPages, int lane
       }
       changed.notify_one();
     }
-  });
+  })};
   for (int64_t k = 0; k < runs;) {
     bool ready;
     {
@@ -87,6 +96,4 @@ void ForEachPageRun(const MdbFile& db, int64_t pages, int64_t runPages, int lane
     std::unique_lock<std::mutex> lock(mutex);
     changed.wait(lock, [&] { return done[static_cast<size_t>(k)] != 0; });
   }
-  stopping = true;
-  thread.join();
 }
