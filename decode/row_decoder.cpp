@@ -131,10 +131,9 @@ int RowDecoder::DecodeRow(const TableDef& table, int64_t start, int64_t end, std
   // Offset table: the start of each variable value (relative to the row),
   // then the end of the data; the fixed part ends before the first value.
   const int32_t v = row.VariableCount();
-  const int64_t dataEnd = v != 0 ? row.offsets[static_cast<size_t>(v)] : row.mask - start;
-  const int64_t variableStart = v != 0 ? row.offsets[0] : row.mask - start;
-  const int64_t fixedEnd = variableStart != 0 ? variableStart - 1 : 0;  // its last byte
-  const bool holds = RowDataHolds(row);
+  const RowDataBounds bounds = RowDataBoundsOf(row);
+  const int64_t dataEnd = bounds.dataEnd, variableStart = bounds.variableStart, fixedEnd = bounds.fixedEnd;
+  const bool holds = bounds.HoldIn(end - start);
   // A walk that only counts rows needs no value.
   if (countOnly_) {
     if (!holds) return -1;

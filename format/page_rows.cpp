@@ -9,16 +9,17 @@ namespace {
 // Whether a row reads as the row decoder's count reads it: its structure
 // holds, its data lies within it, and it stores a column. Most rows need
 // only their frame; a row past a 256-byte boundary is read whole.
-bool Reads(ByteSpan page, const JetLayout& layout, const RowSlot& slot, const RowRules& rules, RowFrame& frame) {
+// `whole` is room for a long row's structure.
+bool Reads(ByteSpan page, const JetLayout& layout, const RowSlot& slot, const RowRules& rules, RowFrame& frame,
+           RowStructure& whole) {
   const int64_t start = slot.start, end = slot.limit - 1;
   frame.columnCount = 0;
   if (!ReadRowFrame(page, layout, start, end, rules, frame) || frame.columnCount == 0) return false;
   const int32_t v = frame.variableCount;
   if (frame.jumps == 0)
-    return RowDataHoldsAt(v, frame.OffsetWithoutJumps(page, 0), frame.OffsetWithoutJumps(page, v),
-                          frame.mask - start, end - start);
-  RowStructure row;
-  return ReadRowStructure(page, layout, start, end, rules, row) && RowDataHolds(row);
+    return RowDataBoundsAt(v, frame.OffsetWithoutJumps(page, 0), frame.OffsetWithoutJumps(page, v), frame.mask - start)
+        .HoldIn(end - start);
+  return ReadRowStructure(page, layout, start, end, rules, whole) && RowDataHolds(whole);
 }
 
 }  // namespace
@@ -29,13 +30,14 @@ PageRowSummary SummarizePageRows(ByteSpan page, const JetLayout& layout, int32_t
   // No column cap here: the table's own cap is checked against the widest.
   const RowRules withOffsets{0xFFFF, true, false}, withoutOffsets{0xFFFF, false, false};
   RowFrame frame;
+  RowStructure whole;
   for (int32_t s = 0; s < slots; ++s) {
     const RowSlot slot = ReadRowSlot(page, layout, s);
     if (slot.entry & layout.deletedRowFlag) return summary;
     // The offset table only asks more of a row than its absence: a row that
     // reads with one reads without.
-    const bool readsWith = Reads(page, layout, slot, withOffsets, frame);
-    const bool readsWithout = readsWith || Reads(page, layout, slot, withoutOffsets, frame);
+    const bool readsWith = Reads(page, layout, slot, withOffsets, frame, whole);
+    const bool readsWithout = readsWith || Reads(page, layout, slot, withoutOffsets, frame, whole);
     summary.widest = static_cast<uint16_t>(std::max<int32_t>(summary.widest, frame.columnCount));
     if (!readsWithout) continue;
     if (AllZeroBytes(page, frame.mask, frame.mask + frame.maskBytes)) return summary;

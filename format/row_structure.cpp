@@ -5,7 +5,6 @@
 bool ReadRowStructure(ByteSpan page, const JetLayout& layout, int64_t start, int64_t end, const RowRules& rules,
                       RowStructure& row) {
   row.offsets.clear();
-  if (start < 0 || end < start || end >= static_cast<int64_t>(page.size())) return false;
   row.start = start;
   row.end = end;
   RowFrame frame;

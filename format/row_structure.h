@@ -45,6 +45,12 @@ struct RowStructure {
   }
 };
 
+// A column count, variable offset, end of data or variable count, in the
+// format's width (1 or 2 bytes).
+inline int32_t ReadRowField(ByteSpan page, int64_t at, int32_t width) {
+  return width == 1 ? ReadSignedByte(page, at) & 0xFF : ReadUInt16(page, at);
+}
+
 // Where slot's row lies on its data page: its entry in the offset table
 // (flags included), and its bytes from start up to limit, the start of the
 // slot before it (slot 0: the page end).
@@ -88,8 +94,7 @@ struct RowFrame {
 
   // Offset i relative to the row, in a frame without jumps.
   int64_t OffsetWithoutJumps(ByteSpan page, int32_t i) const {
-    const int64_t at = offsetsAt - int64_t{width} * i;
-    return width == 1 ? ReadSignedByte(page, at) & 0xFF : ReadUInt16(page, at);
+    return ReadRowField(page, offsetsAt - int64_t{width} * i, width);
   }
 };
 
@@ -99,10 +104,7 @@ struct RowFrame {
 inline bool ReadRowFrame(ByteSpan page, const JetLayout& layout, int64_t start, int64_t end, const RowRules& rules,
                          RowFrame& frame) {
   if (start < 0 || end < start || end >= static_cast<int64_t>(page.size())) return false;
-  auto field = [&](int64_t at, int32_t size) {
-    return size == 1 ? ReadSignedByte(page, at) & 0xFF : ReadUInt16(page, at);
-  };
-  const int32_t n = field(start, layout.rowColumnCountSize);
+  const int32_t n = ReadRowField(page, start, layout.rowColumnCountSize);
   frame.columnCount = n;
   if (n > rules.maxColumns || (rules.strict && n < 1)) return false;
   frame.fixedStart = start + layout.rowColumnCountSize;
@@ -116,7 +118,7 @@ inline bool ReadRowFrame(ByteSpan page, const JetLayout& layout, int64_t start, 
 
   const int32_t width = frame.width = layout.rowFieldSize;
   const int64_t countAt = frame.mask - width;
-  const int32_t v = field(countAt, width);
+  const int32_t v = ReadRowField(page, countAt, width);
   if (v > n) return false;
   // One jump byte per 256 bytes of row, between the offsets and the count;
   // the last is only filler when the offsets end below its boundary.
@@ -130,13 +132,26 @@ inline bool ReadRowFrame(ByteSpan page, const JetLayout& layout, int64_t start, 
   return true;
 }
 
-// The data-holds check below, on a row's offsets relative to it: the first
-// and the last of v + 1 (ignored when v is 0), its mask and its length.
-inline bool RowDataHoldsAt(int32_t v, int64_t firstOffset, int64_t lastOffset, int64_t mask, int64_t length) {
-  const int64_t dataEnd = v != 0 ? lastOffset : mask;
-  const int64_t variableStart = v != 0 ? firstOffset : mask;
-  const int64_t fixedEnd = variableStart != 0 ? variableStart - 1 : 0;  // its last byte
-  return dataEnd >= 0 && dataEnd <= length && fixedEnd >= 0 && fixedEnd <= dataEnd;
+// Where a row's data lies, relative to the row, from its offset table's
+// first and last entries (v + 1 of them; ignored when v is 0) or, without
+// one, its mask.
+struct RowDataBounds {
+  int64_t dataEnd = 0;        // the end of the data
+  int64_t variableStart = 0;  // where the variable values start
+  int64_t fixedEnd = 0;       // the fixed data's last byte
+
+  // True when the data lies within a row of that many bytes (less one),
+  // the fixed data ending before the end of the data.
+  bool HoldIn(int64_t lastByte) const {
+    return dataEnd >= 0 && dataEnd <= lastByte && fixedEnd >= 0 && fixedEnd <= dataEnd;
+  }
+};
+inline RowDataBounds RowDataBoundsAt(int32_t v, int64_t firstOffset, int64_t lastOffset, int64_t mask) {
+  RowDataBounds bounds;
+  bounds.dataEnd = v != 0 ? lastOffset : mask;
+  bounds.variableStart = v != 0 ? firstOffset : mask;
+  bounds.fixedEnd = bounds.variableStart != 0 ? bounds.variableStart - 1 : 0;
+  return bounds;
 }
 
 // Reads the row spanning page bytes start to end (inclusive). False when
@@ -146,11 +161,12 @@ inline bool RowDataHoldsAt(int32_t v, int64_t firstOffset, int64_t lastOffset, i
 bool ReadRowStructure(ByteSpan page, const JetLayout& layout, int64_t start, int64_t end, const RowRules& rules,
                       RowStructure& row);
 
-// True when the data the structure places lies within the row: the end of
-// the data inside the row, the fixed data ending before it. A row that
-// fails this gives no value.
-inline bool RowDataHolds(const RowStructure& row) {
+// Where the structure places the row's data.
+inline RowDataBounds RowDataBoundsOf(const RowStructure& row) {
   const int32_t v = row.VariableCount();
-  return RowDataHoldsAt(v, v != 0 ? row.offsets.front() : 0, v != 0 ? row.offsets.back() : 0, row.mask - row.start,
-                        row.end - row.start);
+  return RowDataBoundsAt(v, v != 0 ? row.offsets.front() : 0, v != 0 ? row.offsets.back() : 0, row.mask - row.start);
 }
+
+// True when the data the structure places lies within the row. A row that
+// fails this gives no value.
+inline bool RowDataHolds(const RowStructure& row) { return RowDataBoundsOf(row).HoldIn(row.end - row.start); }
