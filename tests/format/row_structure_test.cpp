@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "format/page_rows.h"
 #include "format/row_structure.h"
 
 namespace {
@@ -58,6 +59,27 @@ TEST_P(ShortRowStructure, ReadsTheOffsetsTheJumpTableGives) {
   EXPECT_EQ(row.mask, end - row.maskBytes + 1);
 }
 
+// The same row alone on a data page, where slot 0's row runs to the page
+// end: the page's summary counts it as the decoder's count reads it (its
+// structure and data hold, and it stores a column), from its frame alone
+// when the row has no jumps.
+TEST_P(ShortRowStructure, ThePageSummaryCountsItAsTheDecoderReadsIt) {
+  const Case& c = GetParam();
+  Bytes page(2048, 0);
+  const int64_t start = 2048 - static_cast<int64_t>(c.row.size());
+  std::copy(c.row.begin(), c.row.end(), page.begin() + start);
+  page[kJet3Layout.rowOffsetTable] = static_cast<uint8_t>(start);
+  page[kJet3Layout.rowOffsetTable + 1] = static_cast<uint8_t>(start >> 8);
+  const PageRowSummary summary = SummarizePageRows(page, kJet3Layout, 1);
+  if (!summary.settled) return;  // a zeroed mask: the page is decoded
+  for (bool variable : {false, true}) {
+    RowStructure row;
+    const bool reads = ReadRowStructure(page, kJet3Layout, start, 2047, {0xFFFF, variable, false}, row) &&
+                       RowDataHolds(row) && row.columnCount > 0;
+    EXPECT_EQ(summary.RowsRead(0xFFFF, variable), reads ? 1 : 0) << (variable ? "with" : "without") << " offsets";
+  }
+}
+
 Bytes Edited(Bytes row, size_t fromEnd, uint8_t value) {
   row[row.size() - 1 - fromEnd] = value;
   return row;
@@ -78,6 +100,9 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"JumpBeforeItsOffset", Edited(TwoBoundaries(), 2, 0), {3, true, true}, false, {}},
         Case{"JumpBeforeItsOffsetUnchecked", Edited(TwoBoundaries(), 2, 0), {3, true, false}, true,
              {257, 457, 401, 601}},
+        // The end of the data past the row's end, beyond both boundaries:
+        // the structure leaves it to the data to find.
+        Case{"DataEndPastTheRowEnd", Edited(TwoBoundaries(), 7, 0xFF), {3, true, false}, true, {1, 201, 401, 767}},
         // More variable values than the row has room for offsets.
         Case{"OffsetsPastTheRowStart", Edited(Edited(Bytes(40, 0), 39, 255), 32, 200), {255, true, false}, false, {}},
         Case{"MoreValuesThanColumns", Edited(WrittenRow(), 10, 75), {74, true, false}, false, {}},

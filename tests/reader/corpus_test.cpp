@@ -113,10 +113,12 @@ TEST(Corpus, WithoutItsCatalogEveryFileYieldsTheSameTablesRecovered) {
 // so that rows fail in every way the summary must foresee.
 TEST(Corpus, RowCountsTheScanSettlesAreThoseOfDecodingEveryRow) {
   testenv::ScratchDir dir;
-  // The builder's tables of every type, fixed-only tables among them.
-  std::vector<std::string> files = {dir.File("types.mdb"), dir.File("types97.mdb")};
+  // The builder's tables of every type, fixed-only tables among them, and
+  // Access 97 rows long enough for jump tables.
+  std::vector<std::string> files = {dir.File("types.mdb"), dir.File("types97.mdb"), dir.File("long97.mdb")};
   testdb::WritePreset("all-types", {}, files[0]);
   testdb::WritePreset("all-types", {.jet3 = true}, files[1]);
+  testdb::WritePreset("access97", {.jet3 = true}, files[2]);
   for (const std::string& path : testenv::CorpusMdbFiles()) files.push_back(path);
   for (const std::string& path : testenv::CorpusAceFiles()) files.push_back(path);
   std::mt19937 random(7);
@@ -141,7 +143,7 @@ TEST(Corpus, RowCountsTheScanSettlesAreThoseOfDecodingEveryRow) {
           case 1: row[limit - start - 1] = 0; break;                             // the mask's last byte
           case 2: row[0] = row[1] = '\xFF'; break;                              // too many columns
           case 3: std::fill_n(row, limit - start, '\0'); break;                  // a zeroed sector
-          default: row[limit - start - 1 - random() % 4] = static_cast<char>(random());  // the offsets
+          default: row[limit - start - 1 - random() % 8] = static_cast<char>(random());  // the offsets
         }
       }
     }

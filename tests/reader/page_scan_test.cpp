@@ -2,11 +2,14 @@
 // use, one report per page, and a stop after any page.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <mutex>
 #include <numeric>
 
 #include "report/progress_channel.h"
 #include "format/jet_layout.h"
 #include "reader/mdb_file.h"
+#include "reader/page_runs.h"
 #include "reader/page_scan.h"
 #include "tests/reader/channel_responder.h"
 #include "tests/reader/page_image.h"
@@ -96,6 +99,49 @@ TEST(ScanPages, ReportsEveryPageAndKeepsATrailingPartialPage) {
   std::vector<int32_t> expected(kPages + 1);
   std::iota(expected.begin(), expected.end(), 1);
   EXPECT_EQ(scan.reportsSeen, expected);
+}
+
+// The walk under the scan, on one lane and on two: every run read whole and
+// worked on once, each page's own bytes in it; reached in file order after
+// its work; nothing reached after a stop.
+TEST(ScanPages, PageRunsAreEachWorkedOnOnceAndReachedInOrder) {
+  constexpr int kPages = 23;  // runs of 4: the last has 3, a partial page among them
+  testenv::ScratchDir dir;
+  std::string bytes(22 * 4096 + 100, '\0');
+  for (int page = 0; page < kPages; ++page) bytes[page * 4096] = static_cast<char>(page + 1);
+  testenv::WriteFile(dir.File("a.mdb"), bytes);
+  MdbFile db;
+  db.UseLayout(kJet4Layout);
+  ASSERT_TRUE(db.Open(dir.File("a.mdb")));
+  for (int lanes : {1, 2}) {
+    for (int64_t stopAt : {int64_t{-1}, int64_t{2}}) {
+      SCOPED_TRACE("lanes " + std::to_string(lanes) + ", stop at run " + std::to_string(stopAt));
+      std::vector<std::atomic<int>> worked(6);
+      std::mutex mutex;
+      std::vector<int> firstBytes(kPages, 0);
+      std::vector<std::pair<int64_t, int64_t>> reached;
+      ForEachPageRun(
+          db, kPages, 4, lanes,
+          [&](const PageRun& run) {
+            ++worked[static_cast<size_t>(run.firstPage / 4)];
+            std::lock_guard<std::mutex> lock(mutex);
+            for (size_t at = 0; at < run.bytes.size(); at += 4096)
+              firstBytes[static_cast<size_t>(run.firstPage) + at / 4096] = run.bytes[at];
+          },
+          [&](int64_t first, int64_t count) {
+            EXPECT_EQ(worked[static_cast<size_t>(first / 4)].load(), 1) << "reached before its work";
+            reached.emplace_back(first, count);
+            return static_cast<int64_t>(reached.size()) - 1 != stopAt;
+          });
+      if (stopAt < 0) {
+        EXPECT_EQ(reached, (std::vector<std::pair<int64_t, int64_t>>{{0, 4}, {4, 4}, {8, 4}, {12, 4}, {16, 4}, {20, 3}}));
+        for (int page = 0; page < kPages; ++page) EXPECT_EQ(firstBytes[page], page + 1) << "page " << page;
+      } else {
+        EXPECT_EQ(reached.size(), 3u);
+      }
+      for (auto& count : worked) EXPECT_LE(count.load(), 1);
+    }
+  }
 }
 
 TEST(ScanPages, OfAnEmptyFileFindsNothing) {
