@@ -61,9 +61,8 @@ std::string PartPath(const std::string& path) {
 }  // namespace
 
 CompoundFileWriter::CompoundFileWriter(const std::string& path)
-    : path_(path), partPath_(PartPath(path)) {
-  out_.open(partPath_, std::ios::binary | std::ios::trunc);
-  if (!out_) {
+    : path_(path), partPath_(PartPath(path)), out_(partPath_) {
+  if (!out_.IsOpen()) {
     throw AutomationError("Cannot save '" + path_ + "': the file cannot be created there.");
   }
   buffer_.reserve(kBufferSize);
@@ -73,7 +72,7 @@ CompoundFileWriter::CompoundFileWriter(const std::string& path)
 
 CompoundFileWriter::~CompoundFileWriter() {
   if (finished_) return;
-  out_.close();
+  out_.Close();
   std::error_code ec;
   std::filesystem::remove(partPath_, ec);
 }
@@ -83,10 +82,10 @@ void CompoundFileWriter::Fail(const std::string& why) {
 }
 
 void CompoundFileWriter::Flush() {
-  out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
-  flushed_ += buffer_.size();
-  buffer_.clear();
-  if (!out_) Fail("writing the file failed (disk full?)");
+  const size_t size = buffer_.size();
+  if (!out_.Append(buffer_)) Fail("writing the file failed (disk full?)");
+  flushed_ += size;
+  buffer_.reserve(kBufferSize);
 }
 
 void CompoundFileWriter::Put(const void* data, size_t size) {
@@ -106,12 +105,7 @@ void CompoundFileWriter::Patch(uint64_t position, const void* data, size_t size)
   const uint64_t at = position + kSectorSize;
   const char* bytes = static_cast<const char*>(data);
   const size_t inFile = at < flushed_ ? static_cast<size_t>(std::min<uint64_t>(size, flushed_ - at)) : 0;
-  if (inFile > 0) {
-    out_.seekp(static_cast<std::streamoff>(at));
-    out_.write(bytes, static_cast<std::streamsize>(inFile));
-    out_.seekp(0, std::ios::end);
-    if (!out_) Fail("writing the file failed (disk full?)");
-  }
+  if (inFile > 0 && !out_.WriteAt(at, bytes, inFile)) Fail("writing the file failed (disk full?)");
   if (size > inFile) std::memcpy(buffer_.data() + (at + inFile - flushed_), bytes + inFile, size - inFile);
 }
 
@@ -185,10 +179,7 @@ void CompoundFileWriter::Finish() {
   for (uint32_t i = 0; i < kHeaderDifatEntries; ++i) {
     Put32(header + 76 + 4 * i, i < fatSectors ? firstFat + i : kFreeSector);
   }
-  out_.seekp(0);
-  out_.write(reinterpret_cast<const char*>(header), kSectorSize);
-  out_.close();
-  if (!out_) Fail("writing the file failed (disk full?)");
+  if (!out_.WriteAt(0, header, kSectorSize) || !out_.Close()) Fail("writing the file failed (disk full?)");
 
   std::error_code ec;
   std::filesystem::rename(partPath_, path_, ec);

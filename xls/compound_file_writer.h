@@ -10,11 +10,11 @@
 // complete: a save that fails leaves an earlier file as it was.
 #pragma once
 
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "xls/byte_sink.h"
+#include "xls/file_output.h"
 
 namespace xls {
 
@@ -40,7 +40,7 @@ class CompoundFileWriter : public ByteSink {
 
   std::string path_;
   std::string partPath_;
-  std::ofstream out_;
+  FileOutput out_;
   std::vector<char> buffer_;
   uint64_t flushed_ = 0;  // stream bytes already in the file
   bool finished_ = false;

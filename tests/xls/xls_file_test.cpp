@@ -1,7 +1,9 @@
 // Saving and reopening workbooks, checked by the independent reading of
 // tests/xls/xls_file_check.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -384,6 +386,20 @@ TEST_F(XlsFileTest, AFileThatCannotBeWrittenIsRefusedAndTheWorkbookStaysOpen) {
   EXPECT_THROW(Save(book, dir.File("a folder.xls")), AutomationError);
   EXPECT_THROW(Save(book, ""), AutomationError);
   EXPECT_THROW(book->Close(xls::ArgTrue), AutomationError);  // a new workbook has no file yet
+  // A write that fails part way, after a first buffer went to the file on the
+  // writing thread: here, past the file size the process may write.
+  auto sheet = book->Sheets()->Item(1);
+  for (int r = 2; r <= 30000; ++r) Put(*sheet, "A" + std::to_string(r), "row " + std::to_string(r) + " of the sheet");
+  rlimit before{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+  rlimit limit = before;
+  limit.rlim_cur = 256 << 10;
+  void (*signalBefore)(int) = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+  EXPECT_THROW(Save(book, dir.File("too large.xls")), AutomationError);
+  setrlimit(RLIMIT_FSIZE, &before);
+  std::signal(SIGXFSZ, signalBefore);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("too large.xls")));
   std::string path = dir.File("finally.xls");
   Save(book, path);
   EXPECT_EQ(Check(path).book.Text(0, 0, 0), "kept");
