@@ -1,11 +1,22 @@
 #include "xls/file_output.h"
 
+#include <system_error>
+
 namespace xls {
 
 FileOutput::FileOutput(const std::string& path) {
   out_.open(path, std::ios::binary | std::ios::trunc);
   open_ = static_cast<bool>(out_);
-  if (open_) thread_ = std::thread([this] { Run(); });
+  if (!open_) return;
+  try {
+    thread_ = std::thread([this] { Run(); });
+  } catch (const std::system_error&) {
+    // No thread to be had: the bytes are written as they are handed over.
+  }
+}
+
+void FileOutput::Write(const std::vector<char>& bytes) {
+  out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 FileOutput::~FileOutput() { Close(); }
@@ -17,7 +28,7 @@ void FileOutput::Run() {
     if (!hasPending_) return;
     // The caller touches pending_ only once it is no longer pending.
     lock.unlock();
-    out_.write(pending_.data(), static_cast<std::streamsize>(pending_.size()));
+    Write(pending_);
     const bool wrote = static_cast<bool>(out_);
     lock.lock();
     if (!wrote) failed_ = true;
@@ -32,7 +43,13 @@ void FileOutput::WaitIdle(std::unique_lock<std::mutex>& lock) {
 }
 
 bool FileOutput::Append(std::vector<char>& bytes) {
-  if (!thread_.joinable()) return false;
+  if (!open_) return false;
+  if (!thread_.joinable()) {
+    Write(bytes);
+    bytes.clear();
+    if (!out_) failed_ = true;
+    return !failed_;
+  }
   std::unique_lock<std::mutex> lock(mutex_);
   WaitIdle(lock);
   if (failed_) return false;
@@ -43,7 +60,7 @@ bool FileOutput::Append(std::vector<char>& bytes) {
 }
 
 bool FileOutput::WriteAt(uint64_t offset, const void* data, size_t size) {
-  if (!thread_.joinable()) return false;
+  if (!open_) return false;
   std::unique_lock<std::mutex> lock(mutex_);
   WaitIdle(lock);
   if (failed_) return false;

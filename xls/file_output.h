@@ -33,6 +33,7 @@ class FileOutput {
 
  private:
   void Run();
+  void Write(const std::vector<char>& bytes);
   // With the lock held: waits for the append handed over to be written.
   void WaitIdle(std::unique_lock<std::mutex>& lock);
 
