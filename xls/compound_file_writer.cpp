@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 
 #include "xls/automation_error.h"
 
@@ -61,7 +62,8 @@ std::string PartPath(const std::string& path) {
 }  // namespace
 
 CompoundFileWriter::CompoundFileWriter(const std::string& path)
-    : path_(path), partPath_(PartPath(path)), out_(partPath_) {
+    // One core would only switch between making the bytes and writing them.
+    : path_(path), partPath_(PartPath(path)), out_(partPath_, std::thread::hardware_concurrency() >= 2) {
   if (!out_.IsOpen()) {
     throw AutomationError("Cannot save '" + path_ + "': the file cannot be created there.");
   }

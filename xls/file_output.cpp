@@ -4,14 +4,13 @@
 
 namespace xls {
 
-FileOutput::FileOutput(const std::string& path) {
+FileOutput::FileOutput(const std::string& path, bool onThread) {
   out_.open(path, std::ios::binary | std::ios::trunc);
   open_ = static_cast<bool>(out_);
-  if (!open_) return;
+  if (!open_ || !onThread) return;
   try {
     thread_ = std::thread([this] { Run(); });
   } catch (const std::system_error&) {
-    // No thread to be had: the bytes are written as they are handed over.
   }
 }
 

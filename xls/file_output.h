@@ -15,8 +15,10 @@ namespace xls {
 
 class FileOutput {
  public:
-  // Creates or empties the file; IsOpen tells whether that worked.
-  explicit FileOutput(const std::string& path);
+  // Creates or empties the file; IsOpen tells whether that worked. Without
+  // `onThread`, or when no thread can be started, bytes are written as they
+  // are handed over.
+  FileOutput(const std::string& path, bool onThread);
   ~FileOutput();
   FileOutput(const FileOutput&) = delete;
   FileOutput& operator=(const FileOutput&) = delete;

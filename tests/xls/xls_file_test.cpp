@@ -15,6 +15,7 @@
 #include "tests/xls/xls_file_check.h"
 #include "xls/application.h"
 #include "xls/automation_error.h"
+#include "xls/file_output.h"
 #include "xls/sheets.h"
 #include "xls/workbook.h"
 #include "xls/workbooks.h"
@@ -47,6 +48,25 @@ std::string Describe(const xlscheck::WorkbookRead& book) {
 void Put(xls::Worksheet& sheet, const std::string& address, const std::string& value) {
   sheet.Range(address).SetValue2(Variant(value));
 }
+
+// Writes past `bytes` fail in this process while it lives.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) : signalBefore_(std::signal(SIGXFSZ, SIG_IGN)) {
+    getrlimit(RLIMIT_FSIZE, &before_);
+    rlimit limit = before_;
+    limit.rlim_cur = bytes;
+    EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &before_);
+    std::signal(SIGXFSZ, signalBefore_);
+  }
+
+ private:
+  void (*signalBefore_)(int);
+  rlimit before_{};
+};
 
 class XlsFileTest : public testing::Test {
  protected:
@@ -390,15 +410,10 @@ TEST_F(XlsFileTest, AFileThatCannotBeWrittenIsRefusedAndTheWorkbookStaysOpen) {
   // writing thread: here, past the file size the process may write.
   auto sheet = book->Sheets()->Item(1);
   for (int r = 2; r <= 30000; ++r) Put(*sheet, "A" + std::to_string(r), "row " + std::to_string(r) + " of the sheet");
-  rlimit before{};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
-  rlimit limit = before;
-  limit.rlim_cur = 256 << 10;
-  void (*signalBefore)(int) = std::signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-  EXPECT_THROW(Save(book, dir.File("too large.xls")), AutomationError);
-  setrlimit(RLIMIT_FSIZE, &before);
-  std::signal(SIGXFSZ, signalBefore);
+  {
+    FileSizeLimit limit(256 << 10);
+    EXPECT_THROW(Save(book, dir.File("too large.xls")), AutomationError);
+  }
   EXPECT_FALSE(std::filesystem::exists(dir.File("too large.xls")));
   std::string path = dir.File("finally.xls");
   Save(book, path);
@@ -406,6 +421,38 @@ TEST_F(XlsFileTest, AFileThatCannotBeWrittenIsRefusedAndTheWorkbookStaysOpen) {
   for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
     EXPECT_NE(entry.path().extension(), ".part") << "a partial file was left behind";
   }
+}
+
+TEST(FileOutputTest, WritesTheSameBytesOnItsThreadOrNotAndTellsOfAFailedWrite) {
+  testenv::ScratchDir dir;
+  for (bool onThread : {true, false}) {
+    SCOPED_TRACE(onThread ? "on its thread" : "as handed over");
+    std::string expected;
+    {
+      xls::FileOutput out(dir.File("out"), onThread);
+      ASSERT_TRUE(out.IsOpen());
+      for (char c = 'a'; c <= 'z'; ++c) {
+        std::vector<char> bytes(size_t(1000) * (c - 'a' + 1), c);
+        expected.append(bytes.begin(), bytes.end());
+        ASSERT_TRUE(out.Append(bytes));
+        EXPECT_TRUE(bytes.empty());
+      }
+      ASSERT_TRUE(out.WriteAt(5, "HELLO", 5));
+      expected.replace(5, 5, "HELLO");
+      EXPECT_TRUE(out.Close());
+    }
+    EXPECT_EQ(testenv::ReadFile(dir.File("out")), expected);
+
+    xls::FileOutput cut(dir.File("cut"), onThread);
+    FileSizeLimit limit(1000);
+    std::vector<char> bytes(4000, 'x');
+    cut.Append(bytes);
+    bytes.assign(10, 'y');
+    cut.Append(bytes);  // the failure may be known only once the first append is written
+    EXPECT_FALSE(cut.WriteAt(0, "z", 1));
+    EXPECT_FALSE(cut.Close());
+  }
+  EXPECT_FALSE(xls::FileOutput(dir.File("missing/out"), true).IsOpen());
 }
 
 TEST_F(XlsFileTest, AWorkbookOpenedReadOnlyIsNotSavedOverItsFile) {
