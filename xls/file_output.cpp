@@ -11,6 +11,7 @@ FileOutput::FileOutput(const std::string& path, bool onThread) {
   try {
     thread_ = std::thread([this] { Run(); });
   } catch (const std::system_error&) {
+    // Written as handed over, as without a thread.
   }
 }
 
