@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <thread>
 
 namespace {
 
@@ -38,7 +39,7 @@ XlsxZip::XlsxZip() : out_(kOutput) {
 
 XlsxZip::~XlsxZip() {
   Abandon();
-  StopWorker();
+  compressing_.Stop();
   deflateEnd(&zip_);
 }
 
@@ -54,45 +55,13 @@ void XlsxZip::Open(const std::string& path) {
     Fail(std::strerror(errno));
     return;
   }
-  if (std::thread::hardware_concurrency() > 1 && !worker_.joinable()) {
-    stop_ = false;
-    worker_ = std::thread([this] { Work(); });
-  }
+  if (std::thread::hardware_concurrency() > 1) compressing_.Start();
 }
 
 void XlsxZip::Abandon() {
-  WaitIdle();
+  compressing_.WaitIdle();
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
-}
-
-void XlsxZip::Work() {
-  std::unique_lock lock(mutex_);
-  for (;;) {
-    changed_.wait(lock, [this] { return busy_ || stop_; });
-    if (!busy_) return;
-    lock.unlock();
-    Compress(piece_);
-    lock.lock();
-    busy_ = false;
-    changed_.notify_all();
-  }
-}
-
-void XlsxZip::WaitIdle() {
-  if (!worker_.joinable()) return;
-  std::unique_lock lock(mutex_);
-  changed_.wait(lock, [this] { return !busy_; });
-}
-
-void XlsxZip::StopWorker() {
-  if (!worker_.joinable()) return;
-  {
-    std::lock_guard lock(mutex_);
-    stop_ = true;
-  }
-  changed_.notify_all();
-  worker_.join();
 }
 
 void XlsxZip::Fail(const char* what) {
@@ -124,7 +93,7 @@ void XlsxZip::Put(const void* bytes, size_t size) {
 }
 
 void XlsxZip::BeginEntry(const std::string& name) {
-  WaitIdle();
+  compressing_.WaitIdle();
   Entry entry;
   entry.name = name;
   entry.offset = written_ + used_;
@@ -172,19 +141,7 @@ void XlsxZip::Deflate(int flush) {
 
 void XlsxZip::Write(std::string& piece) {
   if (!inEntry_) return;
-  if (!worker_.joinable()) {
-    Compress(piece);
-    piece.clear();
-    return;
-  }
-  {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return !busy_; });
-    piece_.swap(piece);
-    busy_ = true;
-  }
-  changed_.notify_all();
-  piece.clear();
+  compressing_.Give(piece);
 }
 
 void XlsxZip::Compress(std::string_view bytes) {
@@ -204,7 +161,7 @@ void XlsxZip::Compress(std::string_view bytes) {
 
 void XlsxZip::EndEntry() {
   if (!inEntry_) return;
-  WaitIdle();
+  compressing_.WaitIdle();
   inEntry_ = false;
   zip_.next_in = nullptr;
   zip_.avail_in = 0;
@@ -232,7 +189,7 @@ void XlsxZip::Patch(const Entry& entry) {
 
 bool XlsxZip::Finish(std::string& problem) {
   EndEntry();
-  WaitIdle();
+  compressing_.WaitIdle();
   const uint64_t directoryStart = written_ + used_;
   std::string directory;
   for (const Entry& entry : entries_) {

@@ -8,15 +8,14 @@
 // deflates and writes each piece while the caller makes the next one.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <string_view>
 #include <vector>
 
 #include <zlib.h>
+
+#include "platform/hand_off.h"
 
 class XlsxZip {
  public:
@@ -51,9 +50,6 @@ class XlsxZip {
 
   void Compress(std::string_view bytes);
   void Deflate(int flush);
-  void Work();
-  void WaitIdle();
-  void StopWorker();
   void Put(const void* bytes, size_t size);
   void Drain();
   void Patch(const Entry& entry);
@@ -68,12 +64,7 @@ class XlsxZip {
   uint64_t written_ = 0;  // bytes in the file, out_ not counted
   std::string problem_;
 
-  // The piece the worker deflates; busy_ while it does, when nothing else
-  // may touch the stream.
-  std::thread worker_;
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::string piece_;
-  bool busy_ = false;
-  bool stop_ = false;
+  // Deflates and writes the pieces; until it is idle nothing else may touch
+  // the stream.
+  platform::HandOff<std::string> compressing_{[this](std::string& piece) { Compress(piece); }};
 };

@@ -3,13 +3,12 @@
 // bytes to the system overlap.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
 #include <fstream>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "platform/hand_off.h"
 
 namespace xls {
 
@@ -34,20 +33,12 @@ class FileOutput {
   bool Close();
 
  private:
-  void Run();
   void Write(const std::vector<char>& bytes);
-  // With the lock held: waits for the append handed over to be written.
-  void WaitIdle(std::unique_lock<std::mutex>& lock);
 
   std::ofstream out_;
   bool open_ = false;
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::vector<char> pending_;  // handed over, being written
-  bool hasPending_ = false;
-  bool stopping_ = false;
-  bool failed_ = false;
-  std::thread thread_;
+  bool failed_ = false;  // set by the writing; read once it is idle
+  platform::HandOff<std::vector<char>> writing_{[this](std::vector<char>& bytes) { Write(bytes); }};
 };
 
 }  // namespace xls
