@@ -15,7 +15,7 @@
 
 #include <zlib.h>
 
-#include "platform/hand_off.h"
+#include "xls/hand_off.h"
 
 class XlsxZip {
  public:
@@ -66,5 +66,5 @@ class XlsxZip {
 
   // Deflates and writes the pieces; until it is idle nothing else may touch
   // the stream.
-  platform::HandOff<std::string> compressing_{[this](std::string& piece) { Compress(piece); }};
+  xls::HandOff<std::string> compressing_{[this](std::string& piece) { Compress(piece); }};
 };

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/hand_off.h"
+#include "xls/hand_off.h"
 
 namespace xls {
 
@@ -38,7 +38,7 @@ class FileOutput {
   std::ofstream out_;
   bool open_ = false;
   bool failed_ = false;  // set by the writing; read once it is idle
-  platform::HandOff<std::vector<char>> writing_{[this](std::vector<char>& bytes) { Write(bytes); }};
+  HandOff<std::vector<char>> writing_{[this](std::vector<char>& bytes) { Write(bytes); }};
 };
 
 }  // namespace xls

@@ -1,7 +1,8 @@
 // Work on pieces handed over one at a time, on a thread of its own: the
 // caller fills the next piece while the thread works on the one before.
 // Without the thread (one core, or none to be had) each piece is worked on
-// as it is handed over. Standard library only: the workbook engine uses it.
+// as it is handed over. Here, at the lowest layer, for the workbook engine
+// and the exports alike.
 #pragma once
 
 #include <condition_variable>
@@ -11,7 +12,7 @@
 #include <thread>
 #include <utility>
 
-namespace platform {
+namespace xls {
 
 template <class Piece>
 class HandOff {
@@ -91,4 +92,4 @@ class HandOff {
   std::thread thread_;
 };
 
-}  // namespace platform
+}  // namespace xls
