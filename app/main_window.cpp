@@ -260,6 +260,10 @@ void MainWindow::EndAnalysisState() {
   analysisRunning_.store(0);
   treeFromAnalysis_ = session_.IsOpen();
   EnableCommands(true);
+  EnableExportForTables();
+}
+
+void MainWindow::EnableExportForTables() {
   // Nothing to export: an export would only make an empty folder.
   const bool anyTable = !tree_.TableItems().empty();
   ui.export_1008->setEnabled(anyTable);
@@ -274,6 +278,8 @@ void MainWindow::DropTables() {
   const QString root = tree_.RootText();
   ResetTableView();
   tree_.SetRootText(root);
+  // The progress window may have ended the analysis state first.
+  if (!analysisRunning()) EnableExportForTables();
 }
 
 void MainWindow::ShowAnalysisNotOpened(const std::string& message) {

@@ -61,6 +61,8 @@ class MainWindow : public QDialog, public AnalysisHost {
   // The page named in the page box, in the record browser.
   void GoToPage();
   void ResetTableView();
+  // Export only with a table in the tree.
+  void EnableExportForTables();
   // View > Show system tables: remembered, and the tree lists them at once.
   void ShowSystemTables(bool shown);
 

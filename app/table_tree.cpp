@@ -1,5 +1,7 @@
 #include "app/table_tree.h"
 
+#include <QSignalBlocker>
+
 #include <QEvent>
 #include <QHeaderView>
 #include <QTreeWidget>
@@ -35,6 +37,10 @@ TableTree::TableTree(QTreeWidget& tree)
 
 void TableTree::Reset() {
   ++generation_;
+  // Emptying the tree selects nothing, which is no choice of the user's:
+  // the window, which may be answering the analysis thread, shows no table
+  // already, and answering the selection would wait for that thread.
+  const QSignalBlocker quiet(&tree_);
   tree_.clear();
   root_ = new QTreeWidgetItem(&tree_, QStringList(kRootText));
   root_->setIcon(0, images_[kRootImage]);
