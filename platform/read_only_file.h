@@ -30,6 +30,7 @@ class ReadOnlyFile {
   int64_t ReadAt(void* buffer, size_t n, int64_t offset) const;
 
  private:
+  friend class FileView;
   int fd_ = -1;
 };
 

@@ -66,6 +66,15 @@ int64_t MdbFile::ReadPages(uint8_t* buffer, int64_t firstPage, int64_t count) co
   return got;
 }
 
+bool MdbFile::ViewPages(platform::FileView& view, int64_t firstPage, int64_t count) const {
+  const int64_t pageSize = PageSize();
+  if (codec_ || pageSize <= 0 || count <= 0 || firstPage < 0 || pageMap_.Contiguous(firstPage, count) < count) {
+    view.Unmap();
+    return false;
+  }
+  return view.Map(file_, PageOffset(firstPage), static_cast<size_t>(count * pageSize));
+}
+
 int64_t MdbFile::ReadBytes(uint8_t* buffer, size_t n, int64_t offset) const {
   int64_t got = std::max<int64_t>(file_.ReadAt(buffer, n, offset), 0);
   std::memset(buffer + got, 0, n - static_cast<size_t>(got));

@@ -16,6 +16,7 @@
 #include "format/jet_layout.h"
 #include "format/text_decoder.h"
 #include "format/page_codec.h"
+#include "platform/file_view.h"
 #include "platform/read_only_file.h"
 #include "reader/page_entry.h"
 #include "reader/page_map.h"
@@ -82,6 +83,11 @@ class MdbFile {
   // zero-filled first) from where the page map puts them; the bytes read up
   // to the first page cut short by the end of the file.
   int64_t ReadPages(uint8_t* buffer, int64_t firstPage, int64_t count) const;
+  // Maps `count` consecutive pages into view, where reading them would copy
+  // them: true when they lie whole and end to end in the file and need no
+  // decoding, and so are view.Bytes() as ReadPages would read them; false
+  // (the caller reads) otherwise.
+  bool ViewPages(platform::FileView& view, int64_t firstPage, int64_t count) const;
   // The n bytes at offset as stored (never decoded), before a layout is
   // known; the rest of buffer past the bytes read is zero-filled. The count
   // read.

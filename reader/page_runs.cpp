@@ -11,17 +11,21 @@
 
 namespace {
 
-// A lane's buffer and the runs it reads into it.
+// A lane's window onto the file, and its buffer for the runs that cannot be
+// mapped (a page cut short, moved or encrypted).
 class Lane {
  public:
-  Lane(const MdbFile& db, int64_t pages, int64_t runPages)
-      : db_(db), pages_(pages), runPages_(runPages),
-        buffer_(static_cast<size_t>(std::min(runPages, pages) * db.PageSize())) {}
+  Lane(const MdbFile& db, int64_t pages, int64_t runPages) : db_(db), pages_(pages), runPages_(runPages) {}
 
-  // Reads run k and works on it.
+  // Maps or reads run k and works on it.
   void Work(int64_t k, const std::function<void(const PageRun&)>& work) {
     const int64_t first = k * runPages_;
     const int64_t count = std::min(runPages_, pages_ - first);
+    if (db_.ViewPages(view_, first, count)) {
+      work(PageRun{first, view_.Bytes()});
+      return;
+    }
+    buffer_.resize(static_cast<size_t>(std::min(runPages_, pages_) * db_.PageSize()));
     db_.ReadPages(buffer_.data(), first, count);
     work(PageRun{first, ByteSpan(buffer_.data(), static_cast<size_t>(count * db_.PageSize()))});
   }
@@ -29,6 +33,7 @@ class Lane {
  private:
   const MdbFile& db_;
   const int64_t pages_, runPages_;
+  platform::FileView view_;
   std::vector<uint8_t> buffer_;
 };
 

@@ -11,8 +11,10 @@
 
 namespace {
 
-// Pages are read in runs of this many bytes: a read per page, or per few
-// pages, costs more in system calls than the scan itself.
+// Pages are mapped (or read) in runs of this many bytes: a read per page, or
+// per few pages, costs more in system calls than the scan itself, and the
+// system maps a warm file fastest in runs of 2 MiB (1 MiB runs took half as
+// long again).
 constexpr int64_t kScanRunBytes = int64_t{2} << 20;
 
 // Data, definition, the two index kinds, usage bitmaps, and the further

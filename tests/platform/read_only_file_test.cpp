@@ -1,6 +1,8 @@
-// Read-only files read by position.
+// Read-only files read by position, or mapped a window at a time.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include "platform/file_view.h"
 #include "platform/read_only_file.h"
 #include "tests/support/test_env.h"
 
@@ -49,6 +51,40 @@ TEST(ReadOnlyFile, OpeningAgainClosesTheFirstFile) {
   EXPECT_EQ(file.Size(), 2);
   EXPECT_FALSE(file.Open(dir.File("missing")));
   EXPECT_FALSE(file.IsOpen());  // a failed open leaves no file open
+}
+
+// A window holds the file's own bytes, only within the file; bytes the file
+// loses while mapped read as zeros instead of ending the program.
+TEST(FileView, MapsWithinTheFileAndReadsZerosWhereTheFileWasCut) {
+  testenv::ScratchDir dir;
+  std::string bytes(3 * 4096 + 100, '\0');
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i % 251 + 1);
+  testenv::WriteFile(dir.File("f"), bytes);
+  platform::ReadOnlyFile file;
+  platform::FileView view;
+  EXPECT_FALSE(view.Map(file, 0, 10));  // no file open
+  ASSERT_TRUE(file.Open(dir.File("f")));
+  EXPECT_FALSE(view.Map(file, 3 * 4096, 101));  // past the end
+  EXPECT_FALSE(view.Map(file, -1, 10));
+  EXPECT_FALSE(view.Map(file, 10, 0));
+  EXPECT_TRUE(view.Bytes().empty());
+
+  ASSERT_TRUE(view.Map(file, 4096 + 10, 2 * 4096 + 90));  // not on a boundary of the system's pages
+  ASSERT_EQ(view.Bytes().size(), 2u * 4096 + 90);
+  EXPECT_EQ(std::string(view.Bytes().begin(), view.Bytes().end()), bytes.substr(4096 + 10));
+
+  ASSERT_EQ(::truncate(dir.File("f").c_str(), 4096 + 20), 0);
+  const auto cut = view.Bytes();
+  EXPECT_EQ(cut[5], bytes[4096 + 15]);  // still in the file
+  EXPECT_EQ(cut[20], 0);                // past its new end, in its last page
+  EXPECT_EQ(cut[2 * 4096 + 89], 0);     // a page the file no longer has
+  EXPECT_EQ(cut[4096], 0);
+
+  EXPECT_FALSE(view.Map(file, 0, 4096 + 21));  // the file is shorter now
+  ASSERT_TRUE(view.Map(file, 0, 4096 + 20));
+  EXPECT_EQ(std::string(view.Bytes().begin(), view.Bytes().end()), bytes.substr(0, 4096 + 20));
+  view.Unmap();
+  EXPECT_TRUE(view.Bytes().empty());
 }
 
 }  // namespace
