@@ -6,7 +6,9 @@
 // Callers then reject the zero with their own range checks.
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string>
 
@@ -18,7 +20,12 @@ namespace field_detail {
 inline uint32_t LoadLittleEndian(ByteSpan buffer, int64_t offset, int width) {
   if (offset < 0 || offset > static_cast<int64_t>(buffer.size()) - width) return 0;
   uint32_t value = 0;
-  for (int i = width - 1; i >= 0; --i) value = (value << 8) | buffer[static_cast<size_t>(offset + i)];
+  // One load where the machine is little-endian, as the file is.
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(&value, buffer.data() + offset, static_cast<size_t>(width));
+  } else {
+    for (int i = width - 1; i >= 0; --i) value = (value << 8) | buffer[static_cast<size_t>(offset + i)];
+  }
   return value;
 }
 
