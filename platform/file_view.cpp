@@ -3,7 +3,6 @@
 #include <atomic>
 #include <csignal>
 #include <cstdint>
-#include <mutex>
 #include <sys/mman.h>
 #include <unistd.h>
 
