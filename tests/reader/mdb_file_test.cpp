@@ -9,6 +9,7 @@
 #include "decode/ole_file_writer.h"
 #include "decode/row_decoder.h"
 #include "format/jet_layout.h"
+#include "format/page_codec.h"
 #include "reader/analysis.h"
 #include "reader/format_detection.h"
 #include "reader/mdb_file.h"
@@ -61,6 +62,34 @@ TEST(ReadPage, ReadsWholePagesPartialPagesAndNothingPastTheEnd) {
   EXPECT_EQ(s.db.ReadPage(page.data(), 3), 0);
   EXPECT_EQ(std::count(page.begin(), page.end(), 0), 4096);
   EXPECT_EQ(s.db.ReadPage(page.data(), -1), 0);
+}
+
+// A view of pages holds what reading them gives; pages a read would change
+// or cut short (moved, encoded, past the end) are not mapped but read.
+TEST(ReadPage, ViewsOnlyPagesThatReadAsStored) {
+  testenv::ScratchDir dir;
+  std::string bytes(4 * 4096 + 100, '\0');
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(1 + i % 250);
+  testenv::WriteFile(dir.File("f.mdb"), bytes);
+  Session s;
+  ASSERT_TRUE(s.db.Open(dir.File("f.mdb")));
+  s.db.UseLayout(kJet4Layout);
+  platform::FileView view;
+  std::vector<uint8_t> read(3 * 4096);
+  ASSERT_TRUE(s.db.ViewPages(view, 1, 3));
+  s.db.ReadPages(read.data(), 1, 3);
+  EXPECT_TRUE(std::equal(read.begin(), read.end(), view.Bytes().begin(), view.Bytes().end()));
+  EXPECT_FALSE(s.db.ViewPages(view, 2, 3));  // page 4 is cut short
+  EXPECT_TRUE(view.Bytes().empty());
+
+  s.db.UsePageMap(PageMap({{2, 3 * 4096}}));  // page 2 on lies a page further on
+  EXPECT_FALSE(s.db.ViewPages(view, 1, 2));
+  ASSERT_TRUE(s.db.ViewPages(view, 2, 1));
+  EXPECT_EQ(view.Bytes()[0], static_cast<uint8_t>(bytes[3 * 4096]));
+
+  s.db.UsePageMap(PageMap());
+  s.db.UseCodec(std::make_unique<JetPageKeyCodec>(0x12345678));
+  EXPECT_FALSE(s.db.ViewPages(view, 1, 1));
 }
 
 TEST(ReadPage, ReadsPastTwoGibibytes) {
