@@ -61,14 +61,14 @@ bool StartsJetPage(ByteSpan page, const JetLayout& layout) {
 
 namespace {
 
-// Asks the processor for the first n bytes (at most) of bytes before they are
-// read. A page's rows lie from its end down, an order the processor does not
-// fetch ahead by itself: each page is asked for while the one before it is
-// read.
-void FetchAhead(ByteSpan bytes, int64_t n) {
+// Asks the processor for bytes [from, from + n) of run, as far as the run
+// goes, before they are read. A page's rows lie from its end down, an order
+// the processor does not fetch ahead by itself: each page is asked for while
+// the one before it is read.
+void FetchAhead(ByteSpan run, int64_t from, int64_t n) {
   constexpr int64_t kCacheLine = 64;
-  for (int64_t at = 0; at < std::min<int64_t>(n, static_cast<int64_t>(bytes.size())); at += kCacheLine)
-    __builtin_prefetch(bytes.data() + at);
+  const int64_t end = std::min(from + n, static_cast<int64_t>(run.size()));
+  for (int64_t at = from; at < end; at += kCacheLine) __builtin_prefetch(run.data() + at);
 }
 
 // The inventory's entry of a page, from its bytes alone.
@@ -114,7 +114,7 @@ int ScanPages(MdbFile& db, ProgressChannel& progress) {
       db, pages, kScanRunBytes / pageSize, lanes,
       [&](const PageRun& run) {
         for (int64_t at = 0; at < static_cast<int64_t>(run.bytes.size()); at += pageSize) {
-          FetchAhead(run.bytes.subspan(std::min<size_t>(run.bytes.size(), static_cast<size_t>(at + pageSize))), pageSize);
+          FetchAhead(run.bytes, at + pageSize, pageSize);
           const int64_t number = run.firstPage + at / pageSize;
           inventory[static_cast<size_t>(number)] = InventoryEntry(
               db, run.bytes.subspan(static_cast<size_t>(at), static_cast<size_t>(pageSize)), number);
