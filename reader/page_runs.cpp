@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <exception>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -61,6 +62,8 @@ void ForEachPageRun(const MdbFile& db, int64_t pages, int64_t runPages, int lane
   std::atomic<int64_t> next{0};
   std::atomic<bool> stopping{false};
   std::vector<uint8_t> done(static_cast<size_t>(runs), 0);  // under mutex
+  std::exception_ptr failure;  // what the other lane's work threw, at failedRun; under mutex
+  int64_t failedRun = -1;
   std::mutex mutex;
   std::condition_variable changed;
   // Stopped and joined however the caller's loop ends, a throw included.
@@ -73,11 +76,22 @@ void ForEachPageRun(const MdbFile& db, int64_t pages, int64_t runPages, int lane
     }
   } other{stopping, std::thread([&] {
     Lane lane(db, pages, runPages);
-    for (int64_t k = next++; k < runs && !stopping.load(std::memory_order_relaxed); k = next++) {
-      lane.Work(k, work);
+    int64_t k = next++;
+    try {
+      for (; k < runs && !stopping.load(std::memory_order_relaxed); k = next++) {
+        lane.Work(k, work);
+        {
+          std::lock_guard<std::mutex> lock(mutex);
+          done[static_cast<size_t>(k)] = 1;
+        }
+        changed.notify_one();
+      }
+    } catch (...) {
+      // Thrown to the caller when it reaches that run, as on one lane.
       {
         std::lock_guard<std::mutex> lock(mutex);
-        done[static_cast<size_t>(k)] = 1;
+        failedRun = k;
+        failure = std::current_exception();
       }
       changed.notify_one();
     }
@@ -87,6 +101,7 @@ void ForEachPageRun(const MdbFile& db, int64_t pages, int64_t runPages, int lane
     {
       std::lock_guard<std::mutex> lock(mutex);
       ready = done[static_cast<size_t>(k)] != 0;
+      if (!ready && failedRun == k) std::rethrow_exception(failure);
     }
     if (ready) {
       if (!reach(k++)) break;
@@ -99,6 +114,6 @@ void ForEachPageRun(const MdbFile& db, int64_t pages, int64_t runPages, int lane
       continue;
     }
     std::unique_lock<std::mutex> lock(mutex);
-    changed.wait(lock, [&] { return done[static_cast<size_t>(k)] != 0; });
+    changed.wait(lock, [&] { return done[static_cast<size_t>(k)] != 0 || failedRun == k; });
   }
 }

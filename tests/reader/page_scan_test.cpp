@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <numeric>
+#include <stdexcept>
+#include <thread>
 
 #include "report/progress_channel.h"
 #include "format/jet_layout.h"
@@ -142,6 +145,29 @@ TEST(ScanPages, PageRunsAreEachWorkedOnOnceAndReachedInOrder) {
       for (auto& count : worked) EXPECT_LE(count.load(), 1);
     }
   }
+
+  // What the work throws on the other lane is thrown to the caller once it
+  // reaches that run, as on one lane, not the end of the program. The
+  // caller's first run waits until the other lane has failed on the next.
+  const std::thread::id caller = std::this_thread::get_id();
+  std::atomic<bool> failed{false};
+  std::vector<int64_t> reached;
+  EXPECT_THROW(ForEachPageRun(
+                   db, kPages, 4, 2,
+                   [&](const PageRun&) {
+                     if (std::this_thread::get_id() != caller) {
+                       failed = true;
+                       throw std::runtime_error("unreadable");
+                     }
+                     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+                     while (!failed && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+                   },
+                   [&](int64_t first, int64_t) {
+                     reached.push_back(first);
+                     return true;
+                   }),
+               std::runtime_error);
+  EXPECT_EQ(reached, std::vector<int64_t>{0});
 }
 
 TEST(ScanPages, OfAnEmptyFileFindsNothing) {
