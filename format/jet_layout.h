@@ -22,6 +22,8 @@ enum class PageType : int8_t {
 struct SignatureWords {
   uint16_t first;
   uint16_t second;
+
+  bool operator==(const SignatureWords&) const = default;
 };
 
 // The words of the first six pages that identify a format.
@@ -31,6 +33,8 @@ struct FormatSignature {
   int32_t pageSize;                    // bytes per page of the format
   size_t firstCompared;                // pages before it are not compared
   std::array<SignatureWords, 6> pages;  // expected words of pages 0 to 5
+
+  bool operator==(const FormatSignature&) const = default;
 };
 
 struct JetLayout {
@@ -159,6 +163,8 @@ struct JetLayout {
   int32_t columnExtraFlagsOffset;  // byte: bits 0xC0 mark a calculated column
   // Complex columns (reader/complex_columns.h).
   int32_t columnComplexIdOffset;  // 32 bits in a complex column's record: its id in MSysComplexColumns
+
+  bool operator==(const JetLayout&) const = default;
 };
 
 // The header page (page 0), the same in Jet 3 and Jet 4 files up to the
