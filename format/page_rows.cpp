@@ -7,6 +7,8 @@
 namespace {
 
 // No column cap here: the table's own cap is checked against the widest.
+// Constants, so that each inlined check folds its own rules in rather than
+// reading them from memory at every row.
 constexpr RowRules kWithOffsets{0xFFFF, true, false}, kWithoutOffsets{0xFFFF, false, false};
 
 // Whether a row reads as the row decoder's count reads it: its structure
