@@ -24,6 +24,17 @@ namespace readertest {
 namespace {
 
 struct Session {
+  // Writes a file of `size` bytes 1, 2, ... 250, 1, ... and opens it as Jet 4
+  // pages; its bytes.
+  std::string OpenPatterned(const testenv::ScratchDir& dir, size_t size) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(1 + i % 250);
+    testenv::WriteFile(dir.File("f.mdb"), bytes);
+    db.Open(dir.File("f.mdb"));
+    db.UseLayout(kJet4Layout);
+    return bytes;
+  }
+
   ProgressChannel progress;
   RecordingDialogs dialogs;
   MdbFile db;
@@ -41,12 +52,9 @@ TEST(ReadPage, WithoutAnOpenFileReturnsMinusOneAndClearsTheBuffer) {
 
 TEST(ReadPage, ReadsWholePagesPartialPagesAndNothingPastTheEnd) {
   testenv::ScratchDir dir;
-  std::string bytes(2 * 4096 + 100, '\0');
-  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(1 + i % 250);
-  testenv::WriteFile(dir.File("f.mdb"), bytes);
   Session s;
-  ASSERT_TRUE(s.db.Open(dir.File("f.mdb")));
-  s.db.UseLayout(kJet4Layout);
+  const std::string bytes = s.OpenPatterned(dir, 2 * 4096 + 100);
+  ASSERT_TRUE(s.db.IsOpen());
 
   std::vector<uint8_t> page(4096, 0xCC);
   EXPECT_EQ(s.db.ReadPage(page.data(), 1), 4096);
@@ -68,12 +76,9 @@ TEST(ReadPage, ReadsWholePagesPartialPagesAndNothingPastTheEnd) {
 // or cut short (moved, encoded, past the end) are not mapped but read.
 TEST(ReadPage, ViewsOnlyPagesThatReadAsStored) {
   testenv::ScratchDir dir;
-  std::string bytes(4 * 4096 + 100, '\0');
-  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(1 + i % 250);
-  testenv::WriteFile(dir.File("f.mdb"), bytes);
   Session s;
-  ASSERT_TRUE(s.db.Open(dir.File("f.mdb")));
-  s.db.UseLayout(kJet4Layout);
+  const std::string bytes = s.OpenPatterned(dir, 4 * 4096 + 100);
+  ASSERT_TRUE(s.db.IsOpen());
   platform::FileView view;
   std::vector<uint8_t> read(3 * 4096);
   ASSERT_TRUE(s.db.ViewPages(view, 1, 3));
