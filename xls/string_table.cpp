@@ -1,6 +1,10 @@
 #include "xls/string_table.h"
 
 #include <algorithm>
+#include <bit>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "xls/automation_error.h"
 #include "xls/unicode_text.h"
@@ -33,6 +37,24 @@ uint32_t HashOf(std::string_view text) {
   }
   h *= 0xC4CEB9FE1A85EC53ull;
   return static_cast<uint32_t>(h >> 32);
+}
+
+// Runs work(0) and work(1), which must not throw: on two cores where
+// there are two and the work is worth a thread.
+template <class F>
+void OnTwoLanes(bool worthAThread, F&& work) {
+  static const bool twoCores = std::thread::hardware_concurrency() >= 2;
+  std::thread second;
+  if (twoCores && worthAThread) {
+    try {
+      second = std::thread([&work] { work(1); });
+    } catch (const std::system_error&) {
+      // No thread to be had: the caller does both.
+    }
+  }
+  work(0);
+  if (second.joinable()) second.join();
+  else work(1);
 }
 
 }  // namespace
@@ -105,68 +127,130 @@ uint32_t StringTable::Intern(std::string_view text) {
 uint32_t StringTable::AssignFileIndexes() {
   uint32_t distinct = KeptCount();
   const uint32_t fresh = count_ - distinct;
-  // Open addressing, linear probing, hash << 32 | id + 1 (0 is empty); at
-  // most 80% full. Its size is not rounded to a power of two (up to twice
-  // the memory to clear and to miss in): a hash picks its first slot by
-  // multiplying.
-  const size_t size = std::max<size_t>(1024, size_t{fresh} * 5 / 4);
-  LargeMemory memory = AllocateLarge(size * sizeof(uint64_t));
-  auto* slots = static_cast<uint64_t*>(memory.get());
-  auto home = [size](uint32_t hash) { return static_cast<size_t>((uint64_t{hash} * size) >> 32); };
+  if (fresh == 0) return distinct;
 
-  // The texts after the kept ones, in their order. The slot of the text
-  // kAhead texts on is fetched while this one is looked up, and the text an
-  // equal hash there names kAhead / 2 texts on, so that the cache misses
-  // overlap.
-  uint32_t block = 0, at = 0;
+  // The texts after the kept ones, in their order; two lanes take a half
+  // of the blocks each.
+  uint32_t firstBlock = 0, firstAt = 0;
   if (distinct > 0) {
-    uint32_t last = keptIds_.back();
-    block = last >> kBlockBits;
-    at = (last & (kBlockSize - 1)) + kHeaderSize + (Word(last, 0) & kLengthMask);
+    const uint32_t last = keptIds_.back();
+    firstBlock = last >> kBlockBits;
+    firstAt = (last & (kBlockSize - 1)) + kHeaderSize + (Word(last, 0) & kLengthMask);
   }
-  auto next = [&]() -> uint32_t {
-    while (block < used_.size() && at >= used_[block]) ++block, at = 0;
-    if (block == used_.size()) return kNone;
-    uint32_t id = block << kBlockBits | at;
-    at += kHeaderSize + (Word(id, 0) & kLengthMask);
-    return id;
-  };
-  constexpr uint32_t kAhead = 64;
-  struct Ahead {
-    uint32_t id, hash;
-  } ahead[kAhead];
-  auto prepare = [&](Ahead& a) {
-    a.id = next();
-    if (a.id == kNone) return;
-    a.hash = HashOf(Text(a.id));
-    __builtin_prefetch(&slots[home(a.hash)]);
-  };
-  for (Ahead& a : ahead) prepare(a);
-  for (uint32_t n = 0;; ++n) {
-    Ahead& a = ahead[n % kAhead];
-    if (a.id == kNone) break;
-    const uint32_t id = a.id, hash = a.hash;
-    prepare(a);
-    const Ahead& half = ahead[(n + kAhead / 2) % kAhead];
-    if (half.id != kNone) {
-      uint64_t slot = slots[home(half.hash)];
-      if (slot != 0 && static_cast<uint32_t>(slot >> 32) == half.hash) __builtin_prefetch(At(static_cast<uint32_t>(slot) - 1));
-    }
-    std::string_view text = Text(id);
-    for (size_t probe = home(hash);; probe = probe + 1 == size ? 0 : probe + 1) {
-      uint64_t slot = slots[probe];
-      if (slot == 0) {
-        slots[probe] = uint64_t{hash} << 32 | (id + 1);
-        SetFileIndex(id, distinct++);
-        break;
-      }
-      uint32_t other = static_cast<uint32_t>(slot) - 1;
-      if (static_cast<uint32_t>(slot >> 32) == hash && Text(other) == text) {
-        SetFileIndex(id, FileIndex(other));
-        break;
+  const uint32_t endBlock = static_cast<uint32_t>(used_.size());
+  const uint32_t blockSplit = firstBlock + (endBlock - firstBlock) / 2;
+  auto forEachFresh = [&](uint32_t fromBlock, uint32_t toBlock, auto&& f) {
+    for (uint32_t block = fromBlock, at = block == firstBlock ? firstAt : 0; block < toBlock; ++block, at = 0) {
+      while (at < used_[block]) {
+        const uint32_t id = block << kBlockBits | at;
+        at += kHeaderSize + (Word(id, 0) & kLengthMask);
+        f(id);
       }
     }
-  }
+  };
+  auto laneBlocks = [&](int lane) {
+    return lane == 0 ? std::pair{firstBlock, blockSplit} : std::pair{blockSplit, endBlock};
+  };
+
+  // A table of millions of texts misses the cache on every lookup. So the
+  // texts are split by the top bits of their hash into partitions small
+  // enough for a table in the cache, each partition in text order, and a
+  // lane finds the equal texts of half the partitions. One walk in text
+  // order then numbers them, taking each partition's answers in turn.
+  struct Entry {
+    uint32_t hash;  // then where the equal text before it is, then the file index
+    uint32_t id;    // kNone once the text is known to repeat an earlier one
+  };
+  const int partitionBits = std::bit_width(std::max<uint32_t>(fresh / 8192, 1) - 1);
+  const uint32_t partitions = uint32_t{1} << partitionBits;
+  auto partitionOf = [partitionBits](uint32_t hash) {
+    return partitionBits == 0 ? 0 : hash >> (32 - partitionBits);
+  };
+  LargeMemory memory = AllocateLarge(size_t{fresh} * sizeof(Entry));
+  auto* entries = static_cast<Entry*>(memory.get());
+  std::vector<uint32_t> counts[2] = {std::vector<uint32_t>(partitions), std::vector<uint32_t>(partitions)};
+  const bool large = fresh >= 65536;
+
+  // Each text's hash waits in its file index.
+  OnTwoLanes(large, [&](int lane) {
+    auto [from, to] = laneBlocks(lane);
+    forEachFresh(from, to, [&](uint32_t id) {
+      const uint32_t hash = HashOf(Text(id));
+      SetFileIndex(id, hash);
+      ++counts[lane][partitionOf(hash)];
+    });
+  });
+  // Where each partition begins, and each lane's place in it.
+  std::vector<uint32_t> begin(partitions + 1);
+  for (uint32_t p = 0; p < partitions; ++p) begin[p + 1] = begin[p] + counts[0][p] + counts[1][p];
+  OnTwoLanes(large, [&](int lane) {
+    std::vector<uint32_t>& cursor = counts[lane];
+    for (uint32_t p = 0; p < partitions; ++p) cursor[p] = lane == 0 ? begin[p] : begin[p + 1] - cursor[p];
+    auto [from, to] = laneBlocks(lane);
+    forEachFresh(from, to, [&](uint32_t id) {
+      const uint32_t hash = FileIndex(id);
+      entries[cursor[partitionOf(hash)]++] = {hash, id};
+    });
+  });
+
+  // In each partition, a text equal to one before it is told where that
+  // one is. Open addressing, at most half full: hash << 32 | place + 1.
+  // The texts a lookup kAhead entries on will compare are fetched ahead.
+  uint32_t largest = 0;
+  for (uint32_t p = 0; p < partitions; ++p) largest = std::max(largest, begin[p + 1] - begin[p]);
+  const size_t tableSize = std::bit_ceil(std::max<size_t>(16, size_t{largest} * 2));
+  std::vector<uint64_t> tables[2] = {std::vector<uint64_t>(tableSize), std::vector<uint64_t>(large ? tableSize : 0)};
+  OnTwoLanes(large, [&](int lane) {
+    std::vector<uint64_t>& slots = tables[large ? lane : 0];
+    constexpr uint32_t kAhead = 16;
+    const uint32_t half = (partitions + 1) / 2;
+    for (uint32_t p = lane == 0 ? 0 : half; p < (lane == 0 ? half : partitions); ++p) {
+      const uint32_t first = begin[p], end = begin[p + 1];
+      const size_t mask = std::bit_ceil(std::max<size_t>(16, size_t{end - first} * 2)) - 1;
+      std::fill(slots.begin(), slots.begin() + static_cast<std::ptrdiff_t>(mask + 1), 0);
+      for (uint32_t e = first; e < end; ++e) {
+        if (e + kAhead < end) {
+          const Entry& ahead = entries[e + kAhead];
+          for (size_t probe = ahead.hash & mask; slots[probe] != 0; probe = (probe + 1) & mask) {
+            if (static_cast<uint32_t>(slots[probe] >> 32) == ahead.hash) {
+              __builtin_prefetch(At(entries[static_cast<uint32_t>(slots[probe]) - 1].id));
+              __builtin_prefetch(At(ahead.id));
+              break;
+            }
+          }
+        }
+        Entry& entry = entries[e];
+        for (size_t probe = entry.hash & mask;; probe = (probe + 1) & mask) {
+          const uint64_t slot = slots[probe];
+          if (slot == 0) {
+            slots[probe] = uint64_t{entry.hash} << 32 | (e + 1);
+            break;
+          }
+          const uint32_t other = static_cast<uint32_t>(slot) - 1;
+          if (static_cast<uint32_t>(slot >> 32) == entry.hash && Text(entries[other].id) == Text(entry.id)) {
+            entry = {other, kNone};
+            break;
+          }
+        }
+      }
+    }
+  });
+
+  // Numbered in text order; a partition's next entries are fetched ahead,
+  // and the earlier text the next one repeats.
+  std::vector<uint32_t>& cursor = counts[0];
+  std::copy(begin.begin(), begin.end() - 1, cursor.begin());
+  forEachFresh(firstBlock, endBlock, [&](uint32_t id) {
+    const uint32_t p = partitionOf(FileIndex(id));
+    Entry& entry = entries[cursor[p]++];
+    if (cursor[p] < begin[p + 1]) {
+      const Entry& next = entries[cursor[p]];
+      if (next.id == kNone) __builtin_prefetch(&entries[next.hash]);
+      if (begin[p + 1] - cursor[p] > 8) __builtin_prefetch(&entries[cursor[p] + 8]);
+    }
+    entry.hash = entry.id != kNone ? distinct++ : entries[entry.hash].hash;
+    SetFileIndex(id, entry.hash);
+  });
   return distinct;
 }
 

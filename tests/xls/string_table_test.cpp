@@ -52,6 +52,20 @@ TEST(StringTableTest, AReopenedWorkbooksStringsKeepTheirIndexes) {
   EXPECT_EQ(table.FileIndex(c), 3u);
   EXPECT_EQ(table.FileIndex(a), 4u);  // not compared with the kept strings
   EXPECT_EQ(table.FileIndex(c2), 3u);
+
+  // Kept strings over more than one block, then enough new texts, each
+  // twice and far apart, to be split between two threads; a second save
+  // numbers them alike.
+  xls::StringTable big;
+  const int kKept = 150000, kNew = 50000;
+  for (int i = 0; i < kKept; ++i) big.Keep(Text(i));
+  std::vector<uint32_t> ids;
+  for (int i = 0; i < 2 * kNew; ++i) ids.push_back(big.Intern(Text(kKept + i % kNew)));
+  for (int save = 0; save < 2; ++save) {
+    EXPECT_EQ(big.AssignFileIndexes(), static_cast<uint32_t>(kKept + kNew));
+    EXPECT_EQ(big.FileIndex(big.KeptId(kKept - 1)), static_cast<uint32_t>(kKept - 1));
+    for (int i = 0; i < 2 * kNew; i += 331) EXPECT_EQ(big.FileIndex(ids[i]), static_cast<uint32_t>(kKept + i % kNew));
+  }
 }
 
 TEST(StringTableTest, TellsEmptyAndLongTextsApart) {
