@@ -7,7 +7,7 @@
 // finding a text among millions costs a cache miss a cell, so the work is
 // split: a text met shortly before (a small table that stays in the cache)
 // gets the same id at once, and the rest of the duplicates are found when
-// the workbook is saved, in one pass over the blocks that fetches ahead.
+// the workbook is saved, a partition of the hashes at a time.
 #pragma once
 
 #include <cstdint>
