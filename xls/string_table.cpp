@@ -196,50 +196,48 @@ uint32_t StringTable::AssignFileIndexes() {
   // In each partition, a text equal to one before it is told where that
   // one is. Open addressing, at most half full: hash << 32 | place + 1.
   // The texts a lookup kAhead entries on will compare are fetched ahead.
+  auto seek = [](const std::vector<uint64_t>& slots, size_t mask, uint32_t hash, size_t probe) {
+    // the first slot from `probe` on that is empty or holds the hash
+    while (slots[probe] != 0 && static_cast<uint32_t>(slots[probe] >> 32) != hash) probe = (probe + 1) & mask;
+    return probe;
+  };
+  auto idIn = [entries](uint64_t slot) { return entries[static_cast<uint32_t>(slot) - 1].id; };
+  auto findRepeats = [&](uint32_t first, uint32_t end, std::vector<uint64_t>& slots) {
+    constexpr uint32_t kAhead = 16;
+    const size_t mask = std::bit_ceil(std::max<size_t>(16, size_t{end - first} * 2)) - 1;
+    std::fill(slots.begin(), slots.begin() + static_cast<std::ptrdiff_t>(mask + 1), 0);
+    for (uint32_t e = first; e < end; ++e) {
+      if (e + kAhead < end) {
+        const Entry& ahead = entries[e + kAhead];
+        const uint64_t slot = slots[seek(slots, mask, ahead.hash, ahead.hash & mask)];
+        if (slot != 0) {
+          __builtin_prefetch(At(idIn(slot)));
+          __builtin_prefetch(At(ahead.id));
+        }
+      }
+      Entry& entry = entries[e];
+      size_t probe = seek(slots, mask, entry.hash, entry.hash & mask);
+      while (slots[probe] != 0 && Text(idIn(slots[probe])) != Text(entry.id)) {
+        probe = seek(slots, mask, entry.hash, (probe + 1) & mask);
+      }
+      if (slots[probe] == 0) slots[probe] = uint64_t{entry.hash} << 32 | (e + 1);
+      else entry = {static_cast<uint32_t>(slots[probe]) - 1, kNone};
+    }
+  };
   uint32_t largest = 0;
   for (uint32_t p = 0; p < partitions; ++p) largest = std::max(largest, begin[p + 1] - begin[p]);
   const size_t tableSize = std::bit_ceil(std::max<size_t>(16, size_t{largest} * 2));
-  std::vector<uint64_t> tables[2] = {std::vector<uint64_t>(tableSize), std::vector<uint64_t>(large ? tableSize : 0)};
+  std::vector<uint64_t> tables[2] = {std::vector<uint64_t>(tableSize), std::vector<uint64_t>(tableSize)};
   OnTwoLanes(large, [&](int lane) {
-    std::vector<uint64_t>& slots = tables[large ? lane : 0];
-    constexpr uint32_t kAhead = 16;
     const uint32_t half = (partitions + 1) / 2;
     for (uint32_t p = lane == 0 ? 0 : half; p < (lane == 0 ? half : partitions); ++p) {
-      const uint32_t first = begin[p], end = begin[p + 1];
-      const size_t mask = std::bit_ceil(std::max<size_t>(16, size_t{end - first} * 2)) - 1;
-      std::fill(slots.begin(), slots.begin() + static_cast<std::ptrdiff_t>(mask + 1), 0);
-      for (uint32_t e = first; e < end; ++e) {
-        if (e + kAhead < end) {
-          const Entry& ahead = entries[e + kAhead];
-          for (size_t probe = ahead.hash & mask; slots[probe] != 0; probe = (probe + 1) & mask) {
-            if (static_cast<uint32_t>(slots[probe] >> 32) == ahead.hash) {
-              __builtin_prefetch(At(entries[static_cast<uint32_t>(slots[probe]) - 1].id));
-              __builtin_prefetch(At(ahead.id));
-              break;
-            }
-          }
-        }
-        Entry& entry = entries[e];
-        for (size_t probe = entry.hash & mask;; probe = (probe + 1) & mask) {
-          const uint64_t slot = slots[probe];
-          if (slot == 0) {
-            slots[probe] = uint64_t{entry.hash} << 32 | (e + 1);
-            break;
-          }
-          const uint32_t other = static_cast<uint32_t>(slot) - 1;
-          if (static_cast<uint32_t>(slot >> 32) == entry.hash && Text(entries[other].id) == Text(entry.id)) {
-            entry = {other, kNone};
-            break;
-          }
-        }
-      }
+      findRepeats(begin[p], begin[p + 1], tables[lane]);
     }
   });
 
   // Numbered in text order; a partition's next entries are fetched ahead,
   // and the earlier text the next one repeats.
-  std::vector<uint32_t>& cursor = counts[0];
-  std::copy(begin.begin(), begin.end() - 1, cursor.begin());
+  std::vector<uint32_t> cursor(begin.begin(), begin.end() - 1);
   forEachFresh(firstBlock, endBlock, [&](uint32_t id) {
     const uint32_t p = partitionOf(FileIndex(id));
     Entry& entry = entries[cursor[p]++];
